@@ -1,0 +1,210 @@
+#include "hole/loaded.hpp"
+
+#include <cmath>
+#include <complex>
+#include <limits>
+
+#include "hole/unloded.hpp"
+#include "numeric/simult.hpp"
+
+namespace hs {
+
+namespace {
+
+using cd = std::complex<double>;
+constexpr double kPi = 3.1415927410125732;  // pi held in single precision: the tables use it
+constexpr int kTerms = 45;                  // negative powers in each stress function
+constexpr int kMaxHarmonic = 49;
+// A mapped variable is outside the unit circle when |zeta|^2 reaches 0.99999 (single precision).
+constexpr double kOnCircle = 0.9999899864196777;
+constexpr double kBranch = -9.999999747378752e-06;  // -1e-5 held in single precision
+
+void report_singular(Console& con) { con.write("(' SIMULT CALCULATES A SINGULAR SET OF EQS.')"); }
+
+}  // namespace
+
+void loaded(const Three& grid, Console& con, double& S, const double& D, const Mat3& A,
+            double& ALPHA, GridVec& SIG, GridVal& U, GridVal& V) {
+  const cd I(0.0, 1.0);
+  double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
+  double a22 = A(2, 2), a26 = A(2, 3);
+
+  // 1. Characteristic roots. Without them there is no solution to build: the peak pressure and
+  // the angle still come back converted, and the field is undefined.
+  double m1[2], m2[2];
+  if (!characteristic_roots(A, m1, m2)) {
+    S = S * 4.0 / kPi;
+    ALPHA = -ALPHA * kPi / 180.0;
+    undefined_field(grid, SIG, U, V);
+    return;
+  }
+  cd mu1(m1[0], m1[1]), mu2(m2[0], m2[1]);
+  double alpha1 = m1[0], beta1 = m1[1], alpha2 = m2[0], beta2 = m2[1];
+
+  // 2. Displacement constants.
+  cd p1 = a12 + a11 * mu1 * mu1 - a16 * mu1;
+  cd p2 = a12 + a11 * mu2 * mu2 - a16 * mu2;
+  cd q1 = a22 / mu1 + a12 * mu1 - a26;
+  cd q2 = a22 / mu2 + a12 * mu2 - a26;
+
+  // 3. Peak pressure and the half-width of the loaded arc.
+  S = S * 4.0 / kPi;
+  double p0 = S;
+  double h = kPi / 2.0;
+
+  // 4. Complex Fourier coefficients of the boundary pressure p0 cos(t) on |t| <= h, zero
+  // elsewhere: PF(m) = p0 T(m) / (2 pi), T(m) the integral of cos(t) e^(-imt) over the arc.
+  cd PF_store[2 * kMaxHarmonic + 1];
+  cd* PF = PF_store + kMaxHarmonic;  // PF[m], m = -49..49
+  for (int k = 0; k <= 2 * kMaxHarmonic; ++k) {
+    int m = (k + 1) / 2 * (k % 2 == 1 ? 1 : -1);  // 0, 1, -1, 2, -2, ...
+    cd T;
+    if (m == 1 || m == -1) {
+      double re = h + std::sin(2.0 * h) / 4.0 - std::sin(-2.0 * h) / 4.0;
+      double br = std::sin(h) * std::sin(h) / 2.0 - std::sin(-h) * std::sin(-h) / 2.0;
+      T = re - I * static_cast<double>(m) * br;
+    } else {
+      double dm = static_cast<double>(2 * m - 2), dp = static_cast<double>(2 * m + 2);
+      double lo = (m - 1) * h, hi = (m + 1) * h;
+      double re = std::sin(lo) / dm + std::sin(hi) / dp - std::sin(-lo) / dm - std::sin(-hi) / dp;
+      double br = -std::cos(lo) / dm - std::cos(hi) / dp + std::cos(-lo) / dm + std::cos(-hi) / dp;
+      T = re - I * br;
+    }
+    PF[m] = p0 * T / (2.0 * kPi);
+  }
+
+  // 5. Series coefficients, one 4 by 4 system per power.
+  cd SC1[kTerms + 1], SC2[kTerms + 1];
+  for (int m = 1; m <= kTerms; ++m) {
+    cd b1 = -D * PF[m - 1] / static_cast<double>(2 * m);
+    cd b2 = D * PF[-m - 1] / static_cast<double>(2 * m);
+    double a[16] = {// column by column
+                    1.0 + beta1, alpha1, 1.0 - beta1, alpha1,
+                    alpha1, -1.0 - beta1, -alpha1, 1.0 - beta1,
+                    1.0 + beta2, alpha2, 1.0 - beta2, alpha2,
+                    alpha2, -1.0 - beta2, -alpha2, 1.0 - beta2};
+    double b[4] = {b1.real(), b1.imag(), b2.real(), b2.imag()};
+    int iflag;
+    simult(a, b, 4, iflag);
+    if (iflag == 1) report_singular(con);
+    SC1[m] = cd(b[0], b[1]);
+    SC2[m] = cd(b[2], b[3]);
+  }
+
+  // 6. Resultant bolt force and the logarithmic terms that carry it.
+  cd Y = (I * D) * PF[-1];
+  double RF1 = (2.0 * kPi) * Y.imag() / 2.0;
+  double RF2 = (2.0 * kPi) * Y.real() / 2.0;
+  double n1 = alpha1 * alpha1 + beta1 * beta1;
+  double n2 = alpha2 * alpha2 + beta2 * beta2;
+  double a[16] = {// column by column
+                  beta1, 0.0, 2.0 * alpha1 * beta1, -beta1 / n1,
+                  alpha1, 1.0, alpha1 * alpha1 - beta1 * beta1, alpha1 / n1,
+                  beta2, 0.0, 2.0 * alpha2 * beta2, -beta2 / n2,
+                  alpha2, 1.0, alpha2 * alpha2 - beta2 * beta2, alpha2 / n2};
+  double b[4] = {RF1 / (kPi * 4.0), RF2 / (kPi * (-4.0)),
+                 (a12 * RF2 + a16 * RF1) / (kPi * 4.0 * a11),
+                 (a12 * RF1 + a26 * RF2) / (kPi * (-4.0) * a22)};
+  int iflag;
+  simult(a, b, 4, iflag);
+  if (iflag == 1) report_singular(con);
+  cd L1(b[0], b[1]), L2(b[2], b[3]);
+
+  // 7. The field at every station.
+  double beta = ALPHA * kPi / 180.0;
+  ALPHA = -ALPHA * kPi / 180.0;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  double cb = std::cos(beta), sb = std::sin(beta);
+  int nstep = step_count(grid), nang = station_count(grid);
+  for (int i = 0; i < nstep; ++i) {
+    for (int j = 0; j < nang; ++j) {
+      double theta = (grid.LOW + j * grid.DEG) * kPi / 180.0;
+      double r = D / 2.0 + i * grid.STEP;
+      double xb = r * std::cos(theta - beta);
+      double yb = r * std::sin(theta - beta);
+      cd z1 = xb + mu1 * yb;
+      cd z2 = xb + mu2 * yb;
+
+      // Map each hole-boundary problem onto the unit circle; the station lies outside the
+      // circle on the right branch of the square root. Inside the hole no branch does.
+      cd w1 = z1 * z1 - D * D / 4.0 - D * D * (mu1 * mu1) / 4.0;
+      cd w2 = z2 * z2 - D * D / 4.0 - D * D * (mu2 * mu2) / 4.0;
+      cd s1 = std::sqrt(w1), s2 = std::sqrt(w2);
+      auto map = [D, &I](cd z, cd s, cd mu) { return 2.0 * (z + s) / (D * (1.0 - I * mu)); };
+      auto inside = [](cd zeta) {
+        return zeta.real() * zeta.real() + zeta.imag() * zeta.imag() < kOnCircle;
+      };
+      cd zeta1 = map(z1, s1, mu1), zeta2 = map(z2, s2, mu2);
+      bool mapped = true;
+      if (inside(zeta1)) {
+        s1 = -s1;
+        zeta1 = map(z1, s1, mu1);
+        zeta2 = map(z2, s2, mu2);
+        mapped = !inside(zeta1);
+      }
+      if (mapped && inside(zeta2)) {
+        s2 = -s2;
+        zeta1 = map(z1, s1, mu1);
+        zeta2 = map(z2, s2, mu2);
+        mapped = !inside(zeta2);
+      }
+      if (!mapped) {
+        SIG[j][i][0] = SIG[j][i][1] = SIG[j][i][2] = nan;
+        U[j][i] = V[j][i] = nan;
+        continue;
+      }
+
+      // zeta^(-m) as an integer power is computed: the reciprocal, then square-and-multiply
+      // over the bits of m. The power for m is the power for m less its highest bit times the
+      // square for that bit, so each costs one product and has the same bits as afresh.
+      cd sq1[6], sq2[6];
+      sq1[0] = 1.0 / zeta1;
+      sq2[0] = 1.0 / zeta2;
+      for (int k = 1; k < 6; ++k) {
+        sq1[k] = sq1[k - 1] * sq1[k - 1];
+        sq2[k] = sq2[k - 1] * sq2[k - 1];
+      }
+      cd pw1[kTerms + 1], pw2[kTerms + 1];
+      pw1[0] = pw2[0] = cd(1.0, 0.0);
+      for (int m = 1, top = 0; m <= kTerms; ++m) {
+        if ((m & (m - 1)) == 0 && m > 1) ++top;  // m reached the next power of two
+        pw1[m] = pw1[m - (1 << top)] * sq1[top];
+        pw2[m] = pw2[m - (1 << top)] * sq2[top];
+      }
+
+      cd S1(0.0, 0.0), S2(0.0, 0.0);
+      for (int m = 1; m <= kTerms; ++m) {
+        S1 = S1 + static_cast<double>(m) * SC1[m] * pw1[m];
+        S2 = S2 + static_cast<double>(m) * SC2[m] * pw2[m];
+      }
+      cd t1 = std::sqrt(w1), t2 = std::sqrt(w2);
+      if ((z1 / t1).real() < kBranch) t1 = -t1;
+      if ((z2 / t2).real() < kBranch) t2 = -t2;
+      cd dphi1 = (L1 - S1) / t1;
+      cd dphi2 = (L2 - S2) / t2;
+
+      double sx = 2.0 * (mu1 * mu1 * dphi1 + mu2 * mu2 * dphi2).real();
+      double sy = 2.0 * (dphi1 + dphi2).real();
+      double txy = -2.0 * (mu1 * dphi1 + mu2 * dphi2).real();
+      SIG[j][i][0] = sx * (cb * cb) + sy * (sb * sb) - 2.0 * txy * sb * cb;
+      SIG[j][i][1] = sx * (sb * sb) + sy * (cb * cb) + 2.0 * txy * sb * cb;
+      SIG[j][i][2] = (sx - sy) * sb * cb + txy * (cb * cb - sb * sb);
+
+      cd F1(0.0, 0.0), F2(0.0, 0.0);
+      for (int m = 1; m <= kTerms; ++m) {
+        F1 = F1 + SC1[m] * pw1[m];
+        F2 = F2 + SC2[m] * pw2[m];
+      }
+      cd phi1 = L1 * std::log(zeta1) + F1;
+      cd phi2 = L2 * std::log(zeta2) + F2;
+      double ub = 2.0 * (p1 * phi1 + p2 * phi2).real();
+      double vb = 2.0 * (q1 * phi1 + q2 * phi2).real();
+      // The displacements are along the bolt axes; turn them into the laminate axes, where the
+      // open-hole displacements they are added to are measured.
+      U[j][i] = ub * cb - vb * sb;
+      V[j][i] = ub * sb + vb * cb;
+    }
+  }
+}
+
+}  // namespace hs

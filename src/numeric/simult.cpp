@@ -1,0 +1,55 @@
+#include "numeric/simult.hpp"
+
+#include <cmath>
+
+namespace hs {
+
+namespace {
+constexpr double kEps = 7.11e-15;
+constexpr double kTolScale = 3.180000066757202;  // 3.18 held in single precision
+}  // namespace
+
+void simult(double* a, double* b, int n, int& iflag) {
+  iflag = 0;
+  if (n <= 0) return;
+  auto A = [a, n](int i, int j) -> double& { return a[(i - 1) + n * (j - 1)]; };
+  double tolf = (kEps * kTolScale) * static_cast<double>(n - 1);
+  double pmax = 0.0;
+
+  for (int j = 1; j <= n; ++j) {
+    double p = 0.0;
+    int r = j;
+    for (int i = j; i <= n; ++i) {
+      if (std::fabs(p) - std::fabs(A(i, j)) < 0.0) {
+        p = A(i, j);
+        r = i;
+      }
+    }
+    if (std::fabs(p) > pmax) pmax = std::fabs(p);
+    if (std::fabs(p) - tolf * pmax <= 0.0) {
+      iflag = 1;
+      return;
+    }
+    for (int k = j; k <= n; ++k) {
+      double t = A(j, k);
+      A(j, k) = A(r, k);
+      A(r, k) = t;
+      A(j, k) = A(j, k) / p;
+    }
+    double t = b[r - 1];
+    b[r - 1] = b[j - 1];
+    b[j - 1] = t / p;
+    if (j == n) break;
+    for (int i = j + 1; i <= n; ++i) {
+      for (int k = j + 1; k <= n; ++k) A(i, k) = A(i, k) - A(i, j) * A(j, k);
+      b[i - 1] = b[i - 1] - b[j - 1] * A(i, j);
+    }
+  }
+
+  for (int m = 1; m <= n - 1; ++m) {
+    int q = n - m;
+    for (int c = n; c >= q + 1; --c) b[q - 1] = b[q - 1] - A(q, c) * b[c - 1];
+  }
+}
+
+}  // namespace hs
