@@ -18,7 +18,9 @@ namespace {
 constexpr int kEol = -2;  // end of the current input line (its line end consumed)
 constexpr int kEof = -1;  // no further input line
 
-bool is_digit(int c) { return c >= '0' && c <= '9'; }
+bool is_digit(int c) {
+  return c >= '0' && c <= '9';
+}
 
 bool is_separator(int c) {
   return c == ' ' || c == '\t' || c == ',' || c == '/' || c == kEol || c == kEof;
@@ -155,7 +157,9 @@ class NumberScan {
 Console::Console(std::istream& in, std::ostream& out, std::ostream& err)
     : in_(in.rdbuf()), out_(out), err_(err) {}
 
-Console::~Console() { flush(); }
+Console::~Console() {
+  flush();
+}
 
 void Console::flush() {
   if (used_ > 0) out_.write(buf_, static_cast<std::streamsize>(used_));

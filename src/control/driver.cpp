@@ -22,8 +22,8 @@ namespace {
 constexpr int kSearchIterations = 1000;
 
 bool finite_loads(const Four& f) {
-  return std::isfinite(f.PX) && std::isfinite(f.PY) && std::isfinite(f.PXY) &&
-         std::isfinite(f.P) && std::isfinite(f.PW);
+  return std::isfinite(f.PX) && std::isfinite(f.PY) && std::isfinite(f.PXY) && std::isfinite(f.P) &&
+         std::isfinite(f.PW);
 }
 
 // The analysis of one laminate: properties, then the chain of stages the selected cases need,
@@ -86,7 +86,8 @@ int MAIN(State& st, Console& con, AnalysisObserver* observer) {
     bool INSTR = std::memcmp(answer, "YES ", 4) == 0;
 
     if (INSTR) {
-      con.write("(' SELECT DESIRED OUTPUT FROM THE FOLLOWING CASES.'/,'  1  CARPET PLOT DATA'/,'  2  LAMINATE PROPERTIES'/,'  3  LAMINATE STRESSES'/,'  4  LAMINATE STRAINS'/,'  5  CIRCUMFERENTIAL & RADIAL STRESSES/STRAINS'/,'  6  DISPLACEMENTS'/,'  7  STRAINS PER PLY'/,'  8  STRESSES PER PLY'/,'  9  FAILURE CRITERIA PER PLY'/,' 10  AUTOMATIC SEARCH FOR FAILURE')");
+      con.write(
+          "(' SELECT DESIRED OUTPUT FROM THE FOLLOWING CASES.'/,'  1  CARPET PLOT DATA'/,'  2  LAMINATE PROPERTIES'/,'  3  LAMINATE STRESSES'/,'  4  LAMINATE STRAINS'/,'  5  CIRCUMFERENTIAL & RADIAL STRESSES/STRAINS'/,'  6  DISPLACEMENTS'/,'  7  STRAINS PER PLY'/,'  8  STRESSES PER PLY'/,'  9  FAILURE CRITERIA PER PLY'/,' 10  AUTOMATIC SEARCH FOR FAILURE')");
     }
     for (int& entry : two.LIST) entry = 0;
     {
@@ -98,12 +99,14 @@ int MAIN(State& st, Console& con, AnalysisObserver* observer) {
     // Plies and materials, within the extents of the state.
     for (;;) {
       if (INSTR) {
-        con.write("(' INPUT NUMBER OF DIFFERENT PLIES TO BE INPUT (8 MAX)',' AND'/' NUMBER OF DIFFERENT MATERIALS (3 MAX)')");
+        con.write(
+            "(' INPUT NUMBER OF DIFFERENT PLIES TO BE INPUT (8 MAX)',' AND'/' NUMBER OF DIFFERENT MATERIALS (3 MAX)')");
       }
       int nply = two.NPLY, nmat = two.NMAT;
       if (!con.read({nply, nmat})) return 2;
       if (nply < 1 || nply > kMaxPly || nmat < 1 || nmat > kMaxMat) {
-        con.write("(' NUMBER OF PLIES MUST BE 1 TO 8 AND NUMBER OF MATERIALS 1 TO 3, TRY AGAIN...')");
+        con.write(
+            "(' NUMBER OF PLIES MUST BE 1 TO 8 AND NUMBER OF MATERIALS 1 TO 3, TRY AGAIN...')");
       } else if (carpet && nply < 4) {
         // The carpet plot varies the shares of four plies: 0, +45, -45 and 90 degrees.
         con.write("(' CARPET PLOT DATA NEEDS 4 PLIES (0, +45, -45, 90), TRY AGAIN...')");
@@ -116,19 +119,20 @@ int MAIN(State& st, Console& con, AnalysisObserver* observer) {
     int NPLY = two.NPLY, NMAT = two.NMAT;
 
     if (INSTR) {
-      con.write("(' INPUT THE UNIDIRECTIONAL MATERIAL PROPERTIES FOR ','EACH MATERIAL'/' IN THE FOLLOWING ORDER:  E1, E2, G12, ','POISSONS RATIO')");
+      con.write(
+          "(' INPUT THE UNIDIRECTIONAL MATERIAL PROPERTIES FOR ','EACH MATERIAL'/' IN THE FOLLOWING ORDER:  E1, E2, G12, ','POISSONS RATIO')");
     }
     {
-      Item items[4 * kMaxMat] = {
-          st.one.E1[0], st.one.E2[0], st.one.G12[0], st.one.NU12[0],
-          st.one.E1[1], st.one.E2[1], st.one.G12[1], st.one.NU12[1],
-          st.one.E1[2], st.one.E2[2], st.one.G12[2], st.one.NU12[2]};
+      Item items[4 * kMaxMat] = {st.one.E1[0], st.one.E2[0], st.one.G12[0], st.one.NU12[0],
+                                 st.one.E1[1], st.one.E2[1], st.one.G12[1], st.one.NU12[1],
+                                 st.one.E1[2], st.one.E2[2], st.one.G12[2], st.one.NU12[2]};
       if (!con.read(items, 4 * NMAT)) return 2;
     }
 
     if (putout(st, 9) >= 1.0) {
       if (INSTR) {
-        con.write("(' INPUT THE UNIDIRECTIONAL ALLOWABLES FOR EACH ','MATERIAL'/' IN THE FOLLOWING ORDER:  T1, C1, T2, C2, SHEAR')");
+        con.write(
+            "(' INPUT THE UNIDIRECTIONAL ALLOWABLES FOR EACH ','MATERIAL'/' IN THE FOLLOWING ORDER:  T1, C1, T2, C2, SHEAR')");
       }
       Item items[5 * kMaxMat] = {five.T1[0], five.C1[0], five.T2[0], five.C2[0], five.SHEAR[0],
                                  five.T1[1], five.C1[1], five.T2[1], five.C2[1], five.SHEAR[1],
@@ -169,7 +173,8 @@ int MAIN(State& st, Console& con, AnalysisObserver* observer) {
 
     if (putout(st, 3) >= 1.0) {
       if (INSTR) {
-        con.write("(' INPUT:  FAR FIELD STRESSES PX,PY,PXY, OFF AXIS ANGLE,',' BEARING STRESS'/' AND BOLT LOADING ANGLE.')");
+        con.write(
+            "(' INPUT:  FAR FIELD STRESSES PX,PY,PXY, OFF AXIS ANGLE,',' BEARING STRESS'/' AND BOLT LOADING ANGLE.')");
       }
       if (!con.read({four.PX, four.PY, four.PXY, four.OFFANG, four.P, four.BOLTANG})) return 2;
 
@@ -180,7 +185,8 @@ int MAIN(State& st, Console& con, AnalysisObserver* observer) {
 
       for (;;) {
         if (INSTR) {
-          con.write("(' INPUT BOLT DIAMETER, DEGREES BETWEEN OUTPUT, LOW ','RANGE, HIGH RANGE,'/' STEP INCREMENT AND NUMBER OF STEPS',' DESIRED (7 MAX)')");
+          con.write(
+              "(' INPUT BOLT DIAMETER, DEGREES BETWEEN OUTPUT, LOW ','RANGE, HIGH RANGE,'/' STEP INCREMENT AND NUMBER OF STEPS',' DESIRED (7 MAX)')");
         }
         if (!con.read({four.D, three.DEG, three.LOW, three.HIGH, three.STEP, three.NSTEP})) {
           return 2;
@@ -195,7 +201,8 @@ int MAIN(State& st, Console& con, AnalysisObserver* observer) {
         }
         // The grid starts on the hole edge and goes outward from a hole of positive size.
         if (!(four.D > 0.0) || three.STEP < 0.0) {
-          con.write("(' BOLT DIAMETER MUST BE POSITIVE AND STEP INCREMENT NOT NEGATIVE, TRY AGAIN...')");
+          con.write(
+              "(' BOLT DIAMETER MUST BE POSITIVE AND STEP INCREMENT NOT NEGATIVE, TRY AGAIN...')");
           continue;
         }
         break;
@@ -204,13 +211,15 @@ int MAIN(State& st, Console& con, AnalysisObserver* observer) {
       four.PW = 0.0;
       if (four.P != 0.0 && W != 0.0) four.PW = (four.P * four.D) / (W + W);
       if (W != 0.0 && W / four.D < 4.0) {
-        con.write("(' CAUTION: WIDTH-TO-DIAMETER RATIOS LESS',' THAN 4 RESULT IN ERRONEOUS PRATTLE...')");
+        con.write(
+            "(' CAUTION: WIDTH-TO-DIAMETER RATIOS LESS',' THAN 4 RESULT IN ERRONEOUS PRATTLE...')");
       }
 
       if (putout(st, 9) >= 1.0) {
         for (;;) {
           if (INSTR) {
-            con.write("(' INPUT THE NUMBER WHICH CORRESPONDS TO THE ','FAILURE CRITERIA '/' YOU WISH TO USE'/' 1  MAXIMUM STRAIN'/,' 2  MAXIMUM STRESS'/' 3  TSAI-HILL'/' 4  MODIFIED ','TSAI-WU'/' 5  HOFFMAN')");
+            con.write(
+                "(' INPUT THE NUMBER WHICH CORRESPONDS TO THE ','FAILURE CRITERIA '/' YOU WISH TO USE'/' 1  MAXIMUM STRAIN'/,' 2  MAXIMUM STRESS'/' 3  TSAI-HILL'/' 4  MODIFIED ','TSAI-WU'/' 5  HOFFMAN')");
           }
           int krit = five.KRIT;
           if (!con.read({krit})) return 2;

@@ -40,12 +40,12 @@ struct One {
 
 // Selected output cases and the ply stack.
 struct Two {
-  int LIST[kListLen];      // selected case numbers, 0 = none
-  int NPLY;                // number of plies
-  int NMAT;                // number of materials
-  double ANGLE[kMaxPly];   // ply orientation, degrees from the laminate x axis to the fibres
-  double THICK[kMaxPly];   // ply thickness
-  int MATNO[kMaxPly];      // material number of each ply, 1..NMAT
+  int LIST[kListLen];     // selected case numbers, 0 = none
+  int NPLY;               // number of plies
+  int NMAT;               // number of materials
+  double ANGLE[kMaxPly];  // ply orientation, degrees from the laminate x axis to the fibres
+  double THICK[kMaxPly];  // ply thickness
+  int MATNO[kMaxPly];     // material number of each ply, 1..NMAT
 };
 
 // Sampling grid around the hole.

@@ -85,8 +85,7 @@ void lamstr(State& st, Console& con) {
   // 5. Output case 3: laminate stresses with their principal values.
   if (putout(st, 3) == 2.0) {
     con.write(
-        "(///28X,'LAMINATE STRESSES'//'  DIST   ANGLE  X STRESS','   Y STRESS    SHEAR       MAX."
-        "       MIN.    DIRECTION'/,39X,'STRESS    PRINCIPAL  PRINCIPAL')");
+        "(///28X,'LAMINATE STRESSES'//'  DIST   ANGLE  X STRESS','   Y STRESS    SHEAR       MAX.       MIN.    DIRECTION'/,39X,'STRESS    PRINCIPAL  PRINCIPAL')");
     for (int i = 0; i < nstep; ++i) {
       for (int j = 0; j < nang; ++j) {
         double SX = SIGL[j][i][0], SY = SIGL[j][i][1], TXY = SIGL[j][i][2];
@@ -117,8 +116,7 @@ void lamstr(State& st, Console& con) {
   // 7. Output case 4: laminate strains with their principal values.
   if (putout(st, 4) == 2.0) {
     con.write(
-        "(///28X,'LAMINATE STRAINS'//'  DIST   ANGLE  X STRAIN','   Y STRAIN    SHEAR       MAX."
-        "       MIN.    DIRECTION'/,39X,'STRAIN    PRINCIPAL  PRINCIPAL')");
+        "(///28X,'LAMINATE STRAINS'//'  DIST   ANGLE  X STRAIN','   Y STRAIN    SHEAR       MAX.       MIN.    DIRECTION'/,39X,'STRAIN    PRINCIPAL  PRINCIPAL')");
     for (int i = 0; i < nstep; ++i) {
       for (int j = 0; j < nang; ++j) {
         double EPX = EPSL[j][i][0], EPY = EPSL[j][i][1], GAM = EPSL[j][i][2];
@@ -138,9 +136,7 @@ void lamstr(State& st, Console& con) {
   // 8. Output case 5: hoop, radial and shear components in polar axes at each station.
   if (putout(st, 5) == 2.0) {
     con.write(
-        "(///15X,'CIRCUMFERENTIAL AND RADIAL STRESSES & STRAINS',//'  DIST     ANGLE     THETA    "
-        "  RADIAL     SHEAR     THETA','    RADIAL   SHEAR'/21X,'STRESS     STRESS     ','STRESS  "
-        "  STRAIN   STRAIN   STRAIN')");
+        "(///15X,'CIRCUMFERENTIAL AND RADIAL STRESSES & STRAINS',//'  DIST     ANGLE     THETA      RADIAL     SHEAR     THETA','    RADIAL   SHEAR'/21X,'STRESS     STRESS     ','STRESS    STRAIN   STRAIN   STRAIN')");
     for (int i = 0; i < nstep; ++i) {
       for (int j = 0; j < nang; ++j) {
         double SX = SIGL[j][i][0], SY = SIGL[j][i][1], TXY = SIGL[j][i][2];
@@ -162,8 +158,7 @@ void lamstr(State& st, Console& con) {
   // 9. The series of the bolt solution is not reliable far from the hole.
   if (putout(st, 6) == 2.0 && f.P != 0.0 && f.D / 2.0 + g.NSTEP * g.STEP > 3.0 * f.D) {
     con.write(
-        "(' CAUTION:  DISPLACEMENTS AT POINTS GREATER THAN 3D AWAY '/' FROM THE HOLE MAY BE IN "
-        "ERROR')");
+        "(' CAUTION:  DISPLACEMENTS AT POINTS GREATER THAN 3D AWAY '/' FROM THE HOLE MAY BE IN ERROR')");
   }
 
   // 10. Output case 6: displacements the hole adds to the uniform field.

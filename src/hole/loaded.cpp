@@ -19,7 +19,16 @@ constexpr int kMaxHarmonic = 49;
 constexpr double kOnCircle = 0.9999899864196777;
 constexpr double kBranch = -9.999999747378752e-06;  // -1e-5 held in single precision
 
-void report_singular(Console& con) { con.write("(' SIMULT CALCULATES A SINGULAR SET OF EQS.')"); }
+// simult takes a matrix column by column.
+void by_columns(const double (&rows)[4][4], double (&a)[16]) {
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j < 4; ++j) a[i + 4 * j] = rows[i][j];
+  }
+}
+
+void report_singular(Console& con) {
+  con.write("(' SIMULT CALCULATES A SINGULAR SET OF EQS.')");
+}
 
 }  // namespace
 
@@ -78,11 +87,14 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
   for (int m = 1; m <= kTerms; ++m) {
     cd b1 = -D * PF[m - 1] / static_cast<double>(2 * m);
     cd b2 = D * PF[-m - 1] / static_cast<double>(2 * m);
-    double a[16] = {// column by column
-                    1.0 + beta1, alpha1, 1.0 - beta1, alpha1,
-                    alpha1, -1.0 - beta1, -alpha1, 1.0 - beta1,
-                    1.0 + beta2, alpha2, 1.0 - beta2, alpha2,
-                    alpha2, -1.0 - beta2, -alpha2, 1.0 - beta2};
+    // The rows in complex form: (1 - i mu1) SC1 + (1 - i mu2) SC2 = conj(b1) and
+    // (1 + i mu1) SC1 + (1 + i mu2) SC2 = b2, split into real and imaginary parts.
+    const double rows[4][4] = {{1.0 + beta1, alpha1, 1.0 + beta2, alpha2},
+                               {alpha1, -1.0 - beta1, alpha2, -1.0 - beta2},
+                               {1.0 - beta1, -alpha1, 1.0 - beta2, -alpha2},
+                               {alpha1, 1.0 - beta1, alpha2, 1.0 - beta2}};
+    double a[16];
+    by_columns(rows, a);
     double b[4] = {b1.real(), b1.imag(), b2.real(), b2.imag()};
     int iflag;
     simult(a, b, 4, iflag);
@@ -97,11 +109,15 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
   double RF2 = (2.0 * kPi) * Y.real() / 2.0;
   double n1 = alpha1 * alpha1 + beta1 * beta1;
   double n2 = alpha2 * alpha2 + beta2 * beta2;
-  double a[16] = {// column by column
-                  beta1, 0.0, 2.0 * alpha1 * beta1, -beta1 / n1,
-                  alpha1, 1.0, alpha1 * alpha1 - beta1 * beta1, alpha1 / n1,
-                  beta2, 0.0, 2.0 * alpha2 * beta2, -beta2 / n2,
-                  alpha2, 1.0, alpha2 * alpha2 - beta2 * beta2, alpha2 / n2};
+  // Im(mu1 L1 + mu2 L2), Im(L1 + L2), Im(mu1^2 L1 + mu2^2 L2) and Im(L1/mu1 + L2/mu2): the force
+  // resultant and single-valued displacements around the hole.
+  const double rows[4][4] = {{beta1, alpha1, beta2, alpha2},
+                             {0.0, 1.0, 0.0, 1.0},
+                             {2.0 * alpha1 * beta1, alpha1 * alpha1 - beta1 * beta1,
+                              2.0 * alpha2 * beta2, alpha2 * alpha2 - beta2 * beta2},
+                             {-beta1 / n1, alpha1 / n1, -beta2 / n2, alpha2 / n2}};
+  double a[16];
+  by_columns(rows, a);
   double b[4] = {RF1 / (kPi * 4.0), RF2 / (kPi * (-4.0)),
                  (a12 * RF2 + a16 * RF1) / (kPi * 4.0 * a11),
                  (a12 * RF1 + a26 * RF2) / (kPi * (-4.0) * a22)};

@@ -27,7 +27,7 @@ Mat3 averaged_stiffness(const Two& two, const Invariants* inv, double shift) {
     const Invariants& u = inv[two.MATNO[k] - 1];
     double c2 = std::cos(2.0 * T), c4 = std::cos(4.0 * T);
     double s2 = std::sin(2.0 * T), s4 = std::sin(4.0 * T);
-    double (&Q)[3][3] = QBAR[k];
+    double(&Q)[3][3] = QBAR[k];
     Q[0][0] = u.U1 + u.U2 * c2 + u.U3 * c4;
     Q[0][1] = u.U4 - u.U3 * c4;
     Q[1][1] = u.U1 - u.U2 * c2 + u.U3 * c4;
@@ -88,8 +88,7 @@ void abd(State& st, Console& con, double& BA) {
   double GXY = 1.0 / A(3, 3);
   if (putout(st, 2) == 2.0) {
     con.write(
-        "(/25X,'LAMINATE PROPERTIES'/' EX = ',E9.3,2X,'EY = ',E9.3,2X,'GXY = ',E9.3,2X,'VXY = ',"
-        "F5.3)",
+        "(/25X,'LAMINATE PROPERTIES'/' EX = ',E9.3,2X,'EY = ',E9.3,2X,'GXY = ',E9.3,2X,'VXY = ',F5.3)",
         {EX, EY, GXY, VXY});
   }
 

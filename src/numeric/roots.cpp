@@ -6,11 +6,11 @@ namespace hs {
 
 namespace {
 
-constexpr double kRmprec = 1e-14;  // a constant term or |P'|^2 this small counts as zero
-constexpr double kTol = 1e-4;      // convergence: |dx| + |dy| of one Newton step
+constexpr double kRmprec = 1e-14;   // a constant term or |P'|^2 this small counts as zero
+constexpr double kTol = 1e-4;       // convergence: |dx| + |dy| of one Newton step
 constexpr double kRealTest = 1e-4;  // |y| below this times |x| makes a root real
-constexpr int kMaxSteps = 500;     // Newton steps per start and per polishing pass
-constexpr int kStartLimit = 5;     // starts tried before a search that runs out of steps fails
+constexpr int kMaxSteps = 500;      // Newton steps per start and per polishing pass
+constexpr int kStartLimit = 5;      // starts tried before a search that runs out of steps fails
 // Starts abandoned because the derivative vanished also count, but on their own they would never
 // reach the step limit: a polynomial whose derivative is flat everywhere (degree 1 with a tiny
 // leading coefficient) would restart forever. This bound ends such a search with status 3.

@@ -73,8 +73,7 @@ void ply_failure(const State& st, int p, int k, int j, double out[4]) {
   } else {
     TsaiWu c = tsai_wu(five, m, a.S);
     if (krit == 4) {
-      FN = std::fabs(c.f1 * s1 + c.f2 * s2 + c.f11 * s1 * s1 + c.f22 * s2 * s2 +
-                     c.f66 * s12 * s12);
+      FN = std::fabs(c.f1 * s1 + c.f2 * s2 + c.f11 * s1 * s1 + c.f22 * s2 * s2 + c.f66 * s12 * s12);
     } else {
       // Hoffman adds the interaction of the two direct stresses.
       FN = std::fabs(c.f1 * s1 + c.f2 * s2 + c.f11 * s1 * s1 + c.f22 * s2 * s2 -
@@ -93,9 +92,11 @@ void failure(State& st, Console& con) {
   bool print9 = putout(st, 9) == 2.0;
   if (print9) {
     if (krit <= 2) {
-      con.write("(///20X,'FAILURE CRITERIA PER PLY',//'   DIST     ANGLE ','     PLY',12X,'FAILURE NUMBERS'/35X,'1         2       SHEAR')");
+      con.write(
+          "(///20X,'FAILURE CRITERIA PER PLY',//'   DIST     ANGLE ','     PLY',12X,'FAILURE NUMBERS'/35X,'1         2       SHEAR')");
     } else {
-      con.write("(///20X,'FAILURE CRITERIA PER PLY',//'   DIST     ANGLE','      PLY      FAILURE         FAILURE RATIOS'/,32X,'NUMBER     ''  1         2      SHEAR')");
+      con.write(
+          "(///20X,'FAILURE CRITERIA PER PLY',//'   DIST     ANGLE','      PLY      FAILURE         FAILURE RATIOS'/,32X,'NUMBER     ''  1         2      SHEAR')");
     }
   }
 
@@ -138,17 +139,20 @@ void failure(State& st, Console& con) {
     if (search && !(f.FACTOR < kConvergedLow) && !(f.FACTOR > kConvergedHigh)) {
       double ANG = g.LOW + IANG * g.DEG;
       if (krit <= 2) {
-        con.write("(///20X,'AUTOMATIC SEARCH FOR FAILURE'//25X,'FAILURE STRESSES'/18X,'PX',10X,'PY',10X,'PXY',10X,'P'/,11X,4F12.2//8X,'DIST   ANGLE       PLY      FAILURE NUMBERS'/,36X,'1       2     SHEAR')",
-                  {f.PX, f.PY, f.PXY, f.P});
+        con.write(
+            "(///20X,'AUTOMATIC SEARCH FOR FAILURE'//25X,'FAILURE STRESSES'/18X,'PX',10X,'PY',10X,'PXY',10X,'P'/,11X,4F12.2//8X,'DIST   ANGLE       PLY      FAILURE NUMBERS'/,36X,'1       2     SHEAR')",
+            {f.PX, f.PY, f.PXY, f.P});
       } else {
-        con.write("(///20X,'AUTOMATIC SEARCH FOR FAILURE'//25X,'FAILURE STRESSES'/18X,'PX',10X,'PY',10X,'PXY',10X,'P'/,11X,4F12.2//5X,'   DIST   ANGLE     PLY      FAILURE  ',9X,'FAILURE RATIOS'/35X,'NUMBER',7X,'1',9X,'2',7X,'SHEAR')",
-                  {f.PX, f.PY, f.PXY, f.P});
+        con.write(
+            "(///20X,'AUTOMATIC SEARCH FOR FAILURE'//25X,'FAILURE STRESSES'/18X,'PX',10X,'PY',10X,'PXY',10X,'P'/,11X,4F12.2//5X,'   DIST   ANGLE     PLY      FAILURE  ',9X,'FAILURE RATIOS'/35X,'NUMBER',7X,'1',9X,'2',7X,'SHEAR')",
+            {f.PX, f.PY, f.PXY, f.P});
       }
       for (int p = 0; p < st.two.NPLY; ++p) {
         double fv[4];
         ply_failure(st, p, 1, IANG, fv);
         if (krit <= 2) {
-          con.write("(F11.3,F9.2,F10.2,3F8.3)", {g.STEP, ANG, st.two.ANGLE[p], fv[0], fv[1], fv[2]});
+          con.write("(F11.3,F9.2,F10.2,3F8.3)",
+                    {g.STEP, ANG, st.two.ANGLE[p], fv[0], fv[1], fv[2]});
         } else {
           con.write("(F11.3,F9.2,F10.2,4F10.3)",
                     {g.STEP, ANG, st.two.ANGLE[p], fv[0], fv[1], fv[2], fv[3]});

@@ -45,13 +45,15 @@ void plystr(State& st, Console& con, const int& KRIT) {
 
   bool print7 = putout(st, 7) == 2.0;
   if (print7) {
-    con.write("(///20X,'STRAINS PER PLY',//'  DIST   ANGLE     PLY','   STRAIN 1    STRAIN 2   SHEAR STRAIN'/)");
+    con.write(
+        "(///20X,'STRAINS PER PLY',//'  DIST   ANGLE     PLY','   STRAIN 1    STRAIN 2   SHEAR STRAIN'/)");
   }
   strain_pass(st, con, print7);
 
   bool print8 = putout(st, 8) == 2.0;
   if (print8) {
-    con.write("(///20X,'STRESSES PER PLY',//'  DIST   ANGLE     PLY','   STRESS 1    STRESS 2   SHEAR STRESS'/)");
+    con.write(
+        "(///20X,'STRESSES PER PLY',//'  DIST   ANGLE     PLY','   STRESS 1    STRESS 2   SHEAR STRESS'/)");
   }
   int nstep = step_count(g), nang = station_count(g);
   for (int k = 0; k < nstep; ++k) {
