@@ -3,6 +3,7 @@
 #include <cmath>
 #include <complex>
 #include <limits>
+#include <numbers>
 
 #include "hole/unloded.hpp"
 #include "numeric/simult.hpp"
@@ -18,6 +19,24 @@ constexpr int kMaxHarmonic = 49;
 // A mapped variable is outside the unit circle when |zeta|^2 reaches 0.99999 (single precision).
 constexpr double kOnCircle = 0.9999899864196777;
 constexpr double kBranch = -9.999999747378752e-06;  // -1e-5 held in single precision
+
+// The logarithm of a mapped variable, cut along the ray behind the bolt (y' = 0, x' < 0).
+//
+// Each log term alone is many-valued around the hole; only their sum is single-valued, because
+// the coefficients make the jumps of the two terms cancel. They cancel only if both terms jump on
+// the same ray. The principal logarithm cuts where zeta is negative real, and in the plate that
+// is a different curve for each root unless the real parts of mu1 and mu2 vanish: between the two
+// curves the displacement would be off by a whole jump (for a nearly isotropic laminate, whose two
+// log terms are huge and opposite, by orders of magnitude). On the hole edge zeta = e^(i theta'),
+// and the argument of zeta stays in (-pi/2, 3pi/2) above the ray and in (-3pi/2, pi/2) below it,
+// so the branch follows from the side of the ray the station lies on.
+cd log_behind_bolt(cd zeta, double yb) {
+  constexpr double kTwoPi = 2.0 * std::numbers::pi;
+  cd l = std::log(zeta);
+  if (yb >= 0.0 && l.imag() < -std::numbers::pi / 2.0) l = cd(l.real(), l.imag() + kTwoPi);
+  if (yb < 0.0 && l.imag() > std::numbers::pi / 2.0) l = cd(l.real(), l.imag() - kTwoPi);
+  return l;
+}
 
 // simult takes a matrix column by column.
 void by_columns(const double (&rows)[4][4], double (&a)[16]) {
@@ -211,8 +230,8 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
         F1 = F1 + SC1[m] * pw1[m];
         F2 = F2 + SC2[m] * pw2[m];
       }
-      cd phi1 = L1 * std::log(zeta1) + F1;
-      cd phi2 = L2 * std::log(zeta2) + F2;
+      cd phi1 = L1 * log_behind_bolt(zeta1, yb) + F1;
+      cd phi2 = L2 * log_behind_bolt(zeta2, yb) + F2;
       double ub = 2.0 * (p1 * phi1 + p2 * phi2).real();
       double vb = 2.0 * (q1 * phi1 + q2 * phi2).real();
       // The displacements are along the bolt axes; turn them into the laminate axes, where the
