@@ -1,0 +1,180 @@
+// Microbenchmarks of the hot units: field rendering, the two hole solutions over a full grid and
+// the root finder on the characteristic quartic. Run by hand (bench/run.sh --micro).
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <vector>
+
+#include "control/console.hpp"
+#include "control/edit.hpp"
+#include "control/state.hpp"
+#include "hole/loaded.hpp"
+#include "hole/unloded.hpp"
+#include "laminate/abd.hpp"
+#include "numeric/roots.hpp"
+
+namespace {
+
+struct Field {
+  int w, d;
+  double v;
+};
+
+// Fields as the tables print them: distances, angles, stresses in psi, strains and
+// displacements, a share of them negative, a few past the field width.
+std::vector<Field> fixed_fields() {
+  std::mt19937_64 rng(12345);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  auto sign = [&] { return unit(rng) < 0.4 ? -1.0 : 1.0; };
+  std::vector<Field> f;
+  for (int k = 0; k < 4096; ++k) {
+    f.push_back({6, 3, 0.02 * (k % 7)});
+    f.push_back({8, 2, 5.0 * (k % 73)});
+    f.push_back({11, 2, sign() * std::pow(10.0, 6.0 * unit(rng) - 1.0)});
+    f.push_back({12, 2, sign() * std::pow(10.0, 5.0 * unit(rng))});
+    f.push_back({12, 6, sign() * std::pow(10.0, 4.0 * unit(rng) - 6.0)});
+    f.push_back({13, 6, sign() * std::pow(10.0, 3.0 * unit(rng) - 7.0)});
+    f.push_back({10, 3, sign() * 2.0 * unit(rng)});
+    f.push_back({8, 2, sign() * 45.0 * unit(rng)});
+  }
+  return f;
+}
+
+// Moduli and failure numbers: the values E9.3 and wider E fields print.
+std::vector<Field> exp_fields() {
+  std::mt19937_64 rng(54321);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<Field> f;
+  for (int k = 0; k < 4096; ++k) {
+    f.push_back({9, 3, std::pow(10.0, 5.0 + 3.0 * unit(rng))});
+    f.push_back({12, 5, (unit(rng) < 0.5 ? -1.0 : 1.0) * std::pow(10.0, 12.0 * unit(rng) - 6.0)});
+  }
+  return f;
+}
+
+void BM_EditF(benchmark::State& state) {
+  std::vector<Field> fields = fixed_fields();
+  char out[hs::kMaxFieldWidth];
+  for (auto _ : state) {
+    for (const Field& f : fields) {
+      hs::edit_f(out, f.w, f.d, f.v);
+      benchmark::DoNotOptimize(out);
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(fields.size()));
+}
+BENCHMARK(BM_EditF);
+
+void BM_EditE(benchmark::State& state) {
+  std::vector<Field> fields = exp_fields();
+  char out[hs::kMaxFieldWidth];
+  for (auto _ : state) {
+    for (const Field& f : fields) {
+      hs::edit_e(out, f.w, f.d, f.v);
+      benchmark::DoNotOptimize(out);
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(fields.size()));
+}
+BENCHMARK(BM_EditE);
+
+// A whole table row through the console: format lookup, record assembly, eight fields.
+void BM_ConsoleRow(benchmark::State& state) {
+  std::vector<Field> fields = fixed_fields();
+  std::istringstream in;
+  std::ostringstream sink;
+  hs::Console con(in, sink, sink);
+  size_t k = 0;
+  for (auto _ : state) {
+    con.write("(F6.3,F8.2,5F11.2,F8.2)",
+              {fields[k].v, fields[k + 1].v, fields[k + 2].v, fields[k + 3].v, fields[k + 4].v,
+               fields[k + 5].v, fields[k + 6].v, fields[k + 7].v});
+    k = (k + 8) % fields.size();
+    if (k == 0) sink.str("");
+  }
+  state.SetItemsProcessed(state.iterations() * 8);
+}
+BENCHMARK(BM_ConsoleRow);
+
+// A 50/40/10 carbon/epoxy laminate on the full grid: 73 angles by 7 distance steps. (A
+// quasi-isotropic one would put the two characteristic roots on top of each other.)
+struct Setup {
+  std::unique_ptr<hs::State> st = std::make_unique<hs::State>();
+  std::istringstream in;
+  std::ostringstream sink;
+  hs::Console con{in, sink, sink};
+  hs::Three grid{5.0, 0.0, 360.0, 0.02, 7};
+  double D = 0.25;
+
+  Setup() {
+    hs::State& s = *st;
+    s.one.E1[0] = 20.0e6;
+    s.one.E2[0] = 1.4e6;
+    s.one.G12[0] = 0.8e6;
+    s.one.NU12[0] = 0.3;
+    s.two.NPLY = 4;
+    s.two.NMAT = 1;
+    const double angles[4] = {0.0, 45.0, -45.0, 90.0};
+    const double thick[4] = {0.5, 0.2, 0.2, 0.1};
+    for (int p = 0; p < 4; ++p) {
+      s.two.ANGLE[p] = angles[p];
+      s.two.THICK[p] = thick[p];
+      s.two.MATNO[p] = 1;
+    }
+    double ba = 30.0;
+    hs::abd(s, con, ba);
+  }
+};
+
+// The three outputs of a hole solution.
+struct Field3 {
+  hs::GridVec sig;
+  hs::GridVal u, v;
+};
+
+void BM_Loaded(benchmark::State& state) {
+  Setup s;
+  auto f = std::make_unique<Field3>();
+  for (auto _ : state) {
+    double p = 20000.0, alpha = 30.0;
+    hs::loaded(s.grid, s.con, p, s.D, s.st->seven.ASTARB, alpha, f->sig, f->u, f->v);
+    benchmark::DoNotOptimize(f->sig);
+  }
+  state.SetItemsProcessed(state.iterations() * hs::kMaxAng * hs::kMaxStep);
+}
+BENCHMARK(BM_Loaded);
+
+void BM_Unloded(benchmark::State& state) {
+  Setup s;
+  auto f = std::make_unique<Field3>();
+  for (auto _ : state) {
+    double alpha = 15.0;
+    hs::unloded(s.grid, 10000.0, s.D, s.st->six.ASTAR, alpha, f->sig, f->u, f->v);
+    benchmark::DoNotOptimize(f->sig);
+  }
+  state.SetItemsProcessed(state.iterations() * hs::kMaxAng * hs::kMaxStep);
+}
+BENCHMARK(BM_Unloded);
+
+// The characteristic quartic of the laminate, scaled as the hole solutions scale it.
+void BM_RootsQuartic(benchmark::State& state) {
+  Setup s;
+  const hs::Mat3& A = s.st->six.ASTAR;
+  const double coef[5] = {A(2, 2) * 1e6, -2e6 * A(2, 3), (2.0 * A(1, 2) + A(3, 3)) * 1e6,
+                          -2e6 * A(1, 3), A(1, 1) * 1e6};
+  for (auto _ : state) {
+    double work[5], zre[4], zim[4];
+    int istat;
+    hs::roots(coef, work, 4, zre, zim, istat);
+    benchmark::DoNotOptimize(zre);
+    benchmark::DoNotOptimize(zim);
+  }
+}
+BENCHMARK(BM_RootsQuartic);
+
+}  // namespace
+
+BENCHMARK_MAIN();
