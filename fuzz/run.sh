@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer target with Clang and fuzzes the whole dialogue for the given number of
+# seconds (default 60).
+#
+#   fuzz/run.sh [seconds]
+#
+# Build directory: build-fuzz at the top of the tree (HOLESTRESS_FUZZ_BUILD overrides it). The
+# corpus grows in <build>/fuzz-corpus from run to run and is seeded each time with the example
+# dialogues and the end-to-end test dialogues. A crash, a sanitizer report, a run status other
+# than 0 or 2, or an input running longer than the time limit stops the fuzzer with a non-zero
+# status and leaves the input in <build>/fuzz-artifacts/. Reproduce one with
+#   <build>/fuzz/holestress_fuzz <build>/fuzz-artifacts/<file>
+set -euo pipefail
+
+seconds=${1:-60}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${HOLESTRESS_FUZZ_BUILD:-$root/build-fuzz}
+
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DHOLESTRESS_FUZZ=ON -DHOLESTRESS_TESTS=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target holestress_fuzz -j2
+
+corpus=$build/fuzz-corpus
+artifacts=$build/fuzz-artifacts
+mkdir -p "$corpus" "$artifacts"
+cp "$root"/examples/*.in "$root"/tests/e2e/*.in "$corpus"/
+
+# -max_len: the longest seed dialogue is under 1 kB; 2 kB leaves room for several more passes.
+# -timeout: the slowest legitimate input, 80 analyses whose failure searches all run to their
+# iteration bound (the target stops a run there), takes about 30 s; 120 s leaves room for a
+# loaded machine, and anything longer is a hang.
+exec "$build/fuzz/holestress_fuzz" "$corpus" \
+  -max_total_time="$seconds" -max_len=2048 -timeout=120 -rss_limit_mb=2048 \
+  -dict="$root/fuzz/dialogue.dict" -artifact_prefix="$artifacts/" -print_final_stats=1
