@@ -51,6 +51,35 @@ void report_singular(Console& con) {
 
 }  // namespace
 
+// The complex Fourier coefficients of the bearing pressure p0 cos(t) on |t| <= h (the half of the
+// boundary facing the bolt), zero elsewhere: PF(m) = p0 T(m) / (2 pi), T(m) the integral of
+// cos(t) e^(-imt) over the arc; and the resultant force of that pressure on a hole of diameter D.
+void bearing_pressure(double p0, double D, std::complex<double> (&PF_store)[99], double& RF1,
+                      double& RF2) {
+  const cd I(0.0, 1.0);
+  double h = kPi / 2.0;
+  cd* PF = PF_store + kMaxHarmonic;  // PF[m], m = -49..49
+  for (int k = 0; k <= 2 * kMaxHarmonic; ++k) {
+    int m = (k + 1) / 2 * (k % 2 == 1 ? 1 : -1);  // 0, 1, -1, 2, -2, ...
+    cd T;
+    if (m == 1 || m == -1) {
+      double re = h + std::sin(2.0 * h) / 4.0 - std::sin(-2.0 * h) / 4.0;
+      double br = std::sin(h) * std::sin(h) / 2.0 - std::sin(-h) * std::sin(-h) / 2.0;
+      T = re - I * static_cast<double>(m) * br;
+    } else {
+      double dm = static_cast<double>(2 * m - 2), dp = static_cast<double>(2 * m + 2);
+      double lo = (m - 1) * h, hi = (m + 1) * h;
+      double re = std::sin(lo) / dm + std::sin(hi) / dp - std::sin(-lo) / dm - std::sin(-hi) / dp;
+      double br = -std::cos(lo) / dm - std::cos(hi) / dp + std::cos(-lo) / dm + std::cos(-hi) / dp;
+      T = re - I * br;
+    }
+    PF[m] = p0 * T / (2.0 * kPi);
+  }
+  cd Y = (I * D) * PF[-1];
+  RF1 = (2.0 * kPi) * Y.imag() / 2.0;
+  RF2 = (2.0 * kPi) * Y.real() / 2.0;
+}
+
 void loaded(const Three& grid, Console& con, double& S, const double& D, const Mat3& A,
             double& ALPHA, GridVec& SIG, GridVal& U, GridVal& V) {
   const cd I(0.0, 1.0);
@@ -75,31 +104,13 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
   cd q1 = a22 / mu1 + a12 * mu1 - a26;
   cd q2 = a22 / mu2 + a12 * mu2 - a26;
 
-  // 3. Peak pressure and the half-width of the loaded arc.
+  // 3, 4. Peak pressure; Fourier coefficients and resultant force of the boundary pressure.
   S = S * 4.0 / kPi;
   double p0 = S;
-  double h = kPi / 2.0;
-
-  // 4. Complex Fourier coefficients of the boundary pressure p0 cos(t) on |t| <= h, zero
-  // elsewhere: PF(m) = p0 T(m) / (2 pi), T(m) the integral of cos(t) e^(-imt) over the arc.
   cd PF_store[2 * kMaxHarmonic + 1];
   cd* PF = PF_store + kMaxHarmonic;  // PF[m], m = -49..49
-  for (int k = 0; k <= 2 * kMaxHarmonic; ++k) {
-    int m = (k + 1) / 2 * (k % 2 == 1 ? 1 : -1);  // 0, 1, -1, 2, -2, ...
-    cd T;
-    if (m == 1 || m == -1) {
-      double re = h + std::sin(2.0 * h) / 4.0 - std::sin(-2.0 * h) / 4.0;
-      double br = std::sin(h) * std::sin(h) / 2.0 - std::sin(-h) * std::sin(-h) / 2.0;
-      T = re - I * static_cast<double>(m) * br;
-    } else {
-      double dm = static_cast<double>(2 * m - 2), dp = static_cast<double>(2 * m + 2);
-      double lo = (m - 1) * h, hi = (m + 1) * h;
-      double re = std::sin(lo) / dm + std::sin(hi) / dp - std::sin(-lo) / dm - std::sin(-hi) / dp;
-      double br = -std::cos(lo) / dm - std::cos(hi) / dp + std::cos(-lo) / dm + std::cos(-hi) / dp;
-      T = re - I * br;
-    }
-    PF[m] = p0 * T / (2.0 * kPi);
-  }
+  double RF1, RF2;
+  bearing_pressure(p0, D, PF_store, RF1, RF2);
 
   // 5. Series coefficients, one 4 by 4 system per power.
   cd SC1[kTerms + 1], SC2[kTerms + 1];
@@ -122,10 +133,7 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
     SC2[m] = cd(b[2], b[3]);
   }
 
-  // 6. Resultant bolt force and the logarithmic terms that carry it.
-  cd Y = (I * D) * PF[-1];
-  double RF1 = (2.0 * kPi) * Y.imag() / 2.0;
-  double RF2 = (2.0 * kPi) * Y.real() / 2.0;
+  // 6. The logarithmic terms that carry the resultant bolt force.
   double n1 = alpha1 * alpha1 + beta1 * beta1;
   double n2 = alpha2 * alpha2 + beta2 * beta2;
   // Im(mu1 L1 + mu2 L2), Im(L1 + L2), Im(mu1^2 L1 + mu2^2 L2) and Im(L1/mu1 + L2/mu2): the force

@@ -10,6 +10,8 @@
 // a compliance without characteristic roots, gives NaN.
 #pragma once
 
+#include <complex>
+
 #include "control/console.hpp"
 #include "control/state.hpp"
 
@@ -17,5 +19,12 @@ namespace hs {
 
 void loaded(const Three& grid, Console& con, double& S, const double& D, const Mat3& A,
             double& ALPHA, GridVec& SIG, GridVal& U, GridVal& V);
+
+// The bearing pressure p0 cos(t) on the half of the boundary facing the bolt (|t| <= pi/2 from the
+// bolt axis), zero on the other half: its complex Fourier coefficients PF[49 + m], m = -49..49,
+// and the components along the bolt axes of its resultant force on a hole of diameter D, per unit
+// thickness (RF1 along the bolt, RF2 across it).
+void bearing_pressure(double p0, double D, std::complex<double> (&PF)[99], double& RF1,
+                      double& RF2);
 
 }  // namespace hs
