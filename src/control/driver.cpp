@@ -29,7 +29,7 @@ bool finite_loads(const Four& f) {
 // The analysis of one laminate: properties, then the chain of stages the selected cases need,
 // repeated by the failure search until its load factor converges. Returns false when a failure
 // search had to stop without a failure load.
-bool analysis(State& st, Console& con) {
+bool analysis(State& st, Console& con, AnalysisObserver* observer) {
   if (putout(st, 2) == 0.0) return true;
   double ba = st.four.BOLTANG;
   abd(st, con, ba);
@@ -46,6 +46,7 @@ bool analysis(State& st, Console& con) {
     failure(st, con);
     bool search = putout(st, 10) == 2.0;
     if (search) putout(st, 99);
+    if (search && iteration == 1 && observer) observer->typed_loads_evaluated(st);
     double factor = st.four.FACTOR;
     if (!(factor < kConvergedLow || factor > kConvergedHigh)) break;
     if (!search) break;
@@ -277,12 +278,12 @@ int MAIN(State& st, Console& con, AnalysisObserver* observer) {
           }
           if (S90 == 0) two.NPLY = two.NPLY - 1;
           con.write("(//25X,'LAYUP:  ',I3,'/',I3,'/',I3)", {S0, S45, S90});
-          bool found = analysis(st, con);
+          bool found = analysis(st, con, observer);
           if (observer) observer->analysed(st, S0, S45, S90, found);
         }
       }
     } else {
-      bool found = analysis(st, con);
+      bool found = analysis(st, con, observer);
       if (observer) observer->analysed(st, -1, -1, -1, found);
     }
 
@@ -292,10 +293,12 @@ int MAIN(State& st, Console& con, AnalysisObserver* observer) {
   }
 }
 
-int run(std::istream& in, std::ostream& out, std::ostream& err, AnalysisObserver* observer) {
+int run(std::istream& in, std::ostream& out, std::ostream& err, AnalysisObserver* observer,
+        bool silent) {
   // The state is large (the ply values of the whole grid); it lives on the heap for the run.
   auto st = std::make_unique<State>();
   Console con(in, out, err);
+  con.set_silent(silent);
   int status = MAIN(*st, con, observer);
   con.flush();
   return status;

@@ -19,13 +19,17 @@ class AnalysisObserver {
   // One analysis (one layup of a carpet plot) has finished; the shares are those of the layup
   // (-1 outside a carpet plot) and converged tells whether a failure search found its load.
   virtual void analysed(const State& st, int s0, int s45, int s90, bool converged) = 0;
+  // A failure search has evaluated the loads as typed (the state from which cases 3 to 9
+  // print); it goes on to the failure load, which analysed() then sees.
+  virtual void typed_loads_evaluated(const State&) {}
 };
 
 // Runs the dialogue on the console until NO (returns 0) or an unreadable input (returns 2).
 int MAIN(State& st, Console& con, AnalysisObserver* observer = nullptr);
 
-// The whole run on the given streams; returns the exit status.
+// The whole run on the given streams; returns the exit status. With silent set nothing is
+// written to out (diagnostics still go to err).
 int run(std::istream& in, std::ostream& out, std::ostream& err,
-        AnalysisObserver* observer = nullptr);
+        AnalysisObserver* observer = nullptr, bool silent = false);
 
 }  // namespace hs

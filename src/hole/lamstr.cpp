@@ -26,6 +26,21 @@ void add(int nstep, int nang, const GridVec& ST, const GridVal& UT, const GridVa
 
 }  // namespace
 
+PolarValues polar_values(double ANG, const double sig[3], const double eps[3]) {
+  double SX = sig[0], SY = sig[1], TXY = sig[2];
+  double EPX = eps[0], EPY = eps[1], GAM = eps[2];
+  double TH = ANG * kPi / 180.0;
+  double CS = std::cos(TH), SN = std::sin(TH);
+  PolarValues v;
+  v.SR = SX * CS * CS + SY * SN * SN + 2.0 * TXY * SN * CS;
+  v.STH = SX * SN * SN + SY * CS * CS - 2.0 * TXY * SN * CS;
+  v.TRTH = (SY - SX) * SN * CS + TXY * (CS * CS - SN * SN);
+  v.ER = EPX * CS * CS + EPY * SN * SN + GAM * SN * CS;
+  v.ETH = EPX * SN * SN + EPY * CS * CS - GAM * SN * CS;
+  v.GRTH = 2.0 * (EPY - EPX) * SN * CS + GAM * (CS * CS - SN * SN);
+  return v;
+}
+
 void lamstr(State& st, Console& con) {
   Four& f = st.four;
   const Three& g = st.three;
@@ -139,18 +154,10 @@ void lamstr(State& st, Console& con) {
         "(///15X,'CIRCUMFERENTIAL AND RADIAL STRESSES & STRAINS',//'  DIST     ANGLE     THETA      RADIAL     SHEAR     THETA','    RADIAL   SHEAR'/21X,'STRESS     STRESS     ','STRESS    STRAIN   STRAIN   STRAIN')");
     for (int i = 0; i < nstep; ++i) {
       for (int j = 0; j < nang; ++j) {
-        double SX = SIGL[j][i][0], SY = SIGL[j][i][1], TXY = SIGL[j][i][2];
-        double EPX = EPSL[j][i][0], EPY = EPSL[j][i][1], GAM = EPSL[j][i][2];
         double DIST = i * g.STEP, ANG = g.LOW + j * g.DEG;
-        double TH = ANG * kPi / 180.0;
-        double CS = std::cos(TH), SN = std::sin(TH);
-        double SR = SX * CS * CS + SY * SN * SN + 2.0 * TXY * SN * CS;
-        double STH = SX * SN * SN + SY * CS * CS - 2.0 * TXY * SN * CS;
-        double TRTH = (SY - SX) * SN * CS + TXY * (CS * CS - SN * SN);
-        double ER = EPX * CS * CS + EPY * SN * SN + GAM * SN * CS;
-        double ETH = EPX * SN * SN + EPY * CS * CS - GAM * SN * CS;
-        double GRTH = 2.0 * (EPY - EPX) * SN * CS + GAM * (CS * CS - SN * SN);
-        con.write("(F6.3,F10.2,F12.2,2F11.2,3F9.6)", {DIST, ANG, STH, SR, TRTH, ETH, ER, GRTH});
+        PolarValues v = polar_values(ANG, SIGL[j][i], EPSL[j][i]);
+        con.write("(F6.3,F10.2,F12.2,2F11.2,3F9.6)",
+                  {DIST, ANG, v.STH, v.SR, v.TRTH, v.ETH, v.ER, v.GRTH});
       }
     }
   }

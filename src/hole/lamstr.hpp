@@ -14,4 +14,13 @@ namespace hs {
 
 void lamstr(State& st, Console& con);
 
+// Hoop, radial and shear stresses and strains in polar axes at the station at ANG degrees, from
+// the laminate stresses sig (sigma-x, sigma-y, tau-xy) and strains eps (eps-x, eps-y, gamma-xy)
+// there: the values of output case 5.
+struct PolarValues {
+  double STH, SR, TRTH;  // hoop, radial and shear stress
+  double ETH, ER, GRTH;  // hoop, radial and shear (engineering) strain
+};
+PolarValues polar_values(double ANG, const double sig[3], const double eps[3]);
+
 }  // namespace hs

@@ -58,6 +58,14 @@ Mat3 averaged_stiffness(const Two& two, const Invariants* inv, double shift) {
 
 }  // namespace
 
+EngineeringConstants engineering_constants(const Mat3& A) {
+  double EX = 1.0 / A(1, 1);
+  double EY = 1.0 / A(2, 2);
+  double VXY = -A(1, 2) * EX;
+  double GXY = 1.0 / A(3, 3);
+  return {EX, EY, GXY, VXY};
+}
+
 void abd(State& st, Console& con, double& BA) {
   const One& one = st.one;
   Invariants inv[kMaxMat] = {};
@@ -78,18 +86,18 @@ void abd(State& st, Console& con, double& BA) {
 
   // Laminate axes.
   Mat3 stiffness = averaged_stiffness(st.two, inv, 0.0);
+  // A singular stiffness leaves the compliance untouched: start from zero, as the first
+  // analysis of a run does, so that an earlier laminate's compliance is never taken for this one.
+  st.six.ASTAR = Mat3{};
+  st.seven.ASTARB = Mat3{};
   st.blank.ISTEP = 1;
   inverse(stiffness, st.six.ASTAR, st.blank, con);
 
-  const Mat3& A = st.six.ASTAR;
-  double EX = 1.0 / A(1, 1);
-  double EY = 1.0 / A(2, 2);
-  double VXY = -A(1, 2) * EX;
-  double GXY = 1.0 / A(3, 3);
+  EngineeringConstants e = engineering_constants(st.six.ASTAR);
   if (putout(st, 2) == 2.0) {
     con.write(
         "(/25X,'LAMINATE PROPERTIES'/' EX = ',E9.3,2X,'EY = ',E9.3,2X,'GXY = ',E9.3,2X,'VXY = ',F5.3)",
-        {EX, EY, GXY, VXY});
+        {e.EX, e.EY, e.GXY, e.VXY});
   }
 
   // Axes of the bolt load: every ply angle measured from the bolt loading direction.

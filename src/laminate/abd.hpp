@@ -14,4 +14,10 @@ namespace hs {
 
 void abd(State& st, Console& con, double& BA);
 
+// Engineering constants of the laminate from its compliance in the laminate axes (case 2).
+struct EngineeringConstants {
+  double EX, EY, GXY, VXY;
+};
+EngineeringConstants engineering_constants(const Mat3& ASTAR);
+
 }  // namespace hs

@@ -86,6 +86,24 @@ void ply_failure(const State& st, int p, int k, int j, double out[4]) {
   out[3] = (s12 / a.S) / std::sqrt(FN);
 }
 
+Governing governing_value(const State& st) {
+  Governing g = {0.0, 0, 0};
+  if (step_count(st.three) < 2) return g;
+  int candidates = st.five.KRIT <= 2 ? 3 : 1;
+  int nang = station_count(st.three);
+  for (int j = 0; j < nang; ++j) {
+    for (int p = 0; p < st.two.NPLY; ++p) {
+      double fv[4];
+      ply_failure(st, p, 1, j, fv);
+      // A later value of the same magnitude does not move it.
+      for (int c = 0; c < candidates; ++c) {
+        if (std::fabs(fv[c]) > std::fabs(g.GMAX)) g = {fv[c], j, p};
+      }
+    }
+  }
+  return g;
+}
+
 void failure(State& st, Console& con) {
   const Three& g = st.three;
   int krit = st.five.KRIT;
@@ -100,38 +118,28 @@ void failure(State& st, Console& con) {
     }
   }
 
-  double GMAX = 0.0;
-  int IANG = 0;
+  // Case 9: every ply at every point.
   int nstep = step_count(g), nang = station_count(g);
-  for (int k = 0; k < nstep; ++k) {
+  for (int k = 0; print9 && k < nstep; ++k) {
     for (int j = 0; j < nang; ++j) {
       for (int p = 0; p < st.two.NPLY; ++p) {
         double fv[4];
         ply_failure(st, p, k, j, fv);
-        if (print9) {
-          double DIST = k * g.STEP, ANG = g.LOW + j * g.DEG;
-          if (krit <= 2) {
-            con.write("(F7.3,2F10.2,3F10.3)", {DIST, ANG, st.two.ANGLE[p], fv[0], fv[1], fv[2]});
-          } else {
-            con.write("(F7.3,2F10.2,4F10.3)",
-                      {DIST, ANG, st.two.ANGLE[p], fv[0], fv[1], fv[2], fv[3]});
-          }
-        }
-        // The governing value of the search: the largest magnitude at distance step 2; a
-        // later value of the same magnitude does not move it.
-        if (k == 1) {
-          int candidates = krit <= 2 ? 3 : 1;
-          for (int c = 0; c < candidates; ++c) {
-            if (std::fabs(fv[c]) > std::fabs(GMAX)) {
-              GMAX = fv[c];
-              IANG = j;
-            }
-          }
+        double DIST = k * g.STEP, ANG = g.LOW + j * g.DEG;
+        if (krit <= 2) {
+          con.write("(F7.3,2F10.2,3F10.3)", {DIST, ANG, st.two.ANGLE[p], fv[0], fv[1], fv[2]});
+        } else {
+          con.write("(F7.3,2F10.2,4F10.3)",
+                    {DIST, ANG, st.two.ANGLE[p], fv[0], fv[1], fv[2], fv[3]});
         }
       }
     }
   }
 
+  // The governing value of the search: the largest magnitude at distance step 2.
+  Governing governing = governing_value(st);
+  double GMAX = governing.GMAX;
+  int IANG = governing.IANG;
   bool search = putout(st, 10) == 2.0;
   Four& f = st.four;
   if (GMAX != 0.0) {

@@ -24,6 +24,17 @@ void failure(State& st, Console& con);
 // KRIT 1 and 2; FN, R1, R2, R12 for KRIT 3 to 5 (the fourth value unused for KRIT 1 and 2).
 void ply_failure(const State& st, int p, int k, int j, double out[4]);
 
+// The governing value of the search: the failure number of largest magnitude at distance
+// step 2 (FN1, FN2, FN12 for KRIT 1 and 2, FN for 3 to 5, in that order; the first one on
+// ties), with its sign, and the angle station and ply (0-based) where it lies. GMAX is 0.0, at
+// station 0 and ply 0, when there is none.
+struct Governing {
+  double GMAX;
+  int IANG;
+  int ply;
+};
+Governing governing_value(const State& st);
+
 // The smallest factor on the current loads at which some ply at distance step 2 reaches a
 // failure number of magnitude 1, found directly from the ply values (which scale with the
 // loads) instead of by iteration. 0.0 when no finite positive factor exists.
