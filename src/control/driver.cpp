@@ -31,6 +31,10 @@ bool finite_loads(const Four& f) {
 // search had to stop without a failure load.
 bool analysis(State& st, Console& con, AnalysisObserver* observer) {
   if (putout(st, 2) == 0.0) return true;
+  // A singular stiffness leaves the compliances as they were: every analysis starts from zero
+  // compliance, as the first of a run does, so no earlier laminate's values pass for this one's.
+  st.six.ASTAR = Mat3{};
+  st.seven.ASTARB = Mat3{};
   double ba = st.four.BOLTANG;
   abd(st, con, ba);
   st.four.FACTOR = 1.0;
@@ -48,9 +52,15 @@ bool analysis(State& st, Console& con, AnalysisObserver* observer) {
     if (search) putout(st, 99);
     if (search && iteration == 1 && observer) observer->typed_loads_evaluated(st);
     double factor = st.four.FACTOR;
-    if (!(factor < kConvergedLow || factor > kConvergedHigh)) break;
+    // Loads whose failure values are nowhere defined (not a number, or no stations) leave the
+    // factor at 1 as zero loads do, but have no failure load.
+    const Four& f = st.four;
+    bool undefined = search && iteration == 1 && factor == 1.0 &&
+                     (f.PX != 0.0 || f.PY != 0.0 || f.PXY != 0.0 || f.P != 0.0) &&
+                     governing_value(st).GMAX == 0.0;
+    if (!undefined && !(factor < kConvergedLow || factor > kConvergedHigh)) break;
     if (!search) break;
-    if (std::isinf(factor) || !finite_loads(st.four) || direct) {
+    if (undefined || std::isinf(factor) || !finite_loads(st.four) || direct) {
       con.write("(' AUTOMATIC SEARCH FOR FAILURE STOPPED: NO FINITE FAILURE LOAD FOUND')");
       found = false;
       break;

@@ -86,10 +86,6 @@ void abd(State& st, Console& con, double& BA) {
 
   // Laminate axes.
   Mat3 stiffness = averaged_stiffness(st.two, inv, 0.0);
-  // A singular stiffness leaves the compliance untouched: start from zero, as the first
-  // analysis of a run does, so that an earlier laminate's compliance is never taken for this one.
-  st.six.ASTAR = Mat3{};
-  st.seven.ASTARB = Mat3{};
   st.blank.ISTEP = 1;
   inverse(stiffness, st.six.ASTAR, st.blank, con);
 
