@@ -2,7 +2,10 @@
 # Builds the libFuzzer target with Clang and fuzzes the whole dialogue for the given number of
 # seconds (default 60).
 #
-#   fuzz/run.sh [seconds]
+#   fuzz/run.sh [seconds [libFuzzer flags...]]
+#
+# Flags after the seconds go to libFuzzer and override those below (for example -jobs=2 or
+# -timeout=600).
 #
 # Build directory: build-fuzz at the top of the tree (HOLESTRESS_FUZZ_BUILD overrides it). The
 # corpus grows in <build>/fuzz-corpus from run to run and is seeded each time with the example
@@ -27,8 +30,8 @@ cp "$root"/examples/*.in "$root"/tests/e2e/*.in "$corpus"/
 
 # -max_len: the longest seed dialogue is under 1 kB; 2 kB leaves room for several more passes.
 # -timeout: the slowest legitimate input, 80 analyses whose failure searches all run to their
-# iteration bound (the target stops a run there), takes about 30 s; 120 s leaves room for a
-# loaded machine, and anything longer is a hang.
+# iteration bound (the target stops a run there), takes about 30 s on an idle machine and can take
+# several times that on a busy one or under nice; an input still running after 300 s is a hang.
 exec "$build/fuzz/holestress_fuzz" "$corpus" \
-  -max_total_time="$seconds" -max_len=2048 -timeout=120 -rss_limit_mb=2048 \
-  -dict="$root/fuzz/dialogue.dict" -artifact_prefix="$artifacts/" -print_final_stats=1
+  -max_total_time="$seconds" -max_len=2048 -timeout=300 -rss_limit_mb=2048 \
+  -dict="$root/fuzz/dialogue.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 "${@:2}"
