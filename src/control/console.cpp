@@ -171,18 +171,21 @@ void Console::flush() {
 // Formatted write
 
 const Console::Format& Console::compiled(const char* format) {
+  // Table rows repeat one format: try the last one first.
+  if (last_ < n_formats_ && formats_[last_].key == format) return formats_[last_];
   for (int i = 0; i < n_formats_; ++i) {
-    if (formats_[i].key == format) return formats_[i];
+    if (formats_[i].key == format) {
+      last_ = i;
+      return formats_[i];
+    }
   }
-  if (n_formats_ == kMaxFormats) n_formats_ = n_items_ = n_text_ = 0;
-  Format& f = formats_[n_formats_];
-  if (!compile(format, f)) {
+  if (n_formats_ == kMaxFormats || !compile(format, formats_[n_formats_])) {
     // The pools are full: start them afresh with this format alone.
     n_formats_ = n_items_ = n_text_ = 0;
-    compile(format, f);
+    compile(format, formats_[0]);
   }
-  ++n_formats_;
-  return f;
+  last_ = n_formats_++;
+  return formats_[last_];
 }
 
 bool Console::compile(const char* format, Format& f) {

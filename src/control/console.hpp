@@ -98,6 +98,7 @@ class Console {
   static constexpr int kMaxText = 8192;
   Format formats_[kMaxFormats];
   int n_formats_ = 0;
+  int last_ = 0;  // the format used last
   FormatItem items_[kMaxItems];
   int n_items_ = 0;
   char text_[kMaxText];

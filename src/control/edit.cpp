@@ -61,6 +61,41 @@ bool edit_non_finite(char* out, int w, double v) {
   return true;
 }
 
+// "00" to "99": two digits per division on the way out.
+constexpr struct DigitPairs {
+  char c[200];
+  constexpr DigitPairs() : c() {
+    for (int i = 0; i < 100; ++i) {
+      c[2 * i] = static_cast<char>('0' + i / 10);
+      c[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+  }
+} kPairs;
+
+// Number of decimal digits of v, 1 for 0.
+int digit_count(uint64_t v) {
+  v |= 1;  // never crosses a power of ten, and 0 counts as 1
+  int t = ((64 - __builtin_clzll(v)) * 1233) >> 12;  // digits of 2^(bit length - 1), at most 19
+  return t + (v >= kPow10[t] ? 1 : 0);
+}
+
+// Writes the count lowest decimal digits of v (with leading zeros) to end[-count..-1] and returns
+// v without them.
+uint64_t put_back(char* end, uint64_t v, int count) {
+  for (; count >= 2; count -= 2) {
+    uint64_t q = v / 100;
+    end -= 2;
+    std::memcpy(end, kPairs.c + 2 * (v - q * 100), 2);
+    v = q;
+  }
+  if (count == 1) {
+    uint64_t q = v / 10;
+    end[-1] = static_cast<char>('0' + (v - q * 10));
+    v = q;
+  }
+  return v;
+}
+
 // Writes the decimal digits of v (at least one) and returns their count.
 int put_u64(char* out, uint64_t v) {
   char tmp[20];
@@ -77,7 +112,7 @@ int put_u64(char* out, uint64_t v) {
 // (a finite, not negative). Returns false when the result or an intermediate does not fit the
 // integer path; the caller then takes the general one.
 bool scaled_integer(double a, int d, uint64_t& n) {
-  if (d > 19) return false;
+  if (d < 0 || d > 19) return false;
   uint64_t bits;
   std::memcpy(&bits, &a, sizeof bits);
   int biased = static_cast<int>(bits >> 52);
@@ -107,10 +142,10 @@ bool scaled_integer(double a, int d, uint64_t& n) {
     n = 0;
     return true;
   }
-  u128 q = t >> s;
-  u128 r = t - (q << s);
+  // Adding half less one, plus one more when the truncated quotient is odd, carries into the
+  // quotient exactly when the remainder is above half, or half with an odd quotient.
   u128 half = static_cast<u128>(1) << (s - 1);
-  if (r > half || (r == half && (q & 1))) ++q;
+  u128 q = (t + (half - 1) + ((t >> s) & 1)) >> s;
   if (q >> 64) return false;
   n = static_cast<uint64_t>(q);
   return true;
@@ -127,48 +162,29 @@ void edit_i(char* out, int w, int value) {
   fit(out, w, text, len);
 }
 
-void edit_f(char* out, int w, int d, double value) {
-  if (edit_non_finite(out, w, value)) return;
-  bool negative = std::signbit(value);
-  double a = std::fabs(value);
+namespace {
 
+// Fw.d beyond the integer path: the C library also renders the exact binary value, ties to even.
+[[gnu::noinline]] void edit_f_general(char* out, int w, int d, bool negative, double a) {
   // Text: sign, integer digits, point, d decimals. Doubles have at most 309 integer digits.
+  char buf[340 + kMaxFieldWidth];
+  int blen = std::snprintf(buf, sizeof buf, "%.*f", d, a);
+  const char* point = std::strchr(buf, '.');
   char text[340 + kMaxFieldWidth];
   int len = 0;
   if (negative) text[len++] = '-';
   int int_start = len;
-  int int_len;
-  bool all_zero;
-  uint64_t n;
-  if (d >= 0 && scaled_integer(a, d, n)) {
-    uint64_t ip = n / kPow10[d];
-    uint64_t fp = n % kPow10[d];
-    int_len = put_u64(text + len, ip);
-    len += int_len;
-    text[len++] = '.';
-    for (int i = d - 1; i >= 0; --i) {
-      text[len + i] = static_cast<char>('0' + fp % 10);
-      fp /= 10;
-    }
+  int int_len = point ? static_cast<int>(point - buf) : blen;
+  std::memcpy(text + len, buf, int_len);
+  len += int_len;
+  text[len++] = '.';
+  if (point) {
+    std::memcpy(text + len, point + 1, d);
     len += d;
-    all_zero = n == 0;
-  } else {
-    // Beyond the integer path: the C library also renders the exact binary value, ties to even.
-    char buf[340 + kMaxFieldWidth];
-    int blen = std::snprintf(buf, sizeof buf, "%.*f", d, a);
-    const char* point = std::strchr(buf, '.');
-    int_len = point ? static_cast<int>(point - buf) : blen;
-    std::memcpy(text + len, buf, int_len);
-    len += int_len;
-    text[len++] = '.';
-    if (point) {
-      std::memcpy(text + len, point + 1, d);
-      len += d;
-    }
-    all_zero = true;
-    for (int i = 0; i < blen; ++i) {
-      if (buf[i] >= '1' && buf[i] <= '9') all_zero = false;
-    }
+  }
+  bool all_zero = true;
+  for (int i = 0; i < blen; ++i) {
+    if (buf[i] >= '1' && buf[i] <= '9') all_zero = false;
   }
   bool int_is_zero = int_len == 1 && text[int_start] == '0';
 
@@ -184,6 +200,45 @@ void edit_f(char* out, int w, int d, double value) {
   } else {
     std::memset(out, '*', w);
   }
+}
+
+}  // namespace
+
+void edit_f(char* out, int w, int d, double value) {
+  if (edit_non_finite(out, w, value)) return;
+  bool negative = std::signbit(value);
+  double a = std::fabs(value);
+  uint64_t n;
+  if (!scaled_integer(a, d, n)) {
+    edit_f_general(out, w, d, negative, a);
+    return;
+  }
+
+  // The same text and the same shortening rules, written straight into the field from its right
+  // end: n holds the integer digits followed by d decimals.
+  bool int_zero = n < kPow10[d];
+  int lead = int_zero ? 1 : digit_count(n) - d;  // integer digits
+  int len = negative + lead + 1 + d;
+  if (len > w && int_zero) {  // no room for the leading zero: "-.500", ".500"
+    lead = 0;
+    --len;
+  }
+  if (len > w && negative && n == 0) {  // a negative zero without room for its sign: ".000"
+    negative = false;
+    --len;
+  }
+  if (len > w) {
+    std::memset(out, '*', w);
+    return;
+  }
+  char* end = out + w;
+  n = put_back(end, n, d);
+  end -= d;
+  *--end = '.';
+  put_back(end, n, lead);
+  end -= lead;
+  if (negative) *--end = '-';
+  while (end > out) *--end = ' ';
 }
 
 void edit_e(char* out, int w, int d, double value) {
