@@ -81,7 +81,7 @@ void bearing_pressure(double p0, double D, std::complex<double> (&PF_store)[99],
 }
 
 void loaded(const Three& grid, Console& con, double& S, const double& D, const Mat3& A,
-            double& ALPHA, GridVec& SIG, GridVal& U, GridVal& V) {
+            double& ALPHA, GridVec& SIG, GridVal& U, GridVal& V, bool displacements) {
   const cd I(0.0, 1.0);
   double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
   double a22 = A(2, 2), a26 = A(2, 3);
@@ -158,6 +158,16 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
   ALPHA = -ALPHA * kPi / 180.0;
   const double nan = std::numeric_limits<double>::quiet_NaN();
   double cb = std::cos(beta), sb = std::sin(beta);
+  // The same at every station: series coefficients times their power (the stress series), the
+  // constant parts of the mapping.
+  cd mSC1[kTerms + 1], mSC2[kTerms + 1];
+  for (int m = 1; m <= kTerms; ++m) {
+    mSC1[m] = static_cast<double>(m) * SC1[m];
+    mSC2[m] = static_cast<double>(m) * SC2[m];
+  }
+  const double r2 = D * D / 4.0;
+  const cd c1 = D * D * (mu1 * mu1) / 4.0, c2 = D * D * (mu2 * mu2) / 4.0;
+  const cd e1 = D * (1.0 - I * mu1), e2 = D * (1.0 - I * mu2);
   int nstep = step_count(grid), nang = station_count(grid);
   for (int i = 0; i < nstep; ++i) {
     for (int j = 0; j < nang; ++j) {
@@ -170,25 +180,24 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
 
       // Map each hole-boundary problem onto the unit circle; the station lies outside the
       // circle on the right branch of the square root. Inside the hole no branch does.
-      cd w1 = z1 * z1 - D * D / 4.0 - D * D * (mu1 * mu1) / 4.0;
-      cd w2 = z2 * z2 - D * D / 4.0 - D * D * (mu2 * mu2) / 4.0;
-      cd s1 = std::sqrt(w1), s2 = std::sqrt(w2);
-      auto map = [D, &I](cd z, cd s, cd mu) { return 2.0 * (z + s) / (D * (1.0 - I * mu)); };
+      cd w1 = z1 * z1 - r2 - c1;
+      cd w2 = z2 * z2 - r2 - c2;
+      const cd root1 = std::sqrt(w1), root2 = std::sqrt(w2);  // principal roots
+      cd s1 = root1, s2 = root2;
+      auto map = [](cd z, cd s, cd e) { return 2.0 * (z + s) / e; };
       auto inside = [](cd zeta) {
         return zeta.real() * zeta.real() + zeta.imag() * zeta.imag() < kOnCircle;
       };
-      cd zeta1 = map(z1, s1, mu1), zeta2 = map(z2, s2, mu2);
+      cd zeta1 = map(z1, s1, e1), zeta2 = map(z2, s2, e2);
       bool mapped = true;
       if (inside(zeta1)) {
         s1 = -s1;
-        zeta1 = map(z1, s1, mu1);
-        zeta2 = map(z2, s2, mu2);
+        zeta1 = map(z1, s1, e1);
         mapped = !inside(zeta1);
       }
       if (mapped && inside(zeta2)) {
         s2 = -s2;
-        zeta1 = map(z1, s1, mu1);
-        zeta2 = map(z2, s2, mu2);
+        zeta2 = map(z2, s2, e2);
         mapped = !inside(zeta2);
       }
       if (!mapped) {
@@ -217,10 +226,10 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
 
       cd S1(0.0, 0.0), S2(0.0, 0.0);
       for (int m = 1; m <= kTerms; ++m) {
-        S1 = S1 + static_cast<double>(m) * SC1[m] * pw1[m];
-        S2 = S2 + static_cast<double>(m) * SC2[m] * pw2[m];
+        S1 = S1 + mSC1[m] * pw1[m];
+        S2 = S2 + mSC2[m] * pw2[m];
       }
-      cd t1 = std::sqrt(w1), t2 = std::sqrt(w2);
+      cd t1 = root1, t2 = root2;
       if ((z1 / t1).real() < kBranch) t1 = -t1;
       if ((z2 / t2).real() < kBranch) t2 = -t2;
       cd dphi1 = (L1 - S1) / t1;
@@ -232,6 +241,10 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
       SIG[j][i][0] = sx * (cb * cb) + sy * (sb * sb) - 2.0 * txy * sb * cb;
       SIG[j][i][1] = sx * (sb * sb) + sy * (cb * cb) + 2.0 * txy * sb * cb;
       SIG[j][i][2] = (sx - sy) * sb * cb + txy * (cb * cb - sb * sb);
+      if (!displacements) {
+        U[j][i] = V[j][i] = nan;
+        continue;
+      }
 
       cd F1(0.0, 0.0), F2(0.0, 0.0);
       for (int m = 1; m <= kTerms; ++m) {

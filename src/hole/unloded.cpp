@@ -48,7 +48,7 @@ void undefined_field(const Three& grid, GridVec& SIG, GridVal& U, GridVal& V) {
 }
 
 void unloded(const Three& grid, const double& S, const double& D, const Mat3& A, double& ALPHA,
-             GridVec& SIG, GridVal& U, GridVal& V) {
+             GridVec& SIG, GridVal& U, GridVal& V, bool displacements) {
   const cd I(0.0, 1.0);
   double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
   double a22 = A(2, 2), a26 = A(2, 3);
@@ -99,6 +99,10 @@ void unloded(const Three& grid, const double& S, const double& D, const Mat3& A,
       SIG[j][i][0] = 2.0 * (mu2 * mu2 * dphi2 + mu1 * mu1 * dphi1).real() + S * ca * ca;
       SIG[j][i][1] = 2.0 * (dphi2 + dphi1).real() + S * sa * sa;
       SIG[j][i][2] = -2.0 * (mu2 * dphi2 + mu1 * dphi1).real() + S * sa * ca;
+      if (!displacements) {
+        U[j][i] = V[j][i] = std::numeric_limits<double>::quiet_NaN();
+        continue;
+      }
 
       // Stress functions, from the branch-corrected roots.
       cd r1 = z1 / w1;

@@ -11,8 +11,9 @@
 
 namespace hs {
 
+// Without displacements, U and V receive NaN and the displacement terms are skipped.
 void unloded(const Three& grid, const double& S, const double& D, const Mat3& A, double& ALPHA,
-             GridVec& SIG, GridVal& U, GridVal& V);
+             GridVec& SIG, GridVal& U, GridVal& V, bool displacements = true);
 
 // The characteristic roots mu1, mu2 (positive imaginary parts) of a compliance, as both hole
 // solutions choose them: false when the root finder failed.
