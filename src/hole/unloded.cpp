@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <limits>
 
 #include "numeric/roots.hpp"
@@ -13,6 +14,54 @@ using cd = std::complex<double>;
 constexpr double kPi = 3.1415927410125732;  // pi held in single precision: the tables use it
 // Branch test of the square root: -1e-5 held in single precision.
 constexpr double kBranch = -9.999999747378752e-06;
+
+// What the field at each station needs of the grid and the laminate, and not of the load: the
+// ratios w = z/s on the right branch, and the denominators H of the stress functions. The load
+// pieces of an analysis, and every repeat of a failure search, share it.
+struct Geometry {
+  double key[8];  // DEG, LOW, STEP, D, mu1, mu2
+  int nstep = -1, nang = -1;
+  cd w1[kMaxAng][kMaxStep], w2[kMaxAng][kMaxStep], H1[kMaxAng][kMaxStep], H2[kMaxAng][kMaxStep];
+};
+
+// The geometry of the grid for the roots mu1, mu2, worked out again only when an input differs
+// (in any bit) from the last call's.
+const Geometry& geometry(const Three& grid, double D, cd mu1, cd mu2) {
+  thread_local Geometry g;
+  const double key[8] = {grid.DEG,   grid.LOW,   grid.STEP,  D,
+                         mu1.real(), mu1.imag(), mu2.real(), mu2.imag()};
+  int nstep = step_count(grid), nang = station_count(grid);
+  if (nstep == g.nstep && nang == g.nang && std::memcmp(key, g.key, sizeof key) == 0) return g;
+  for (int i = 0; i < nstep; ++i) {
+    for (int j = 0; j < nang; ++j) {
+      double theta = (grid.LOW + j * grid.DEG) * kPi / 180.0;
+      double r = D / 2.0 + i * grid.STEP;
+      double x = r * std::cos(theta);
+      double y = r * std::sin(theta);
+      cd z1 = x + mu1 * y;
+      cd z2 = x + mu2 * y;
+      cd s1 = std::sqrt((z1 * z1 - D * D / 4.0) + (mu1 * mu1 * D * D) / (-4.0));
+      cd s2 = std::sqrt((z2 * z2 - D * D / 4.0) + (mu2 * mu2 * D * D) / (-4.0));
+      // The principal root gives the wrong branch at many stations: pick the one for which
+      // z/s tends to +1 far from the hole in every direction.
+      cd w1 = z1 / s1;
+      cd w2 = z2 / s2;
+      if (w1.real() < kBranch) w1 = -w1;
+      if (w2.real() < kBranch) w2 = -w2;
+      g.w1[j][i] = w1;
+      g.w2[j][i] = w2;
+      cd r1 = z1 / w1;
+      cd r2 = z2 / w2;
+      g.H1[j][i] = 16.0 * (mu1 - mu2) * (r1 + z1);
+      g.H2[j][i] = 16.0 * (mu1 - mu2) * (r2 + z2);
+    }
+  }
+  std::memcpy(g.key, key, sizeof key);
+  g.nstep = nstep;
+  g.nang = nang;
+  return g;
+}
+
 }  // namespace
 
 bool characteristic_roots(const Mat3& A, double mu1[2], double mu2[2]) {
@@ -75,23 +124,11 @@ void unloded(const Three& grid, const double& S, const double& D, const Mat3& A,
   cd N1 = 2.0 * D * (mu1 - mu2) * (1.0 + I * mu1);
   cd N2 = 2.0 * D * (mu1 - mu2) * (1.0 + I * mu2);
 
+  const Geometry& g = geometry(grid, D, mu1, mu2);
   int nstep = step_count(grid), nang = station_count(grid);
   for (int i = 0; i < nstep; ++i) {
     for (int j = 0; j < nang; ++j) {
-      double theta = (grid.LOW + j * grid.DEG) * kPi / 180.0;
-      double r = D / 2.0 + i * grid.STEP;
-      double x = r * std::cos(theta);
-      double y = r * std::sin(theta);
-      cd z1 = x + mu1 * y;
-      cd z2 = x + mu2 * y;
-      cd s1 = std::sqrt((z1 * z1 - D * D / 4.0) + (mu1 * mu1 * D * D) / (-4.0));
-      cd s2 = std::sqrt((z2 * z2 - D * D / 4.0) + (mu2 * mu2 * D * D) / (-4.0));
-      // The principal root gives the wrong branch at many stations: pick the one for which
-      // z/s tends to +1 far from the hole in every direction.
-      cd w1 = z1 / s1;
-      cd w2 = z2 / s2;
-      if (w1.real() < kBranch) w1 = -w1;
-      if (w2.real() < kBranch) w2 = -w2;
+      const cd w1 = g.w1[j][i], w2 = g.w2[j][i];
 
       // Derivatives of the stress functions, each with the load factor of the other root.
       cd dphi1 = (I * S * D * K2 * (1.0 - w1)) / (-2.0 * N1);
@@ -105,12 +142,8 @@ void unloded(const Three& grid, const double& S, const double& D, const Mat3& A,
       }
 
       // Stress functions, from the branch-corrected roots.
-      cd r1 = z1 / w1;
-      cd r2 = z2 / w2;
-      cd H1 = 16.0 * (mu1 - mu2) * (r1 + z1);
-      cd H2 = 16.0 * (mu1 - mu2) * (r2 + z2);
-      cd phi1 = -(D * D * S * (mu1 + I) * K2) / H1;
-      cd phi2 = (D * D * S * (mu2 + I) * K1) / H2;
+      cd phi1 = -(D * D * S * (mu1 + I) * K2) / g.H1[j][i];
+      cd phi2 = (D * D * S * (mu2 + I) * K1) / g.H2[j][i];
       U[j][i] = 2.0 * (p2 * phi2 + p1 * phi1).real();
       V[j][i] = 2.0 * (q2 * phi2 + q1 * phi1).real();
     }
