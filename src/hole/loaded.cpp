@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <limits>
 #include <numbers>
 
@@ -47,6 +48,78 @@ void by_columns(const double (&rows)[4][4], double (&a)[16]) {
 
 void report_singular(Console& con) {
   con.write("(' SIMULT CALCULATES A SINGULAR SET OF EQS.')");
+}
+
+// What the field at a station needs of the grid and the laminate, and not of the load: whether
+// the station lies outside the hole, the mapped variables, the square roots on the right branch
+// for the stresses, and the side of the cut behind the bolt. A failure search repeats the bolt
+// solution with the same geometry and other loads.
+struct Station {
+  cd zeta1, zeta2, t1, t2;
+  double yb;
+  bool mapped;
+};
+struct BoltGeometry {
+  double key[9];  // DEG, LOW, STEP, D, mu1, mu2, beta
+  int nstep = -1, nang = -1;
+  Station at[kMaxAng][kMaxStep];
+};
+
+// The geometry of the grid around the bolt for the roots mu1, mu2 and the bolt angle beta,
+// worked out again only when an input differs (in any bit) from the last call's.
+const BoltGeometry& bolt_geometry(const Three& grid, double D, cd mu1, cd mu2, double beta) {
+  thread_local BoltGeometry g;
+  const double key[9] = {grid.DEG,   grid.LOW,   grid.STEP,  D,   mu1.real(),
+                         mu1.imag(), mu2.real(), mu2.imag(), beta};
+  int nstep = step_count(grid), nang = station_count(grid);
+  if (nstep == g.nstep && nang == g.nang && std::memcmp(key, g.key, sizeof key) == 0) return g;
+  const cd I(0.0, 1.0);
+  const double r2 = D * D / 4.0;
+  const cd c1 = D * D * (mu1 * mu1) / 4.0, c2 = D * D * (mu2 * mu2) / 4.0;
+  const cd e1 = D * (1.0 - I * mu1), e2 = D * (1.0 - I * mu2);
+  for (int i = 0; i < nstep; ++i) {
+    for (int j = 0; j < nang; ++j) {
+      Station& st = g.at[j][i];
+      double theta = (grid.LOW + j * grid.DEG) * kPi / 180.0;
+      double r = D / 2.0 + i * grid.STEP;
+      double xb = r * std::cos(theta - beta);
+      double yb = r * std::sin(theta - beta);
+      cd z1 = xb + mu1 * yb;
+      cd z2 = xb + mu2 * yb;
+
+      // Map each hole-boundary problem onto the unit circle; the station lies outside the
+      // circle on the right branch of the square root. Inside the hole no branch does.
+      cd w1 = z1 * z1 - r2 - c1;
+      cd w2 = z2 * z2 - r2 - c2;
+      const cd root1 = std::sqrt(w1), root2 = std::sqrt(w2);  // principal roots
+      cd s1 = root1, s2 = root2;
+      auto map = [](cd z, cd s, cd e) { return 2.0 * (z + s) / e; };
+      auto inside = [](cd zeta) {
+        return zeta.real() * zeta.real() + zeta.imag() * zeta.imag() < kOnCircle;
+      };
+      cd zeta1 = map(z1, s1, e1), zeta2 = map(z2, s2, e2);
+      bool mapped = true;
+      if (inside(zeta1)) {
+        s1 = -s1;
+        zeta1 = map(z1, s1, e1);
+        mapped = !inside(zeta1);
+      }
+      if (mapped && inside(zeta2)) {
+        s2 = -s2;
+        zeta2 = map(z2, s2, e2);
+        mapped = !inside(zeta2);
+      }
+      // The stresses take the principal root, or its negative where z/s points away from +1.
+      cd t1 = root1, t2 = root2;
+      if ((z1 / t1).real() < kBranch) t1 = -t1;
+      if ((z2 / t2).real() < kBranch) t2 = -t2;
+      st = {zeta1, zeta2, t1, t2, yb, mapped};
+    }
+  }
+  std::memcpy(g.key, key, sizeof key);
+  g.nstep = nstep;
+  g.nang = nang;
+  return g;
 }
 
 }  // namespace
@@ -165,42 +238,12 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
     mSC1[m] = static_cast<double>(m) * SC1[m];
     mSC2[m] = static_cast<double>(m) * SC2[m];
   }
-  const double r2 = D * D / 4.0;
-  const cd c1 = D * D * (mu1 * mu1) / 4.0, c2 = D * D * (mu2 * mu2) / 4.0;
-  const cd e1 = D * (1.0 - I * mu1), e2 = D * (1.0 - I * mu2);
+  const BoltGeometry& geo = bolt_geometry(grid, D, mu1, mu2, beta);
   int nstep = step_count(grid), nang = station_count(grid);
   for (int i = 0; i < nstep; ++i) {
     for (int j = 0; j < nang; ++j) {
-      double theta = (grid.LOW + j * grid.DEG) * kPi / 180.0;
-      double r = D / 2.0 + i * grid.STEP;
-      double xb = r * std::cos(theta - beta);
-      double yb = r * std::sin(theta - beta);
-      cd z1 = xb + mu1 * yb;
-      cd z2 = xb + mu2 * yb;
-
-      // Map each hole-boundary problem onto the unit circle; the station lies outside the
-      // circle on the right branch of the square root. Inside the hole no branch does.
-      cd w1 = z1 * z1 - r2 - c1;
-      cd w2 = z2 * z2 - r2 - c2;
-      const cd root1 = std::sqrt(w1), root2 = std::sqrt(w2);  // principal roots
-      cd s1 = root1, s2 = root2;
-      auto map = [](cd z, cd s, cd e) { return 2.0 * (z + s) / e; };
-      auto inside = [](cd zeta) {
-        return zeta.real() * zeta.real() + zeta.imag() * zeta.imag() < kOnCircle;
-      };
-      cd zeta1 = map(z1, s1, e1), zeta2 = map(z2, s2, e2);
-      bool mapped = true;
-      if (inside(zeta1)) {
-        s1 = -s1;
-        zeta1 = map(z1, s1, e1);
-        mapped = !inside(zeta1);
-      }
-      if (mapped && inside(zeta2)) {
-        s2 = -s2;
-        zeta2 = map(z2, s2, e2);
-        mapped = !inside(zeta2);
-      }
-      if (!mapped) {
+      const Station& at = geo.at[j][i];
+      if (!at.mapped) {
         SIG[j][i][0] = SIG[j][i][1] = SIG[j][i][2] = nan;
         U[j][i] = V[j][i] = nan;
         continue;
@@ -210,8 +253,8 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
       // over the bits of m. The power for m is the power for m less its highest bit times the
       // square for that bit, so each costs one product and has the same bits as afresh.
       cd sq1[6], sq2[6];
-      sq1[0] = 1.0 / zeta1;
-      sq2[0] = 1.0 / zeta2;
+      sq1[0] = 1.0 / at.zeta1;
+      sq2[0] = 1.0 / at.zeta2;
       for (int k = 1; k < 6; ++k) {
         sq1[k] = sq1[k - 1] * sq1[k - 1];
         sq2[k] = sq2[k - 1] * sq2[k - 1];
@@ -229,11 +272,8 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
         S1 = S1 + mSC1[m] * pw1[m];
         S2 = S2 + mSC2[m] * pw2[m];
       }
-      cd t1 = root1, t2 = root2;
-      if ((z1 / t1).real() < kBranch) t1 = -t1;
-      if ((z2 / t2).real() < kBranch) t2 = -t2;
-      cd dphi1 = (L1 - S1) / t1;
-      cd dphi2 = (L2 - S2) / t2;
+      cd dphi1 = (L1 - S1) / at.t1;
+      cd dphi2 = (L2 - S2) / at.t2;
 
       double sx = 2.0 * (mu1 * mu1 * dphi1 + mu2 * mu2 * dphi2).real();
       double sy = 2.0 * (dphi1 + dphi2).real();
@@ -251,8 +291,8 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
         F1 = F1 + SC1[m] * pw1[m];
         F2 = F2 + SC2[m] * pw2[m];
       }
-      cd phi1 = L1 * log_behind_bolt(zeta1, yb) + F1;
-      cd phi2 = L2 * log_behind_bolt(zeta2, yb) + F2;
+      cd phi1 = L1 * log_behind_bolt(at.zeta1, at.yb) + F1;
+      cd phi2 = L2 * log_behind_bolt(at.zeta2, at.yb) + F2;
       double ub = 2.0 * (p1 * phi1 + p2 * phi2).real();
       double vb = 2.0 * (q1 * phi1 + q2 * phi2).real();
       // The displacements are along the bolt axes; turn them into the laminate axes, where the
