@@ -15,10 +15,12 @@ namespace hs {
 
 namespace {
 
-// The failure search repeats the analysis until the load factor converges. Searches that
-// converge do so in a few tens of iterations; one still going after this many is oscillating or
-// diverging (the fixed-point step of the quadratic criteria does where a compressive transverse
-// allowable much above the tensile one governs) and takes the failure load directly instead.
+// The failure search repeats the analysis until the load factor converges. Searches usually
+// converge in under ten iterations, slow ones in a few hundred; only where the slope of the
+// fixed-point step at the root is within about a percent of -1 can a converging search need more
+// than this many. One still going after this many is oscillating or diverging (the fixed-point
+// step of the quadratic criteria does where a compressive transverse allowable about three times
+// the tensile one or more governs) and takes the failure load directly instead.
 constexpr int kSearchIterations = 1000;
 
 bool finite_loads(const Four& f) {
