@@ -1,5 +1,6 @@
 #include "hole/loaded.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstring>
@@ -48,6 +49,52 @@ void by_columns(const double (&rows)[4][4], double (&a)[16]) {
 
 void report_singular(Console& con) {
   con.write("(' SIMULT CALCULATES A SINGULAR SET OF EQS.')");
+}
+
+// The series of one station: the negative powers of both mapped variables and the sums of the
+// stress functions' derivatives, S = sum of m SC[m] zeta^(-m).
+//
+// zeta^(-m) as an integer power is computed: the reciprocal, then square-and-multiply over the
+// bits of m. The power for m is the power for m less its highest bit times the square for that
+// bit, so each costs one product and has the same bits as afresh.
+//
+// Checked = false multiplies without the compiler's test of each product for a NaN result (the
+// test that hands infinities to the run-time library); the products are otherwise the same
+// operations. Only + and * follow the reciprocals, so a NaN or an infinity anywhere in the chain
+// reaches S: when S comes out finite no test would have fired and the bits are those of the
+// checked products, otherwise the caller works the station out again with checked = true.
+template <bool checked>
+void series(cd zeta1, cd zeta2, const cd* mSC1, const cd* mSC2, cd* pw1, cd* pw2, cd& S1, cd& S2) {
+  auto mul = [](cd x, cd y) {
+    if constexpr (checked) {
+      return x * y;
+    } else {
+      return cd(x.real() * y.real() - x.imag() * y.imag(),
+                x.real() * y.imag() + x.imag() * y.real());
+    }
+  };
+  cd sq1[6], sq2[6];
+  sq1[0] = 1.0 / zeta1;
+  sq2[0] = 1.0 / zeta2;
+  for (int k = 1; k < 6; ++k) {
+    sq1[k] = mul(sq1[k - 1], sq1[k - 1]);
+    sq2[k] = mul(sq2[k - 1], sq2[k - 1]);
+  }
+  pw1[0] = pw2[0] = cd(1.0, 0.0);
+  S1 = S2 = cd(0.0, 0.0);
+  for (int m = 1, top = 0; m <= kTerms; ++top) {  // m from 2^top to 2^(top + 1) - 1
+    const int bit = 1 << top;
+    for (int end = std::min(2 * bit, kTerms + 1); m < end; ++m) {
+      pw1[m] = mul(pw1[m - bit], sq1[top]);
+      pw2[m] = mul(pw2[m - bit], sq2[top]);
+      S1 = S1 + mul(mSC1[m], pw1[m]);
+      S2 = S2 + mul(mSC2[m], pw2[m]);
+    }
+  }
+}
+
+bool finite(cd z) {
+  return std::isfinite(z.real()) && std::isfinite(z.imag());
 }
 
 // What the field at a station needs of the grid and the laminate, and not of the load: whether
@@ -249,28 +296,10 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
         continue;
       }
 
-      // zeta^(-m) as an integer power is computed: the reciprocal, then square-and-multiply
-      // over the bits of m. The power for m is the power for m less its highest bit times the
-      // square for that bit, so each costs one product and has the same bits as afresh.
-      cd sq1[6], sq2[6];
-      sq1[0] = 1.0 / at.zeta1;
-      sq2[0] = 1.0 / at.zeta2;
-      for (int k = 1; k < 6; ++k) {
-        sq1[k] = sq1[k - 1] * sq1[k - 1];
-        sq2[k] = sq2[k - 1] * sq2[k - 1];
-      }
-      cd pw1[kTerms + 1], pw2[kTerms + 1];
-      pw1[0] = pw2[0] = cd(1.0, 0.0);
-      for (int m = 1, top = 0; m <= kTerms; ++m) {
-        if ((m & (m - 1)) == 0 && m > 1) ++top;  // m reached the next power of two
-        pw1[m] = pw1[m - (1 << top)] * sq1[top];
-        pw2[m] = pw2[m - (1 << top)] * sq2[top];
-      }
-
-      cd S1(0.0, 0.0), S2(0.0, 0.0);
-      for (int m = 1; m <= kTerms; ++m) {
-        S1 = S1 + mSC1[m] * pw1[m];
-        S2 = S2 + mSC2[m] * pw2[m];
+      cd pw1[kTerms + 1], pw2[kTerms + 1], S1, S2;
+      series<false>(at.zeta1, at.zeta2, mSC1, mSC2, pw1, pw2, S1, S2);
+      if (!finite(S1) || !finite(S2)) {
+        series<true>(at.zeta1, at.zeta2, mSC1, mSC2, pw1, pw2, S1, S2);
       }
       cd dphi1 = (L1 - S1) / at.t1;
       cd dphi2 = (L2 - S2) / at.t2;
