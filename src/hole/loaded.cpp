@@ -290,7 +290,8 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
   for (int i = 0; i < nstep; ++i) {
     for (int j = 0; j < nang; ++j) {
       const Station& at = geo.at[j][i];
-      if (!at.mapped) {
+      // Real roots (a compliance that is not positive definite): no solution of this form.
+      if (!at.mapped || !(beta1 > 0.0) || !(beta2 > 0.0)) {
         SIG[j][i][0] = SIG[j][i][1] = SIG[j][i][2] = nan;
         U[j][i] = V[j][i] = nan;
         continue;

@@ -105,7 +105,9 @@ void unloded(const Three& grid, const double& S, const double& D, const Mat3& A,
   double m1[2], m2[2];
   bool found = characteristic_roots(A, m1, m2);
   ALPHA = ALPHA * kPi / 180.0;
-  if (!found) {
+  // A real root comes from a compliance that is not positive definite (a negative modulus, say):
+  // the problem then has no solution of this form, and the field is undefined.
+  if (!found || !(m1[1] > 0.0) || !(m2[1] > 0.0)) {
     undefined_field(grid, SIG, U, V);
     return;
   }
