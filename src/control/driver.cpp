@@ -16,12 +16,13 @@ namespace hs {
 namespace {
 
 // The failure search repeats the analysis until the load factor converges. Searches usually
-// converge in under ten iterations, slow ones in a few hundred; only where the slope of the
-// fixed-point step at the root is within about a percent of -1 can a converging search need more
-// than this many. One still going after this many is oscillating or diverging (the fixed-point
-// step of the quadratic criteria does where a compressive transverse allowable about three times
-// the tensile one or more governs) and takes the failure load directly instead.
-constexpr int kSearchIterations = 1000;
+// converge in under ten iterations, slow ones in a few hundred, and only where the slope of the
+// fixed-point step at the root is within a fraction of a percent of -1 in a few thousand. Past the
+// root the step of the quadratic criteria can also overshoot for ever (where a compressive
+// transverse allowable about three times the tensile one or more governs): the search then falls
+// into an exact cycle, which is detected, or at the latest stops at this bound, and the failure
+// load is taken directly instead.
+constexpr int kSearchIterations = 10000;
 
 bool finite_loads(const Four& f) {
   return std::isfinite(f.PX) && std::isfinite(f.PY) && std::isfinite(f.PXY) && std::isfinite(f.P) &&
@@ -43,6 +44,10 @@ bool analysis(State& st, Console& con, AnalysisObserver* observer) {
   putout(st, 98);
   bool found = true;
   bool direct = false;
+  // Brent's cycle detection on the search state: the next iteration depends only on the loads
+  // and the factor, so an exact repeat of them means a cycle that never reaches the window.
+  double saved[6] = {};
+  int power = 1, since_saved = 0;
   for (int iteration = 1;; ++iteration) {
     if (putout(st, 3) == 0.0) break;
     lamstr(st, con);
@@ -67,7 +72,14 @@ bool analysis(State& st, Console& con, AnalysisObserver* observer) {
       found = false;
       break;
     }
-    if (iteration >= kSearchIterations) {
+    const double now[6] = {f.PX, f.PY, f.PXY, f.P, f.PW, factor};
+    bool cycling = !direct && iteration > 1 && std::memcmp(now, saved, sizeof now) == 0;
+    if (++since_saved == power) {
+      std::memcpy(saved, now, sizeof now);
+      power *= 2;
+      since_saved = 0;
+    }
+    if (cycling || iteration >= kSearchIterations) {
       // The ply values scale with the loads: solve for the first-ply failure load directly.
       double lambda = first_failure_factor(st);
       if (lambda == 0.0) {
