@@ -114,8 +114,10 @@ class NumberScan {
     len += n_sig_;
     if (sticky_) text[len++] = '1';
     std::snprintf(text + len, sizeof text - len, "e%lld", static_cast<long long>(e));
-    value = std::strtod(text, nullptr);
-    return std::isfinite(value);
+    double v = std::strtod(text, nullptr);
+    if (!std::isfinite(v)) return false;  // the item keeps its value
+    value = v;
+    return true;
   }
 
  private:
