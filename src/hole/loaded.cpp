@@ -286,12 +286,12 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
     mSC2[m] = static_cast<double>(m) * SC2[m];
   }
   const BoltGeometry& geo = bolt_geometry(grid, D, mu1, mu2, beta);
+  bool defined = admissible(A, m1, m2);  // otherwise no solution of this form
   int nstep = step_count(grid), nang = station_count(grid);
   for (int i = 0; i < nstep; ++i) {
     for (int j = 0; j < nang; ++j) {
       const Station& at = geo.at[j][i];
-      // Real roots (a compliance that is not positive definite): no solution of this form.
-      if (!at.mapped || !(beta1 > 0.0) || !(beta2 > 0.0)) {
+      if (!at.mapped || !defined) {
         SIG[j][i][0] = SIG[j][i][1] = SIG[j][i][2] = nan;
         U[j][i] = V[j][i] = nan;
         continue;

@@ -85,6 +85,14 @@ bool characteristic_roots(const Mat3& A, double mu1[2], double mu2[2]) {
   return true;
 }
 
+bool admissible(const Mat3& A, const double mu1[2], const double mu2[2]) {
+  double minor2 = A(1, 1) * A(2, 2) - A(1, 2) * A(2, 1);
+  double det = A(1, 1) * (A(2, 2) * A(3, 3) - A(2, 3) * A(3, 2)) -
+               A(1, 2) * (A(2, 1) * A(3, 3) - A(2, 3) * A(3, 1)) +
+               A(1, 3) * (A(2, 1) * A(3, 2) - A(2, 2) * A(3, 1));
+  return A(1, 1) > 0.0 && minor2 > 0.0 && det > 0.0 && mu1[1] > 0.0 && mu2[1] > 0.0;
+}
+
 void undefined_field(const Three& grid, GridVec& SIG, GridVal& U, GridVal& V) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   int nstep = step_count(grid), nang = station_count(grid);
@@ -105,9 +113,7 @@ void unloded(const Three& grid, const double& S, const double& D, const Mat3& A,
   double m1[2], m2[2];
   bool found = characteristic_roots(A, m1, m2);
   ALPHA = ALPHA * kPi / 180.0;
-  // A real root comes from a compliance that is not positive definite (a negative modulus, say):
-  // the problem then has no solution of this form, and the field is undefined.
-  if (!found || !(m1[1] > 0.0) || !(m2[1] > 0.0)) {
+  if (!found || !admissible(A, m1, m2)) {
     undefined_field(grid, SIG, U, V);
     return;
   }

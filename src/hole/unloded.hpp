@@ -19,6 +19,11 @@ void unloded(const Three& grid, const double& S, const double& D, const Mat3& A,
 // solutions choose them: false when the root finder failed.
 bool characteristic_roots(const Mat3& A, double mu1[2], double mu2[2]);
 
+// Whether the compliance describes a material (positive definite: positive strain energy under
+// every stress) and its roots mu1, mu2 are complex. Otherwise (a negative modulus, or a Poisson's
+// ratio beyond what the moduli allow) the hole problem has no solution of this form.
+bool admissible(const Mat3& A, const double mu1[2], const double mu2[2]);
+
 // Fills every station of the grid with NaN: a field that could not be computed.
 void undefined_field(const Three& grid, GridVec& SIG, GridVal& U, GridVal& V);
 
