@@ -32,6 +32,7 @@ cp "$root"/examples/*.in "$root"/tests/e2e/*.in "$corpus"/
 # -timeout: the slowest legitimate input, 80 analyses whose failure searches all run to their
 # iteration bound (the target stops a run there), takes about 30 s on an idle machine and can take
 # several times that on a busy one or under nice; an input still running after 300 s is a hang.
+cd "$build"  # where libFuzzer leaves its fuzz-<n>.log files when run with -jobs
 exec "$build/fuzz/holestress_fuzz" "$corpus" \
   -max_total_time="$seconds" -max_len=2048 -timeout=300 -rss_limit_mb=2048 \
   -dict="$root/fuzz/dialogue.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 "${@:2}"
