@@ -77,7 +77,7 @@ TEST(Lamstr, NoLoadsPrintZeros) {
   for (size_t k = 0; k < r.size(); ++k) {
     std::vector<double> v = numbers(r[k]);
     EXPECT_EQ(std::vector<double>(v.size() - 2, 0.0), std::vector(v.begin() + 2, v.end()));
-    if (k < 42) EXPECT_EQ("    0.00", r[k].substr(r[k].size() - 8)) << r[k];
+    EXPECT_TRUE(k >= 42 || r[k].ends_with("    0.00")) << r[k];
   }
 }
 

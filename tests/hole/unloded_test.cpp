@@ -72,7 +72,8 @@ TEST(Unloded, PointSymmetry) {
       for (int k = 0; k < 108; ++k) {  // 3 steps, 12 stations, 3 components
         int i = k / 36, j = k / 3 % 12, c = k % 3;
         EXPECT_NEAR(f.sig[j][i][c], f.sig[j + 12][i][c], 0.01);
-        if (c < 2) EXPECT_NEAR(-(c ? f.v : f.u)[j][i], (c ? f.v : f.u)[j + 12][i], 1e-10);
+        const GridVal& w = c == 1 ? f.v : f.u;
+        EXPECT_NEAR(-w[j][i], w[j + 12][i], 1e-10);
       }
     }
   }
