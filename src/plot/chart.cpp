@@ -29,6 +29,12 @@ int step_decimals(double step) {
   return d < 0 ? 0 : d;
 }
 
+// The number of tick intervals of an axis; none when it would be absurd.
+int ticks(const Axis& a) {
+  double n = (a.hi - a.lo) / a.step;
+  return n >= 0.0 && n <= 100.0 ? static_cast<int>(std::lround(n)) : 0;
+}
+
 }  // namespace
 
 Axis nice_axis(double lo, double hi, int ticks) {
@@ -46,7 +52,12 @@ Axis nice_axis(double lo, double hi, int ticks) {
       break;
     }
   }
-  return {std::floor(lo / step + 1e-9) * step, std::ceil(hi / step - 1e-9) * step, step};
+  Axis a{std::floor(lo / step + 1e-9) * step, std::ceil(hi / step - 1e-9) * step, step};
+  // Values at the ends of the double range: one interval over what can be drawn.
+  if (!(step > 0.0) || !std::isfinite(a.lo) || !std::isfinite(a.hi) || !(a.hi > a.lo)) {
+    return {0.0, 1.0, 1.0};
+  }
+  return a;
 }
 
 int axis_power(const Axis& axis) {
@@ -75,14 +86,14 @@ Chart::Chart(double width, double height, Axis x, Axis y, const AxisTitle& x_tit
       top_(12.0),
       bottom_(height - 40.0) {
   // Grid and ticks.
-  int nx = static_cast<int>(std::lround((x.hi - x.lo) / x.step));
+  int nx = ticks(x);
   for (int i = 0; i <= nx; ++i) {
     double t = x.lo + i * x.step;
     Point p = at(t, y.lo);
     svg_.line({p.x, top_}, {p.x, bottom_}, attr("class", "grid"));
     svg_.text({p.x, bottom_ + 14.0}, tick_label(t, x), attr("text-anchor", "middle"));
   }
-  int ny = static_cast<int>(std::lround((y.hi - y.lo) / y.step));
+  int ny = ticks(y);
   for (int i = 0; i <= ny; ++i) {
     double t = y.lo + i * y.step;
     Point p = at(x.lo, t);

@@ -86,6 +86,12 @@ Point polar(double radius, double angle_deg) {
   return {radius * std::cos(t), -radius * std::sin(t)};
 }
 
+// Where the label of angle a goes on the rim of a polar plot: just outside, a little
+// counter-clockwise, clear of load arrows along a.
+Point angle_label(double a) {
+  return polar(kRim + 9.0, a + 7.0);
+}
+
 // A uniform far-field stress drawn as a pair of arrows along its direction.
 struct Load {
   double stress, angle;
@@ -137,7 +143,10 @@ Box polar_box(double a0, double a1, const std::vector<Load>& loads, const Four& 
   b.add(polar(kRim, a0), 4, 4);
   b.add(polar(kRim, a1), 4, 4);
   for (int q = -8; q <= 8; ++q) {
-    if (q * 90.0 >= a0 && q * 90.0 <= a1) b.add(polar(kRim, q * 90.0), 4, 4);
+    if (q * 90.0 >= a0 - 1e-9 && q * 90.0 <= a1 + 1e-9) {
+      b.add(polar(kRim, q * 90.0), 4, 4);
+      if (!labels) b.add(angle_label(q * 90.0), 14, 8);
+    }
   }
   for (size_t i = 0; i < loads.size(); ++i) {
     const Load& l = loads[i];
@@ -153,8 +162,9 @@ Box polar_box(double a0, double a1, const std::vector<Load>& loads, const Four& 
     b.add({0, -kRim - 18.0}, 4, 4);
   }
   if (f.P != 0.0 && labels) {
-    double w = 6.0 * (2 + exact(f.P).size());
-    b.add(polar(bolt_length + 5.0, f.P > 0.0 ? f.BOLTANG : f.BOLTANG + 180.0), w, 10);
+    double angle = f.P > 0.0 ? f.BOLTANG : f.BOLTANG + 180.0;
+    Point mid = polar(bolt_length * 0.5, angle), side = polar(9.0, angle + 90.0);
+    b.add({mid.x + side.x, mid.y + side.y}, 3.0 * (2 + exact(f.P).size()), 10);
   }
   return b;
 }
@@ -184,11 +194,25 @@ void draw_loads(Svg& svg, const std::vector<Load>& loads, const Four& f, double 
     double angle = f.P > 0.0 ? f.BOLTANG : f.BOLTANG + 180.0;
     svg.arrow({0, 0}, polar(bolt_length, angle), 8.0, attr("class", "bolt"));
     if (labels) {
-      Point p = polar(bolt_length + 5.0, angle);
-      double c = std::cos(angle * kPi / 180.0);
-      const char* anchor = c > 0.3 ? "start" : (c < -0.3 ? "end" : "middle");
-      svg.text({p.x, p.y + 3.5}, "P " + exact(f.P),
-               attr("class", "boltlabel") + attr("text-anchor", anchor));
+      Point mid = polar(bolt_length * 0.5, angle), side = polar(9.0, angle + 90.0);
+      svg.text({mid.x + side.x, mid.y + side.y + 3.5}, "P " + exact(f.P),
+               attr("class", "boltlabel") + attr("text-anchor", "middle"));
+    }
+  }
+}
+
+// Ticks every 30 degrees on the rim of a polar plot over the sampled range, labelled at every
+// 90 degrees.
+void draw_angle_scale(Svg& svg, double lo, double hi) {
+  for (int q = -24; q <= 24; ++q) {
+    double a = q * 30.0;
+    // One turn at most: a wider range would write labels over each other.
+    if (a < lo - 1e-9 || a > hi + 1e-9 || a >= lo + 360.0 - 1e-9) continue;
+    svg.line(polar(kRim - 5.0, a), polar(kRim, a), attr("class", "tick"));
+    if (q % 3 == 0) {
+      Point p = angle_label(a);
+      svg.text({p.x, p.y + 3.5}, degrees(a),
+               attr("class", "angle") + attr("text-anchor", "middle"));
     }
   }
 }
@@ -196,6 +220,7 @@ void draw_loads(Svg& svg, const std::vector<Load>& loads, const Four& f, double 
 // An angle axis with ticks at multiples of a round number of degrees.
 Axis angle_axis(double a0, double a1) {
   if (!(a1 > a0)) return {a0 - 1.0, a0 + 1.0, 1.0};
+  if (a1 - a0 > 720.0) return nice_axis(a0, a1, 6);
   double step = 90.0;
   for (double s : {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 45.0, 60.0, 90.0}) {
     if ((a1 - a0) / s <= 8.0) {
@@ -233,6 +258,7 @@ const char* kStyle =
     ".ring{fill:none;stroke:#e3e3e3}.axisline{stroke:#d0d0d0}\n"
     ".load{stroke:#333;fill:#333;stroke-width:1.4}.bolt{stroke:#b01c1c;fill:#b01c1c;"
     "stroke-width:2}svg .boltlabel{fill:#b01c1c}\n"
+    ".tick{stroke:#999}svg .angle{font-size:9px;fill:#777}\n"
     ".limit{stroke:#c00;stroke-dasharray:5 3}.critical{fill:none;stroke:#000;stroke-width:1.8}"
     "svg .marklabel{font-size:10.5px;font-weight:bold;paint-order:stroke;stroke:#fff;"
     "stroke-width:3px}\n";
@@ -493,7 +519,8 @@ std::string Page::polar_figures() const {
   const char* heads[3] = {"hoop stress σθ", "radial stress σr", "shear stress τrθ"};
   const std::vector<double>* values[3] = {&f.hoop, &f.radial, &f.shear};
 
-  std::string out = "<h3>Stresses around the hole</h3>\n<div class=\"polar\"><div></div>";
+  std::string out = "<h3" + attr("id", "pass-" + std::to_string(passes_) + "-stresses") +
+                    ">Stresses around the hole</h3>\n<div class=\"polar\"><div></div>";
   for (const char* h : heads) out += std::string("<div class=\"colhead\">") + h + "</div>";
   out += "\n";
   for (int k = 0; k < f.nstep; ++k) {
@@ -525,6 +552,7 @@ std::string Page::polar_figures() const {
         }
       }
       svg.arc({0, 0}, kZero, lo, hi, attr("class", "zero"));
+      draw_angle_scale(svg, lo, hi);
       draw_loads(svg, loads, four_, std::fmax(hole * 0.8, 16.0), false);
       svg.path(points, attr("class", "curve") + attr("stroke", kStressColours[q]) +
                            attr("data-points", std::to_string(f.nang)) +
@@ -557,11 +585,13 @@ std::string Page::failure_figures(const Critical& critical) const {
     if (std::isfinite(v)) top = std::fmax(top, std::fabs(v));
   }
   Axis x = angle_axis(lo, hi);
-  Axis y = nice_axis(0.0, top > 0.0 ? top : 1.0, 4);
+  // Near failure the axis reaches the failure line at 1.
+  Axis y = nice_axis(0.0, top >= 0.4 ? std::fmax(top, 1.0) : (top > 0.0 ? top : 1.0), 5);
   AxisTitle xt{"angle from the laminate x axis", "degrees"};
   AxisTitle yt{krit <= 2 ? "largest |failure number|" : "failure number", ""};
 
-  std::string out = "<h3>Failure numbers per ply (" +
+  std::string out = "<h3" + attr("id", "pass-" + std::to_string(passes_) + "-failure") +
+                    ">Failure numbers per ply (" +
                     std::string(krit >= 1 && krit <= 5 ? kCriteria[krit - 1] : "?") +
                     ")</h3>\n<p class=\"legend\">";
   for (int p = 0; p < f.nply; ++p) {
@@ -571,7 +601,7 @@ std::string Page::failure_figures(const Critical& critical) const {
   out += "</p>\n<div class=\"charts\">\n";
   for (int k = 0; k < f.nstep; ++k) {
     double dist = k * three_.STEP;
-    Chart chart(300, 230, x, y, xt, yt,
+    Chart chart(290, 230, x, y, xt, yt,
                 attr("class", "plot failure") + attr("data-step", std::to_string(k + 1)) +
                     attr("data-dist", exact(dist)) + attr("data-criterion", std::to_string(krit)) +
                     attr("data-curves", std::to_string(f.nply)));
@@ -638,7 +668,9 @@ std::string Page::failure_figures(const Critical& critical) const {
         "For each ply the failure number of largest magnitude among the fibre, transverse "
         "and shear values. ";
   }
-  out += "A ply fails at 1 (red dashed line). Values at the loads as typed.</p>\n";
+  out +=
+      "A ply fails at 1 (red dashed line, drawn when the values come near it). Values at the "
+      "loads as typed.</p>\n";
   return out;
 }
 
@@ -660,8 +692,9 @@ std::string Page::carpet_figures() const {
   std::string zero = degrees(two_.ANGLE[0]),
               pm = degrees(two_.ANGLE[1]) + "/" + degrees(two_.ANGLE[2]),
               last = degrees(two_.ANGLE[3]);
-  std::string out = "<h3>Carpet chart</h3>\n<p class=\"legend\">One line for each share of the " +
-                    pm + " plies (labelled, percent of the thickness; the " + last +
+  std::string out = "<h3" + attr("id", "pass-" + std::to_string(passes_) + "-carpet") +
+                    ">Carpet chart</h3>\n<p class=\"legend\">One line for each share of the " + pm +
+                    " plies (labelled, percent of the thickness; the " + last +
                     " plies make up the rest):";
   for (int b = 0; b <= 10; ++b) {
     out += "<span class=\"sw\"" + attr("style", std::string("background:") + kShareColours[b]) +

@@ -18,7 +18,9 @@ std::string non_finite(double v) {
 
 std::string fixed(double v, int decimals) {
   if (!std::isfinite(v)) return non_finite(v);
-  char buf[400];
+  // Room for the 309 digits of the largest double and the decimals.
+  char buf[720];
+  decimals = decimals < 0 ? 0 : (decimals > 400 ? 400 : decimals);
   auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
   return std::string(buf, r.ptr);
 }
