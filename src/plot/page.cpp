@@ -324,9 +324,14 @@ void Page::pass_begun(const State& st, double width, bool carpet) {
   b += "<table class=\"plies\"><tr><th>ply</th><th>angle</th><th>thickness</th>"
        "<th>material</th></tr>\n";
   for (int p = 0; p < two_.NPLY; ++p) {
-    b += "<tr><td><span class=\"sw\"" + attr("style", std::string("background:") + kPlyColours[p]) +
-         "></span>" + std::to_string(p + 1) + "</td><td>" + degrees(two_.ANGLE[p]) + "</td><td>" +
-         (carpet ? std::string("by layup") : exact(two_.THICK[p])) + "</td><td>" +
+    // The colour of the ply's curves, where there are any.
+    std::string swatch = carpet || !allowables
+                             ? std::string()
+                             : "<span class=\"sw\"" +
+                                   attr("style", std::string("background:") + kPlyColours[p]) +
+                                   "></span>";
+    b += "<tr><td>" + swatch + std::to_string(p + 1) + "</td><td>" + degrees(two_.ANGLE[p]) +
+         "</td><td>" + (carpet ? std::string("by layup") : exact(two_.THICK[p])) + "</td><td>" +
          std::to_string(two_.MATNO[p]) + "</td></tr>\n";
   }
   b += "</table>\n";
