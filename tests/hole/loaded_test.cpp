@@ -26,7 +26,7 @@ const Field& bolt(const Mat3& a, double angle, Three grid = {15, 0, 360, 0.05, 3
 // Catches any slip in the series systems, the logarithmic terms, the mapping or the displacement
 // constants. Stations 1, 4, 7, 13 lie at 0, 45, 90, 180 degrees; NaN: no value quoted.
 TEST(Loaded, ReferenceStations) {
-  const double none = NAN;
+  const double none = std::nan("");
   const struct {
     const Mat3* a;
     int step, station;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <numbers>
+
 #include "hole_cases.hpp"
 
 namespace hs {
@@ -92,8 +94,8 @@ TEST(Unloded, EdgeStressMatchesClosedForm) {
   for (const Mat3* a : {&kOrtho, &kIso, &kAniso}) {
     const Field& f = solve(*a, 30);
     for (int j = 0; j < 25; ++j) {
-      EXPECT_NEAR(0.0, radial(f.sig[j][0], j * 15 * M_PI / 180), 0.01) << j;
-      EXPECT_NEAR(0.0, shear(f.sig[j][0], j * 15 * M_PI / 180), 0.01) << j;
+      EXPECT_NEAR(0.0, radial(f.sig[j][0], j * 15 * std::numbers::pi / 180), 0.01) << j;
+      EXPECT_NEAR(0.0, shear(f.sig[j][0], j * 15 * std::numbers::pi / 180), 0.01) << j;
     }
   }
 }
