@@ -623,7 +623,7 @@ std::string Page::failure_figures(const Critical& critical) const {
       chart.curve(angles, drawn, kPlyColours[p], f.nang <= 37 ? 2.0 : 0.0,
                   attr("data-ply", std::to_string(p + 1)) +
                       attr("data-points", std::to_string(f.nang)) +
-                      attr("data-values", list(vals)));
+                      attr("data-angles", list(angles)) + attr("data-values", list(vals)));
     }
     if (critical.shown && k == 1) {
       // The first-ply failure of the search, at the point of this step where it was found.

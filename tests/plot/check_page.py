@@ -67,7 +67,7 @@ def columns(line, widths):
 
 def rows_after(lines, i, widths):
     """The rows of the table whose title is on line i: the lines after its headings up to a blank."""
-    data = re.compile(r"^\s*-?\d*\.\d")
+    data = re.compile(r"^\s*(-?\d*\.\d|\*)")
     i += 1
     while i < len(lines) and not data.match(lines[i]):
         i += 1
@@ -76,6 +76,11 @@ def rows_after(lines, i, widths):
         rows.append(columns(lines[i], widths))
         i += 1
     return rows
+
+
+def run_length(rows, width):
+    """How many rows from the first share its first `width` fields (the plies of one station)."""
+    return next((i for i, r in enumerate(rows) if r[:width] != rows[0][:width]), len(rows))
 
 
 def printed_passes(text):
@@ -100,9 +105,11 @@ def check_field(lines, section, n):
     for i, line in enumerate(lines):
         if "CIRCUMFERENTIAL AND RADIAL STRESSES" in line:
             rows = rows_after(lines, i, [6, 10, 12, 11, 11])
-            dists = sorted({r[0] for r in rows}, key=float)
-            nang = len(rows) // len(dists)
-            expect(len(polar) == 3 * len(dists), "pass %d: %d polar plots" % (n, len(polar)))
+            # Rows come step by step, station by station; each row is matched below to the
+            # step and angle of its plot point, so the grid of the page must be the printed one.
+            nang = int(polar[0].find(".//*[@data-points]").get("data-points")) if polar else 0
+            expect(len(polar) % 3 == 0 and len(rows) == nang * len(polar) // 3,
+                   "pass %d: %d polar plots for %d rows" % (n, len(polar), len(rows)))
             for plot in polar:
                 curves = [c for c in plot.iter() if "curve" in classes(c)]
                 expect(plot.get("data-curves") == "1" and len(curves) == 1, "polar curves")
@@ -119,19 +126,21 @@ def check_field(lines, section, n):
                            % (n, plot.get("data-quantity"), step + 1, j + 1, row[column], values[j]))
         if line.strip() == "FAILURE CRITERIA PER PLY":
             rows = rows_after(lines, i, [7, 10, 10, 10, 10, 10, 10])
-            nstep = len({r[0] for r in rows})
-            nply = next((i for i, r in enumerate(rows) if r[:2] != rows[0][:2]), len(rows))
-            nang = len(rows) // nstep // nply
-            expect(len(failure) == nstep, "pass %d: %d failure plots" % (n, len(failure)))
+            nply = run_length(rows, 2)
+            nang = int(failure[0].find(".//*[@data-points]").get("data-points")) if failure else 0
+            expect(len(rows) == len(failure) * nang * nply,
+                   "pass %d: %d failure plots for %d rows" % (n, len(failure), len(rows)))
             for plot in failure:
                 curves = [c for c in plot.iter() if "curve" in classes(c)]
                 expect(plot.get("data-curves") == str(nply) == str(len(curves)), "failure curves")
                 step = int(plot.get("data-step")) - 1
                 for p, curve in enumerate(curves):
-                    values = floats(curve.get("data-values"))
+                    values, angles = floats(curve.get("data-values")), floats(curve.get("data-angles"))
                     expect(int(curve.get("data-points")) == nang == len(values), "failure points")
                     for j, v in enumerate(values):
                         row = rows[(step * nang + j) * nply + p]
+                        expect(same(row[0], float(plot.get("data-dist")), "%.3f"), "failure dist")
+                        expect(same(row[1], angles[j], "%.2f"), "failure angle")
                         if plot.get("data-criterion") in "345":
                             ok = same(row[3], v, "%.3f")
                         else:  # the component of largest magnitude
