@@ -51,46 +51,54 @@ void report_singular(Console& con) {
   con.write("(' SIMULT CALCULATES A SINGULAR SET OF EQS.')");
 }
 
+// A complex product. Unchecked, it leaves out the compiler's test of the result for NaN (the test
+// that hands infinities to the run-time library) and is otherwise the same operations. The series
+// below use only + and * after the reciprocals, so a NaN or an infinity anywhere in a chain
+// reaches its sum: when the sum comes out finite no test would have fired and the bits are those
+// of the checked products; otherwise the caller works the sum out again with checked products.
+template <bool checked>
+cd mul(cd x, cd y) {
+  if constexpr (checked) {
+    return x * y;
+  } else {
+    return cd(x.real() * y.real() - x.imag() * y.imag(), x.real() * y.imag() + x.imag() * y.real());
+  }
+}
+
 // The series of one station: the negative powers of both mapped variables and the sums of the
 // stress functions' derivatives, S = sum of m SC[m] zeta^(-m).
 //
 // zeta^(-m) as an integer power is computed: the reciprocal, then square-and-multiply over the
 // bits of m. The power for m is the power for m less its highest bit times the square for that
 // bit, so each costs one product and has the same bits as afresh.
-//
-// Checked = false multiplies without the compiler's test of each product for a NaN result (the
-// test that hands infinities to the run-time library); the products are otherwise the same
-// operations. Only + and * follow the reciprocals, so a NaN or an infinity anywhere in the chain
-// reaches S: when S comes out finite no test would have fired and the bits are those of the
-// checked products, otherwise the caller works the station out again with checked = true.
 template <bool checked>
 void series(cd zeta1, cd zeta2, const cd* mSC1, const cd* mSC2, cd* pw1, cd* pw2, cd& S1, cd& S2) {
-  auto mul = [](cd x, cd y) {
-    if constexpr (checked) {
-      return x * y;
-    } else {
-      return cd(x.real() * y.real() - x.imag() * y.imag(),
-                x.real() * y.imag() + x.imag() * y.real());
-    }
-  };
   cd sq1[6], sq2[6];
   sq1[0] = 1.0 / zeta1;
   sq2[0] = 1.0 / zeta2;
   for (int k = 1; k < 6; ++k) {
-    sq1[k] = mul(sq1[k - 1], sq1[k - 1]);
-    sq2[k] = mul(sq2[k - 1], sq2[k - 1]);
+    sq1[k] = mul<checked>(sq1[k - 1], sq1[k - 1]);
+    sq2[k] = mul<checked>(sq2[k - 1], sq2[k - 1]);
   }
   pw1[0] = pw2[0] = cd(1.0, 0.0);
   S1 = S2 = cd(0.0, 0.0);
   for (int m = 1, top = 0; m <= kTerms; ++top) {  // m from 2^top to 2^(top + 1) - 1
     const int bit = 1 << top;
     for (int end = std::min(2 * bit, kTerms + 1); m < end; ++m) {
-      pw1[m] = mul(pw1[m - bit], sq1[top]);
-      pw2[m] = mul(pw2[m - bit], sq2[top]);
-      S1 = S1 + mul(mSC1[m], pw1[m]);
-      S2 = S2 + mul(mSC2[m], pw2[m]);
+      pw1[m] = mul<checked>(pw1[m - bit], sq1[top]);
+      pw2[m] = mul<checked>(pw2[m - bit], sq2[top]);
+      S1 = S1 + mul<checked>(mSC1[m], pw1[m]);
+      S2 = S2 + mul<checked>(mSC2[m], pw2[m]);
     }
   }
+}
+
+// F = sum of SC[m] zeta^(-m), the series of a stress function.
+template <bool checked>
+cd power_sum(const cd* SC, const cd* pw) {
+  cd F(0.0, 0.0);
+  for (int m = 1; m <= kTerms; ++m) F = F + mul<checked>(SC[m], pw[m]);
+  return F;
 }
 
 bool finite(cd z) {
@@ -316,11 +324,9 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
         continue;
       }
 
-      cd F1(0.0, 0.0), F2(0.0, 0.0);
-      for (int m = 1; m <= kTerms; ++m) {
-        F1 = F1 + SC1[m] * pw1[m];
-        F2 = F2 + SC2[m] * pw2[m];
-      }
+      cd F1 = power_sum<false>(SC1, pw1), F2 = power_sum<false>(SC2, pw2);
+      if (!finite(F1)) F1 = power_sum<true>(SC1, pw1);
+      if (!finite(F2)) F2 = power_sum<true>(SC2, pw2);
       cd phi1 = L1 * log_behind_bolt(at.zeta1, at.yb) + F1;
       cd phi2 = L2 * log_behind_bolt(at.zeta2, at.yb) + F2;
       double ub = 2.0 * (p1 * phi1 + p2 * phi2).real();
