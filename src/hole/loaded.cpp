@@ -1,6 +1,7 @@
 #include "hole/loaded.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <complex>
 #include <cstring>
@@ -182,27 +183,42 @@ const BoltGeometry& bolt_geometry(const Three& grid, double D, cd mu1, cd mu2, d
 // The complex Fourier coefficients of the bearing pressure p0 cos(t) on |t| <= h (the half of the
 // boundary facing the bolt), zero elsewhere: PF(m) = p0 T(m) / (2 pi), T(m) the integral of
 // cos(t) e^(-imt) over the arc; and the resultant force of that pressure on a hole of diameter D.
+namespace {
+
+// T(m), the integral of cos(t) e^(-imt) over the loaded arc |t| <= h, m = -49..49: the same for
+// every load, so worked out once.
+const cd* arc_integrals() {
+  static const auto table = [] {
+    const cd I(0.0, 1.0);
+    double h = kPi / 2.0;
+    std::array<cd, 2 * kMaxHarmonic + 1> T;
+    for (int m = -kMaxHarmonic; m <= kMaxHarmonic; ++m) {
+      if (m == 1 || m == -1) {
+        double re = h + std::sin(2.0 * h) / 4.0 - std::sin(-2.0 * h) / 4.0;
+        double br = std::sin(h) * std::sin(h) / 2.0 - std::sin(-h) * std::sin(-h) / 2.0;
+        T[m + kMaxHarmonic] = re - I * static_cast<double>(m) * br;
+      } else {
+        double dm = static_cast<double>(2 * m - 2), dp = static_cast<double>(2 * m + 2);
+        double lo = (m - 1) * h, hi = (m + 1) * h;
+        double re = std::sin(lo) / dm + std::sin(hi) / dp - std::sin(-lo) / dm - std::sin(-hi) / dp;
+        double br =
+            -std::cos(lo) / dm - std::cos(hi) / dp + std::cos(-lo) / dm + std::cos(-hi) / dp;
+        T[m + kMaxHarmonic] = re - I * br;
+      }
+    }
+    return T;
+  }();
+  return table.data() + kMaxHarmonic;
+}
+
+}  // namespace
+
 void bearing_pressure(double p0, double D, std::complex<double> (&PF_store)[99], double& RF1,
                       double& RF2) {
   const cd I(0.0, 1.0);
-  double h = kPi / 2.0;
+  const cd* T = arc_integrals();
   cd* PF = PF_store + kMaxHarmonic;  // PF[m], m = -49..49
-  for (int k = 0; k <= 2 * kMaxHarmonic; ++k) {
-    int m = (k + 1) / 2 * (k % 2 == 1 ? 1 : -1);  // 0, 1, -1, 2, -2, ...
-    cd T;
-    if (m == 1 || m == -1) {
-      double re = h + std::sin(2.0 * h) / 4.0 - std::sin(-2.0 * h) / 4.0;
-      double br = std::sin(h) * std::sin(h) / 2.0 - std::sin(-h) * std::sin(-h) / 2.0;
-      T = re - I * static_cast<double>(m) * br;
-    } else {
-      double dm = static_cast<double>(2 * m - 2), dp = static_cast<double>(2 * m + 2);
-      double lo = (m - 1) * h, hi = (m + 1) * h;
-      double re = std::sin(lo) / dm + std::sin(hi) / dp - std::sin(-lo) / dm - std::sin(-hi) / dp;
-      double br = -std::cos(lo) / dm - std::cos(hi) / dp + std::cos(-lo) / dm + std::cos(-hi) / dp;
-      T = re - I * br;
-    }
-    PF[m] = p0 * T / (2.0 * kPi);
-  }
+  for (int m = -kMaxHarmonic; m <= kMaxHarmonic; ++m) PF[m] = p0 * T[m] / (2.0 * kPi);
   cd Y = (I * D) * PF[-1];
   RF1 = (2.0 * kPi) * Y.imag() / 2.0;
   RF2 = (2.0 * kPi) * Y.real() / 2.0;
