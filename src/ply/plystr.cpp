@@ -15,12 +15,17 @@ void strain_pass(State& st, Console& con, bool print) {
   const Three& g = st.three;
   Nine& n = st.nine;
   int nstep = step_count(g), nang = station_count(g);
+  double cp[kMaxPly], sp[kMaxPly];  // the same at every station
+  for (int p = 0; p < st.two.NPLY; ++p) {
+    double theta = st.two.ANGLE[p] * kPi / 180.0;
+    cp[p] = std::cos(theta);
+    sp[p] = std::sin(theta);
+  }
   for (int k = 0; k < nstep; ++k) {
     for (int j = 0; j < nang; ++j) {
       const double* e = st.eight.EPSL[j][k];
       for (int p = 0; p < st.two.NPLY; ++p) {
-        double theta = st.two.ANGLE[p] * kPi / 180.0;
-        double c = std::cos(theta), s = std::sin(theta);
+        double c = cp[p], s = sp[p];
         double eps1 = c * c * e[0] + s * s * e[1] + s * c * e[2];
         double eps2 = s * s * e[0] + c * c * e[1] - s * c * e[2];
         double gam12 = -2.0 * s * c * e[0] + 2.0 * s * c * e[1] + (c * c - s * s) * e[2];
