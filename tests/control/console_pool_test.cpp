@@ -13,29 +13,24 @@ namespace {
 // literals and more items than the pools hold, each written twice, in turn and interleaved, so
 // that the pools fill and restart while formats from before the restart are still asked for.
 TEST(ConsoleFormatPool, FormatsBeyondThePools) {
-  std::vector<std::string> formats;
+  std::vector<std::string> formats, rows;
   for (int k = 0; k < 150; ++k) {
     std::string literal(k % 7 == 0 ? 900 : 20 + k, static_cast<char>('A' + k % 26));
     formats.push_back("('" + literal + "'," + std::to_string(1 + k % 30) + "I4)");
+    for (int r = 0; r <= k % 30; ++r) literal += "   " + std::to_string(r % 10);
+    rows.push_back(literal + "\r\n");
   }
-  auto expected = [&](int k) {
-    std::string row(k % 7 == 0 ? 900 : 20 + k, static_cast<char>('A' + k % 26));
-    for (int r = 0; r <= k % 30; ++r) row += "   " + std::to_string(r % 10);
-    return row + "\r\n";
-  };
-  const Value values[30] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 2, 3, 4,
-                            5, 6, 7, 8, 9, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  std::vector<Value> values;
+  for (int r = 0; r < 30; ++r) values.emplace_back(r % 10);
   std::istringstream in;
   std::ostringstream out, err;
   std::string want;
   {
     Console con(in, out, err);
-    for (int pass = 0; pass < 2; ++pass) {
-      for (int k = 0; k < 150; ++k) {
-        int f = pass == 0 ? k : (k * 37) % 150;
-        con.write(formats[f].c_str(), values, 1 + f % 30);
-        want += expected(f);
-      }
+    for (int k = 0; k < 300; ++k) {
+      int f = k < 150 ? k : (k * 37) % 150;
+      con.write(formats[f].c_str(), values.data(), 1 + f % 30);
+      want += rows[f];
     }
   }
   EXPECT_EQ(want, out.str());
