@@ -6,7 +6,7 @@
 //
 // Every analysis is bounded (a failure search gives up after a fixed number of iterations), but a
 // dialogue may hold many passes, and a carpet plot whose 66 failure searches all run to that
-// bound takes about a minute under the sanitizers. So that a slow but finite input is not taken
+// bound takes tens of seconds under the sanitizers. So that a slow but finite input is not taken
 // for a hang, a run is cut off after kMaxAnalyses analyses (one whole carpet plot and a little
 // more): a per-input time limit (libFuzzer's -timeout, set by run.sh) then means a real hang.
 #include <cstddef>
