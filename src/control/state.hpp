@@ -9,13 +9,10 @@
 // station j is stored as [j][k][c] (0-based), so the component varies fastest, then the step.
 #pragma once
 
-namespace hs {
+#include "control/limits.hpp"
+#include "hole/geometry.hpp"
 
-constexpr int kMaxMat = 3;    // materials
-constexpr int kMaxPly = 8;    // plies
-constexpr int kListLen = 15;  // entries of the output-case list
-constexpr int kMaxStep = 7;   // distance steps from the hole edge
-constexpr int kMaxAng = 73;   // angle stations (72 intervals)
+namespace hs {
 
 // A 3 by 3 laminate matrix (stiffness or compliance), stored column by column. Index 1 = x,
 // 2 = y, 3 = shear (engineering shear strain). Accessed 1-based, as the mechanics is written.
@@ -117,6 +114,8 @@ struct State {
   Nine nine;
   Blank blank;
   bool quiet;  // silences output cases 1..9 while the failure search repeats the analysis
+  // Work the hole solutions keep from one call to the next (not part of the data flow).
+  HoleGeometry geometry;
 };
 
 // Number of angle stations of the grid: (HIGH - LOW)/DEG + 1 truncated toward zero, limited to the

@@ -71,31 +71,31 @@ void lamstr(State& st, Console& con) {
   const bool disp = putout(st, 6) == 2.0;
   if (f.PX != 0.0) {
     double alpha = f.OFFANG;
-    unloded(g, f.PX, f.D, ASTAR, alpha, SIGL, U, V, disp);
+    unloded(g, f.PX, f.D, ASTAR, alpha, SIGL, U, V, disp, &st.geometry.open);
   }
   if (f.PY != 0.0) {
     double alpha = f.OFFANG + 90.0;
-    unloded(g, f.PY, f.D, ASTAR, alpha, ST, UT, VT, disp);
+    unloded(g, f.PY, f.D, ASTAR, alpha, ST, UT, VT, disp, &st.geometry.open);
     add(nstep, nang, ST, UT, VT, SIGL, U, V);
   }
   if (f.PXY != 0.0) {
     // Shear as tension along +45 degrees and compression along -45 degrees of the load axes.
     double alpha = f.OFFANG + 45.0;
-    unloded(g, f.PXY, f.D, ASTAR, alpha, ST, UT, VT, disp);
+    unloded(g, f.PXY, f.D, ASTAR, alpha, ST, UT, VT, disp, &st.geometry.open);
     add(nstep, nang, ST, UT, VT, SIGL, U, V);
     double s = -f.PXY;
     alpha = f.OFFANG - 45.0;
-    unloded(g, s, f.D, ASTAR, alpha, ST, UT, VT, disp);
+    unloded(g, s, f.D, ASTAR, alpha, ST, UT, VT, disp, &st.geometry.open);
     add(nstep, nang, ST, UT, VT, SIGL, U, V);
   }
   if (f.P != 0.0) {
     double p = f.P;
     double alpha = f.BOLTANG;
-    loaded(g, con, p, f.D, st.seven.ASTARB, alpha, ST, UT, VT, disp);
+    loaded(g, con, p, f.D, st.seven.ASTARB, alpha, ST, UT, VT, disp, &st.geometry.bolt);
     add(nstep, nang, ST, UT, VT, SIGL, U, V);
     // The far-field stress that reacts the bolt load over a plate of finite width.
     alpha = f.BOLTANG;
-    unloded(g, f.PW, f.D, ASTAR, alpha, ST, UT, VT, disp);
+    unloded(g, f.PW, f.D, ASTAR, alpha, ST, UT, VT, disp, &st.geometry.open);
     add(nstep, nang, ST, UT, VT, SIGL, U, V);
   }
 

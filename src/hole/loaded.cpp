@@ -6,6 +6,7 @@
 #include <complex>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <numbers>
 
 #include "hole/unloded.hpp"
@@ -106,25 +107,10 @@ bool finite(cd z) {
   return std::isfinite(z.real()) && std::isfinite(z.imag());
 }
 
-// What the field at a station needs of the grid and the laminate, and not of the load: whether
-// the station lies outside the hole, the mapped variables, the square roots on the right branch
-// for the stresses, and the side of the cut behind the bolt. A failure search repeats the bolt
-// solution with the same geometry and other loads.
-struct Station {
-  cd zeta1, zeta2, t1, t2;
-  double yb;
-  bool mapped;
-};
-struct BoltGeometry {
-  double key[9];  // DEG, LOW, STEP, D, mu1, mu2, beta
-  int nstep = -1, nang = -1;
-  Station at[kMaxAng][kMaxStep];
-};
-
 // The geometry of the grid around the bolt for the roots mu1, mu2 and the bolt angle beta,
 // worked out again only when an input differs (in any bit) from the last call's.
-const BoltGeometry& bolt_geometry(const Three& grid, double D, cd mu1, cd mu2, double beta) {
-  thread_local BoltGeometry g;
+const BoltGeometry& bolt_geometry(const Three& grid, double D, cd mu1, cd mu2, double beta,
+                                  BoltGeometry& g) {
   const double key[9] = {grid.DEG,   grid.LOW,   grid.STEP,  D,   mu1.real(),
                          mu1.imag(), mu2.real(), mu2.imag(), beta};
   int nstep = step_count(grid), nang = station_count(grid);
@@ -135,7 +121,7 @@ const BoltGeometry& bolt_geometry(const Three& grid, double D, cd mu1, cd mu2, d
   const cd e1 = D * (1.0 - I * mu1), e2 = D * (1.0 - I * mu2);
   for (int i = 0; i < nstep; ++i) {
     for (int j = 0; j < nang; ++j) {
-      Station& st = g.at[j][i];
+      BoltStation& st = g.at[j][i];
       double theta = (grid.LOW + j * grid.DEG) * kPi / 180.0;
       double r = D / 2.0 + i * grid.STEP;
       double xb = r * std::cos(theta - beta);
@@ -225,7 +211,8 @@ void bearing_pressure(double p0, double D, std::complex<double> (&PF_store)[99],
 }
 
 void loaded(const Three& grid, Console& con, double& S, const double& D, const Mat3& A,
-            double& ALPHA, GridVec& SIG, GridVal& U, GridVal& V, bool displacements) {
+            double& ALPHA, GridVec& SIG, GridVal& U, GridVal& V, bool displacements,
+            BoltGeometry* kept) {
   const cd I(0.0, 1.0);
   double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
   double a22 = A(2, 2), a26 = A(2, 3);
@@ -309,12 +296,14 @@ void loaded(const Three& grid, Console& con, double& S, const double& D, const M
     mSC1[m] = static_cast<double>(m) * SC1[m];
     mSC2[m] = static_cast<double>(m) * SC2[m];
   }
-  const BoltGeometry& geo = bolt_geometry(grid, D, mu1, mu2, beta);
+  std::unique_ptr<BoltGeometry> fresh;
+  if (kept == nullptr) kept = (fresh = std::make_unique<BoltGeometry>()).get();
+  const BoltGeometry& geo = bolt_geometry(grid, D, mu1, mu2, beta, *kept);
   bool defined = admissible(A, m1, m2);  // otherwise no solution of this form
   int nstep = step_count(grid), nang = station_count(grid);
   for (int i = 0; i < nstep; ++i) {
     for (int j = 0; j < nang; ++j) {
-      const Station& at = geo.at[j][i];
+      const BoltStation& at = geo.at[j][i];
       if (!at.mapped || !defined) {
         SIG[j][i][0] = SIG[j][i][1] = SIG[j][i][2] = nan;
         U[j][i] = V[j][i] = nan;

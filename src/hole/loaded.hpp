@@ -18,8 +18,10 @@
 namespace hs {
 
 // Without displacements, U and V receive NaN and the (costly) displacement terms are skipped.
+// kept, when given, holds the load-independent part of the field from call to call.
 void loaded(const Three& grid, Console& con, double& S, const double& D, const Mat3& A,
-            double& ALPHA, GridVec& SIG, GridVal& U, GridVal& V, bool displacements = true);
+            double& ALPHA, GridVec& SIG, GridVal& U, GridVal& V, bool displacements = true,
+            BoltGeometry* kept = nullptr);
 
 // The bearing pressure p0 cos(t) on the half of the boundary facing the bolt (|t| <= pi/2 from the
 // bolt axis), zero on the other half: its complex Fourier coefficients PF[49 + m], m = -49..49,

@@ -4,6 +4,7 @@
 #include <complex>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 #include "numeric/roots.hpp"
 
@@ -15,19 +16,9 @@ constexpr double kPi = 3.1415927410125732;  // pi held in single precision: the 
 // Branch test of the square root: -1e-5 held in single precision.
 constexpr double kBranch = -9.999999747378752e-06;
 
-// What the field at each station needs of the grid and the laminate, and not of the load: the
-// ratios w = z/s on the right branch, and the denominators H of the stress functions. The load
-// pieces of an analysis, and every repeat of a failure search, share it.
-struct Geometry {
-  double key[8];  // DEG, LOW, STEP, D, mu1, mu2
-  int nstep = -1, nang = -1;
-  cd w1[kMaxAng][kMaxStep], w2[kMaxAng][kMaxStep], H1[kMaxAng][kMaxStep], H2[kMaxAng][kMaxStep];
-};
-
 // The geometry of the grid for the roots mu1, mu2, worked out again only when an input differs
 // (in any bit) from the last call's.
-const Geometry& geometry(const Three& grid, double D, cd mu1, cd mu2) {
-  thread_local Geometry g;
+const OpenHoleGeometry& geometry(const Three& grid, double D, cd mu1, cd mu2, OpenHoleGeometry& g) {
   const double key[8] = {grid.DEG,   grid.LOW,   grid.STEP,  D,
                          mu1.real(), mu1.imag(), mu2.real(), mu2.imag()};
   int nstep = step_count(grid), nang = station_count(grid);
@@ -105,7 +96,7 @@ void undefined_field(const Three& grid, GridVec& SIG, GridVal& U, GridVal& V) {
 }
 
 void unloded(const Three& grid, const double& S, const double& D, const Mat3& A, double& ALPHA,
-             GridVec& SIG, GridVal& U, GridVal& V, bool displacements) {
+             GridVec& SIG, GridVal& U, GridVal& V, bool displacements, OpenHoleGeometry* kept) {
   const cd I(0.0, 1.0);
   double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
   double a22 = A(2, 2), a26 = A(2, 3);
@@ -132,7 +123,9 @@ void unloded(const Three& grid, const double& S, const double& D, const Mat3& A,
   cd N1 = 2.0 * D * (mu1 - mu2) * (1.0 + I * mu1);
   cd N2 = 2.0 * D * (mu1 - mu2) * (1.0 + I * mu2);
 
-  const Geometry& g = geometry(grid, D, mu1, mu2);
+  std::unique_ptr<OpenHoleGeometry> fresh;
+  if (kept == nullptr) kept = (fresh = std::make_unique<OpenHoleGeometry>()).get();
+  const OpenHoleGeometry& g = geometry(grid, D, mu1, mu2, *kept);
   int nstep = step_count(grid), nang = station_count(grid);
   for (int i = 0; i < nstep; ++i) {
     for (int j = 0; j < nang; ++j) {

@@ -11,9 +11,11 @@
 
 namespace hs {
 
-// Without displacements, U and V receive NaN and the displacement terms are skipped.
+// Without displacements, U and V receive NaN and the displacement terms are skipped. kept, when
+// given, holds the load-independent part of the field from call to call.
 void unloded(const Three& grid, const double& S, const double& D, const Mat3& A, double& ALPHA,
-             GridVec& SIG, GridVal& U, GridVal& V, bool displacements = true);
+             GridVec& SIG, GridVal& U, GridVal& V, bool displacements = true,
+             OpenHoleGeometry* kept = nullptr);
 
 // The characteristic roots mu1, mu2 (positive imaginary parts) of a compliance, as both hole
 // solutions choose them: false when the root finder failed.

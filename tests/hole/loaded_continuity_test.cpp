@@ -17,8 +17,8 @@ TEST(LoadedDisplacement, ContinuousAroundTheHole) {
     int nply;
     double angle[4];
     double bolt;
-  } layups[] = {{4, {0, 45, -45, 90}, 0}, {4, {0, 45, -45, 90}, 33}, {1, {30}, 0},
-                {1, {0}, 45},             {2, {10, -70}, 120},       {3, {0, 0, 45}, 200}};
+  } layups[] = {{4, {0, 45, -45, 90}, 0}, {4, {0, 45, -45, 90}, 33}, {1, {30}, 0}, {1, {0}, 45},
+                {2, {10, -70}, 120},      {3, {0, 0, 45}, 200}};
   std::istringstream in;
   std::ostringstream out;
   Console con(in, out, out);
@@ -53,8 +53,8 @@ TEST(LoadedDisplacement, ContinuousAroundTheHole) {
         previous[i][1] = v[0][i];
       }
     }
-    EXPECT_LT(worst_step, 0.05 * largest) << l.nply << " plies, first at " << l.angle[0]
-                                          << ", bolt at " << l.bolt;
+    EXPECT_LT(worst_step, 0.05 * largest)
+        << l.nply << " plies, first at " << l.angle[0] << ", bolt at " << l.bolt;
   }
   EXPECT_EQ("", out.str());
 }
