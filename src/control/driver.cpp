@@ -29,6 +29,49 @@ bool finite_loads(const Four& f) {
          std::isfinite(f.PW);
 }
 
+// Follows the failure search from one iteration to the next and decides how it goes on.
+class Search {
+ public:
+  enum Outcome { kConverged, kRepeat, kStopped };
+
+  // After the failure evaluation of an iteration, with FACTOR as failure left it.
+  Outcome next(State& st, int iteration) {
+    const Four& f = st.four;
+    double factor = f.FACTOR;
+    if (!(factor < kConvergedLow || factor > kConvergedHigh)) {
+      // Zero loads have no governing value and end here without a table; loads whose failure
+      // values are nowhere defined (a field of NaN) end the same way but have no failure load.
+      bool loaded = f.PX != 0.0 || f.PY != 0.0 || f.PXY != 0.0 || f.P != 0.0;
+      return loaded && governing_value(st).GMAX == 0.0 ? kStopped : kConverged;
+    }
+    if (std::isinf(factor) || !finite_loads(f) || direct_) return kStopped;
+
+    // Brent's cycle detection: the next iteration depends only on the loads and the factor, so
+    // an exact repeat of them is a cycle that never reaches the window.
+    const double now[6] = {f.PX, f.PY, f.PXY, f.P, f.PW, factor};
+    bool cycling = iteration > 1 && std::memcmp(now, saved_, sizeof now) == 0;
+    if (++since_saved_ == power_) {
+      std::memcpy(saved_, now, sizeof now);
+      power_ *= 2;
+      since_saved_ = 0;
+    }
+    if (cycling || iteration >= kSearchIterations) {
+      // The ply values scale with the loads: solve for the first-ply failure load directly and
+      // evaluate once more there, which prints the table as a converged search does.
+      double lambda = first_failure_factor(st);
+      if (lambda == 0.0) return kStopped;
+      st.four.FACTOR = lambda;
+      direct_ = true;
+    }
+    return kRepeat;
+  }
+
+ private:
+  bool direct_ = false;
+  double saved_[6] = {};
+  int power_ = 1, since_saved_ = 0;
+};
+
 // The analysis of one laminate: properties, then the chain of stages the selected cases need,
 // repeated by the failure search until its load factor converges. Returns false when a failure
 // search had to stop without a failure load.
@@ -42,12 +85,8 @@ bool analysis(State& st, Console& con, AnalysisObserver* observer) {
   abd(st, con, ba);
   st.four.FACTOR = 1.0;
   putout(st, 98);
+  Search search;
   bool found = true;
-  bool direct = false;
-  // Brent's cycle detection on the search state: the next iteration depends only on the loads
-  // and the factor, so an exact repeat of them means a cycle that never reaches the window.
-  double saved[6] = {};
-  int power = 1, since_saved = 0;
   for (int iteration = 1;; ++iteration) {
     if (putout(st, 3) == 0.0) break;
     lamstr(st, con);
@@ -55,40 +94,16 @@ bool analysis(State& st, Console& con, AnalysisObserver* observer) {
     plystr(st, con, st.five.KRIT);
     if (putout(st, 9) == 0.0) break;
     failure(st, con);
-    bool search = putout(st, 10) == 2.0;
-    if (search) putout(st, 99);
-    if (search && iteration == 1 && observer) observer->typed_loads_evaluated(st);
-    double factor = st.four.FACTOR;
-    // Loads whose failure values are nowhere defined (not a number, or no stations) leave the
-    // factor at 1 as zero loads do, but have no failure load.
-    const Four& f = st.four;
-    bool undefined = search && iteration == 1 && factor == 1.0 &&
-                     (f.PX != 0.0 || f.PY != 0.0 || f.PXY != 0.0 || f.P != 0.0) &&
-                     governing_value(st).GMAX == 0.0;
-    if (!undefined && !(factor < kConvergedLow || factor > kConvergedHigh)) break;
-    if (!search) break;
-    if (undefined || std::isinf(factor) || !finite_loads(st.four) || direct) {
+    // Without case 10, failure leaves FACTOR at 1.0 and the chain runs once.
+    if (putout(st, 10) != 2.0) break;
+    putout(st, 99);
+    if (iteration == 1 && observer) observer->typed_loads_evaluated(st);
+    Search::Outcome outcome = search.next(st, iteration);
+    if (outcome == Search::kConverged) break;
+    if (outcome == Search::kStopped) {
       con.write("(' AUTOMATIC SEARCH FOR FAILURE STOPPED: NO FINITE FAILURE LOAD FOUND')");
       found = false;
       break;
-    }
-    const double now[6] = {f.PX, f.PY, f.PXY, f.P, f.PW, factor};
-    bool cycling = !direct && iteration > 1 && std::memcmp(now, saved, sizeof now) == 0;
-    if (++since_saved == power) {
-      std::memcpy(saved, now, sizeof now);
-      power *= 2;
-      since_saved = 0;
-    }
-    if (cycling || iteration >= kSearchIterations) {
-      // The ply values scale with the loads: solve for the first-ply failure load directly.
-      double lambda = first_failure_factor(st);
-      if (lambda == 0.0) {
-        con.write("(' AUTOMATIC SEARCH FOR FAILURE STOPPED: NO FINITE FAILURE LOAD FOUND')");
-        found = false;
-        break;
-      }
-      st.four.FACTOR = lambda;
-      direct = true;
     }
   }
   putout(st, 98);
