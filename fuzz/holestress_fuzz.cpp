@@ -5,13 +5,16 @@
 // standard error are discarded.
 //
 // Every analysis is bounded (a failure search gives up after a fixed number of iterations), but a
-// dialogue may hold many passes, and a carpet plot whose 66 failure searches all run to that
-// bound takes tens of seconds under the sanitizers. So that a slow but finite input is not taken
-// for a hang, a run is cut off after kMaxAnalyses analyses (one whole carpet plot and a little
-// more): a per-input time limit (libFuzzer's -timeout, set by run.sh) then means a real hang.
+// dialogue may hold many passes, and one carpet plot whose 66 failure searches all run to that
+// bound takes over a minute under the sanitizers. So that a slow but finite input is not taken
+// for a hang, a run is cut off at the end of the first analysis that finds it has used more than
+// kCpuSeconds of processor time (processor time, not wall time, so that a busy machine does not
+// change which inputs are cut off): libFuzzer's per-input time limit (-timeout, set by run.sh)
+// then means a real hang.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <ostream>
 #include <sstream>
 #include <streambuf>
@@ -21,7 +24,7 @@
 
 namespace {
 
-constexpr int kMaxAnalyses = 80;
+constexpr double kCpuSeconds = 20.0;
 
 class NullBuffer : public std::streambuf {
  protected:
@@ -29,17 +32,17 @@ class NullBuffer : public std::streambuf {
   std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
-struct Budget {};  // thrown to end a run that has used up its analyses
+struct Budget {};  // thrown to end a run that has used up its processor time
 
-class Counter : public hs::AnalysisObserver {
+class Stopwatch : public hs::AnalysisObserver {
  public:
   void pass_begun(const hs::State&, double, bool) override {}
   void analysed(const hs::State&, int, int, int, bool) override {
-    if (++analyses_ >= kMaxAnalyses) throw Budget{};
+    if (std::clock() - start_ > kCpuSeconds * CLOCKS_PER_SEC) throw Budget{};
   }
 
  private:
-  int analyses_ = 0;
+  std::clock_t start_ = std::clock();
 };
 
 }  // namespace
@@ -49,10 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   NullBuffer null;
   std::ostream out(&null);
   std::ostream err(&null);
-  Counter counter;
+  Stopwatch stopwatch;
   int status = 0;
   try {
-    status = hs::run(in, out, err, &counter);
+    status = hs::run(in, out, err, &stopwatch);
   } catch (const Budget&) {
     return 0;
   }

@@ -29,9 +29,9 @@ mkdir -p "$corpus" "$artifacts"
 cp "$root"/examples/*.in "$root"/tests/e2e/*.in "$corpus"/
 
 # -max_len: the longest seed dialogue is under 1 kB; 2 kB leaves room for several more passes.
-# -timeout: the slowest legitimate input, 80 analyses whose failure searches all run to their
-# iteration bound (the target stops a run there), takes about 30 s on an idle machine and can take
-# several times that on a busy one or under nice; an input still running after 300 s is a hang.
+# -timeout: the target stops a run after the analysis that takes it past 20 s of processor time,
+# so no legitimate input needs much more than 20 s of it; 300 s of wall time leaves room for a
+# busy or niced machine, and an input still running then is a hang.
 cd "$build"  # where libFuzzer leaves its fuzz-<n>.log files when run with -jobs
 exec "$build/fuzz/holestress_fuzz" "$corpus" \
   -max_total_time="$seconds" -max_len=2048 -timeout=300 -rss_limit_mb=2048 \
