@@ -213,7 +213,6 @@ void bearing_pressure(double p0, double D, std::complex<double> (&PF_store)[99],
 void loaded(const Three& grid, Console& con, double& S, const double& D, const Mat3& A,
             double& ALPHA, GridVec& SIG, GridVal& U, GridVal& V, bool displacements,
             BoltGeometry* kept) {
-  const cd I(0.0, 1.0);
   double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
   double a22 = A(2, 2), a26 = A(2, 3);
 
