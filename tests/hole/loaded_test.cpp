@@ -59,13 +59,11 @@ TEST(Loaded, BearingPressureSeriesAndResultant) {
   std::complex<double> pf[99];
   double p0 = 100 * 4.0 / kPi, rf1, rf2;
   bearing_pressure(p0, 0.25, pf, rf1, rf2);
-  EXPECT_NEAR(40.5284712, pf[49].real(), 5e-8);
-  EXPECT_NEAR(13.5094904, pf[51].real(), 5e-8);
-  EXPECT_NEAR(13.5094904, pf[47].real(), 5e-8);
-  EXPECT_NEAR(-p0 / (15 * kPi), pf[53].real(), 1e-14 * p0);
-  // The arc ends at the single-precision pi/2, which costs 7e-9 p0.
-  EXPECT_NEAR(p0 / 4, pf[50].real(), 1e-8 * p0);
-  EXPECT_NEAR(p0 / 4, pf[48].real(), 1e-8 * p0);
+  // (PF(m) at m + 49, value, tolerance); the arc ends at the single-precision pi/2 (7e-9 p0).
+  const double expected[][3] = {{49, 40.5284712, 5e-8},  {51, 13.5094904, 5e-8},
+                                {47, 13.5094904, 5e-8},  {53, -p0 / (15 * kPi), 1e-14 * p0},
+                                {50, p0 / 4, 1e-8 * p0}, {48, p0 / 4, 1e-8 * p0}};
+  for (const auto& [m, value, tol] : expected) EXPECT_NEAR(value, pf[int(m)].real(), tol) << m;
   for (int m = 3; m <= 49; m += 2) EXPECT_GT(1e-14 * p0, abs(pf[49 + m]) + abs(pf[49 - m])) << m;
   EXPECT_NEAR(24.9999993, rf1, 5e-8);
   EXPECT_NEAR(0.0, rf2, 1e-14);
@@ -101,12 +99,13 @@ TEST(Loaded, EdgeCarriesTheBearingPressure) {
   }
 }
 
-// The compliance in the bolt axes of a five-ply carbon/epoxy layup turned by `turn` degrees.
+// The compliance in the bolt axes (bolt at `angle` degrees) of five carbon/epoxy plies 0.005 thick
+// at t, t, 45 + t, 90 + t and 30 + t degrees.
 Mat3 bolt_axes(double t, double angle) {
   static State st;
   st = State{};
   st.one = {{20e6}, {1.4e6}, {0.7e6}, {0.3}};
-  double h = 0.005;
+  const double h = 0.005;
   st.two = {{}, 5, 1, {t, t, 45 + t, 90 + t, 30 + t}, {h, h, h, h, h}, {1, 1, 1, 1, 1}};
   Screen s;
   abd(st, s.con, angle);

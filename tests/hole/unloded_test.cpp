@@ -21,13 +21,14 @@ const Field& solve(const Mat3& a, double alpha, double S = 1000, double step = 0
 }
 
 // Catches any slip in the roots chosen, the branch of the square root, the load factors or the
-// displacement coefficients. Stations 1, 4, 7 lie at 0, 45, 90 degrees; item 3 is u, 4 is v.
+// displacement coefficients, and an angle converted with the exact pi or not at all. Stations 1,
+// 4, 7 lie at 0, 45, 90 degrees; item 3 is u, 4 is v; tol is half a unit of the last digit quoted.
 TEST(Unloded, ReferenceStations) {
   const struct {
     const Mat3* a;
     double alpha;
     int item, step, station;
-    double expected, tol;  // tol: half a unit of the last digit quoted
+    double expected, tol;
   } cases[] = {
       {&kOrtho, 0, 0, 1, 7, 6630.54, 5e-3},     {&kOrtho, 0, 1, 1, 1, -273.861, 5e-4},
       {&kOrtho, 0, 3, 1, 1, 3.51909e-5, 5e-11}, {&kOrtho, 0, 4, 1, 7, -2.09468e-5, 5e-11},
@@ -43,12 +44,12 @@ TEST(Unloded, ReferenceStations) {
     double got = c.item < 3 ? f.sig[j][i][c.item] : (c.item == 3 ? f.u : f.v)[j][i];
     EXPECT_NEAR(c.expected, got, c.tol) << "alpha " << c.alpha << " item " << c.item;
   }
+  EXPECT_EQ(1.5707963705062866, solve(kOrtho, 90).angle);
 }
 
-// Catches a conversion with the exact pi, or none, and a zero load that leaves anything behind
-// (0/0 included): the single-precision pi converts the angle even when S is 0.
-TEST(Unloded, AngleInRadiansAndZeroLoad) {
-  EXPECT_EQ(1.5707963705062866, solve(kOrtho, 90).angle);
+// Catches a zero load that leaves anything behind (0/0 included); the single-precision pi still
+// converts the angle.
+TEST(Unloded, ZeroLoad) {
   const Field& f = solve(kAniso, 30, 0.0);
   EXPECT_EQ(0.5235987901687622, f.angle);
   for (int k = 0; k < kMaxAng * kMaxStep; ++k) {
@@ -57,17 +58,14 @@ TEST(Unloded, AngleInRadiansAndZeroLoad) {
   }
 }
 
-// Catches a far-field term missing or turned the wrong way, and a branch that does not tend to
-// +1 far from the hole: 1000 from the edge every angle sees the applied stress.
-TEST(Unloded, FarFieldIsTheAppliedStress) {
-  const Field& f = solve(kOrtho, 30, 1000, 1000);
-  const double far[3] = {750, 250, 433.013};
-  for (int k = 0; k < 75; ++k) EXPECT_NEAR(far[k % 3], f.sig[k / 3][1][k % 3], 5e-4);
-}
-
-// Catches a branch choice that depends on the side of the hole: the field of a uniform stress is
-// symmetric about the centre, so stresses repeat at theta + 180 and displacements change sign.
-TEST(Unloded, PointSymmetry) {
+// Catches a far-field term missing or turned the wrong way, a branch that does not tend to +1
+// far from the hole (1000 from the edge every angle sees the applied stress), and a branch choice
+// that depends on the side of the hole: the field of a uniform stress is symmetric about the
+// centre, so stresses repeat at theta + 180 and displacements change sign.
+TEST(Unloded, FarFieldAndPointSymmetry) {
+  const Field& far = solve(kOrtho, 30, 1000, 1000);
+  const double applied[3] = {750, 250, 433.013};
+  for (int k = 0; k < 75; ++k) EXPECT_NEAR(applied[k % 3], far.sig[k / 3][1][k % 3], 5e-4);
   for (const Mat3* a : {&kOrtho, &kIso, &kAniso}) {
     for (double alpha : {0.0, 30.0, 90.0}) {
       const Field& f = solve(*a, alpha);
