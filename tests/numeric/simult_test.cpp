@@ -16,33 +16,23 @@ TEST(Simult, TableOfSystems) {
     std::vector<double> a, b, x, a_out;  // a column by column; x, a_out: empty if not checked
     double tol;                          // relative, on x
   } cases[] = {
-      {1, 0, {2}, {6}, {3}, {1}, 0},
-      {1, 1, {0}, {6}, {6}, {0}, 0},
+      // clang-format off
+      {1, 0, {2}, {6}, {3}, {1}, 0}, {1, 1, {0}, {6}, {6}, {0}, 0},
       // second column empty below the first pivot
       {3, 1, {2, 4, 1, 1, 2, 0.5, 0, 1, 3}, {1, 2, 3}, {}, {}, 0},
       // equal magnitudes of opposite sign: the upper row is the pivot, nothing is exchanged
       {2, 0, {1, -1, 1, 1}, {3, 1}, {1, 2}, {1, -1, 1, 1}, 0},
       // third pivot 1e-14 and 1e-13 times the largest earlier pivot (1e3, the second)
       {4, 1, {1, 0, 0, 0, 0, 1e3, 0, 0, 0, 0, 1e-11, 0, 0, 0, 0, 1}, {1, 2, 3, 4}, {}, {}, 0},
-      {4,
-       0,
-       {1, 0, 0, 0, 0, 1e3, 0, 0, 0, 0, 1e-10, 0, 0, 0, 0, 1},
-       {1, 2, 3, 4},
-       {1, 2e-3, 3e10, 4},
-       {},
-       1e-15},
+      {4, 0, {1, 0, 0, 0, 0, 1e3, 0, 0, 0, 0, 1e-10, 0, 0, 0, 0, 1}, {1, 2, 3, 4},
+       {1, 2e-3, 3e10, 4}, {}, 1e-15},
       // permutation: every pivot is 1.0 and the solution is exact
-      {4,
-       0,
-       {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0},
-       {0.1, 0.2, 0.3, 0.7},
-       {0.3, 0.1, 0.7, 0.2},
-       {},
-       0},
+      {4, 0, {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0}, {0.1, 0.2, 0.3, 0.7},
+       {0.3, 0.1, 0.7, 0.2}, {}, 0},
       // a row exchange in the first column and every term of the back substitution
       {3, 0, {1, 2, 1, 2, 1, 3, 3, 1, 2}, {14, 7, 13}, {1, 2, 3}, {}, 1e-15},
-      {0, 0, {}, {}, {}, {}, 0},
-      {-1, 0, {}, {}, {}, {}, 0},
+      {0, 0, {}, {}, {}, {}, 0}, {-1, 0, {}, {}, {}, {}, 0},
+      // clang-format on
   };
   for (const auto& c : cases) {
     std::vector<double> a = c.a, b = c.b;
