@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -19,16 +20,17 @@ void grid(State& st, int krit, const double allow[5], int nang, bool search) {
 }
 
 // Ply values s1, s2, s12 at distance step k and station j.
-void put(State& st, int k, int j, const double s[3]) {
+void put(State& st, int k, int j, std::array<double, 3> s) {
   st.nine.PLY1[j][k][0] = s[0], st.nine.PLY2[j][k][0] = s[1], st.nine.PLY12[j][k][0] = s[2];
 }
 
 std::string run_failure(State& st) {
   std::istringstream in;
-  std::ostringstream out, err;
-  Console con(in, out, err);
-  failure(st, con);
-  con.flush();
+  std::ostringstream out;
+  {
+    Console con(in, out, out);
+    failure(st, con);
+  }
   return out.str();
 }
 
@@ -41,6 +43,7 @@ TEST(Failure, CriteriaOnHandComputedPoints) {
     int krit;
     double allow[5], s[3], fn[4];
   } cases[] = {
+      // clang-format off
       {2, {100, 0, 50, 0, 10}, {0, 0, 0}, {0, 0, 0, 0}},
       {2, {300, 200, 50, 80, 10}, {-100, 25, -5}, {-0.5, 0.5, -0.5, 0}},
       {1, {0.01, 0.008, 0.004, 0.012, 0.015}, {-0.004, 0.002, 0.003}, {-0.5, 0.5, 0.2, 0}},
@@ -55,16 +58,16 @@ TEST(Failure, CriteriaOnHandComputedPoints) {
       {4, {200, 100, 100, 120, 60}, {150, 0, 30}, {0.625, 0.75 / std::sqrt(0.625), 0, r625}},
       {5, {200, 100, 100, 120, 60}, {150, 0, 30}, {0.625, 0.75 / std::sqrt(0.625), 0, r625}},
       // 1/4 + 1/4, and Hoffman's -50*50/(100*100) on top.
-      {4,
-       {100, 100, 100, 100, 60},
-       {50, 50, 0},
-       {0.5, 0.5 / std::sqrt(0.5), 0.5 / std::sqrt(0.5), 0}},
+      {4, {100, 100, 100, 100, 60}, {50, 50, 0}, {0.5, std::sqrt(0.5), std::sqrt(0.5), 0}},
       {5, {100, 100, 100, 100, 60}, {50, 50, 0}, {0.25, 1, 1, 0}},
+      // -1/2 + 1/12 + 1/2 + 5/24 - 100*50/(200*100): the interaction term over T1 C1.
+      {5, {200, 100, 100, 120, 60}, {100, 50, 0}, {1 / 24.0, std::sqrt(6.0), std::sqrt(6.0), 0}},
+      // clang-format on
   };
   for (const auto& t : cases) {
     State st{};
     grid(st, t.krit, t.allow, 1, false);
-    put(st, 0, 0, t.s);
+    put(st, 0, 0, {t.s[0], t.s[1], t.s[2]});
     double fn[4];
     ply_failure(st, 0, 0, 0, fn);
     for (int i = 0; i < 4; ++i)
@@ -76,12 +79,11 @@ TEST(Failure, CriteriaOnHandComputedPoints) {
 // or values of the hole edge taken as governing: the table shows station 3 (20 degrees).
 TEST(Failure, GoverningValueKeepsFirstOfEqualMagnitudes) {
   const double allow[5] = {200, 150, 100, 120, 60};
-  const double edge[3] = {1000, 0, 0}, at3[3] = {200, 0, 0}, at7[3] = {-150, 0, 0};
   State st{};
   grid(st, 2, allow, 8, true);
-  put(st, 0, 4, edge);
-  put(st, 1, 2, at3);
-  put(st, 1, 6, at7);
+  put(st, 0, 4, {1000, 0, 0});
+  put(st, 1, 2, {200, 0, 0});
+  put(st, 1, 6, {-150, 0, 0});
   std::string out = run_failure(st);
   const std::string row = "      0.050    20.00      0.00   1.000   0.000   0.000\r\n";
   ASSERT_GT(out.size(), row.size());
@@ -98,14 +100,15 @@ TEST(Failure, LoadFactor) {
     bool search;
     double s1, factor;
   } cases[] = {
-      {2, true, -250, 0.8}, {2, false, -250, 1.0}, {2, true, 0, 0.7},
-      {3, true, 50, 4.0},   {4, true, 50, 4.0},
+      // clang-format off
+      {2, true, -250, 0.8}, {2, false, -250, 1.0}, {2, true, 0, 0.7}, {3, true, 50, 4.0},
+      {4, true, 50, 4.0},
+      // clang-format on
   };
   for (const auto& t : cases) {
     State st{};
     grid(st, t.krit, allow, 3, t.search);
-    const double s[3] = {t.s1, 0, 0};
-    put(st, 1, 1, s);
+    put(st, 1, 1, {t.s1, 0, 0});
     st.four.FACTOR = 0.7;
     EXPECT_EQ("", run_failure(st));
     EXPECT_EQ(t.factor, st.four.FACTOR) << t.krit << " " << t.s1;
@@ -119,9 +122,9 @@ TEST(Failure, FirstFailureFactor) {
     int krit;
     double allow[5], s[3], lambda;
   } cases[] = {
-      {2, {200, 100, 50, 150, 25}, {50, -30, 0}, 4.0},
+      // clang-format off
+      {2, {200, 100, 50, 150, 25}, {50, -30, 0}, 4.0}, {3, {200, 100, 50, 150, 25}, {100, 0, 0}, 2},
       {1, {0.01, 0.01, 0.01, 0.01, 0.015}, {0, 0, -0.005}, 3.0},
-      {3, {200, 100, 50, 150, 25}, {100, 0, 0}, 2.0},
       // C2 = 3.5 T2: FN = |(-2.5 x + x^2)/3.5| reaches 1 at x = 3.5, where the plain iteration
       // has the slope -1.25 and oscillates.
       {4, {200, 200, 100, 350, 60}, {0, -100, 0}, 3.5},
@@ -129,15 +132,14 @@ TEST(Failure, FirstFailureFactor) {
       // C2 = 6 T2: (-5 x + x^2)/6 reaches -1 at x = 2, before +1 at x = 6.
       {4, {200, 200, 100, 600, 60}, {0, -100, 0}, 2.0},
       {4, {100, 100, 100, 100, 60}, {50, 50, 0}, std::sqrt(2.0)},
-      {5, {100, 100, 100, 100, 60}, {50, 50, 0}, 2.0},
-      {4, {100, 100, 100, 100, 60}, {0, 0, 0}, 0.0},
+      {5, {100, 100, 100, 100, 60}, {50, 50, 0}, 2.0}, {4, {100, 100, 100, 100, 60}, {0, 0, 0}, 0},
+      // clang-format on
   };
   for (const auto& t : cases) {
     State st{};
     grid(st, t.krit, t.allow, 2, true);
-    const double edge[3] = {500, 500, 500};
-    put(st, 0, 0, edge);
-    put(st, 1, 1, t.s);
+    put(st, 0, 0, {500, 500, 500});
+    put(st, 1, 1, {t.s[0], t.s[1], t.s[2]});
     EXPECT_NEAR(t.lambda, first_failure_factor(st), 1e-12) << t.krit << " " << t.s[1];
   }
 }

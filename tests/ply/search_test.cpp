@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -23,12 +22,11 @@ struct Outcome : AnalysisObserver {
   void analysed(const State& done, int, int, int, bool converged) override {
     auto st = std::make_unique<State>(done);
     std::istringstream in;
-    std::ostringstream out, err;
-    Console con(in, out, err);
+    std::ostringstream out;
+    Console con(in, out, out);
     found.push_back(converged);
     at_failure.push_back(governing_value(*st).GMAX);
-    st->quiet = true;
-    st->four.FACTOR = 0.99;
+    st->quiet = true, st->four.FACTOR = 0.99;
     lamstr(*st, con);
     plystr(*st, con, st->five.KRIT);
     below.push_back(governing_value(*st).GMAX);
@@ -50,10 +48,10 @@ TEST(Search, CompressionCarpetPlotFindsFirstPlyFailure) {
       "NO\n1 10/\n4 1\n20.0E6 1.4E6 0.7E6 0.3\n200E3 180E3 8E3 30E3 12E3\n0 45 -45 90\n"
       "0.25 0.25 0.25 0.25\n-10000 0 0 0 0 0\n0.25 5 0 180 0.05 2\n4\nNO\n",
       &outcome);
-  int tables = 0;
+  size_t tables = 0;
   for (size_t at = 0; (at = out.find("AUTOMATIC SEARCH FOR FAILURE", at + 1)) != out.npos;)
     ++tables;
-  EXPECT_EQ(66, tables);
+  EXPECT_EQ(66u, tables);
   ASSERT_EQ(66u, outcome.found.size());
   for (size_t t = 0; t < 66; ++t) {
     EXPECT_TRUE(outcome.found[t]) << "layup " << t;
@@ -69,14 +67,13 @@ TEST(Search, CompressionCarpetPlotFindsFirstPlyFailure) {
 TEST(Search, FibreTensionFailureFollowsOpenHoleStress) {
   const std::string head =
       "NO\n3 10/\n1 1\n20.0E6 1.4E6 0.7E6 0.3\n200E3 180E3 1E9 1E9 1E9\n0\n0.01\n";
-  std::string unit = dialogue(head + "1000 0 0 0 0 0\n0.25 90 0 90 0.05 2\n2\nNO\n");
-  std::string search = dialogue(head + "100 0 0 0 0 0\n0.25 90 0 90 0.05 2\n2\nNO\n");
-  size_t at = unit.find("\n 0.050   90.00");
+  const std::string tail = " 0 0 0 0 0\n0.25 90 0 90 0.05 2\n2\nNO\n";
+  std::string unit = dialogue(head + "1000" + tail), search = dialogue(head + "100" + tail);
+  size_t at = unit.find("\n 0.050   90.00"), loads = search.find("PX          PY");
   ASSERT_NE(std::string::npos, at);
+  ASSERT_NE(std::string::npos, loads);
   double sx = std::stod(unit.substr(at + 15, 11)) / 1000;
-  at = search.find("PX          PY");
-  ASSERT_NE(std::string::npos, at);
-  double px = std::stod(search.substr(search.find('\n', at) + 1, 23));
+  double px = std::stod(search.substr(search.find('\n', loads) + 1, 23));
   EXPECT_NEAR(200e3 / sx, px, 200e3 / (sx * sx) * 0.005e-3 + 0.005);
 }
 
