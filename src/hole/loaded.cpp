@@ -164,13 +164,6 @@ const BoltGeometry& bolt_geometry(const Three& grid, double D, cd mu1, cd mu2, d
   return g;
 }
 
-}  // namespace
-
-// The complex Fourier coefficients of the bearing pressure p0 cos(t) on |t| <= h (the half of the
-// boundary facing the bolt), zero elsewhere: PF(m) = p0 T(m) / (2 pi), T(m) the integral of
-// cos(t) e^(-imt) over the arc; and the resultant force of that pressure on a hole of diameter D.
-namespace {
-
 // T(m), the integral of cos(t) e^(-imt) over the loaded arc |t| <= h, m = -49..49: the same for
 // every load, so worked out once.
 const cd* arc_integrals() {
@@ -199,6 +192,9 @@ const cd* arc_integrals() {
 
 }  // namespace
 
+// The complex Fourier coefficients of the bearing pressure p0 cos(t) on |t| <= h (the half of the
+// boundary facing the bolt), zero elsewhere: PF(m) = p0 T(m) / (2 pi), T(m) the integral of
+// cos(t) e^(-imt) over the arc; and the resultant force of that pressure on a hole of diameter D.
 void bearing_pressure(double p0, double D, std::complex<double> (&PF_store)[99], double& RF1,
                       double& RF2) {
   const cd I(0.0, 1.0);
