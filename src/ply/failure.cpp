@@ -177,23 +177,23 @@ double first_failure_factor(const State& st) {
   int nang = station_count(st.three);
   if (step_count(st.three) < 2) return 0.0;
   double best = std::numeric_limits<double>::infinity();
+  // The ply values scale with the loads and keep their signs, so the allowables stay: the
+  // failure numbers of criteria 1 and 2 grow with the factor, Tsai-Hill's with its square.
   for (int j = 0; j < nang; ++j) {
     for (int p = 0; p < st.two.NPLY; ++p) {
-      int m = st.two.MATNO[p] - 1;
-      double s1 = st.nine.PLY1[j][1][p], s2 = st.nine.PLY2[j][1][p], s12 = st.nine.PLY12[j][1][p];
-      Allowables a = allowables(five, m, s1, s2);
-      // The ply values scale with the loads and keep their signs, so the allowables stay.
+      double fv[4];
+      ply_failure(st, p, 1, j, fv);
       if (krit <= 2) {
-        for (double fn : {s1 / a.X, s2 / a.Y, s12 / a.S}) {
-          if (fn != 0.0) best = std::fmin(best, 1.0 / std::fabs(fn));
+        for (int c = 0; c < 3; ++c) {
+          if (fv[c] != 0.0) best = std::fmin(best, 1.0 / std::fabs(fv[c]));
         }
       } else if (krit == 3) {
-        double fn[4];
-        ply_failure(st, p, 1, j, fn);
-        if (fn[0] != 0.0) best = std::fmin(best, 1.0 / std::sqrt(std::fabs(fn[0])));
+        if (fv[0] != 0.0) best = std::fmin(best, 1.0 / std::sqrt(std::fabs(fv[0])));
       } else {
         // FN = |lin x + quad x^2| at x times the current loads.
-        TsaiWu c = tsai_wu(five, m, a.S);
+        int m = st.two.MATNO[p] - 1;
+        double s1 = st.nine.PLY1[j][1][p], s2 = st.nine.PLY2[j][1][p], s12 = st.nine.PLY12[j][1][p];
+        TsaiWu c = tsai_wu(five, m, allowables(five, m, s1, s2).S);
         double lin = c.f1 * s1 + c.f2 * s2;
         double quad = c.f11 * s1 * s1 + c.f22 * s2 * s2 + c.f66 * s12 * s12;
         if (krit == 5) quad = quad - s1 * s2 / (five.T1[m] * five.C1[m]);
