@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "control/edit.hpp"
 #include "hole/lamstr.hpp"
@@ -15,7 +16,7 @@ namespace hs::plot {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kPi = 3.141592653589793;
+constexpr double kPi = std::numbers::pi;
 
 // Polar plots, in pixels about the hole centre: the station circle (zero stress) sits at kZero,
 // the largest stress of the pass swings kSwing from it, far-field arrows lie beyond kRim.

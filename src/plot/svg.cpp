@@ -2,12 +2,13 @@
 
 #include <charconv>
 #include <cmath>
+#include <numbers>
 
 namespace hs::plot {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
+constexpr double kPi = std::numbers::pi;
 
 std::string non_finite(double v) {
   if (std::isnan(v)) return "NaN";
