@@ -1,15 +1,13 @@
 // Inverse of a 3 by 3 matrix by cofactors over the determinant (no pivoting, no scaling).
 //
-// AM is read only; AMI receives the inverse. A determinant that is exactly zero writes the
-// one-line singular-matrix message with the caller's step number (BLANK.ISTEP) to the console and
-// leaves AMI as it was. A determinant that is not a number is not zero: AMI gets the quotients.
+// am is read only. Returns false, leaving ami as it was, when the determinant is exactly zero;
+// a determinant that is not a number is not zero, and ami then gets the quotients.
 #pragma once
 
-#include "control/console.hpp"
-#include "control/state.hpp"
+#include "numeric/matrix3.hpp"
 
 namespace hs {
 
-void inverse(const Mat3& AM, Mat3& AMI, const Blank& blank, Console& con);
+bool inverse(const Mat3& am, Mat3& ami);
 
 }  // namespace hs

@@ -2,18 +2,19 @@
 
 #include <cmath>
 
+#include "numeric/constants.hpp"
+
 namespace hs {
 
 namespace {
-constexpr double kEps = 7.11e-15;
-constexpr double kTolScale = 3.180000066757202;  // 3.18 held in single precision
+constexpr double kEps = 7.11e-15;  // the precision the pivot test allows for
 }  // namespace
 
 void simult(double* a, double* b, int n, int& iflag) {
   iflag = 0;
   if (n <= 0) return;
   auto A = [a, n](int i, int j) -> double& { return a[(i - 1) + n * (j - 1)]; };
-  double tolf = (kEps * kTolScale) * static_cast<double>(n - 1);
+  double tolf = (kEps * kPivotToleranceScale) * static_cast<double>(n - 1);
   double pmax = 0.0;
 
   for (int j = 1; j <= n; ++j) {

@@ -4,14 +4,14 @@
 #include <ostream>
 #include <string>
 
-#include "control/driver.hpp"
+#include "dialogue/program.hpp"
 #include "plot/page.hpp"
 
 int main() {
   std::ios::sync_with_stdio(false);
   hs::plot::Page page;
   std::ostream nowhere(nullptr);  // the tables are not wanted
-  int status = hs::run(std::cin, nowhere, std::cerr, &page, true);
+  int status = hs::run_dialogue(std::cin, nowhere, std::cerr, &page, true);
   // Bad input ends the run as it ends holestress: its diagnostic, its status, and no page.
   if (status != 0) return status;
   const std::string html = page.html();

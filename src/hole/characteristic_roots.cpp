@@ -1,0 +1,40 @@
+#include "hole/characteristic_roots.hpp"
+
+#include "numeric/roots.hpp"
+
+namespace hs {
+
+bool characteristic_roots(const Mat3& A, std::complex<double>& mu1, std::complex<double>& mu2) {
+  double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
+  double a22 = A(2, 2), a26 = A(2, 3), a66 = A(3, 3);
+  // Ascending powers, scaled up so that the root finder's absolute thresholds see coefficients of
+  // order one rather than compliances.
+  double coef[5] = {a22 * 1000000.0, (a26 + a26) * (-1000000.0), (a12 + a12 + a66) * 1000000.0,
+                    (a16 + a16) * (-1000000.0), a11 * 1000000.0};
+  double work[5], zre[4], zim[4];
+  int istat;
+  roots(coef, work, 4, zre, zim, istat);
+  if (istat != 0) return false;
+  // The roots come as two conjugate pairs; take the member of each with positive imaginary part.
+  int k1 = zim[1] > 0.0 ? 1 : 0;
+  int k2 = zim[3] > 0.0 ? 3 : 2;
+  mu1 = {zre[k1], zim[k1]};
+  mu2 = {zre[k2], zim[k2]};
+  return true;
+}
+
+bool admissible(const Mat3& A, std::complex<double> mu1, std::complex<double> mu2) {
+  double minor2 = A(1, 1) * A(2, 2) - A(1, 2) * A(2, 1);
+  double det = A(1, 1) * (A(2, 2) * A(3, 3) - A(2, 3) * A(3, 2)) -
+               A(1, 2) * (A(2, 1) * A(3, 3) - A(2, 3) * A(3, 1)) +
+               A(1, 3) * (A(2, 1) * A(3, 2) - A(2, 2) * A(3, 1));
+  return A(1, 1) > 0.0 && minor2 > 0.0 && det > 0.0 && mu1.imag() > 0.0 && mu2.imag() > 0.0;
+}
+
+DisplacementCoefficients displacement_coefficients(const Mat3& A, std::complex<double> mu) {
+  double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
+  double a22 = A(2, 2), a26 = A(2, 3);
+  return {a11 * mu * mu + a12 - a16 * mu, a12 * mu + a22 / mu - a26};
+}
+
+}  // namespace hs

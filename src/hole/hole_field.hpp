@@ -1,0 +1,22 @@
+// The laminate field around the hole under all the loads at once, and the laminate strains.
+//
+// Superposes on the sample grid the open-hole responses to px (along off_axis), py (off_axis + 90),
+// the shear pxy (+pxy at off_axis + 45 and -pxy at off_axis - 45) and, for a bearing stress, the
+// bolt-loaded solution plus the open-hole response to the bypass stress along the bolt angle. A
+// load that is exactly zero adds nothing and is not evaluated. The strains are the laminate-axes
+// compliance times the stresses. Displacements are worked out only when asked for (NaN
+// otherwise). Returns the number of singular coefficient systems of the bolt solution.
+#pragma once
+
+#include "hole/hole_reuse.hpp"
+#include "model/compliance.hpp"
+#include "model/fields.hpp"
+#include "model/grid.hpp"
+#include "model/loads.hpp"
+
+namespace hs {
+
+int field_around_hole(const Grid& grid, const Loads& loads, const Compliance& compliance,
+                      bool displacements, HoleReuse& reuse, LaminateField& field);
+
+}  // namespace hs

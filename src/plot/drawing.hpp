@@ -1,0 +1,41 @@
+// What the figures of the page share: colours, names, and numbers written as the tables print
+// them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/limits.hpp"
+#include "plot/svg.hpp"
+
+namespace hs::plot {
+
+// Colour-blind-safe colours (Okabe and Ito) for the plies and the three stresses; a sequential
+// scale (viridis) for the shares of a carpet chart.
+extern const char* const kPlyColours[kMaxPlies];
+extern const char* const kStressColours[3];
+extern const char* const kShareColours[11];
+
+extern const char* const kCriteria[5];
+extern const char* const kLoadNames[4];  // PX, PY, PXY, P
+constexpr const char* kStressUnit = "units of the loads typed";
+
+// Polar plots, in pixels about the hole centre: the station circle (zero stress) sits at kZero,
+// the largest stress of the pass swings kSwing from it, far-field arrows lie beyond kRim.
+constexpr double kZero = 50.0;
+constexpr double kSwing = 45.0;
+constexpr double kRim = 100.0;
+
+// A value as the tables print it with Fw.d or Ew.d, without the leading blanks.
+std::string printed(char kind, int w, int d, double v);
+// An angle in degrees with its sign.
+std::string degrees(double v);
+// The space-separated exact values of a list, for a data attribute.
+std::string list(const std::vector<double>& v);
+// The page position of the point at radius and angle (degrees counter-clockwise from the x axis,
+// which points right; the page's y axis points down).
+Point polar(double radius, double angle_deg);
+// A paragraph saying why a pass has nothing to draw.
+std::string nothing(const char* why);
+
+}  // namespace hs::plot
