@@ -1,8 +1,30 @@
 #include "hole/characteristic_roots.hpp"
 
+#include <cmath>
+
 #include "numeric/roots.hpp"
 
 namespace hs {
+
+namespace {
+
+// The root finder judges a derivative flat, or a constant term zero, against absolute
+// thresholds, so whether it succeeds depends on the size of the coefficients: a compliance in
+// 1/Pa (coefficients near 1e-5 even after the scaling below) makes the nearly double roots of a
+// quasi-isotropic laminate look like a flat spot from every start. Multiplying every coefficient
+// by the same power of two changes no Newton iterate and no deflation in any bit; it moves only
+// the thresholds. This brings the largest coefficient into [1, 2), where they act as they do for
+// the coefficients of a compliance in 1/psi.
+void scale_to_unit_size(double (&coef)[5]) {
+  double largest = 0.0;
+  for (double c : coef) largest = std::fmax(largest, std::fabs(c));
+  if (!(largest > 0.0) || !std::isfinite(largest)) return;
+  int exponent;
+  std::frexp(largest, &exponent);  // largest = f 2^exponent with f in [0.5, 1)
+  for (double& c : coef) c = std::ldexp(c, 1 - exponent);
+}
+
+}  // namespace
 
 bool characteristic_roots(const Mat3& A, std::complex<double>& mu1, std::complex<double>& mu2) {
   double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
@@ -14,7 +36,13 @@ bool characteristic_roots(const Mat3& A, std::complex<double>& mu1, std::complex
   double work[5], zre[4], zim[4];
   int istat;
   roots(coef, work, 4, zre, zim, istat);
-  if (istat != 0) return false;
+  if (istat != 0) {
+    // Only a failed search is tried again, so every laminate the finder handles as typed keeps
+    // its roots to the last bit.
+    scale_to_unit_size(coef);
+    roots(coef, work, 4, zre, zim, istat);
+    if (istat != 0) return false;
+  }
   // The roots come as two conjugate pairs; take the member of each with positive imaginary part.
   int k1 = zim[1] > 0.0 ? 1 : 0;
   int k2 = zim[3] > 0.0 ? 3 : 2;
