@@ -1,0 +1,83 @@
+// A job: a laminate with a hole, its load cases and the results wanted, as read from a job file.
+//
+// All values are in the job's own units (stresses and moduli in one stress unit, lengths in one
+// length unit, angles in degrees); the analysis needs no conversion, and the units label the
+// results.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/grid.hpp"
+#include "model/loads.hpp"
+#include "model/materials.hpp"
+#include "model/ply_stack.hpp"
+
+namespace hs {
+
+// The kinds of result a job can ask for, in the order the tables print.
+enum class ResultKind : int {
+  kProperties,
+  kStresses,
+  kStrains,
+  kPolar,
+  kDisplacements,
+  kPlyStrains,
+  kPlyStresses,
+  kFailure,
+  kReserve,
+};
+constexpr int kResultKinds = 9;
+// The names used in job files: "properties", "stresses", ..., "ply-strains", "reserve".
+const char* result_name(ResultKind kind);
+
+// Criterion names used in job files: "max-strain", "max-stress", "tsai-hill", "tsai-wu",
+// "hoffman".
+const char* criterion_name(Criterion c);
+
+struct LoadCase {
+  std::string name;
+  Loads loads;  // bypass from the bearing stress and the plate width
+};
+
+enum class WidthCorrection { kNone, kTan };
+
+struct Job {
+  std::string path;  // the job file, for messages and relative file names
+  std::string title;
+  std::string stress_unit = "psi";  // psi, ksi, Pa, kPa, MPa, GPa
+  std::string length_unit = "in";   // in, mm, m
+
+  Materials materials{};
+  std::string material_names[kMaxMaterials];
+  bool has_allowables[kMaxMaterials] = {};
+  PlyStack plies{};
+
+  double width = 0.0;  // 0 = infinite plate
+  WidthCorrection width_correction = WidthCorrection::kNone;
+  Grid grid{};  // grid.diameter is the hole diameter
+
+  std::vector<LoadCase> load_cases;
+  std::string load_cases_file;  // a CSV file of load cases instead (relative to the job file)
+
+  std::vector<Criterion> criteria;
+  double distance = 0.0;  // characteristic distance from the hole edge for failure and reserve
+  double factor_of_safety = 1.0;
+
+  bool results[kResultKinds] = {};
+  bool carpet = false;  // the 66 layups of the first four plies
+
+  bool wants(ResultKind k) const { return results[static_cast<int>(k)]; }
+};
+
+// One mistake in a job file, located by line and column (from 1; 0 when unknown).
+struct JobError {
+  std::string file;
+  int line = 0, column = 0;
+  std::string key;  // dotted path of the key, e.g. "plies[2].material"
+  std::string message;
+};
+// "FILE:LINE:COLUMN: KEY: MESSAGE"
+std::string to_string(const JobError& e);
+
+}  // namespace hs
