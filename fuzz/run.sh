@@ -3,6 +3,11 @@
 # seconds (default 60).
 #
 #   fuzz/run.sh [seconds [libFuzzer flags...]]
+#   fuzz/run.sh job [seconds [libFuzzer flags...]]
+#
+# The second form fuzzes the job-file reader and writer instead (target holestress_job_fuzz,
+# corpus <build>/fuzz-job-corpus seeded with examples/*.toml, artifacts in
+# <build>/fuzz-job-artifacts/).
 #
 # Flags after the seconds go to libFuzzer and override those below (for example -jobs=2 or
 # -timeout=600).
@@ -15,14 +20,34 @@
 #   <build>/fuzz/holestress_fuzz <build>/fuzz-artifacts/<file>
 set -euo pipefail
 
+target=dialogue
+if [[ ${1:-} == job ]]; then
+  target=job
+  shift
+fi
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${HOLESTRESS_FUZZ_BUILD:-$root/build-fuzz}
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DHOLESTRESS_FUZZ=ON -DHOLESTRESS_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target holestress_fuzz -j2
 
+if [[ $target == job ]]; then
+  cmake --build "$build" --target holestress_job_fuzz -j2
+  corpus=$build/fuzz-job-corpus
+  artifacts=$build/fuzz-job-artifacts
+  mkdir -p "$corpus" "$artifacts"
+  cp "$root"/examples/*.toml "$corpus"/
+  # -max_len: the example job files are under 3 kB. -timeout: reading a job file takes
+  # milliseconds; 60 s leaves room for a busy or niced machine, and an input still running then is
+  # a hang.
+  cd "$build"
+  exec "$build/fuzz/holestress_job_fuzz" "$corpus" \
+    -max_total_time="$seconds" -max_len=8192 -timeout=60 -rss_limit_mb=2048 \
+    -dict="$root/fuzz/job.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 "${@:2}"
+fi
+
+cmake --build "$build" --target holestress_fuzz -j2
 corpus=$build/fuzz-corpus
 artifacts=$build/fuzz-artifacts
 mkdir -p "$corpus" "$artifacts"

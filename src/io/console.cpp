@@ -152,6 +152,15 @@ char* Console::field(int width) {
   return at;
 }
 
+void Console::write_record(std::string_view text) {
+  if (silent_) return;
+  begin_record();
+  int n = static_cast<int>(text.size() < static_cast<std::size_t>(kMaxRecord) ? text.size()
+                                                                             : kMaxRecord);
+  if (char* at = field(n)) std::memcpy(at, text.data(), n);
+  end_record();
+}
+
 void Console::write(const char* format, const Value* values, int n) {
   if (silent_) return;
   const Format& f = compiled(format);

@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <iosfwd>
 #include <streambuf>
+#include <string_view>
 
 namespace hs {
 
@@ -49,6 +50,9 @@ class Console {
     write(format, values.begin(), static_cast<int>(values.size()));
   }
   void write(const char* format, const Value* values, int n);
+
+  // One record holding the text as it is (cut at the longest record).
+  void write_record(std::string_view text);
 
   // List read into n items. False after an unreadable value or the end of the input.
   bool read(std::initializer_list<Item> items) {

@@ -183,10 +183,21 @@ std::string polar_figures(const PassRecord& r) {
   double lo = r.grid.angle_low, hi = r.grid.angle_low + (f.nang - 1) * r.grid.angle_step;
   if (hi < lo) std::swap(lo, hi);
   double smax = 0.0;
+  bool defined = false;
   for (const std::vector<double>* v : {&f.hoop, &f.radial, &f.shear}) {
     for (double s : *v) {
       if (std::isfinite(s)) smax = std::fmax(smax, std::fabs(s));
+      defined = defined || std::isfinite(s);
     }
+  }
+  if (!defined) {
+    // No solution of this form exists: a compliance that is not a material's (a negative
+    // modulus, a Poisson's ratio beyond what the moduli allow) or characteristic roots that
+    // cannot be found. The tables print NaN.
+    return "<p class=\"undefined\">The stress field around the hole is undefined for this "
+           "laminate: its compliance has no characteristic roots of the kind the solution needs "
+           "(a modulus that is zero or negative, or a Poisson's ratio beyond what the moduli "
+           "allow). The tables print NaN.</p>\n";
   }
   double scale = smax > 0.0 ? kSwing / smax : 0.0;
   double ring = smax > 0.0 ? nice_axis(0.0, smax, 2).step : 0.0;

@@ -140,4 +140,56 @@ double first_failure_factor(Criterion criterion, const Materials& materials,
   return std::isfinite(best) && best > 0.0 ? best : 0.0;
 }
 
+double ply_reserve(Criterion criterion, const Allowables& allow, const double s[3],
+                   int& component) {
+  const double none = std::numeric_limits<double>::infinity();
+  double s1 = s[0], s2 = s[1], s12 = s[2];
+  Direct a = direct_allowables(allow, s1, s2);
+  double r[3] = {s1 / a.X, s2 / a.Y, s12 / a.S};
+  if (has_three_numbers(criterion)) {
+    // Linear: each failure number reaches magnitude 1 at the factor 1 / |number|.
+    double best = none;
+    component = 0;
+    for (int c = 0; c < 3; ++c) {
+      if (r[c] != 0.0 && 1.0 / std::fabs(r[c]) < best) {
+        best = 1.0 / std::fabs(r[c]);
+        component = c;
+      }
+    }
+    return best;
+  }
+  // The component that dominates at this point: the largest of value over allowable.
+  component = std::fabs(r[1]) > std::fabs(r[0]) ? 1 : 0;
+  if (std::fabs(r[2]) > std::fabs(r[component])) component = 2;
+  if (criterion == Criterion::kTsaiHill) {
+    // Homogeneous of degree two: the failure number grows with the square of the factor.
+    double FN = s1 * s1 / (a.X * a.X) + s2 * s2 / (a.Y * a.Y) - s1 * s2 / (a.X * a.X) +
+                s12 * s12 / (a.S * a.S);
+    return FN > 0.0 ? 1.0 / std::sqrt(FN) : none;
+  }
+  // FN = |lin x + quad x^2| at x times the current loads reaches 1.
+  TsaiWu c = tsai_wu(allow, a.S);
+  double lin = c.f1 * s1 + c.f2 * s2;
+  double quad = c.f11 * s1 * s1 + c.f22 * s2 * s2 + c.f66 * s12 * s12;
+  if (criterion == Criterion::kHoffman) quad = quad - s1 * s2 / (allow.T1 * allow.C1);
+  return std::fmin(smallest_positive_root(quad, lin, 1.0), smallest_positive_root(quad, lin, -1.0));
+}
+
+ReserveFactor reserve_factor(Criterion criterion, const Materials& materials,
+                             const PlyStack& plies, const Grid& grid, const PlyField& field,
+                             int step) {
+  ReserveFactor best = {std::numeric_limits<double>::infinity(), 0, 0, 0};
+  if (step_count(grid) <= step) return best;
+  int nang = station_count(grid);
+  for (int j = 0; j < nang; ++j) {
+    for (int p = 0; p < plies.count; ++p) {
+      int component;
+      double f = ply_reserve(criterion, materials.allowables[plies.material[p]],
+                             criterion_input(field, criterion, j, step, p), component);
+      if (f > 0.0 && f < best.factor) best = {f, j, p, component};
+    }
+  }
+  return best;
+}
+
 }  // namespace hs

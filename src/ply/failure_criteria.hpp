@@ -49,4 +49,29 @@ double first_failure_factor(Criterion criterion, const Materials& materials,
                             const PlyStack& plies, const Grid& grid, const PlyField& field,
                             int step);
 
+// The reserve factor of a criterion at distance step `step` (0-based): the factor by which all
+// loads of the field can be scaled before the first ply reaches failure there (failure number
+// 1; magnitude 1 for criteria 1, 2, 4, 5, whose numbers may be negative), solved in closed form:
+// linear for maximum strain and stress, the square root for Tsai-Hill, the smallest positive root
+// of the quadratic for modified Tsai-Wu and Hoffman. The ply values scale with the loads and keep
+// their signs, so the allowables chosen by sign stay. With the station and ply where it is
+// reached first (the first on ties) and the governing component: 0 along the fibres, 1 across
+// them, 2 shear (for criteria 3 to 5 the largest failure ratio there). factor is +infinity, at
+// station 0 and ply 0, when no finite factor exists (no load, or a criterion that a load of this
+// shape never reaches).
+struct ReserveFactor {
+  double factor;
+  int station;
+  int ply;
+  int component;
+};
+// The same for one ply point with values s (stresses; strains for maximum strain): the factor,
+// +infinity when none, and the governing component.
+double ply_reserve(Criterion criterion, const Allowables& allowables, const double s[3],
+                   int& component);
+
+ReserveFactor reserve_factor(Criterion criterion, const Materials& materials,
+                             const PlyStack& plies, const Grid& grid, const PlyField& field,
+                             int step);
+
 }  // namespace hs

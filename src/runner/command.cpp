@@ -1,0 +1,220 @@
+#include "runner/command.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "dialogue/program.hpp"
+#include "job/job_reader.hpp"
+#include "job/job_writer.hpp"
+#include "runner/batch.hpp"
+#include "runner/convert.hpp"
+#include "runner/csv_results.hpp"
+#include "runner/json_results.hpp"
+#include "runner/results_common.hpp"
+#include "runner/table_results.hpp"
+
+namespace hs {
+
+namespace {
+
+// The whole of a file, or of standard input for "-". False when it cannot be read.
+bool slurp(const std::string& path, std::istream& in, std::string& text, std::ostream& err) {
+  if (path == "-") {
+    std::ostringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return true;
+  }
+  std::ifstream f(path, std::ios::binary);
+  if (!f) {
+    err << "holestress: cannot read " << path << "\n";
+    return false;
+  }
+  std::ostringstream s;
+  s << f.rdbuf();
+  text = s.str();
+  return true;
+}
+
+// Writes text to the file, or to out when path is empty or "-".
+int emit(const std::string& path, const std::string& text, std::ostream& out, std::ostream& err) {
+  if (path.empty() || path == "-") {
+    out << text;
+    out.flush();
+    return out ? 0 : 1;
+  }
+  std::ofstream f(path, std::ios::binary);
+  f << text;
+  f.close();
+  if (!f) {
+    err << "holestress: cannot write " << path << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+int run_dialogue_file(const std::string& path, std::istream& in, std::ostream& out,
+                      std::ostream& err) {
+  if (path.empty() || path == "-") return run_dialogue(in, out, err);
+  std::ifstream f(path, std::ios::binary);
+  if (!f) {
+    err << "holestress: cannot read " << path << "\n";
+    return 1;
+  }
+  return run_dialogue(f, out, err);
+}
+
+// Reads and checks a job file; on mistakes writes every one of them and returns false.
+bool load_job(const std::string& path, std::istream& in, Job& job, std::ostream& err, int& status) {
+  std::string text;
+  if (!slurp(path, in, text, err)) {
+    status = 1;
+    return false;
+  }
+  std::vector<JobError> errors;
+  const std::string name = path == "-" ? "<stdin>" : path;
+  if (!read_job(text, name, job, errors)) {
+    for (const JobError& e : errors) err << to_string(e) << "\n";
+    status = 2;
+    return false;
+  }
+  return true;
+}
+
+// A job whose load cases come from a CSV file: the reserve factors of every row, streamed.
+int run_load_case_file(const Job& job, const std::string& output, int threads, std::istream& in,
+                       std::ostream& out, std::ostream& err) {
+  std::ifstream file;
+  std::istream* rows = &in;
+  if (job.load_cases_file != "-") {
+    std::filesystem::path p = job.load_cases_file;
+    if (p.is_relative() && job.path != "<stdin>") p = std::filesystem::path(job.path).parent_path() / p;
+    file.open(p, std::ios::binary);
+    if (!file) {
+      err << "holestress: cannot read " << p.string() << "\n";
+      return 1;
+    }
+    rows = &file;
+  }
+  if (output.empty() || output == "-") return run_batch(job, *rows, out, err, threads);
+  std::ofstream f(output, std::ios::binary);
+  if (!f) {
+    err << "holestress: cannot write " << output << "\n";
+    return 1;
+  }
+  return run_batch(job, *rows, f, err, threads);
+}
+
+int run_job(const std::string& path, const std::string& format, const std::string& output,
+            int threads, std::istream& in, std::ostream& out, std::ostream& err) {
+  Job job;
+  int status = 0;
+  if (!load_job(path, in, job, err, status)) return status;
+  if (!job.load_cases_file.empty()) return run_load_case_file(job, output, threads, in, out, err);
+  if (format == "json") return emit(output, results_json(job).dump(1) + "\n", out, err);
+  if (format == "table") {
+    std::ostringstream text;
+    write_table_results(job, text);
+    return emit(output, text.str(), out, err);
+  }
+  // CSV: a folder of files, by default beside the job file's name.
+  std::string folder = output;
+  if (folder.empty()) {
+    folder = path == "-" ? std::string("results")
+                         : std::filesystem::path(path).stem().string() + "-results";
+  }
+  std::vector<std::string> written;
+  std::string error;
+  if (!write_csv_results(job, folder, written, error)) {
+    err << "holestress: " << error << "\n";
+    return 1;
+  }
+  for (const std::string& w : written) out << w << "\n";
+  return 0;
+}
+
+int convert(const std::string& path, const std::string& output, std::istream& in,
+            std::ostream& out, std::ostream& err) {
+  std::string text;
+  if (!slurp(path, in, text, err)) return 1;
+  std::istringstream dialogue(text);
+  std::vector<Job> jobs;
+  const std::string name = path == "-" ? "<stdin>" : std::filesystem::path(path).filename().string();
+  int status = dialogue_to_jobs(dialogue, name, err, jobs);
+  if (status != 0) return status;
+  if (jobs.empty()) {
+    err << "holestress: " << name << " analyses nothing (no output case from 2 up): no job\n";
+    return 2;
+  }
+  std::string stem = path == "-" ? "dialogue" : std::filesystem::path(path).stem().string();
+  const bool into_folder = !output.empty() && std::filesystem::is_directory(output);
+  if (jobs.size() == 1 && !into_folder) return emit(output, write_job(jobs[0]), out, err);
+  if (jobs.size() == 1) {
+    std::string file = (std::filesystem::path(output) / (stem + ".toml")).string();
+    if (int s = emit(file, write_job(jobs[0]), out, err); s != 0) return s;
+    out << file << "\n";
+    return 0;
+  }
+  // Several jobs: one file each, in a folder.
+  std::string folder = output;
+  if (folder.empty() || folder == "-") folder = ".";
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  for (size_t i = 0; i < jobs.size(); ++i) {
+    std::string file =
+        (std::filesystem::path(folder) / (stem + "-" + std::to_string(i + 1) + ".toml")).string();
+    if (int s = emit(file, write_job(jobs[i]), out, err); s != 0) return s;
+    out << file << "\n";
+  }
+  return 0;
+}
+
+}  // namespace
+
+int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err) {
+  CLI::App app{
+      "Stress analysis of a composite laminate with a circular hole, open or loaded by a bolt.\n"
+      "Without arguments: the dialogue on standard input.",
+      "holestress"};
+  app.set_version_flag("--version", std::string("holestress ") + program_version());
+  std::string dialogue;
+  app.add_option("DIALOGUE-FILE", dialogue,
+                 "a file of answers to the dialogue (- for standard input; a file named like a "
+                 "subcommand as ./run)");
+
+  CLI::App* run = app.add_subcommand("run", "run a job file");
+  std::string job_path, format = "json", output;
+  int threads = 0;
+  run->add_option("JOB", job_path, "the job file (TOML; - for standard input)")->required();
+  run->add_option("--format", format, "json (default), csv (a folder of files) or table")
+      ->check(CLI::IsMember({"json", "csv", "table"}));
+  run->add_option("--output", output,
+                  "the file to write (json, table; default standard output) or the folder "
+                  "(csv; default JOB-results)");
+  run->add_option("--threads", threads, "threads for a load-case file (default: every core)")
+      ->check(CLI::NonNegativeNumber);
+
+  CLI::App* conv = app.add_subcommand("convert", "write the job file equivalent to a dialogue");
+  std::string conv_path, conv_output;
+  conv->add_option("DIALOGUE-FILE", conv_path, "the dialogue (- for standard input)")->required();
+  conv->add_option("--output", conv_output,
+                   "the job file (default standard output); for a dialogue of several jobs the "
+                   "folder of DIALOGUE-1.toml, ... (default the current folder)");
+  app.require_subcommand(0, 1);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    int code = app.exit(e, out, err);
+    return code == 0 ? 0 : 2;
+  }
+  if (*run) return run_job(job_path, format, output, threads, in, out, err);
+  if (*conv) return convert(conv_path, conv_output, in, out, err);
+  return run_dialogue_file(dialogue, in, out, err);
+}
+
+}  // namespace hs

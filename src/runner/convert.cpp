@@ -1,0 +1,87 @@
+#include "runner/convert.hpp"
+
+#include <ostream>
+
+#include "dialogue/program.hpp"
+#include "job/job_writer.hpp"
+
+namespace hs {
+
+Job job_from_pass(const DialogueState& st, bool carpet, const std::string& title) {
+  const Problem& pb = st.problem;
+  const CaseList& cases = st.cases;
+  Job job;
+  job.title = title;
+  job.materials = pb.materials;
+  for (int m = 0; m < pb.materials.count; ++m) {
+    job.material_names[m] = "material" + std::to_string(m + 1);
+    job.has_allowables[m] = cases.needs(OutputCase::kFailureNumbers);
+  }
+  job.plies = pb.plies;
+  job.carpet = carpet;
+  const OutputCase kinds[] = {OutputCase::kProperties,    OutputCase::kStresses,
+                              OutputCase::kStrains,       OutputCase::kPolar,
+                              OutputCase::kDisplacements, OutputCase::kPlyStrains,
+                              OutputCase::kPlyStresses,   OutputCase::kFailureNumbers,
+                              OutputCase::kFailureSearch};
+  for (int k = 0; k < kResultKinds; ++k) job.results[k] = cases.selected(kinds[k]);
+  job.grid = pb.grid;
+  if (cases.needs(OutputCase::kStresses)) {
+    if (pb.loads.bearing != 0.0) job.width = st.width;
+    LoadCase lc{"pass", pb.loads};
+    job.load_cases.push_back(lc);
+  }
+  if (cases.needs(OutputCase::kFailureNumbers)) {
+    job.criteria.push_back(pb.criterion);
+    // The search for the failure load judges failure one distance step from the edge.
+    job.distance = pb.grid.distance_step;
+  }
+  return job;
+}
+
+namespace {
+
+class PassRecorder : public DialogueWatcher {
+ public:
+  PassRecorder(const std::string& name, std::vector<Job>& jobs) : name_(name), jobs_(jobs) {}
+  void pass_begun(const DialogueState& st, bool carpet) override {
+    ++pass_;
+    if (!st.cases.needs(OutputCase::kProperties)) return;
+    Job job = job_from_pass(st, carpet, name_ + ", pass " + std::to_string(pass_));
+    for (LoadCase& lc : job.load_cases) lc.name = "pass " + std::to_string(pass_);
+    if (!jobs_.empty() && same_but_loads(jobs_.back(), job)) {
+      jobs_.back().load_cases.push_back(job.load_cases.front());
+      return;
+    }
+    jobs_.push_back(job);
+  }
+
+ private:
+  static bool same_but_loads(const Job& a, const Job& b) {
+    if (a.load_cases.empty() || b.load_cases.empty()) return false;
+    Job x = a, y = b;
+    x.load_cases.clear();
+    y.load_cases.clear();
+    x.title = y.title;
+    // The width counts only for a load case with a bearing stress: the new one joins a job of
+    // another width only without one.
+    bool widths = a.width == b.width || b.load_cases.front().loads.bearing == 0.0;
+    x.width = y.width = 0.0;
+    return widths && write_job(x) == write_job(y);
+  }
+
+  std::string name_;
+  std::vector<Job>& jobs_;
+  int pass_ = 0;
+};
+
+}  // namespace
+
+int dialogue_to_jobs(std::istream& in, const std::string& name, std::ostream& err,
+                     std::vector<Job>& jobs) {
+  PassRecorder recorder(name, jobs);
+  std::ostream nowhere(nullptr);
+  return run_dialogue(in, nowhere, err, &recorder, true);
+}
+
+}  // namespace hs

@@ -1,0 +1,211 @@
+#include "runner/csv_results.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "hole/transforms.hpp"
+#include "runner/evaluate.hpp"
+#include "runner/results_common.hpp"
+
+namespace hs {
+
+std::string csv_number(double v) {
+  if (std::isnan(v)) return "NaN";
+  if (std::isinf(v)) return v < 0 ? "-Inf" : "Inf";
+  char buf[32];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
+}
+
+namespace {
+
+// One CSV file being written in memory.
+struct Table {
+  std::string name, text;
+  void row(std::initializer_list<std::string> cells) {
+    bool first = true;
+    for (const std::string& c : cells) {
+      if (!first) text += ',';
+      text += c;
+      first = false;
+    }
+    text += '\n';
+  }
+};
+
+std::string quoted(const std::string& s) {
+  if (s.find_first_of(",\"\n") == std::string::npos) return s;
+  std::string q = "\"";
+  for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return q + "\"";
+}
+
+class CsvSink : public ResultSink {
+ public:
+  explicit CsvSink(const Job& job) : job_(job) {
+    ResultUnits u = result_units(job);
+    const std::string S = " [" + u.stress + "]", L = " [" + u.length + "]", A = " [deg]";
+    const std::string prefix = job.carpet ? "share_0,share_45,share_90," : "";
+    const std::string at = prefix + "load_case,distance" + L + ",angle" + A;
+    auto add = [&](ResultKind k, const char* name, const std::string& header) {
+      if (!job.wants(k)) return;
+      index_[static_cast<int>(k)] = static_cast<int>(tables_.size());
+      tables_.push_back({name, header + "\n"});
+    };
+    add(ResultKind::kProperties, "properties.csv",
+        prefix + "thickness" + L + ",EX" + S + ",EY" + S + ",GXY" + S + ",VXY");
+    add(ResultKind::kStresses, "stresses.csv",
+        at + ",sigma_x" + S + ",sigma_y" + S + ",tau_xy" + S + ",max_principal" + S +
+            ",min_principal" + S + ",principal_direction" + A);
+    add(ResultKind::kStrains, "strains.csv",
+        at + ",eps_x,eps_y,gamma_xy,max_principal,min_principal,principal_direction" + A);
+    add(ResultKind::kPolar, "polar.csv",
+        at + ",hoop_stress" + S + ",radial_stress" + S + ",shear_stress" + S +
+            ",hoop_strain,radial_strain,shear_strain");
+    add(ResultKind::kDisplacements, "displacements.csv", at + ",u" + L + ",v" + L);
+    add(ResultKind::kPlyStrains, "ply_strains.csv",
+        at + ",ply,ply_angle" + A + ",eps_1,eps_2,gamma_12");
+    add(ResultKind::kPlyStresses, "ply_stresses.csv",
+        at + ",ply,ply_angle" + A + ",sigma_1" + S + ",sigma_2" + S + ",tau_12" + S);
+    add(ResultKind::kFailure, "failure.csv",
+        prefix + "load_case,criterion,distance" + L + ",angle" + A +
+            ",ply,ply_angle" + A + ",number_1,number_2,number_12,number,ratio_1,ratio_2,ratio_12");
+    add(ResultKind::kReserve, "reserve.csv",
+        prefix + "load_case,criterion,factor,ply,ply_angle" + A + ",angle" + A + ",distance" + L +
+            ",component,margin_of_safety");
+  }
+
+  void laminate(const PlyStack& plies, const Shares* layup, const MembraneCompliance& c) override {
+    prefix_ = layup ? std::to_string(layup->s0) + "," + std::to_string(layup->s45) + "," +
+                          std::to_string(layup->s90) + ","
+                    : "";
+    if (Table* t = table(ResultKind::kProperties)) {
+      EngineeringConstants e = engineering_constants(c.compliance.laminate_axes);
+      t->row({prefix_ + csv_number(total_thickness(plies)), csv_number(e.EX), csv_number(e.EY),
+              csv_number(e.GXY), csv_number(e.VXY)});
+    }
+  }
+
+  void load_case(const Evaluation& e) override {
+    const Grid& g = e.problem->grid;
+    const LaminateField& f = *e.field;
+    const PlyStack& plies = e.problem->plies;
+    const std::string name = quoted(e.load_case->name);
+    int nstep = step_count(g), nang = station_count(g);
+    for (int k = 0; k < nstep; ++k) {
+      for (int j = 0; j < nang; ++j) {
+        const std::string at = prefix_ + name + "," + csv_number(edge_distance(g, k)) + "," +
+                               csv_number(station_angle(g, j));
+        const double* s = f.stress[j][k];
+        const double* x = f.strain[j][k];
+        if (Table* t = table(ResultKind::kStresses)) {
+          Principal p = principal_stresses(s[0], s[1], s[2]);
+          t->row({at, csv_number(s[0]), csv_number(s[1]), csv_number(s[2]), csv_number(p.max),
+                  csv_number(p.min), csv_number(p.direction)});
+        }
+        if (Table* t = table(ResultKind::kStrains)) {
+          Principal p = principal_strains(x[0], x[1], x[2]);
+          t->row({at, csv_number(x[0]), csv_number(x[1]), csv_number(x[2]), csv_number(p.max),
+                  csv_number(p.min), csv_number(p.direction)});
+        }
+        if (Table* t = table(ResultKind::kPolar)) {
+          PolarValues v = polar_values(station_angle(g, j), s, x);
+          t->row({at, csv_number(v.hoop_stress), csv_number(v.radial_stress),
+                  csv_number(v.shear_stress), csv_number(v.hoop_strain),
+                  csv_number(v.radial_strain), csv_number(v.shear_strain)});
+        }
+        if (Table* t = table(ResultKind::kDisplacements)) {
+          t->row({at, csv_number(f.u[j][k]), csv_number(f.v[j][k])});
+        }
+        if (!e.plies) continue;
+        for (int p = 0; p < plies.count; ++p) {
+          const std::string ply = std::to_string(p + 1) + "," + csv_number(plies.angle[p]);
+          if (Table* t = table(ResultKind::kPlyStrains)) {
+            const double* v = e.plies->strain[j][k][p];
+            t->row({at, ply, csv_number(v[0]), csv_number(v[1]), csv_number(v[2])});
+          }
+          if (Table* t = table(ResultKind::kPlyStresses)) {
+            const double* v = e.plies->stress[j][k][p];
+            t->row({at, ply, csv_number(v[0]), csv_number(v[1]), csv_number(v[2])});
+          }
+          if (Table* t = table(ResultKind::kFailure)) {
+            for (Criterion crit : job_.criteria) {
+              double fv[4];
+              ply_failure_at(crit, job_.materials, plies, *e.plies, j, k, p, fv);
+              const std::string where = prefix_ + name + "," + criterion_name(crit) + "," +
+                                        csv_number(edge_distance(g, k)) + "," +
+                                        csv_number(station_angle(g, j)) + "," + ply;
+              if (has_three_numbers(crit)) {
+                t->row({where, csv_number(fv[0]), csv_number(fv[1]), csv_number(fv[2]), "", "",
+                        "", ""});
+              } else {
+                t->row({where, "", "", "", csv_number(fv[0]), csv_number(fv[1]),
+                        csv_number(fv[2]), csv_number(fv[3])});
+              }
+            }
+          }
+        }
+      }
+    }
+    if (Table* t = table(ResultKind::kReserve)) {
+      const Reserve& r = e.reserve;
+      for (size_t c = 0; c < job_.criteria.size(); ++c) {
+        const ReserveFactor& rf = r.factor[c];
+        bool finite = std::isfinite(rf.factor);
+        t->row({prefix_ + name, criterion_name(job_.criteria[c]), csv_number(rf.factor),
+                finite ? std::to_string(rf.ply + 1) : "",
+                finite ? csv_number(plies.angle[rf.ply]) : "",
+                finite ? csv_number(station_angle(e.reserve_grid, rf.station)) : "",
+                csv_number(job_.distance), finite ? component_name(rf.component) : "",
+                static_cast<int>(c) == r.smallest ? csv_number(r.margin) : ""});
+      }
+    }
+  }
+
+  std::vector<Table> tables_;
+
+ private:
+  Table* table(ResultKind k) {
+    int i = index_[static_cast<int>(k)];
+    return i < 0 ? nullptr : &tables_[i];
+  }
+  const Job& job_;
+  int index_[kResultKinds] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+  std::string prefix_;
+};
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> csv_results(const Job& job) {
+  CsvSink sink(job);
+  evaluate_job(job, sink);
+  std::vector<std::pair<std::string, std::string>> files;
+  for (Table& t : sink.tables_) files.emplace_back(t.name, std::move(t.text));
+  return files;
+}
+
+bool write_csv_results(const Job& job, const std::string& folder, std::vector<std::string>& written,
+                       std::string& error) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (ec) {
+    error = "cannot create the folder " + folder + ": " + ec.message();
+    return false;
+  }
+  for (const auto& [name, text] : csv_results(job)) {
+    std::filesystem::path path = std::filesystem::path(folder) / name;
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    out.close();
+    if (!out) {
+      error = "cannot write " + path.string();
+      return false;
+    }
+    written.push_back(path.string());
+  }
+  return true;
+}
+
+}  // namespace hs

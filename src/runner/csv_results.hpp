@@ -1,0 +1,25 @@
+// The results of a job as long-form CSV files, one per kind of result, for spreadsheets: one row
+// per station (or per station and ply), every number at full precision, the unit of each column
+// in its header.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "job/job.hpp"
+
+namespace hs {
+
+// Writes the files into `folder` (created when missing). Returns false, with a message, when a
+// file cannot be written. The names of the files written are added to `written`.
+bool write_csv_results(const Job& job, const std::string& folder, std::vector<std::string>& written,
+                       std::string& error);
+
+// The same files as (name, text) pairs, in memory.
+std::vector<std::pair<std::string, std::string>> csv_results(const Job& job);
+
+// A number as the CSV files write it: the shortest text that reads back to the same double;
+// "NaN", "Inf", "-Inf" when not finite.
+std::string csv_number(double v);
+
+}  // namespace hs

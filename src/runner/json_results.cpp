@@ -1,0 +1,287 @@
+#include "runner/json_results.hpp"
+
+#include <cmath>
+#include <vector>
+
+#include "hole/transforms.hpp"
+#include "runner/evaluate.hpp"
+#include "runner/results_common.hpp"
+
+namespace hs {
+
+namespace {
+
+// A number, or null when it is not finite (JSON has no NaN or infinity).
+Json number(double v) {
+  return std::isfinite(v) ? Json(v) : Json(nullptr);
+}
+
+template <class F>
+Json series(const Grid& g, F value) {
+  Json a = Json::array();
+  int nstep = step_count(g), nang = station_count(g);
+  for (int k = 0; k < nstep; ++k) {
+    for (int j = 0; j < nang; ++j) a.push_back(number(value(j, k)));
+  }
+  return a;
+}
+
+Json matrix(const Mat3& m) {
+  Json rows = Json::array();
+  for (int i = 1; i <= 3; ++i) rows.push_back({number(m(i, 1)), number(m(i, 2)), number(m(i, 3))});
+  return rows;
+}
+
+Json laminate_json(const PlyStack& plies, const MembraneCompliance& c) {
+  EngineeringConstants e = engineering_constants(c.compliance.laminate_axes);
+  return {{"thickness", number(total_thickness(plies))},
+          {"EX", number(e.EX)},
+          {"EY", number(e.EY)},
+          {"GXY", number(e.GXY)},
+          {"VXY", number(e.VXY)},
+          {"compliance", matrix(c.compliance.laminate_axes)},
+          {"singular", c.singular_laminate_axes}};
+}
+
+Json loads_json(const Loads& l) {
+  return {{"px", l.px},           {"py", l.py},           {"pxy", l.pxy},
+          {"off_axis", l.off_axis}, {"bearing", l.bearing}, {"bolt_angle", l.bolt_angle},
+          {"bypass", l.bypass}};
+}
+
+Json reserve_json(const Job& job, const Evaluation& e) {
+  const Reserve& r = e.reserve;
+  auto entry = [&](int c) {
+    const ReserveFactor& f = r.factor[c];
+    if (!std::isfinite(f.factor)) return Json{{"factor", nullptr}, {"note", "no finite factor"}};
+    return Json{{"factor", f.factor},
+                {"ply", f.ply + 1},
+                {"ply_angle", e.problem->plies.angle[f.ply]},
+                {"angle", station_angle(e.reserve_grid, f.station)},
+                {"component", component_name(f.component)}};
+  };
+  Json criteria = Json::object();
+  for (size_t c = 0; c < job.criteria.size(); ++c) {
+    criteria[criterion_name(job.criteria[c])] = entry(static_cast<int>(c));
+  }
+  Json smallest = nullptr;
+  if (r.smallest >= 0) {
+    smallest = {{"criterion", criterion_name(job.criteria[r.smallest])}};
+    smallest.update(entry(r.smallest));
+  }
+  return {{"distance", job.distance},
+          {"factor_of_safety", job.factor_of_safety},
+          {"criteria", criteria},
+          {"smallest", smallest},
+          {"margin_of_safety", r.smallest >= 0 ? Json(r.margin) : Json(nullptr)}};
+}
+
+Json load_case_json(const Job& job, const Evaluation& e) {
+  const Grid& g = e.problem->grid;
+  const LaminateField& f = *e.field;
+  Json out = {{"name", e.load_case->name}, {"loads", loads_json(e.problem->loads)}};
+  if (e.problem->loads.bearing != 0.0) {
+    out["compliance_bolt_axes"] = matrix(e.compliance->compliance.bolt_axes);
+  }
+  bool any_field = false;
+  for (int k = static_cast<int>(ResultKind::kStresses); k <= static_cast<int>(ResultKind::kFailure);
+       ++k) {
+    any_field = any_field || job.results[k];
+  }
+  if (any_field) {
+    out["stations"] = {{"distance", series(g, [&](int, int k) { return edge_distance(g, k); })},
+                       {"angle", series(g, [&](int j, int) { return station_angle(g, j); })}};
+  }
+  if (job.wants(ResultKind::kStresses)) {
+    auto p = [&](int j, int k) {
+      const double* s = f.stress[j][k];
+      return principal_stresses(s[0], s[1], s[2]);
+    };
+    out["stresses"] = {
+        {"x", series(g, [&](int j, int k) { return f.stress[j][k][0]; })},
+        {"y", series(g, [&](int j, int k) { return f.stress[j][k][1]; })},
+        {"xy", series(g, [&](int j, int k) { return f.stress[j][k][2]; })},
+        {"max_principal", series(g, [&](int j, int k) { return p(j, k).max; })},
+        {"min_principal", series(g, [&](int j, int k) { return p(j, k).min; })},
+        {"principal_direction", series(g, [&](int j, int k) { return p(j, k).direction; })}};
+  }
+  if (job.wants(ResultKind::kStrains)) {
+    auto p = [&](int j, int k) {
+      const double* s = f.strain[j][k];
+      return principal_strains(s[0], s[1], s[2]);
+    };
+    out["strains"] = {
+        {"x", series(g, [&](int j, int k) { return f.strain[j][k][0]; })},
+        {"y", series(g, [&](int j, int k) { return f.strain[j][k][1]; })},
+        {"xy", series(g, [&](int j, int k) { return f.strain[j][k][2]; })},
+        {"max_principal", series(g, [&](int j, int k) { return p(j, k).max; })},
+        {"min_principal", series(g, [&](int j, int k) { return p(j, k).min; })},
+        {"principal_direction", series(g, [&](int j, int k) { return p(j, k).direction; })}};
+  }
+  if (job.wants(ResultKind::kPolar)) {
+    auto pv = [&](int j, int k) { return polar_values(station_angle(g, j), f.stress[j][k], f.strain[j][k]); };
+    out["polar"] = {
+        {"hoop_stress", series(g, [&](int j, int k) { return pv(j, k).hoop_stress; })},
+        {"radial_stress", series(g, [&](int j, int k) { return pv(j, k).radial_stress; })},
+        {"shear_stress", series(g, [&](int j, int k) { return pv(j, k).shear_stress; })},
+        {"hoop_strain", series(g, [&](int j, int k) { return pv(j, k).hoop_strain; })},
+        {"radial_strain", series(g, [&](int j, int k) { return pv(j, k).radial_strain; })},
+        {"shear_strain", series(g, [&](int j, int k) { return pv(j, k).shear_strain; })}};
+  }
+  if (job.wants(ResultKind::kDisplacements)) {
+    out["displacements"] = {{"u", series(g, [&](int j, int k) { return f.u[j][k]; })},
+                            {"v", series(g, [&](int j, int k) { return f.v[j][k]; })}};
+  }
+  const PlyStack& plies = e.problem->plies;
+  const bool ply_strains = job.wants(ResultKind::kPlyStrains);
+  const bool ply_stresses = job.wants(ResultKind::kPlyStresses);
+  if (e.plies && (ply_strains || ply_stresses)) {
+    Json list = Json::array();
+    for (int p = 0; p < plies.count; ++p) {
+      Json ply = {{"ply", p + 1},
+                  {"angle", plies.angle[p]},
+                  {"material", job.material_names[plies.material[p]]}};
+      for (int c = 0; c < 3; ++c) {
+        static const char* const strain_names[3] = {"strain_1", "strain_2", "strain_12"};
+        static const char* const stress_names[3] = {"stress_1", "stress_2", "stress_12"};
+        if (ply_strains) {
+          ply[strain_names[c]] = series(g, [&](int j, int k) { return e.plies->strain[j][k][p][c]; });
+        }
+        if (ply_stresses) {
+          ply[stress_names[c]] = series(g, [&](int j, int k) { return e.plies->stress[j][k][p][c]; });
+        }
+      }
+      list.push_back(ply);
+    }
+    out["plies"] = list;
+  }
+  if (e.plies && job.wants(ResultKind::kFailure)) {
+    Json failure = Json::object();
+    for (Criterion crit : job.criteria) {
+      const bool three = has_three_numbers(crit);
+      static const char* const three_names[4] = {"number_1", "number_2", "number_12", ""};
+      static const char* const one_names[4] = {"number", "ratio_1", "ratio_2", "ratio_12"};
+      const char* const* names = three ? three_names : one_names;
+      Json list = Json::array();
+      for (int p = 0; p < plies.count; ++p) {
+        Json ply = {{"ply", p + 1}};
+        for (int v = 0; v < (three ? 3 : 4); ++v) {
+          ply[names[v]] = series(g, [&](int j, int k) {
+            double fv[4];
+            ply_failure_at(crit, job.materials, plies, *e.plies, j, k, p, fv);
+            return fv[v];
+          });
+        }
+        list.push_back(ply);
+      }
+      failure[criterion_name(crit)] = list;
+    }
+    out["failure"] = failure;
+  }
+  if (job.wants(ResultKind::kReserve)) out["reserve"] = reserve_json(job, e);
+  return out;
+}
+
+// Collects the laminates and load cases as the job runs.
+class JsonSink : public ResultSink {
+ public:
+  explicit JsonSink(const Job& job) : job_(job) {}
+  void laminate(const PlyStack& plies, const Shares* layup, const MembraneCompliance& c) override {
+    current_ = Json::object();
+    if (layup) current_["shares"] = {{"0", layup->s0}, {"45", layup->s45}, {"90", layup->s90}};
+    current_["laminate"] = laminate_json(plies, c);
+    current_["load_cases"] = Json::array();
+  }
+  void load_case(const Evaluation& e) override {
+    current_["load_cases"].push_back(load_case_json(job_, e));
+  }
+  void laminate_done() override { laminates_.push_back(std::move(current_)); }
+  Json laminates_ = Json::array();
+
+ private:
+  const Job& job_;
+  Json current_;
+};
+
+}  // namespace
+
+Json inputs_json(const Job& job) {
+  Json materials = Json::object();
+  for (int m = 0; m < job.materials.count; ++m) {
+    const ElasticConstants& e = job.materials.elastic[m];
+    Json mat = {{"E1", e.E1}, {"E2", e.E2}, {"G12", e.G12}, {"nu12", e.NU12}};
+    if (job.has_allowables[m]) {
+      const Allowables& a = job.materials.allowables[m];
+      mat.update({{"T1", a.T1}, {"C1", a.C1}, {"T2", a.T2}, {"C2", a.C2}, {"S12", a.S12}});
+    }
+    materials[job.material_names[m]] = mat;
+  }
+  Json plies = Json::array();
+  for (int p = 0; p < job.plies.count; ++p) {
+    plies.push_back({{"angle", job.plies.angle[p]},
+                     {"thickness", job.plies.thickness[p]},
+                     {"material", job.material_names[job.plies.material[p]]}});
+  }
+  const Grid& g = job.grid;
+  Json cases = Json::array();
+  for (const LoadCase& lc : job.load_cases) {
+    Json c = {{"name", lc.name}};
+    c.update(loads_json(lc.loads));
+    cases.push_back(c);
+  }
+  Json criteria = Json::array();
+  for (Criterion c : job.criteria) criteria.push_back(criterion_name(c));
+  Json tables = Json::array();
+  for (int k = 0; k < kResultKinds; ++k) {
+    if (job.results[k]) tables.push_back(result_name(static_cast<ResultKind>(k)));
+  }
+  Json in = {{"materials", materials},
+             {"plies", plies},
+             {"hole",
+              {{"diameter", g.diameter},
+               {"width", job.width},
+               {"finite_width_correction",
+                job.width_correction == WidthCorrection::kTan ? "tan" : "none"}}},
+             {"grid",
+              {{"angle_step", g.angle_step},
+               {"angle_low", g.angle_low},
+               {"angle_high", g.angle_high},
+               {"distance_step", g.distance_step},
+               {"steps", g.steps}}},
+             {"load_cases", cases}};
+  if (!job.criteria.empty()) {
+    in["failure"] = {{"criteria", criteria},
+                     {"distance", job.distance},
+                     {"factor_of_safety", job.factor_of_safety}};
+  }
+  in["results"] = {{"tables", tables}};
+  in["carpet"] = job.carpet;
+  return in;
+}
+
+Json results_json(const Job& job) {
+  ResultUnits u = result_units(job);
+  Json doc = {{"program", "holestress"},
+              {"version", program_version()},
+              {"title", job.title},
+              {"units",
+               {{"stress", u.stress},
+                {"modulus", u.stress},
+                {"length", u.length},
+                {"angle", "degree"},
+                {"strain", "1"},
+                {"displacement", u.length},
+                {"compliance", u.compliance}}},
+              {"inputs", inputs_json(job)}};
+  JsonSink sink(job);
+  evaluate_job(job, sink);
+  if (job.carpet) {
+    doc["layups"] = std::move(sink.laminates_);
+  } else if (!sink.laminates_.empty()) {
+    doc["laminate"] = sink.laminates_[0]["laminate"];
+    doc["load_cases"] = sink.laminates_[0]["load_cases"];
+  }
+  return doc;
+}
+
+}  // namespace hs

@@ -1,0 +1,113 @@
+#include "runner/table_results.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "dialogue/tables.hpp"
+#include "io/console.hpp"
+#include "io/edit_descriptors.hpp"
+#include "runner/evaluate.hpp"
+#include "runner/results_common.hpp"
+
+namespace hs {
+
+namespace {
+
+// A real in an Fw.d field, as the tables write it.
+std::string fixed(int w, int d, double v) {
+  char buf[kMaxFieldWidth];
+  edit_f(buf, w, d, v);
+  return std::string(buf, w);
+}
+
+// Right-justified text in w columns.
+std::string right(const std::string& s, int w) {
+  return s.size() >= static_cast<size_t>(w) ? s : std::string(w - s.size(), ' ') + s;
+}
+
+// Left-justified text in w columns.
+std::string left(const std::string& s, int w) {
+  return s.size() >= static_cast<size_t>(w) ? s : s + std::string(w - s.size(), ' ');
+}
+
+class TableSink : public ResultSink {
+ public:
+  TableSink(const Job& job, Console& con) : job_(job), con_(con) {}
+
+  void laminate(const PlyStack&, const Shares* layup, const MembraneCompliance& c) override {
+    if (layup) print_layup(con_, *layup);
+    if (!job_.wants(ResultKind::kProperties)) return;
+    if (c.singular_laminate_axes) print_singular_stiffness(con_, 1);
+    print_properties(con_, engineering_constants(c.compliance.laminate_axes));
+  }
+
+  void load_case(const Evaluation& e) override {
+    const Problem& pb = *e.problem;
+    con_.write("(' ')");
+    con_.write_record(" LOAD CASE " + e.load_case->name);
+    print_singular_systems(con_, e.singular_systems);
+    if (job_.wants(ResultKind::kStresses)) print_laminate_stresses(con_, pb.grid, *e.field);
+    if (job_.wants(ResultKind::kStrains)) print_laminate_strains(con_, pb.grid, *e.field);
+    if (job_.wants(ResultKind::kPolar)) print_polar(con_, pb.grid, *e.field);
+    if (job_.wants(ResultKind::kDisplacements)) {
+      print_displacement_caution(con_, pb.grid, pb.loads);
+      print_displacements(con_, pb.grid, *e.field);
+    }
+    if (e.plies) {
+      if (job_.wants(ResultKind::kPlyStrains)) print_ply_strains(con_, pb, *e.plies);
+      if (job_.wants(ResultKind::kPlyStresses)) print_ply_stresses(con_, pb, *e.plies);
+      if (job_.wants(ResultKind::kFailure)) {
+        for (Criterion c : job_.criteria) {
+          Problem with = pb;
+          with.criterion = c;
+          con_.write_record(std::string(" CRITERION ") + criterion_name(c));
+          print_failure_numbers(con_, with, *e.plies);
+        }
+      }
+    }
+    if (job_.wants(ResultKind::kReserve)) print_reserve(e);
+  }
+
+ private:
+  void print_reserve(const Evaluation& e) {
+    con_.write("(///20X,'RESERVE FACTORS AT DISTANCE',F8.3)", {job_.distance});
+    con_.write(
+        "(/'  CRITERION            FACTOR     PLY  PLY ANGLE     ANGLE  COMPONENT')");
+    const Reserve& r = e.reserve;
+    for (size_t c = 0; c < job_.criteria.size(); ++c) {
+      const ReserveFactor& f = r.factor[c];
+      std::string row = "  " + left(criterion_name(job_.criteria[c]), 14);
+      if (std::isfinite(f.factor)) {
+        row += fixed(12, 4, f.factor) + right(std::to_string(f.ply + 1), 8) +
+               fixed(11, 2, e.problem->plies.angle[f.ply]) +
+               fixed(10, 2, station_angle(e.reserve_grid, f.station)) + "  " +
+               component_name(f.component);
+      } else {
+        row += "  no finite factor";
+      }
+      con_.write_record(row);
+    }
+    if (r.smallest >= 0) {
+      con_.write_record(" SMALLEST: " + std::string(criterion_name(job_.criteria[r.smallest])) +
+                        ", MARGIN OF SAFETY" + fixed(10, 4, r.margin) + " WITH FACTOR OF SAFETY" +
+                        fixed(8, 3, job_.factor_of_safety));
+    }
+  }
+
+  const Job& job_;
+  Console& con_;
+};
+
+}  // namespace
+
+void write_table_results(const Job& job, std::ostream& out) {
+  std::istringstream none;
+  Console con(none, out, out);
+  if (!job.title.empty()) con.write_record(" " + job.title);
+  TableSink sink(job, con);
+  evaluate_job(job, sink);
+  con.flush();
+}
+
+}  // namespace hs
