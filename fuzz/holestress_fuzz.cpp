@@ -20,7 +20,7 @@
 #include <streambuf>
 #include <string>
 
-#include "control/driver.hpp"
+#include "dialogue/program.hpp"
 
 namespace {
 
@@ -34,10 +34,10 @@ class NullBuffer : public std::streambuf {
 
 struct Budget {};  // thrown to end a run that has used up its processor time
 
-class Stopwatch : public hs::AnalysisObserver {
+class Stopwatch : public hs::DialogueWatcher {
  public:
-  void pass_begun(const hs::State&, double, bool) override {}
-  void analysed(const hs::State&, int, int, int, bool) override {
+  void analysed(const hs::Problem&, const hs::Workspace&, const hs::Shares&,
+                hs::SearchOutcome) override {
     if (std::clock() - start_ > kCpuSeconds * CLOCKS_PER_SEC) throw Budget{};
   }
 
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Stopwatch stopwatch;
   int status = 0;
   try {
-    status = hs::run(in, out, err, &stopwatch);
+    status = hs::run_dialogue(in, out, err, &stopwatch);
   } catch (const Budget&) {
     return 0;
   }

@@ -50,4 +50,19 @@ std::string to_string(const JobError& e) {
   return s;
 }
 
+Materials materials_for(const Job& job, Criterion criterion) {
+  Materials m = job.materials;
+  if (criterion != Criterion::kMaxStrain) return m;
+  for (int i = 0; i < m.count; ++i) {
+    if (job.has_strain_allowables[i]) {
+      m.allowables[i] = job.strain_allowables[i];
+      continue;
+    }
+    const ElasticConstants& e = m.elastic[i];
+    const Allowables& a = job.materials.allowables[i];
+    m.allowables[i] = {a.T1 / e.E1, a.C1 / e.E1, a.T2 / e.E2, a.C2 / e.E2, a.S12 / e.G12};
+  }
+  return m;
+}
+
 }  // namespace hs

@@ -48,9 +48,13 @@ struct Job {
   std::string stress_unit = "psi";  // psi, ksi, Pa, kPa, MPa, GPa
   std::string length_unit = "in";   // in, mm, m
 
-  Materials materials{};
+  Materials materials{};  // allowables: strengths (stresses)
   std::string material_names[kMaxMaterials];
   bool has_allowables[kMaxMaterials] = {};
+  // Strain allowables for the maximum-strain criterion, when given (strain_T1, ...); otherwise
+  // that criterion takes the strengths over the moduli.
+  Allowables strain_allowables[kMaxMaterials] = {};
+  bool has_strain_allowables[kMaxMaterials] = {};
   PlyStack plies{};
 
   double width = 0.0;  // 0 = infinite plate
@@ -77,6 +81,11 @@ struct JobError {
   std::string key;  // dotted path of the key, e.g. "plies[2].material"
   std::string message;
 };
+// The materials with the allowables a criterion compares: the strengths, or for maximum strain
+// the strain allowables (given, or the strengths over the moduli: T1/E1, C1/E1, T2/E2, C2/E2,
+// S12/G12).
+Materials materials_for(const Job& job, Criterion criterion);
+
 // "FILE:LINE:COLUMN: KEY: MESSAGE"
 std::string to_string(const JobError& e);
 

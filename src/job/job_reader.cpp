@@ -35,6 +35,8 @@ namespace {
 constexpr const char* kStressUnits[] = {"psi", "ksi", "Pa", "kPa", "MPa", "GPa"};
 constexpr const char* kLengthUnits[] = {"in", "mm", "m"};
 constexpr const char* kAllowableKeys[] = {"T1", "C1", "T2", "C2", "S12"};
+constexpr const char* kStrainAllowableKeys[] = {"strain_T1", "strain_C1", "strain_T2",
+                                                "strain_C2", "strain_S12"};
 constexpr Criterion kCriteria[] = {Criterion::kMaxStrain, Criterion::kMaxStress,
                                    Criterion::kTsaiHill, Criterion::kTsaiWu, Criterion::kHoffman};
 
@@ -254,6 +256,8 @@ class Reader {
 
   void read_units(const toml::table& root, Job& job);
   void read_materials(const toml::table& root, Job& job);
+  void read_strain_allowables(const toml::table& t, const std::string& prefix, Job& job,
+                              std::size_t m);
   void read_plies(const toml::table& root, Job& job);
   void read_hole(const toml::table& root, Job& job);
   void read_grid(const toml::table& root, Job& job);
@@ -345,7 +349,10 @@ void Reader::read_materials(const toml::table& root, Job& job) {
       continue;
     }
     const toml::table& t = *entry.table;
-    check_keys(t, prefix, {"E1", "E2", "G12", "nu12", "T1", "C1", "T2", "C2", "S12"});
+    check_keys(t, prefix,
+               {"E1", "E2", "G12", "nu12", "T1", "C1", "T2", "C2", "S12", "strain_T1",
+                "strain_C1", "strain_T2", "strain_C2", "strain_S12"});
+    read_strain_allowables(t, prefix, job, m);
     ElasticConstants& e = job.materials.elastic[m];
     Got e1 = real(t, prefix, "E1", true, Range::kPositive, e.E1);
     Got e2 = real(t, prefix, "E2", true, Range::kPositive, e.E2);
@@ -378,6 +385,32 @@ void Reader::read_materials(const toml::table& root, Job& job) {
     }
     job.has_allowables[m] = all_ok;
   }
+}
+
+// The strain allowables of the maximum-strain criterion: all five or none, each positive.
+void Reader::read_strain_allowables(const toml::table& t, const std::string& prefix, Job& job,
+                                    std::size_t m) {
+  int present = 0;
+  for (const char* a : kStrainAllowableKeys) present += t.contains(a) ? 1 : 0;
+  if (present == 0) return;
+  if (present < 5) {
+    for (const char* a : kStrainAllowableKeys) {
+      if (!t.contains(a)) {
+        missing(t, join(prefix, a),
+                "missing required key (the strain allowables strain_T1 ... strain_S12 go "
+                "together)");
+      }
+    }
+  }
+  Allowables& al = job.strain_allowables[m];
+  double* values[] = {&al.T1, &al.C1, &al.T2, &al.C2, &al.S12};
+  bool all_ok = present == 5;
+  for (int i = 0; i < 5; ++i) {
+    all_ok = real(t, prefix, kStrainAllowableKeys[i], false, Range::kPositive, *values[i]) ==
+                 Got::kOk &&
+             all_ok;
+  }
+  job.has_strain_allowables[m] = all_ok;
 }
 
 void Reader::read_plies(const toml::table& root, Job& job) {
@@ -660,9 +693,13 @@ void Reader::read_results(const toml::table& root, Job& job) {
   if (!failure_given_ || !(job.wants(ResultKind::kFailure) || job.wants(ResultKind::kReserve))) {
     return;
   }
+  // Maximum strain alone may do with strain allowables.
+  bool strengths = false;
+  for (Criterion c : job.criteria) strengths = strengths || c != Criterion::kMaxStrain;
   for (int m = 0; m < job.materials.count; ++m) {
     const MaterialEntry& entry = materials_[m];
     bool used = std::find(ply_materials_.begin(), ply_materials_.end(), m) != ply_materials_.end();
+    if (!strengths && job.has_strain_allowables[m]) continue;
     if (used && entry.table && !entry.allowables_reported && !job.has_allowables[m] &&
         !entry.table->contains("T1")) {
       error(entry.table->source(), join("materials", entry.name),

@@ -132,6 +132,14 @@ std::string write_job(const Job& job) {
       o.line("C2", number(a.C2), stress + ", compression across the fibres (magnitude)");
       o.line("S12", number(a.S12), stress + ", in-plane shear");
     }
+    if (job.has_strain_allowables[m]) {
+      const Allowables& a = job.strain_allowables[m];
+      o.line("strain_T1", number(a.T1), "strain allowables of maximum strain: tension along");
+      o.line("strain_C1", number(a.C1), "compression along the fibres (magnitude)");
+      o.line("strain_T2", number(a.T2), "tension across the fibres");
+      o.line("strain_C2", number(a.C2), "compression across the fibres (magnitude)");
+      o.line("strain_S12", number(a.S12), "in-plane shear (engineering strain)");
+    }
   }
 
   for (int p = 0; p < job.plies.count; ++p) {

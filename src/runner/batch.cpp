@@ -157,7 +157,10 @@ ReserveBatch::ReserveBatch(const Job& job) : job_(job), grid_(job.grid) {
   for (Criterion c : job.criteria) {
     needs_[c == Criterion::kMaxStrain ? 0 : 1] = true;
     std::vector<PlyCoefficients> k;
-    for (int p = 0; p < nply; ++p) k.push_back(coefficients(c, job.materials.allowables[job.plies.material[p]]));
+    const Materials materials = materials_for(job, c);
+    for (int p = 0; p < nply; ++p) {
+      k.push_back(coefficients(c, materials.allowables[job.plies.material[p]]));
+    }
     coefficients_.push_back(std::move(k));
   }
   for (int u = 0; u < 3; ++u) {
@@ -170,8 +173,12 @@ ReserveBatch::ReserveBatch(const Job& job) : job_(job), grid_(job.grid) {
 
 ReserveBatch::~ReserveBatch() = default;
 
-std::unique_ptr<ReserveBatch::Scratch> ReserveBatch::scratch() const {
-  auto s = std::make_unique<Scratch>();
+void ReserveBatch::ScratchDeleter::operator()(Scratch* s) const {
+  delete s;
+}
+
+ReserveBatch::ScratchPtr ReserveBatch::scratch() const {
+  ScratchPtr s(new Scratch);
   s->row.resize(static_cast<size_t>(nang_) * job_.plies.count * 6);
   return s;
 }
@@ -244,7 +251,7 @@ void ReserveBatch::reserve(const LoadRow& row, Scratch& scratch, RowReserve& out
       }
     }
     if (std::isfinite(best.factor)) {
-      ply_reserve(crit, job_.materials.allowables[job_.plies.material[best.ply]],
+      ply_reserve(crit, materials_for(job_, crit).allowables[job_.plies.material[best.ply]],
                   values + (best.station * nply + best.ply) * 3, best.component);
     }
     out.factor[c] = best.factor;
@@ -426,7 +433,7 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
 
   ReserveBatch batch(job);
   if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  std::vector<std::unique_ptr<ReserveBatch::Scratch>> scratch;
+  std::vector<ReserveBatch::ScratchPtr> scratch;
   for (int t = 0; t < threads; ++t) scratch.push_back(batch.scratch());
 
   std::string head = "name";

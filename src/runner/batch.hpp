@@ -43,7 +43,11 @@ class ReserveBatch {
 
   // Per-thread working storage: the fields of the bolt angles met so far.
   struct Scratch;
-  std::unique_ptr<Scratch> scratch() const;
+  struct ScratchDeleter {
+    void operator()(Scratch* s) const;
+  };
+  using ScratchPtr = std::unique_ptr<Scratch, ScratchDeleter>;
+  ScratchPtr scratch() const;
 
   void reserve(const LoadRow& row, Scratch& scratch, RowReserve& out) const;
 

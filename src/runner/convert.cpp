@@ -13,9 +13,14 @@ Job job_from_pass(const DialogueState& st, bool carpet, const std::string& title
   Job job;
   job.title = title;
   job.materials = pb.materials;
+  const bool failure = cases.needs(OutputCase::kFailureNumbers);
+  const bool max_strain = pb.criterion == Criterion::kMaxStrain;
   for (int m = 0; m < pb.materials.count; ++m) {
     job.material_names[m] = "material" + std::to_string(m + 1);
-    job.has_allowables[m] = cases.needs(OutputCase::kFailureNumbers);
+    // For maximum strain the dialogue's allowables are strain allowables.
+    job.has_allowables[m] = failure && !max_strain;
+    job.has_strain_allowables[m] = failure && max_strain;
+    job.strain_allowables[m] = pb.materials.allowables[m];
   }
   job.plies = pb.plies;
   job.carpet = carpet;

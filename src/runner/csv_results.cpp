@@ -133,7 +133,7 @@ class CsvSink : public ResultSink {
           if (Table* t = table(ResultKind::kFailure)) {
             for (Criterion crit : job_.criteria) {
               double fv[4];
-              ply_failure_at(crit, job_.materials, plies, *e.plies, j, k, p, fv);
+              ply_failure_at(crit, materials_for(job_, crit), plies, *e.plies, j, k, p, fv);
               const std::string where = prefix_ + name + "," + criterion_name(crit) + "," +
                                         csv_number(edge_distance(g, k)) + "," +
                                         csv_number(station_angle(g, j)) + "," + ply;

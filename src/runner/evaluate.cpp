@@ -46,8 +46,8 @@ Evaluation evaluate_load_case(const Job& job, const PlyStack& plies, const LoadC
     analyse(at_distance, ply_stages, work.reserve, none);
     Reserve& r = e.reserve;
     for (size_t c = 0; c < job.criteria.size() && c < kMaxCriteria; ++c) {
-      r.factor[c] = reserve_factor(job.criteria[c], job.materials, plies, e.reserve_grid,
-                                   work.reserve.plies, kFailureStep);
+      r.factor[c] = reserve_factor(job.criteria[c], materials_for(job, job.criteria[c]), plies,
+                                   e.reserve_grid, work.reserve.plies, kFailureStep);
       if (std::isfinite(r.factor[c].factor) &&
           (r.smallest < 0 || r.factor[c].factor < r.factor[r.smallest].factor)) {
         r.smallest = static_cast<int>(c);

@@ -162,13 +162,14 @@ Json load_case_json(const Job& job, const Evaluation& e) {
       static const char* const three_names[4] = {"number_1", "number_2", "number_12", ""};
       static const char* const one_names[4] = {"number", "ratio_1", "ratio_2", "ratio_12"};
       const char* const* names = three ? three_names : one_names;
+      const Materials materials = materials_for(job, crit);
       Json list = Json::array();
       for (int p = 0; p < plies.count; ++p) {
         Json ply = {{"ply", p + 1}};
         for (int v = 0; v < (three ? 3 : 4); ++v) {
           ply[names[v]] = series(g, [&](int j, int k) {
             double fv[4];
-            ply_failure_at(crit, job.materials, plies, *e.plies, j, k, p, fv);
+            ply_failure_at(crit, materials, plies, *e.plies, j, k, p, fv);
             return fv[v];
           });
         }

@@ -61,6 +61,7 @@ class TableSink : public ResultSink {
         for (Criterion c : job_.criteria) {
           Problem with = pb;
           with.criterion = c;
+          with.materials = materials_for(job_, c);
           con_.write_record(std::string(" CRITERION ") + criterion_name(c));
           print_failure_numbers(con_, with, *e.plies);
         }

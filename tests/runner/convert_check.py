@@ -63,7 +63,8 @@ def tables(block):
               "LAYUP:"]
     out = []
     for line in lines:
-        head = next((t for t in titles if t in line), None)
+        # Titles are indented; the case menu of the instructions names them too.
+        head = next((t for t in titles if t in line), None) if line.startswith(" " * 10) else None
         if head:
             out.append([head, [line]])
         elif out:
