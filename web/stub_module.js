@@ -16,6 +16,15 @@ var createHolestress = (function () {
     return m ? m[1] : fallback;
   }
 
+  // The text of a basic string: its escapes are those of JSON but for \U.
+  function unescape(s) {
+    try {
+      return JSON.parse('"' + s + '"');
+    } catch (e) {
+      return s;
+    }
+  }
+
   function runJob(text, fileName) {
     text = String(text);
     var out = {status: 0, errors: '', results: null, tables: '', csv: {}, pictures: ''};
@@ -24,11 +33,11 @@ var createHolestress = (function () {
       out.errors = fileName + ':1:1: plies: at least one ply is needed';
       return JSON.stringify(out);
     }
-    var title = pick(text, /^\s*title\s*=\s*"((?:[^"\\]|\\.)*)"/m, '');
+    var title = unescape(pick(text, /^\s*title\s*=\s*"((?:[^"\\]|\\.)*)"/m, ''));
     var names = [];
     text.split(/^\s*\[\[\s*load_cases\s*\]\]/m).slice(1).forEach(function (section, i) {
-      names.push(pick(section.split(/^\s*\[/m)[0], /^\s*name\s*=\s*"((?:[^"\\]|\\.)*)"/m,
-                      'LC' + (i + 1)));
+      names.push(unescape(pick(section.split(/^\s*\[/m)[0],
+                               /^\s*name\s*=\s*"((?:[^"\\]|\\.)*)"/m, 'LC' + (i + 1))));
     });
     if (!names.length) names.push('LC1');
     var list = pick(text, /^\s*criteria\s*=\s*\[([^\]]*)\]/m, null);
