@@ -727,9 +727,11 @@ if (typeof document === 'object') {
     const r = response.results, units = r.units || {};
     out.append(el('h3', {text: r.title || '(untitled)', id: 'result-title'}));
     const lam = r.laminate || {};
-    out.append(el('p', {id: 'laminate', text: 'Laminate: EX = ' + lam.EX + ', EY = ' + lam.EY +
-                                             ', GXY = ' + lam.GXY + ' ' + (units.stress || '') +
-                                             ', VXY = ' + lam.VXY}));
+    const sig = (v) => (typeof v === 'number' && Number.isFinite(v) ? String(Number(v.toPrecision(4)))
+                                                                   : String(v));
+    out.append(el('p', {id: 'laminate', text: 'Laminate: EX = ' + sig(lam.EX) + ', EY = ' +
+                                             sig(lam.EY) + ', GXY = ' + sig(lam.GXY) + ' ' +
+                                             (units.stress || '') + ', VXY = ' + sig(lam.VXY)}));
     for (const lc of r.load_cases || []) {
       const reserve = lc.reserve || {}, smallest = reserve.smallest || null;
       const table = el('table', {class: 'reserve', 'data-load-case': lc.name},

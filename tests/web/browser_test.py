@@ -263,7 +263,7 @@ def main():
         if png:
             if os.path.exists(png):
                 os.remove(png)
-            _, console = chromium_run(chromium, ["--virtual-time-budget=20000", "--window-size=1200,2300",
+            _, console = chromium_run(chromium, ["--virtual-time-budget=20000", "--window-size=1200,2120",
                                                  "--screenshot=" + os.path.abspath(png),
                                                  url(page, JOB)], work)
             if console or not os.path.exists(png):
