@@ -838,8 +838,16 @@ if (typeof document === 'object') {
   function wire() {
     $('job-form').addEventListener('input', (e) => {
       if (e.target.matches('[data-path="units.stress"], [data-path="units.length"]')) unitLabels();
-      if (/^materials\.\d+\.name$/.test(e.target.getAttribute('data-path') || '')) {
-        state = readForm(); buildForm(); // ply material lists follow the names
+      const rename = /^materials\.(\d+)\.name$/.exec(e.target.getAttribute('data-path') || '');
+      if (rename) {
+        // The plies of a renamed material follow it (unless another material still has the old
+        // name, as while two names are typed alike), and the ply material lists show the name.
+        const before = String(state.materials[Number(rename[1])].name);
+        state = readForm();
+        const after = String(state.materials[Number(rename[1])].name);
+        const shared = state.materials.filter((m) => String(m.name) === before).length > 0;
+        if (!shared) for (const p of state.plies) if (String(p.material) === before) p.material = after;
+        buildForm();
         const again = document.querySelector('[data-path="' + e.target.getAttribute('data-path') + '"]');
         if (again) { again.focus(); again.setSelectionRange(again.value.length, again.value.length); }
         return;

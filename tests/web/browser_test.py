@@ -25,6 +25,10 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import devtools  # noqa: E402
 
 FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -217,6 +221,99 @@ def check_run(dom):
     return failures
 
 
+def interact(chromium, page, work):
+    """Uses the form as a person would, through the DevTools protocol: rows added and removed,
+    a wrong value typed and corrected, a material renamed, a link made and followed, the job and
+    a CSV file downloaded, a job file loaded through the file input."""
+    b = devtools.Browser(chromium, [f for f in FLAGS if not f.startswith(("--enable-logging", "--v="))],
+                         "file://" + os.path.abspath(page))
+    failures = []
+
+    def expect(ok, what):
+        if not ok:
+            failures.append(what)
+
+    try:
+        b.attach()
+        downloads = os.path.join(work, "downloads")
+        os.makedirs(downloads)
+        b.send("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": downloads},
+               session=False)
+        b.wait("document.getElementById('version').textContent.startsWith('holestress')")
+        js = """
+          const $ = (id) => document.getElementById(id);
+          const at = (p) => document.querySelector('[data-path="' + p + '"]');
+          const type = (p, v) => { const e = at(p); e.value = v;
+                                   e.dispatchEvent(new Event('input', {bubbles: true})); };
+          const msg = (p) => document.querySelector('.msg[data-for="' + p + '"]').textContent;
+          const plies = () => document.querySelectorAll('#plies tr').length;
+        """
+        b.eval(js.replace("const ", "var ").replace("\n", " "))
+        for _ in range(5):
+            b.eval("$('add-ply').click()")
+        expect(b.eval("plies()") == 8 and b.eval("$('add-ply').disabled"), "8 plies, add disabled")
+        b.eval("document.querySelector('#plies tr button.remove').click()")
+        expect(b.eval("[0,1,2,3].map((i) => at('plies.' + i + '.angle').value).join(' ')") ==
+               "45 -45 90 90", "ply 1 removed")
+        b.eval("type('hole.diameter', '0,25')")
+        expect(b.eval("msg('hole.diameter')") == "not a number" and b.eval("$('run').disabled"),
+               "a wrong diameter is marked and stops the run")
+        b.eval("type('hole.diameter', '0.3')")
+        expect(b.eval("msg('hole.diameter')") == "" and not b.eval("$('run').disabled"),
+               "a corrected diameter")
+        b.eval("type('materials.0.name', 'cfrp')")
+        expect(b.eval("at('plies.0.material').value") == "cfrp" and b.eval("msg('plies.0.material')") == "",
+               "plies follow the renamed material")
+        b.eval("$('copy-link').click()")
+        link = b.wait("$('link').value")
+        expect(link.startswith("file://") and "#job=" in link, "link %r" % link[:80])
+        text = base64.urlsafe_b64decode(link.split("#job=")[1] + "===").decode("utf-8")
+        expect('material = "cfrp"' in text and "diameter = 0.3" in text and text.count("[[plies]]") == 7,
+               "the link holds the form's job")
+        # Following the link runs the job.
+        b.eval("type('hole.diameter', '0.5'); location.hash = " + json_str("#job=" + link.split("#job=")[1]))
+        b.wait("document.body.getAttribute('data-runs') === '1'")
+        expect(b.eval("at('hole.diameter').value") == "0.3", "the link refills the form")
+        expect(b.eval("document.querySelectorAll('table.reserve').length") == 1, "the link's job ran")
+        # Downloads: the job file as the form writes it, and a CSV file as the module gave it.
+        b.eval("$('save-job').click()")
+        csv_name = b.eval("document.querySelector('#csv-buttons button').textContent")
+        b.eval("document.querySelector('#csv-buttons button').click()")
+        deadline = time.time() + 20
+        while time.time() < deadline and len([f for f in os.listdir(downloads)
+                                              if not f.endswith(".crdownload")]) < 2:
+            time.sleep(0.2)
+        files = sorted(os.listdir(downloads))
+        job_files = [f for f in files if f.endswith(".toml")]
+        expect(len(job_files) == 1 and csv_name in files, "downloads %r" % files)
+        if job_files:
+            with open(os.path.join(downloads, job_files[0]), encoding="utf-8") as f:
+                expect(f.read() == text, "the downloaded job is the link's job")
+        # A job file through the file input: its unknown key is reported, the form refilled, run.
+        job_path = os.path.join(work, "typo.toml")
+        with open(job_path, "w", encoding="utf-8") as f:
+            f.write(JOB.replace("width = 40", "widht = 40"))
+        root = b.send("DOM.getDocument")["root"]["nodeId"]
+        node = b.send("DOM.querySelector", {"nodeId": root, "selector": "#load-file"})["nodeId"]
+        b.send("DOM.setFileInputFiles", {"nodeId": node, "files": [job_path]})
+        b.wait("document.body.getAttribute('data-runs') === '2'")
+        expect("hole.widht" in b.eval("$('load-status').textContent"), "the unknown key is reported")
+        expect(b.eval("at('hole.diameter').value") == "6.35" and b.eval("at('hole.width').value") == "",
+               "the file refills the form")
+        expect(b.eval("document.querySelectorAll('table.reserve').length") == 2, "the file's job ran")
+        time.sleep(0.5)
+        b.eval("0")
+        expect(not b.messages(), "console: %r" % b.messages())
+        expect(not b.eval("document.body.getAttribute('data-csp-violations')"), "CSP violations")
+    finally:
+        b.close()
+    return failures
+
+
+def json_str(s):
+    return '"' + s.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
 def main():
     args = sys.argv[1:]
     png, smoke = None, "--smoke" in args
@@ -251,6 +348,11 @@ def main():
         if failures:
             raise SystemExit("FAIL:\n  " + "\n  ".join(failures))
         print("run from the link: reserve tables, tables and pictures as expected, no requests")
+
+        failures = interact(chromium, page, work)
+        if failures:
+            raise SystemExit("FAIL: using the form:\n  " + "\n  ".join(failures))
+        print("form: rows, checks as typed, renamed material, link, downloads, file input work")
 
         bad = load(chromium, page, BAD_JOB, work)
         marked = {e[1].get("data-for"): e[2] for e in bad.find(class_="msg error")}
