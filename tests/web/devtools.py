@@ -78,7 +78,8 @@ class Browser:
     def wait(self, expression, seconds=30):
         deadline = time.time() + seconds
         while time.time() < deadline:
-            value = self.eval(expression)
+            # Not there yet (the page still loading) counts as false.
+            value = self.eval("(() => { try { return (%s); } catch (e) { return null; } })()" % expression)
             if value:
                 return value
             time.sleep(0.1)
