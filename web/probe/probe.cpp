@@ -3,36 +3,32 @@
 // <charconv> with double to_chars, exceptions, toml++ and nlohmann json. runJob() reads the job's
 // title and plies with toml++ and answers with a JSON text of the shape the page expects.
 #include <emscripten/bind.h>
+#include <toml++/toml.h>
 
 #include <charconv>
 #include <complex>
-#include <cstdio>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <numbers>
 #include <stdexcept>
 #include <string>
 #include <system_error>
-#include <toml++/toml.h>
+
+#include "compat/float_to_chars.hpp"
 
 namespace {
 
 // Shortest decimal form that reads back to the same double. libc++ 13 (Emscripten 3.1.6) has
-// only the integer overloads of std::to_chars, so there the digits come from snprintf (the
-// locale of an Emscripten module is always "C"): the fewest significant digits that read back.
+// only the integer overloads of std::to_chars: the fallback gives the same characters.
 std::string shortest(double v) {
   char buf[64];
 #if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 14000
-  for (int digits = 1; digits <= 17; ++digits) {
-    std::snprintf(buf, sizeof buf, "%.*g", digits, v);
-    if (std::strtod(buf, nullptr) == v) break;
-  }
-  return buf;
+  auto [end, ec] =
+      hs::compat::to_chars_shortest(buf, buf + sizeof buf, v, std::chars_format::fixed);
 #else
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+#endif
   if (ec != std::errc{}) throw std::runtime_error("to_chars failed");
   return std::string(buf, end);
-#endif
 }
 
 // Integer to_chars is there in every version.
@@ -68,7 +64,8 @@ std::string run_job(const std::string& text, const std::string& file_name) {
     std::complex<double> z = std::exp(std::complex<double>(0.0, std::numbers::pi));
     results["exp_i_pi"] = shortest(z.real());
     results["pi"] = shortest(std::numbers::pi);
-    results["plies"] = integer(job["plies"].as_array() ? long(job["plies"].as_array()->size()) : 0L);
+    results["plies"] =
+        integer(job["plies"].as_array() ? long(job["plies"].as_array()->size()) : 0L);
     out["results"] = results;
   } catch (const toml::parse_error& e) {
     const auto& where = e.source().begin;
