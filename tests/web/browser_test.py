@@ -1,0 +1,379 @@
+#!/usr/bin/env python3
+"""Opens the one-file page of holestress in headless Chromium from a file:// URL and checks a run.
+
+    browser_test.py PAGE [--screenshot PNG]
+    browser_test.py PAGE --smoke
+
+With --smoke (a page built on the toolchain probe rather than the analysis) only the module is
+checked: it loads under the page's policy, says its version, and reads the job file the page
+writes (the title comes back).
+
+Each job goes into the URL as #job=<base64url of the TOML>; the page fills its form from it and
+runs it on load. The test reads the DOM after the run and checks: the job reached the form (the
+job file as run holds its values), one reserve-factor table per load case with one row per
+criterion, finite positive factors, the smallest one highlighted and named in the summary, the
+dialogue tables and pictures present; that a job with values out of range is not run and its
+fields are marked; and that no request left the page (the page's content security policy allows
+none: a violation is recorded on the page and logged) and the console stays silent.
+Exits with 77 (skipped) when no Chromium is installed, unless HOLESTRESS_REQUIRE_BROWSER is set.
+"""
+import base64
+import html.parser
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import devtools  # noqa: E402
+
+FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+         "--disable-background-networking", "--disable-component-update", "--disable-sync",
+         "--hide-scrollbars", "--enable-logging=stderr", "--v=0"]
+
+JOB = """title = "two cases, \\"quoted\\" title"
+[units]
+stress = "MPa"
+length = "mm"
+[materials.carbon]
+E1 = 138e3
+E2 = 9.65e3
+G12 = 5.2e3
+nu12 = 0.3
+T1 = 1500
+C1 = 1200
+T2 = 50
+C2 = 200
+S12 = 80
+[materials."glass fabric"]
+E1 = 25e3
+E2 = 25e3
+G12 = 4e3
+nu12 = 0.12
+T1 = 400
+C1 = 350
+T2 = 400
+C2 = 350
+S12 = 60
+[[plies]]
+angle = 0
+thickness = 0.125
+material = "carbon"
+[[plies]]
+angle = 45
+thickness = 0.125
+material = "carbon"
+[[plies]]
+angle = -45
+thickness = 0.125
+material = "carbon"
+[[plies]]
+angle = 90
+thickness = 0.2
+material = "glass fabric"
+[hole]
+diameter = 6.35
+width = 40
+[grid]
+angle_step = 15
+angle_low = 0
+angle_high = 180
+distance_step = 1.27
+steps = 3
+[[load_cases]]
+name = "tension"
+px = 100
+py = 0
+pxy = 0
+off_axis = 0
+bearing = 0
+bolt_angle = 0
+[[load_cases]]
+name = "bolt"
+px = 0
+py = 0
+pxy = 0
+off_axis = 0
+bearing = 300
+bolt_angle = 0
+[failure]
+criteria = ["max-stress", "tsai-wu", "hoffman"]  # a subset
+distance = 1.27
+factor_of_safety = 1.5
+[results]
+tables = ["properties", "reserve"]
+"""
+
+# Out of range: nine plies and eight distance steps.
+BAD_JOB = JOB.replace("steps = 3", "steps = 8") + "".join(
+    '[[plies]]\nangle = 0\nthickness = 0.1\nmaterial = "carbon"\n' for _ in range(5))
+
+
+class Dom(html.parser.HTMLParser):
+    """The elements of the dumped DOM as (tag, attributes, text inside) in document order."""
+
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.elements, self.open = [], []
+
+    def handle_starttag(self, tag, attrs):
+        e = [tag, dict(attrs), ""]
+        self.elements.append(e)
+        if tag not in ("input", "br", "meta", "link", "img", "hr", "col", "source", "wbr"):
+            self.open.append(e)
+
+    def handle_endtag(self, tag):
+        for i in range(len(self.open) - 1, -1, -1):
+            if self.open[i][0] == tag:
+                del self.open[i:]
+                break
+
+    def handle_data(self, data):
+        for e in self.open:
+            e[2] += data
+
+    def find(self, tag=None, **attrs):
+        """Elements by tag and attributes: data_load_case="x" is data-load-case="x", class_ class."""
+        names = {k: k.rstrip("_").replace("_", "-") for k in attrs}
+        return [e for e in self.elements if (tag is None or e[0] == tag) and all(
+            e[1].get(names[k]) == v for k, v in attrs.items())]
+
+
+def url(page, job):
+    return "file://" + os.path.abspath(page) + "#job=" + base64.urlsafe_b64encode(
+        job.encode("utf-8")).decode("ascii").rstrip("=")
+
+
+def chromium_run(chromium, args, work):
+    profile = tempfile.mkdtemp(prefix="profile-", dir=work)
+    try:
+        result = subprocess.run([chromium] + FLAGS + ["--user-data-dir=" + profile] + args,
+                                capture_output=True, text=True, timeout=180)
+    finally:
+        shutil.rmtree(profile, ignore_errors=True)
+    if result.returncode != 0:
+        raise SystemExit("FAIL: chromium exited with %d:\n%s" % (result.returncode, result.stderr))
+    console = [l for l in result.stderr.splitlines()
+               if re.search(r":CONSOLE[(:]|Refused to|net::ERR_|Content Security Policy", l)]
+    return result.stdout, console
+
+
+def load(chromium, page, job, work):
+    dom_text, console = chromium_run(
+        chromium, ["--virtual-time-budget=20000", "--dump-dom", url(page, job)], work)
+    if console:
+        raise SystemExit("FAIL: console messages:\n" + "\n".join(l[:500] for l in console))
+    dom = Dom()
+    dom.feed(dom_text)
+    body = dom.find("body")[0]
+    if body[1].get("data-csp-violations"):
+        raise SystemExit("FAIL: blocked by the page's policy: " + body[1]["data-csp-violations"])
+    if body[1].get("data-runs") != ("1" if job is JOB else None):
+        raise SystemExit("FAIL: runs on load: %r" % body[1].get("data-runs"))
+    return dom
+
+
+def check_run(dom):
+    failures = []
+
+    def expect(ok, what):
+        if not ok:
+            failures.append(what)
+
+    results = dom.find(id="results")[0]
+    expect(results[1].get("data-status") == "0", "the run did not end with status 0")
+    expect(not dom.find("li"), "error lines shown: %r" % [e[2] for e in dom.find("li")])
+    title = dom.find(id="result-title")
+    expect(title and title[0][2] == 'two cases, "quoted" title', "title: %r" % (title and title[0][2]))
+    job_text = dom.find(id="job-text")[0][2]
+    for line in ('[materials."glass fabric"]', 'stress = "MPa"', "diameter = 6.35",
+                 "distance_step = 1.27", "steps = 3", 'name = "bolt"', "bearing = 300.0",
+                 'criteria = ["max-stress", "tsai-wu", "hoffman"]', "factor_of_safety = 1.5",
+                 'tables = ["properties", "reserve"]'):
+        expect(line in job_text, "the job as run lacks %r" % line)
+    expect(job_text.count("[[plies]]") == 4, "the job as run has not 4 plies")
+    for case in ("tension", "bolt"):
+        tables = dom.find("table", data_load_case=case)
+        expect(len(tables) == 1, "load case %s: %d reserve tables" % (case, len(tables)))
+        if len(tables) != 1:
+            continue
+        at = dom.elements.index(tables[0])
+        rows = [e for e in dom.elements[at:] if e[0] == "tr" and "data-criterion" in e[1]][:3]
+        expect([r[1]["data-criterion"] for r in rows] == ["max-stress", "tsai-wu", "hoffman"],
+               "load case %s: criteria rows %r" % (case, [r[1]["data-criterion"] for r in rows]))
+        factors = []
+        for r in rows:
+            i = dom.elements.index(r)
+            cell = next(e for e in dom.elements[i:] if e[0] == "td" and "data-value" in e[1])
+            factors.append(float(cell[1]["data-value"]))
+        expect(all(f > 0 and f < float("inf") for f in factors), "factors %r" % factors)
+        marked = [r[1]["data-criterion"] for r in rows if "smallest" in r[1].get("class", "")]
+        smallest = rows[factors.index(min(factors))][1]["data-criterion"] if factors else None
+        expect(marked == [smallest], "load case %s: highlighted %r, smallest %r" % (case, marked, smallest))
+        line = dom.find("p", data_load_case=case)
+        expect(line and ("%.3f" % min(factors)) in line[0][2],
+               "load case %s: summary %r" % (case, line and line[0][2]))
+    expect(dom.find(id="tables-text")[0][2].strip(), "no dialogue tables")
+    expect(dom.find("svg"), "no pictures")
+    return failures
+
+
+def interact(chromium, page, work):
+    """Uses the form as a person would, through the DevTools protocol: rows added and removed,
+    a wrong value typed and corrected, a material renamed, a link made and followed, the job and
+    a CSV file downloaded, a job file loaded through the file input."""
+    b = devtools.Browser(chromium, [f for f in FLAGS if not f.startswith(("--enable-logging", "--v="))],
+                         "file://" + os.path.abspath(page))
+    failures = []
+
+    def expect(ok, what):
+        if not ok:
+            failures.append(what)
+
+    try:
+        b.attach()
+        downloads = os.path.join(work, "downloads")
+        os.makedirs(downloads)
+        b.send("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": downloads},
+               session=False)
+        b.wait("document.getElementById('version').textContent.startsWith('holestress')")
+        js = """
+          const $ = (id) => document.getElementById(id);
+          const at = (p) => document.querySelector('[data-path="' + p + '"]');
+          const type = (p, v) => { const e = at(p); e.value = v;
+                                   e.dispatchEvent(new Event('input', {bubbles: true})); };
+          const msg = (p) => document.querySelector('.msg[data-for="' + p + '"]').textContent;
+          const plies = () => document.querySelectorAll('#plies tr').length;
+        """
+        b.eval(js.replace("const ", "var ").replace("\n", " "))
+        for _ in range(5):
+            b.eval("$('add-ply').click()")
+        expect(b.eval("plies()") == 8 and b.eval("$('add-ply').disabled"), "8 plies, add disabled")
+        b.eval("document.querySelector('#plies tr button.remove').click()")
+        expect(b.eval("[0,1,2,3].map((i) => at('plies.' + i + '.angle').value).join(' ')") ==
+               "45 -45 90 90", "ply 1 removed")
+        b.eval("type('hole.diameter', '0,25')")
+        expect(b.eval("msg('hole.diameter')") == "not a number" and b.eval("$('run').disabled"),
+               "a wrong diameter is marked and stops the run")
+        b.eval("type('hole.diameter', '0.3')")
+        expect(b.eval("msg('hole.diameter')") == "" and not b.eval("$('run').disabled"),
+               "a corrected diameter")
+        b.eval("type('materials.0.name', 'cfrp')")
+        expect(b.eval("at('plies.0.material').value") == "cfrp" and b.eval("msg('plies.0.material')") == "",
+               "plies follow the renamed material")
+        b.eval("$('copy-link').click()")
+        link = b.wait("$('link').value")
+        expect(link.startswith("file://") and "#job=" in link, "link %r" % link[:80])
+        text = base64.urlsafe_b64decode(link.split("#job=")[1] + "===").decode("utf-8")
+        expect('material = "cfrp"' in text and "diameter = 0.3" in text and text.count("[[plies]]") == 7,
+               "the link holds the form's job")
+        # Following the link runs the job.
+        b.eval("type('hole.diameter', '0.5'); location.hash = " + json_str("#job=" + link.split("#job=")[1]))
+        b.wait("document.body.getAttribute('data-runs') === '1'")
+        expect(b.eval("at('hole.diameter').value") == "0.3", "the link refills the form")
+        expect(b.eval("document.querySelectorAll('table.reserve').length") == 1, "the link's job ran")
+        # Downloads: the job file as the form writes it, and a CSV file as the module gave it.
+        b.eval("$('save-job').click()")
+        csv_name = b.eval("document.querySelector('#csv-buttons button').textContent")
+        b.eval("document.querySelector('#csv-buttons button').click()")
+        deadline = time.time() + 20
+        while time.time() < deadline and len([f for f in os.listdir(downloads)
+                                              if not f.endswith(".crdownload")]) < 2:
+            time.sleep(0.2)
+        files = sorted(os.listdir(downloads))
+        job_files = [f for f in files if f.endswith(".toml")]
+        expect(len(job_files) == 1 and csv_name in files, "downloads %r" % files)
+        if job_files:
+            with open(os.path.join(downloads, job_files[0]), encoding="utf-8") as f:
+                expect(f.read() == text, "the downloaded job is the link's job")
+        # A job file through the file input: its unknown key is reported, the form refilled, run.
+        job_path = os.path.join(work, "typo.toml")
+        with open(job_path, "w", encoding="utf-8") as f:
+            f.write(JOB.replace("width = 40", "widht = 40"))
+        root = b.send("DOM.getDocument")["root"]["nodeId"]
+        node = b.send("DOM.querySelector", {"nodeId": root, "selector": "#load-file"})["nodeId"]
+        b.send("DOM.setFileInputFiles", {"nodeId": node, "files": [job_path]})
+        b.wait("document.body.getAttribute('data-runs') === '2'")
+        expect("hole.widht" in b.eval("$('load-status').textContent"), "the unknown key is reported")
+        expect(b.eval("at('hole.diameter').value") == "6.35" and b.eval("at('hole.width').value") == "",
+               "the file refills the form")
+        expect(b.eval("document.querySelectorAll('table.reserve').length") == 2, "the file's job ran")
+        time.sleep(0.5)
+        b.eval("0")
+        expect(not b.messages(), "console: %r" % b.messages())
+        expect(not b.eval("document.body.getAttribute('data-csp-violations')"), "CSP violations")
+    finally:
+        b.close()
+    return failures
+
+
+def json_str(s):
+    return '"' + s.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def main():
+    args = sys.argv[1:]
+    png, smoke = None, "--smoke" in args
+    if smoke:
+        args.remove("--smoke")
+    if "--screenshot" in args:
+        i = args.index("--screenshot")
+        png = args[i + 1]
+        del args[i:i + 2]
+    if len(args) != 1:
+        raise SystemExit(__doc__)
+    page = args[0]
+    chromium = shutil.which("chromium") or shutil.which("chromium-browser")
+    if not chromium:
+        if os.environ.get("HOLESTRESS_REQUIRE_BROWSER"):
+            raise SystemExit("FAIL: no chromium installed")
+        print("SKIP: no chromium installed")
+        sys.exit(77)
+    work = tempfile.mkdtemp(prefix="holestress-web-")
+    try:
+        if smoke:
+            dom = load(chromium, page, JOB, work)
+            version = dom.find(id="version")[0][2]
+            title = dom.find(id="result-title")
+            if not version.startswith("holestress ") or dom.find(id="results")[0][1].get(
+                    "data-status") != "0" or not title or title[0][2] != 'two cases, "quoted" title':
+                raise SystemExit("FAIL: smoke: version %r, title %r" % (version, title and title[0][2]))
+            print("module %s loaded and read the job file, no requests, no console messages"
+                  % version.split()[1])
+            return
+        failures = check_run(load(chromium, page, JOB, work))
+        if failures:
+            raise SystemExit("FAIL:\n  " + "\n  ".join(failures))
+        print("run from the link: reserve tables, tables and pictures as expected, no requests")
+
+        failures = interact(chromium, page, work)
+        if failures:
+            raise SystemExit("FAIL: using the form:\n  " + "\n  ".join(failures))
+        print("form: rows, checks as typed, renamed material, link, downloads, file input work")
+
+        bad = load(chromium, page, BAD_JOB, work)
+        marked = {e[1].get("data-for"): e[2] for e in bad.find(class_="msg error")}
+        if "plies" not in marked or "grid.steps" not in marked:
+            raise SystemExit("FAIL: out-of-range job: messages %r" % marked)
+        if bad.find("table", class_="reserve"):
+            raise SystemExit("FAIL: out-of-range job was run")
+        print("out-of-range job: not run; messages %r" % marked)
+
+        if png:
+            if os.path.exists(png):
+                os.remove(png)
+            _, console = chromium_run(chromium, ["--virtual-time-budget=20000", "--window-size=1200,2120",
+                                                 "--screenshot=" + os.path.abspath(png),
+                                                 url(page, JOB)], work)
+            if console or not os.path.exists(png):
+                raise SystemExit("FAIL: screenshot: %s" % "\n".join(console))
+            print("screenshot", png)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,930 @@
+// The page of holestress: a form for the job, the TOML job file written from it and read back
+// into it, checks of every value as it is typed, and the results of the analysis module
+// (createHolestress, inlined before this script). The first part (TOML, checks, base64url) uses
+// no browser objects, so node can test it; the second part drives the page.
+'use strict';
+
+// ---------------------------------------------------------------------------------------------
+// TOML: the subset a job file needs. Comments; bare, quoted and dotted keys; [table] and
+// [[array of tables]] headers; basic and literal strings (one line); integers and floats (with _
+// separators, inf and nan); booleans; arrays over several lines; inline tables. Dates and
+// multi-line strings are not read: a job has none.
+
+class TomlError extends Error {
+  constructor(line, column, message) {
+    super(line + ':' + column + ': ' + message);
+    this.line = line;
+    this.column = column;
+  }
+}
+
+function parseToml(text) {
+  const root = {};
+  const explicit = new Set();  // tables given by a [header] (a second header is an error)
+  let at = 0, line = 1, lineStart = 0;
+
+  const fail = (message) => { throw new TomlError(line, at - lineStart + 1, message); };
+  const peek = () => text[at];
+  const skipBlanks = () => { while (peek() === ' ' || peek() === '\t') ++at; };
+  const skipComment = () => {
+    if (peek() === '#') while (at < text.length && peek() !== '\n') ++at;
+  };
+  const newline = () => {
+    if (peek() === '\r' && text[at + 1] === '\n') ++at;
+    if (peek() !== '\n') return false;
+    ++at; ++line; lineStart = at;
+    return true;
+  };
+  const endOfLine = () => {
+    skipBlanks(); skipComment();
+    if (at < text.length && !newline()) fail('expected the end of the line');
+  };
+  // Blanks, comments and line ends inside an array.
+  const skipSpace = () => {
+    for (;;) {
+      skipBlanks(); skipComment();
+      if (!newline()) return;
+    }
+  };
+
+  function basicString() {
+    let out = '';
+    ++at;
+    for (;;) {
+      const c = text[at++];
+      if (c === undefined || c === '\n' || c === '\r') fail('unterminated string');
+      if (c === '"') return out;
+      if (c !== '\\') { out += c; continue; }
+      const e = text[at++];
+      const simple = {b: '\b', t: '\t', n: '\n', f: '\f', r: '\r', '"': '"', '\\': '\\'};
+      if (e in simple) {
+        out += simple[e];
+      } else if (e === 'u' || e === 'U') {
+        const n = e === 'u' ? 4 : 8, hex = text.substr(at, n);
+        if (!/^[0-9a-fA-F]+$/.test(hex) || hex.length !== n) fail('bad unicode escape');
+        out += String.fromCodePoint(parseInt(hex, 16));
+        at += n;
+      } else {
+        fail('bad escape \\' + e);
+      }
+    }
+  }
+
+  function literalString() {
+    const end = text.indexOf("'", at + 1), nl = text.indexOf('\n', at + 1);
+    if (end < 0 || (nl >= 0 && nl < end)) fail('unterminated string');
+    const s = text.slice(at + 1, end);
+    at = end + 1;
+    return s;
+  }
+
+  function key() {
+    const parts = [];
+    for (;;) {
+      skipBlanks();
+      if (peek() === '"') {
+        parts.push(basicString());
+      } else if (peek() === "'") {
+        parts.push(literalString());
+      } else {
+        const m = /^[A-Za-z0-9_-]+/.exec(text.slice(at, at + 256));
+        if (!m) fail('expected a key');
+        parts.push(m[0]);
+        at += m[0].length;
+      }
+      skipBlanks();
+      if (peek() !== '.') return parts;
+      ++at;
+    }
+  }
+
+  function number() {
+    const m = /^[+-]?(inf|nan|[0-9_]+(\.[0-9_]+)?([eE][+-]?[0-9_]+)?)/.exec(text.slice(at, at + 400));
+    if (!m) fail('expected a value');
+    const s = m[0];
+    at += s.length;
+    if (/inf$/.test(s)) return s[0] === '-' ? -Infinity : Infinity;
+    if (/nan$/.test(s)) return NaN;
+    const digits = s.replace(/^[+-]/, '');
+    if (/(^_|_$|__|_[.eE]|[.eE+-]_)/.test(digits)) fail('misplaced underscore in ' + s);
+    if (/^0[0-9]/.test(digits)) fail('leading zero in ' + s);
+    return Number(s.replace(/_/g, ''));
+  }
+
+  function value() {
+    const c = peek();
+    if (c === '"') {
+      if (text.startsWith('"""', at)) fail('multi-line strings are not read');
+      return basicString();
+    }
+    if (c === "'") {
+      if (text.startsWith("'''", at)) fail('multi-line strings are not read');
+      return literalString();
+    }
+    if (text.startsWith('true', at)) { at += 4; return true; }
+    if (text.startsWith('false', at)) { at += 5; return false; }
+    if (c === '[') {
+      ++at;
+      const list = [];
+      for (;;) {
+        skipSpace();
+        if (peek() === ']') { ++at; return list; }
+        list.push(value());
+        skipSpace();
+        if (peek() === ',') { ++at; continue; }
+        if (peek() === ']') { ++at; return list; }
+        fail('expected , or ] in an array');
+      }
+    }
+    if (c === '{') {
+      ++at;
+      const table = {};
+      skipBlanks();
+      if (peek() === '}') { ++at; return table; }
+      for (;;) {
+        assign(table, key());
+        skipBlanks();
+        if (peek() === ',') { ++at; continue; }
+        if (peek() === '}') { ++at; return table; }
+        fail('expected , or } in an inline table');
+      }
+    }
+    if (/[0-9]/.test(c || '') && /^\d{4}-\d\d-\d\d/.test(text.slice(at, at + 10))) {
+      fail('dates are not read');
+    }
+    return number();
+  }
+
+  const isTable = (v) => v !== null && typeof v === 'object' && !Array.isArray(v);
+
+  // Walks down the dotted key from table, making tables; returns the innermost one.
+  function descend(table, parts, headerKind) {
+    let t = table;
+    for (const p of parts) {
+      if (!(p in t)) t[p] = {};
+      let next = t[p];
+      if (Array.isArray(next) && headerKind) {
+        if (!next.length || !isTable(next[next.length - 1])) fail('key ' + p + ' is not a table');
+        next = next[next.length - 1];
+      }
+      if (!isTable(next)) fail('key ' + p + ' is already a value');
+      t = next;
+    }
+    return t;
+  }
+
+  function assign(table, parts) {
+    const last = parts[parts.length - 1];
+    const t = descend(table, parts.slice(0, -1), false);
+    skipBlanks();
+    if (peek() !== '=') fail('expected = after the key');
+    ++at;
+    skipBlanks();
+    if (last in t) fail('key ' + parts.join('.') + ' is defined twice');
+    t[last] = value();
+  }
+
+  let current = root;
+  while (at < text.length) {
+    skipBlanks(); skipComment();
+    if (newline() || at >= text.length) continue;
+    if (peek() === '[') {
+      const array = text[at + 1] === '[';
+      at += array ? 2 : 1;
+      const parts = key();
+      if (peek() !== ']' || (array && text[at + 1] !== ']')) fail('expected ] after the table name');
+      at += array ? 2 : 1;
+      const name = JSON.stringify(parts);
+      if (array) {
+        const parent = descend(root, parts.slice(0, -1), true), last = parts[parts.length - 1];
+        if (!(last in parent)) parent[last] = [];
+        if (!Array.isArray(parent[last])) fail('key ' + parts.join('.') + ' is not an array');
+        current = {};
+        parent[last].push(current);
+      } else {
+        if (explicit.has(name)) fail('table ' + parts.join('.') + ' is defined twice');
+        explicit.add(name);
+        current = descend(root, parts, true);
+      }
+    } else {
+      assign(current, key());
+    }
+    endOfLine();
+  }
+  return root;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The job: its parts, limits and checks.
+
+const STRESS_UNITS = ['psi', 'ksi', 'Pa', 'kPa', 'MPa', 'GPa'];
+const LENGTH_UNITS = ['in', 'mm', 'm'];
+const CRITERIA = [['max-strain', 'maximum strain'], ['max-stress', 'maximum stress'],
+                  ['tsai-hill', 'Tsai-Hill'], ['tsai-wu', 'modified Tsai-Wu'],
+                  ['hoffman', 'Hoffman']];
+const TABLES = ['properties', 'stresses', 'strains', 'polar', 'displacements', 'ply-strains',
+                'ply-stresses', 'failure', 'reserve'];
+const ELASTIC = ['E1', 'E2', 'G12', 'nu12'];
+const ALLOWABLES = ['T1', 'C1', 'T2', 'C2', 'S12'];
+const LOADS = ['px', 'py', 'pxy', 'off_axis', 'bearing', 'bolt_angle'];
+const GRID = ['angle_step', 'angle_low', 'angle_high', 'distance_step', 'steps'];
+const LIMITS = {materials: 3, plies: 8, steps: 7, intervals: 72};
+
+// The bolted-joint example: quasi-isotropic carbon/epoxy, quarter-inch bolt.
+function exampleJob() {
+  return {
+    title: 'quasi-isotropic carbon/epoxy, quarter-inch bolt',
+    units: {stress: 'psi', length: 'in'},
+    materials: [{name: 'carbon', E1: 20.0e6, E2: 1.4e6, G12: 0.7e6, nu12: 0.3, T1: 200e3,
+                 C1: 180e3, T2: 8e3, C2: 30e3, S12: 12e3}],
+    plies: [0, 45, -45, 90].map((angle) => ({angle, thickness: 0.005, material: 'carbon'})),
+    hole: {diameter: 0.25, width: 1.0},
+    grid: {angle_step: 30, angle_low: 0, angle_high: 180, distance_step: 0.05, steps: 3},
+    load_cases: [{name: 'LC1', px: 5000, py: 0, pxy: 0, off_axis: 0, bearing: 20000,
+                  bolt_angle: 0}],
+    failure: {criteria: CRITERIA.map((c) => c[0]), distance: 0.05, factor_of_safety: 1.0},
+    results: {tables: TABLES.slice()}
+  };
+}
+
+// A number as typed: decimal, with an optional exponent (1.5e6, -45, .25). Anything else
+// (letters, a comma for the point, Inf) is not a number here.
+function readNumber(v) {
+  if (typeof v === 'number') return v;
+  const s = String(v === undefined || v === null ? '' : v).trim();
+  if (!/^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/.test(s)) return NaN;
+  return Number(s);
+}
+
+// Checks a job whose values may still be the text of the fields. Returns the job with numbers
+// and a map from the path of each faulty field ("plies.2.thickness") to its message; notes holds
+// cautions that do not stop a run.
+function checkJob(raw) {
+  const errors = {}, notes = {};
+  const job = {title: String(raw.title || ''), units: {...raw.units}, materials: [], plies: [],
+               hole: {}, grid: {}, load_cases: [], failure: {}, results: {}};
+  const num = (path, v, rule) => {
+    const blank = v === undefined || v === null || String(v).trim() === '';
+    if (blank && rule.optional) return undefined;
+    const x = readNumber(v);
+    let message = null;
+    if (blank) message = 'needed';
+    else if (!Number.isFinite(x)) message = 'not a number';
+    else if (rule.integer && !Number.isInteger(x)) message = 'a whole number is needed';
+    else if (rule.positive && !(x > 0)) message = 'must be greater than 0';
+    else if (rule.min !== undefined && x < rule.min) message = 'must be ' + rule.min + ' or more';
+    else if (rule.max !== undefined && x > rule.max) message = 'must be ' + rule.max + ' or less';
+    if (message) errors[path] = message;
+    return x;
+  };
+  if (/[\r\n]/.test(job.title)) errors.title = 'one line only';
+  if (!STRESS_UNITS.includes(job.units.stress)) errors['units.stress'] = 'unknown unit';
+  if (!LENGTH_UNITS.includes(job.units.length)) errors['units.length'] = 'unknown unit';
+
+  const failure = raw.failure || {};
+  job.failure.criteria = (failure.criteria || []).slice();
+  for (const c of job.failure.criteria) {
+    if (!CRITERIA.some((k) => k[0] === c)) errors['failure.criteria'] = 'unknown criterion ' + c;
+  }
+  const needAllowables = job.failure.criteria.length > 0;
+
+  const materials = raw.materials || [];
+  if (materials.length < 1 || materials.length > LIMITS.materials) {
+    errors.materials = '1 to ' + LIMITS.materials + ' materials';
+  }
+  const names = new Set();
+  materials.forEach((m, i) => {
+    const out = {name: String(m.name || '').trim()};
+    const p = 'materials.' + i + '.';
+    if (!out.name) errors[p + 'name'] = 'needed';
+    else if (names.has(out.name)) errors[p + 'name'] = 'used twice';
+    names.add(out.name);
+    for (const k of ['E1', 'E2', 'G12']) out[k] = num(p + k, m[k], {positive: true});
+    out.nu12 = num(p + 'nu12', m.nu12, {});
+    // A positive-definite ply compliance needs nu12^2 < E1/E2.
+    if (!errors[p + 'nu12'] && out.E1 > 0 && out.E2 > 0 && out.nu12 * out.nu12 >= out.E1 / out.E2) {
+      errors[p + 'nu12'] = 'nu12² must be below E1/E2';
+    }
+    for (const k of ALLOWABLES) {
+      out[k] = num(p + k, m[k], {positive: true, optional: !needAllowables});
+    }
+    job.materials.push(out);
+  });
+
+  const plies = raw.plies || [];
+  if (plies.length < 1 || plies.length > LIMITS.plies) errors.plies = '1 to ' + LIMITS.plies + ' plies';
+  plies.forEach((ply, i) => {
+    const p = 'plies.' + i + '.';
+    const material = String(ply.material === undefined ? '' : ply.material);
+    if (!names.has(material)) errors[p + 'material'] = 'no such material';
+    job.plies.push({angle: num(p + 'angle', ply.angle, {min: -360, max: 360}),
+                    thickness: num(p + 'thickness', ply.thickness, {positive: true}),
+                    material});
+  });
+
+  const hole = raw.hole || {};
+  job.hole.diameter = num('hole.diameter', hole.diameter, {positive: true});
+  job.hole.width = num('hole.width', hole.width, {min: 0, optional: true});
+  if (job.hole.width > 0 && !errors['hole.width'] && job.hole.diameter > 0) {
+    if (job.hole.width <= job.hole.diameter) errors['hole.width'] = 'must exceed the diameter';
+    else if (job.hole.width < 4 * job.hole.diameter) {
+      notes['hole.width'] = 'less than four diameters: the bypass solution is approximate';
+    }
+  }
+
+  const grid = raw.grid || {};
+  const g = job.grid;
+  g.angle_step = num('grid.angle_step', grid.angle_step, {positive: true});
+  g.angle_low = num('grid.angle_low', grid.angle_low, {min: -360, max: 360});
+  g.angle_high = num('grid.angle_high', grid.angle_high, {min: -360, max: 360});
+  g.distance_step = num('grid.distance_step', grid.distance_step, {min: 0});
+  g.steps = num('grid.steps', grid.steps, {integer: true, min: 1, max: LIMITS.steps});
+  if (!errors['grid.angle_high'] && !errors['grid.angle_low'] && g.angle_high < g.angle_low) {
+    errors['grid.angle_high'] = 'must not be below the low angle';
+  } else if (!errors['grid.angle_step'] && !errors['grid.angle_high'] && !errors['grid.angle_low'] &&
+             (g.angle_high - g.angle_low) / g.angle_step > LIMITS.intervals + 1e-9) {
+    errors['grid.angle_step'] = 'at most ' + LIMITS.intervals + ' intervals from low to high: at least ' +
+        (g.angle_high - g.angle_low) / LIMITS.intervals;
+  }
+
+  const cases = raw.load_cases || [];
+  if (cases.length < 1) errors.load_cases = 'at least one load case';
+  const caseNames = new Set();
+  cases.forEach((lc, i) => {
+    const p = 'load_cases.' + i + '.';
+    const out = {name: String(lc.name || '').trim()};
+    if (!out.name) errors[p + 'name'] = 'needed';
+    else if (caseNames.has(out.name)) errors[p + 'name'] = 'used twice';
+    caseNames.add(out.name);
+    for (const k of LOADS) out[k] = num(p + k, lc[k], {});
+    job.load_cases.push(out);
+  });
+
+  job.failure.distance = num('failure.distance', failure.distance, {min: 0, optional: !needAllowables});
+  job.failure.factor_of_safety = num('failure.factor_of_safety', failure.factor_of_safety,
+                                     {positive: true, optional: !needAllowables});
+  const tables = ((raw.results || {}).tables || []).slice();
+  for (const t of tables) if (!TABLES.includes(t)) errors['results.tables'] = 'unknown table ' + t;
+  job.results.tables = tables;
+  return {job, errors, notes};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing the job file.
+
+function tomlString(s) {
+  return '"' + String(s).replace(/[\\"\u0000-\u001f\u007f]/g, (c) => {
+    const short = {'\\': '\\\\', '"': '\\"', '\b': '\\b', '\t': '\\t', '\n': '\\n', '\f': '\\f',
+                   '\r': '\\r'};
+    return short[c] || '\\u' + c.charCodeAt(0).toString(16).padStart(4, '0');
+  }) + '"';
+}
+
+function tomlKey(k) {
+  return /^[A-Za-z0-9_-]+$/.test(k) ? k : tomlString(k);
+}
+
+// A float the way a person writes it: 20e6 as 2e+7, 0.25 as 0.25, 5000 as 5000.0.
+function tomlFloat(x) {
+  if (Number.isNaN(x)) return 'nan';
+  if (!Number.isFinite(x)) return x > 0 ? 'inf' : '-inf';
+  if (Number.isInteger(x) && Math.abs(x) >= 1e5) return x.toExponential();
+  const s = String(x);
+  return /[.e]/.test(s) ? s : s + '.0';
+}
+
+function jobToToml(job) {
+  const lines = [];
+  const put = (k, v) => lines.push(tomlKey(k) + ' = ' + v);
+  put('title', tomlString(job.title));
+  lines.push('', '[units]');
+  put('stress', tomlString(job.units.stress));
+  put('length', tomlString(job.units.length));
+  for (const m of job.materials) {
+    lines.push('', '[materials.' + tomlKey(m.name) + ']');
+    for (const k of ELASTIC.concat(ALLOWABLES)) if (m[k] !== undefined) put(k, tomlFloat(m[k]));
+  }
+  for (const p of job.plies) {
+    lines.push('', '[[plies]]');
+    put('angle', tomlFloat(p.angle));
+    put('thickness', tomlFloat(p.thickness));
+    put('material', tomlString(p.material));
+  }
+  lines.push('', '[hole]');
+  put('diameter', tomlFloat(job.hole.diameter));
+  if (job.hole.width !== undefined) put('width', tomlFloat(job.hole.width));
+  lines.push('', '[grid]');
+  for (const k of GRID) put(k, k === 'steps' ? String(job.grid[k]) : tomlFloat(job.grid[k]));
+  for (const lc of job.load_cases) {
+    lines.push('', '[[load_cases]]');
+    put('name', tomlString(lc.name));
+    for (const k of LOADS) put(k, tomlFloat(lc[k]));
+  }
+  lines.push('', '[failure]');
+  put('criteria', '[' + job.failure.criteria.map(tomlString).join(', ') + ']');
+  if (job.failure.distance !== undefined) put('distance', tomlFloat(job.failure.distance));
+  if (job.failure.factor_of_safety !== undefined) {
+    put('factor_of_safety', tomlFloat(job.failure.factor_of_safety));
+  }
+  lines.push('', '[results]');
+  put('tables', '[' + job.results.tables.map(tomlString).join(', ') + ']');
+  return lines.join('\n') + '\n';
+}
+
+// The parsed TOML of a job file in the form's shape (materials as a list with their names), and
+// the keys that the job does not know, which the page reports rather than drops silently.
+function jobFromToml(doc) {
+  const unknown = [];
+  const known = (obj, keys, where) => {
+    for (const k of Object.keys(obj || {})) if (!keys.includes(k)) unknown.push(where + k);
+  };
+  known(doc, ['title', 'units', 'materials', 'plies', 'hole', 'grid', 'load_cases', 'failure',
+              'results'], '');
+  const table = (v) => (v !== null && typeof v === 'object' && !Array.isArray(v) ? v : {});
+  const list = (v) => (Array.isArray(v) ? v.map(table) : []);
+  const job = {
+    title: doc.title === undefined ? '' : String(doc.title),
+    units: {stress: 'psi', length: 'in', ...table(doc.units)},
+    materials: Object.entries(table(doc.materials)).map(([name, m]) => ({name, ...table(m)})),
+    plies: list(doc.plies),
+    hole: table(doc.hole),
+    grid: table(doc.grid),
+    load_cases: list(doc.load_cases),
+    failure: {criteria: [], ...table(doc.failure)},
+    results: {tables: [], ...table(doc.results)}
+  };
+  known(job.units, ['stress', 'length'], 'units.');
+  job.materials.forEach((m) => known(m, ['name'].concat(ELASTIC, ALLOWABLES), 'materials.' + m.name + '.'));
+  job.plies.forEach((p, i) => known(p, ['angle', 'thickness', 'material'], 'plies[' + (i + 1) + '].'));
+  known(job.hole, ['diameter', 'width'], 'hole.');
+  known(job.grid, GRID, 'grid.');
+  job.load_cases.forEach((l, i) => known(l, ['name'].concat(LOADS), 'load_cases[' + (i + 1) + '].'));
+  known(job.failure, ['criteria', 'distance', 'factor_of_safety'], 'failure.');
+  known(job.results, ['tables'], 'results.');
+  if (!Array.isArray(job.failure.criteria)) job.failure.criteria = [];
+  if (!Array.isArray(job.results.tables)) job.results.tables = [];
+  return {job, unknown};
+}
+
+// ---------------------------------------------------------------------------------------------
+// base64url (RFC 4648 section 5) of the UTF-8 bytes of a text; padding optional when reading.
+
+function base64urlEncode(text) {
+  const bytes = new TextEncoder().encode(text);
+  let binary = '';
+  for (let i = 0; i < bytes.length; i += 0x8000) {
+    binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+  }
+  return btoa(binary).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
+}
+
+function base64urlDecode(s) {
+  const b64 = s.replace(/-/g, '+').replace(/_/g, '/').replace(/=+$/, '');
+  if (!/^[A-Za-z0-9+/]*$/.test(b64) || b64.length % 4 === 1) throw new Error('not base64url');
+  const binary = atob(b64 + '==='.slice((b64.length + 3) % 4));
+  const bytes = Uint8Array.from(binary, (c) => c.charCodeAt(0));
+  return new TextDecoder('utf-8', {fatal: true}).decode(bytes);
+}
+
+if (typeof module === 'object' && module.exports) {
+  module.exports = {parseToml, TomlError, checkJob, jobToToml, jobFromToml, exampleJob,
+                    readNumber, tomlFloat, base64urlEncode, base64urlDecode, LIMITS};
+}
+
+// ---------------------------------------------------------------------------------------------
+// The page.
+
+if (typeof document === 'object') {
+  const $ = (id) => document.getElementById(id);
+  const el = (tag, attrs, ...children) => {
+    const e = document.createElement(tag);
+    for (const [k, v] of Object.entries(attrs || {})) {
+      if (k === 'text') e.textContent = v;
+      else if (v !== undefined && v !== null && v !== false) e.setAttribute(k, v === true ? '' : v);
+    }
+    for (const c of children) if (c !== null && c !== undefined) e.append(c);
+    return e;
+  };
+
+  // Request blocked by the content security policy: kept on the page, where a test reads it.
+  const violations = [];
+  document.addEventListener('securitypolicyviolation', (e) => {
+    violations.push(e.violatedDirective + ' ' + e.blockedURI);
+    document.body.setAttribute('data-csp-violations', violations.join(' | '));
+  });
+
+  let modulePromise = null;
+  const loadModule = () => {
+    if (!modulePromise) modulePromise = createHolestress();
+    return modulePromise;
+  };
+
+  // Fields: an input (or select) with the path of its value and a message slot after it.
+  const field = (path, value, attrs) => {
+    const input = el('input', {type: 'text', inputmode: 'decimal', 'data-path': path,
+                               'aria-label': path, ...attrs});
+    input.value = value === undefined || value === null ? '' : String(value);
+    return el('span', {class: 'field'}, input, el('span', {class: 'msg', 'data-for': path}));
+  };
+  const select = (path, options, value) => {
+    const s = el('select', {'data-path': path, 'aria-label': path});
+    for (const o of options) s.append(el('option', {value: o, text: o}));
+    s.value = value;
+    return el('span', {class: 'field'}, s, el('span', {class: 'msg', 'data-for': path}));
+  };
+  const removeButton = (onclick) => {
+    const b = el('button', {type: 'button', class: 'remove', title: 'remove', text: '×'});
+    b.addEventListener('click', onclick);
+    return b;
+  };
+
+  // The form holds its rows in these lists; every change rebuilds the job from the fields.
+  let state = exampleJob();
+
+  function valueAt(path) {
+    const e = document.querySelector('[data-path="' + path + '"]');
+    return e ? e.value : undefined;
+  }
+
+  function readForm() {
+    const job = {title: valueAt('title'), units: {stress: valueAt('units.stress'),
+                                                  length: valueAt('units.length')},
+                 materials: [], plies: [], hole: {}, grid: {}, load_cases: [], failure: {},
+                 results: {}};
+    state.materials.forEach((_, i) => {
+      const m = {name: valueAt('materials.' + i + '.name')};
+      for (const k of ELASTIC.concat(ALLOWABLES)) m[k] = valueAt('materials.' + i + '.' + k);
+      job.materials.push(m);
+    });
+    state.plies.forEach((_, i) => {
+      job.plies.push({angle: valueAt('plies.' + i + '.angle'),
+                      thickness: valueAt('plies.' + i + '.thickness'),
+                      material: valueAt('plies.' + i + '.material')});
+    });
+    job.hole = {diameter: valueAt('hole.diameter'), width: valueAt('hole.width')};
+    for (const k of GRID) job.grid[k] = valueAt('grid.' + k);
+    state.load_cases.forEach((_, i) => {
+      const lc = {name: valueAt('load_cases.' + i + '.name')};
+      for (const k of LOADS) lc[k] = valueAt('load_cases.' + i + '.' + k);
+      job.load_cases.push(lc);
+    });
+    job.failure = {criteria: [...document.querySelectorAll('input[name=criterion]:checked')]
+                       .map((c) => c.value),
+                   distance: valueAt('failure.distance'),
+                   factor_of_safety: valueAt('failure.factor_of_safety')};
+    job.results = {tables: [...document.querySelectorAll('input[name=table]:checked')]
+                       .map((c) => c.value)};
+    return job;
+  }
+
+  // Shows every message; returns the checked job, or null when a field is wrong.
+  function check() {
+    const {job, errors, notes} = checkJob(readForm());
+    for (const slot of document.querySelectorAll('.msg[data-for]')) {
+      const p = slot.getAttribute('data-for');
+      slot.textContent = errors[p] || notes[p] || '';
+      slot.classList.toggle('error', !!errors[p]);
+      const input = slot.previousElementSibling;
+      if (input) input.classList.toggle('bad', !!errors[p]);
+    }
+    const count = Object.keys(errors).length;
+    $('form-status').textContent = count ? count + (count === 1 ? ' value needs' : ' values need') +
+        ' correcting before a run' : '';
+    $('run').disabled = count > 0;
+    for (const b of document.querySelectorAll('.needs-valid')) b.disabled = count > 0;
+    return count ? null : job;
+  }
+
+  function unitLabels() {
+    for (const e of document.querySelectorAll('.u-stress')) e.textContent = valueAt('units.stress');
+    for (const e of document.querySelectorAll('.u-length')) e.textContent = valueAt('units.length');
+  }
+
+  function buildForm() {
+    const job = state;
+    $('title-field').replaceChildren(field('title', job.title, {inputmode: 'text', size: 60}));
+    $('units-field').replaceChildren('stress ', select('units.stress', STRESS_UNITS, job.units.stress),
+                                     ' length ', select('units.length', LENGTH_UNITS, job.units.length));
+
+    const mat = $('materials');
+    mat.replaceChildren();
+    job.materials.forEach((m, i) => {
+      const row = el('tr', {}, el('td', {}, field('materials.' + i + '.name', m.name, {inputmode: 'text', size: 8})));
+      for (const k of ELASTIC.concat(ALLOWABLES)) {
+        row.append(el('td', {}, field('materials.' + i + '.' + k, m[k], {size: 7})));
+      }
+      row.append(el('td', {}, job.materials.length > 1 ? removeButton(() => {
+        state = checkJobLoose(); state.materials.splice(i, 1); buildForm();
+      }) : null));
+      mat.append(row);
+    });
+    $('add-material').disabled = job.materials.length >= LIMITS.materials;
+
+    const names = job.materials.map((m) => String(m.name));
+    const plies = $('plies');
+    plies.replaceChildren();
+    job.plies.forEach((p, i) => {
+      const options = names.includes(String(p.material)) ? names : names.concat([String(p.material)]);
+      plies.append(el('tr', {}, el('td', {text: String(i + 1)}),
+                      el('td', {}, field('plies.' + i + '.angle', p.angle, {size: 6})),
+                      el('td', {}, field('plies.' + i + '.thickness', p.thickness, {size: 7})),
+                      el('td', {}, select('plies.' + i + '.material', options, String(p.material))),
+                      el('td', {}, job.plies.length > 1 ? removeButton(() => {
+                        state = checkJobLoose(); state.plies.splice(i, 1); buildForm();
+                      }) : null)));
+    });
+    $('add-ply').disabled = job.plies.length >= LIMITS.plies;
+
+    $('hole-fields').replaceChildren(
+        el('label', {}, 'diameter ', field('hole.diameter', job.hole.diameter, {size: 7}),
+           el('span', {class: 'u-length'})),
+        el('label', {}, ' width ', field('hole.width', job.hole.width, {size: 7}),
+           el('span', {class: 'u-length'}), ' (empty or 0: infinite plate)'));
+    const grid = $('grid-fields');
+    grid.replaceChildren();
+    const gridLabels = {angle_step: 'angle step (°)', angle_low: 'from (°)', angle_high: 'to (°)',
+                        distance_step: 'distance step', steps: 'steps'};
+    for (const k of GRID) {
+      grid.append(el('label', {}, gridLabels[k] + ' ', field('grid.' + k, job.grid[k], {size: 6}),
+                     k === 'distance_step' ? el('span', {class: 'u-length'}) : null), ' ');
+    }
+
+    const cases = $('load-cases');
+    cases.replaceChildren();
+    job.load_cases.forEach((lc, i) => {
+      const row = el('tr', {}, el('td', {}, field('load_cases.' + i + '.name', lc.name, {inputmode: 'text', size: 8})));
+      for (const k of LOADS) row.append(el('td', {}, field('load_cases.' + i + '.' + k, lc[k], {size: 7})));
+      row.append(el('td', {}, job.load_cases.length > 1 ? removeButton(() => {
+        state = checkJobLoose(); state.load_cases.splice(i, 1); buildForm();
+      }) : null));
+      cases.append(row);
+    });
+
+    const crit = $('criteria');
+    crit.replaceChildren();
+    for (const [k, label] of CRITERIA) {
+      const box = el('input', {type: 'checkbox', name: 'criterion', value: k});
+      box.checked = job.failure.criteria.includes(k);
+      crit.append(el('label', {}, box, ' ' + label), ' ');
+    }
+    crit.append(el('span', {class: 'msg', 'data-for': 'failure.criteria'}));
+    $('failure-fields').replaceChildren(
+        el('label', {}, 'characteristic distance ',
+           field('failure.distance', job.failure.distance, {size: 6}), el('span', {class: 'u-length'})),
+        el('label', {}, ' factor of safety ',
+           field('failure.factor_of_safety', job.failure.factor_of_safety, {size: 5})));
+    const tables = $('tables');
+    tables.replaceChildren();
+    for (const k of TABLES) {
+      const box = el('input', {type: 'checkbox', name: 'table', value: k});
+      box.checked = job.results.tables.includes(k);
+      tables.append(el('label', {}, box, ' ' + k), ' ');
+    }
+    tables.append(el('span', {class: 'msg', 'data-for': 'results.tables'}));
+    unitLabels();
+    check();
+  }
+
+  // The form's current values as typed, for rebuilding it after a row is added or removed.
+  function checkJobLoose() {
+    return readForm();
+  }
+
+  function download(name, text, type) {
+    const url = URL.createObjectURL(new Blob([text], {type}));
+    const a = el('a', {href: url, download: name});
+    document.body.append(a);
+    a.click();
+    a.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 1000);
+  }
+
+  const fileStem = (title) => (String(title).trim().replace(/[^A-Za-z0-9._-]+/g, '-')
+                                   .replace(/^-+|-+$/g, '') || 'job').slice(0, 60);
+
+  let lastResponse = null;
+
+  function fmt(v, digits) {
+    return typeof v === 'number' && Number.isFinite(v) ? v.toFixed(digits) : String(v);
+  }
+
+  function showResults(response, jobText) {
+    lastResponse = response;
+    const out = $('results');
+    out.replaceChildren();
+    $('job-text').textContent = jobText;
+    const errors = String(response.errors || '').split(/\r?\n/).filter((l) => l);
+    $('run-errors').replaceChildren(...errors.map((l) => el('li', {text: l})));
+    out.setAttribute('data-status', String(response.status));
+    for (const b of document.querySelectorAll('.needs-results')) b.disabled = response.status !== 0;
+    if (response.status !== 0 || !response.results) {
+      out.append(el('p', {class: 'error', text: 'The job was not run: see the messages above.'}));
+      $('tables-text').textContent = '';
+      $('pictures').replaceChildren();
+      $('csv-buttons').replaceChildren();
+      return;
+    }
+    const r = response.results, units = r.units || {};
+    out.append(el('h3', {text: r.title || '(untitled)', id: 'result-title'}));
+    const lam = r.laminate || {};
+    const sig = (v) => (typeof v === 'number' && Number.isFinite(v) ? String(Number(v.toPrecision(4)))
+                                                                   : String(v));
+    out.append(el('p', {id: 'laminate', text: 'Laminate: EX = ' + sig(lam.EX) + ', EY = ' +
+                                             sig(lam.EY) + ', GXY = ' + sig(lam.GXY) + ' ' +
+                                             (units.stress || '') + ', VXY = ' + sig(lam.VXY)}));
+    for (const lc of r.load_cases || []) {
+      const reserve = lc.reserve || {}, smallest = reserve.smallest || null;
+      const table = el('table', {class: 'reserve', 'data-load-case': lc.name},
+                       el('caption', {text: 'Load case ' + lc.name + ': reserve factors'}),
+                       el('tr', {}, ...['criterion', 'reserve factor', 'ply', 'ply angle',
+                                        'angle around the hole', 'distance', 'component']
+                                      .map((h) => el('th', {text: h}))));
+      for (const [c, v] of Object.entries(reserve.criteria || {})) {
+        const label = (CRITERIA.find((k) => k[0] === c) || [c, c])[1];
+        const row = el('tr', {'data-criterion': c, class: smallest && smallest.criterion === c ? 'smallest' : null},
+                       el('td', {text: label}),
+                       el('td', {class: 'factor', 'data-value': String(v.factor), text: fmt(v.factor, 3)}),
+                       el('td', {text: String(v.ply)}), el('td', {text: v.ply_angle + '°'}),
+                       el('td', {text: v.angle + '°'}),
+                       el('td', {text: v.distance + ' ' + (units.length || '')}),
+                       el('td', {text: String(v.component || '')}));
+        table.append(row);
+      }
+      out.append(table);
+      if (smallest) {
+        out.append(el('p', {class: 'smallest-line', 'data-load-case': lc.name,
+                            text: 'Smallest reserve factor ' + fmt(smallest.factor, 3) + ' (' +
+                                  ((CRITERIA.find((k) => k[0] === smallest.criterion) || [0, smallest.criterion])[1]) +
+                                  ') in ply ' + smallest.ply + ' at ' + smallest.angle +
+                                  '° around the hole' +
+                                  (reserve.margin_of_safety !== undefined
+                                       ? '; margin of safety ' + fmt(reserve.margin_of_safety, 3) : '') + '.'}));
+      }
+    }
+    $('tables-text').textContent = String(response.tables || '').replace(/\r\n/g, '\n');
+    // The pictures come from the analysis module itself; scripts in them would not run (the
+    // page's policy allows only its own two scripts).
+    $('pictures').innerHTML = String(response.pictures || '');
+    const csv = $('csv-buttons');
+    csv.replaceChildren();
+    const files = Object.entries(response.csv || {});
+    for (const [name, content] of files) {
+      const b = el('button', {type: 'button', text: name});
+      b.addEventListener('click', () => download(name, content, 'text/csv'));
+      csv.append(b, ' ');
+    }
+    if (files.length > 1) {
+      const b = el('button', {type: 'button', text: 'all CSV files in one text'});
+      b.addEventListener('click', () => download(fileStem(r.title) + '-csv.txt',
+          files.map(([n, c]) => '# ' + n + '\r\n' + c).join('\r\n'), 'text/plain'));
+      csv.append(b);
+    }
+  }
+
+  async function run() {
+    const job = check();
+    if (!job) return;
+    const text = jobToToml(job);
+    $('run').disabled = true;
+    $('run-state').textContent = 'running...';
+    try {
+      const module = await loadModule();
+      const response = JSON.parse(module.runJob(text, fileStem(job.title) + '.toml'));
+      showResults(response, text);
+      $('run-state').textContent = response.status === 0 ? 'done' : 'stopped with errors';
+    } catch (e) {
+      $('run-state').textContent = 'failed: ' + (e && e.message ? e.message : e);
+      console.error(e);
+    } finally {
+      $('run').disabled = false;
+      document.body.setAttribute('data-runs', String(Number(document.body.getAttribute('data-runs') || 0) + 1));
+    }
+  }
+
+  // Fills the form from the text of a job file; returns false (and says why) if it cannot.
+  function loadJobText(text, where) {
+    let doc;
+    try {
+      doc = parseToml(text);
+    } catch (e) {
+      $('load-status').textContent = where + ':' + e.message;
+      $('load-status').className = 'error';
+      return false;
+    }
+    const {job, unknown} = jobFromToml(doc);
+    while (job.materials.length === 0) job.materials.push({name: 'material'});
+    state = job;
+    buildForm();
+    $('load-status').className = unknown.length ? 'error' : '';
+    $('load-status').textContent = 'read ' + where +
+        (unknown.length ? '; keys not known and left out: ' + unknown.join(', ') : '');
+    return true;
+  }
+
+  function jobFromFragment() {
+    const m = /^#job=(.*)$/.exec(location.hash);
+    if (!m) return false;
+    let text;
+    try {
+      text = base64urlDecode(m[1]);
+    } catch (e) {
+      $('load-status').textContent = 'the link does not hold a job (bad base64url)';
+      $('load-status').className = 'error';
+      return false;
+    }
+    return loadJobText(text, 'the link');
+  }
+
+  function wire() {
+    $('job-form').addEventListener('input', (e) => {
+      if (e.target.matches('[data-path="units.stress"], [data-path="units.length"]')) unitLabels();
+      const rename = /^materials\.(\d+)\.name$/.exec(e.target.getAttribute('data-path') || '');
+      if (rename) {
+        // The plies of a renamed material follow it (unless another material still has the old
+        // name, as while two names are typed alike), and the ply material lists show the name.
+        const before = String(state.materials[Number(rename[1])].name);
+        state = readForm();
+        const after = String(state.materials[Number(rename[1])].name);
+        const shared = state.materials.filter((m) => String(m.name) === before).length > 0;
+        if (!shared) for (const p of state.plies) if (String(p.material) === before) p.material = after;
+        buildForm();
+        const again = document.querySelector('[data-path="' + e.target.getAttribute('data-path') + '"]');
+        if (again) { again.focus(); again.setSelectionRange(again.value.length, again.value.length); }
+        return;
+      }
+      check();
+    });
+    $('job-form').addEventListener('change', () => check());
+    $('job-form').addEventListener('submit', (e) => { e.preventDefault(); run(); });
+    $('add-material').addEventListener('click', () => {
+      state = readForm();
+      const taken = new Set(state.materials.map((m) => m.name));
+      let n = state.materials.length + 1;
+      while (taken.has('material' + n)) ++n;
+      state.materials.push({...state.materials[state.materials.length - 1], name: 'material' + n});
+      buildForm();
+    });
+    $('add-ply').addEventListener('click', () => {
+      state = readForm();
+      state.plies.push({...state.plies[state.plies.length - 1]});
+      buildForm();
+    });
+    $('add-load-case').addEventListener('click', () => {
+      state = readForm();
+      const taken = new Set(state.load_cases.map((l) => l.name));
+      let n = state.load_cases.length + 1;
+      while (taken.has('LC' + n)) ++n;
+      state.load_cases.push({name: 'LC' + n, px: 0, py: 0, pxy: 0, off_axis: 0, bearing: 0, bolt_angle: 0});
+      buildForm();
+    });
+    $('reset').addEventListener('click', () => { state = exampleJob(); buildForm(); });
+    $('save-job').addEventListener('click', () => {
+      const job = check();
+      if (job) download(fileStem(job.title) + '.toml', jobToToml(job), 'application/toml');
+    });
+    $('save-json').addEventListener('click', () => {
+      if (lastResponse && lastResponse.results) {
+        download(fileStem(lastResponse.results.title) + '.json',
+                 JSON.stringify(lastResponse.results, null, 2) + '\n', 'application/json');
+      }
+    });
+    $('save-tables').addEventListener('click', () => {
+      if (lastResponse) download(fileStem((lastResponse.results || {}).title || 'job') + '.txt',
+                                 String(lastResponse.tables || ''), 'text/plain');
+    });
+    $('load-file').addEventListener('change', (e) => {
+      const file = e.target.files[0];
+      if (!file) return;
+      file.text().then((text) => { if (loadJobText(text, file.name)) run(); });
+      e.target.value = '';
+    });
+    $('copy-link').addEventListener('click', () => {
+      const job = check();
+      if (!job) return;
+      const link = location.href.replace(/#.*$/, '') + '#job=' + base64urlEncode(jobToToml(job));
+      $('link').value = link;
+      $('link').hidden = false;
+      $('link').select();
+      const done = () => { $('link-status').textContent = 'link copied'; };
+      if (navigator.clipboard && navigator.clipboard.writeText) {
+        navigator.clipboard.writeText(link).then(done, () => {
+          $('link-status').textContent = 'copy the selected link';
+        });
+      } else {
+        $('link-status').textContent = 'copy the selected link';
+      }
+    });
+    window.addEventListener('hashchange', () => { if (jobFromFragment()) run(); });
+  }
+
+  function start() {
+    wire();
+    buildForm();
+    loadModule().then((m) => { $('version').textContent = 'holestress ' + m.version(); },
+                      (e) => { $('version').textContent = 'the analysis module did not load: ' + e; });
+    if (jobFromFragment()) run();
+  }
+
+  if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', start);
+  else start();
+}

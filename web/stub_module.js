@@ -1,0 +1,95 @@
+// A stand-in for the Emscripten module of holestress, with its interface: createHolestress()
+// resolves to a module with version() and runJob(tomlText, fileName). runJob answers with fixed,
+// plausible results (those of the bolted-joint example) for the job's title, load case names and
+// criteria, which it picks out of the text with a few patterns, so that the page can be built and
+// tested before the analysis core is connected.
+var createHolestress = (function () {
+  'use strict';
+  var FACTORS = {'max-strain': 3.412, 'max-stress': 3.118, 'tsai-hill': 2.967, 'tsai-wu': 2.714,
+                 'hoffman': 2.903};
+  var PLACE = {'max-strain': [4, 90, 90.0, 'transverse'], 'max-stress': [4, 90, 90.0, 'transverse'],
+               'tsai-hill': [4, 90, 90.0, 'combined'], 'tsai-wu': [2, 45, 60.0, 'combined'],
+               'hoffman': [4, 90, 90.0, 'combined']};
+
+  function pick(text, pattern, fallback) {
+    var m = pattern.exec(text);
+    return m ? m[1] : fallback;
+  }
+
+  // The text of a basic string: its escapes are those of JSON but for \U.
+  function unescape(s) {
+    try {
+      return JSON.parse('"' + s + '"');
+    } catch (e) {
+      return s;
+    }
+  }
+
+  function runJob(text, fileName) {
+    text = String(text);
+    var out = {status: 0, errors: '', results: null, tables: '', csv: {}, pictures: ''};
+    if (!/^\s*\[\[\s*plies\s*\]\]/m.test(text)) {
+      out.status = 2;
+      out.errors = fileName + ':1:1: plies: at least one ply is needed';
+      return JSON.stringify(out);
+    }
+    var title = unescape(pick(text, /^\s*title\s*=\s*"((?:[^"\\]|\\.)*)"/m, ''));
+    var names = [];
+    text.split(/^\s*\[\[\s*load_cases\s*\]\]/m).slice(1).forEach(function (section, i) {
+      names.push(unescape(pick(section.split(/^\s*\[/m)[0],
+                               /^\s*name\s*=\s*"((?:[^"\\]|\\.)*)"/m, 'LC' + (i + 1))));
+    });
+    if (!names.length) names.push('LC1');
+    var list = pick(text, /^\s*criteria\s*=\s*\[([^\]]*)\]/m, null);
+    var criteria = list === null ? Object.keys(FACTORS)
+        : Object.keys(FACTORS).filter(function (c) { return list.indexOf('"' + c + '"') >= 0; });
+    var stress = pick(text, /^\s*stress\s*=\s*"([^"]*)"/m, 'psi');
+    var length = pick(text, /^\s*length\s*=\s*"([^"]*)"/m, 'in');
+    var cases = names.map(function (name, i) {
+      var scale = 1 / (1 + 0.5 * i), reserve = {criteria: {}}, best = null;
+      criteria.forEach(function (c) {
+        var p = PLACE[c], f = Math.round(FACTORS[c] * scale * 1000) / 1000;
+        reserve.criteria[c] = {factor: f, ply: p[0], ply_angle: p[1], angle: p[2],
+                               distance: 0.05, component: p[3]};
+        if (!best || f < best.factor) best = {criterion: c, factor: f, ply: p[0], angle: p[2]};
+      });
+      if (best) {
+        reserve.smallest = best;
+        reserve.margin_of_safety = Math.round((best.factor - 1) * 1000) / 1000;
+      }
+      return {name: name, loads: {px: 5000, py: 0, pxy: 0, off_axis: 0, bearing: 20000,
+                                  bolt_angle: 0},
+              reserve: reserve,
+              stations: {distance: [0, 0, 0.05, 0.05], angle: [0, 90, 0, 90]},
+              stresses: {x: [-25464.62, 38542.76, -15266.22, 17828.58],
+                         y: [353.59, -176.29, 4100.68, 3576.93], xy: [0, 0, 0, -766.55]}};
+    });
+    out.results = {
+      title: title, units: {stress: stress, length: length},
+      laminate: {EX: 7.70e6, EY: 7.70e6, GXY: 2.94e6, VXY: 0.312,
+                 compliance: [[1.299e-7, -4.05e-8, 0], [-4.05e-8, 1.299e-7, 0], [0, 0, 3.40e-7]]},
+      load_cases: cases
+    };
+    out.tables = ['', '                         LAMINATE PROPERTIES',
+                  ' EX = 0.770E+07  EY = 0.770E+07  GXY = 0.294E+07  VXY = 0.312', '',
+                  '  (stub module: fixed tables)', ''].join('\r\n');
+    cases.forEach(function (lc) {
+      out.csv[lc.name + '-stresses.csv'] = 'distance,angle,x,y,xy\r\n0,0,-25464.62,353.59,0\r\n' +
+          '0,90,38542.76,-176.29,0\r\n';
+    });
+    out.pictures = '<figure class="stub"><svg xmlns="http://www.w3.org/2000/svg" width="220" ' +
+        'height="120" viewBox="-110 -60 220 120"><circle r="25" fill="#e4e4e4" stroke="#555"/>' +
+        '<path d="M -25 0 A 25 25 0 0 1 25 0" fill="none" stroke="#0072B2" stroke-width="3"/>' +
+        '<text x="0" y="50" text-anchor="middle" font-size="11">stub picture</text></svg>' +
+        '<figcaption>stub picture</figcaption></figure>';
+    return JSON.stringify(out);
+  }
+
+  return function (moduleArg) {
+    var module = moduleArg || {};
+    module.version = function () { return '0.0.0-stub'; };
+    module.runJob = runJob;
+    return Promise.resolve(module);
+  };
+})();
+if (typeof exports === 'object' && typeof module === 'object') module.exports = createHolestress;
