@@ -8,12 +8,11 @@
 #include <sstream>
 #include <vector>
 
-#include "control/console.hpp"
-#include "control/edit.hpp"
-#include "control/state.hpp"
-#include "hole/loaded.hpp"
-#include "hole/unloded.hpp"
-#include "laminate/abd.hpp"
+#include "hole/bolt_hole.hpp"
+#include "hole/open_hole.hpp"
+#include "io/console.hpp"
+#include "io/edit_descriptors.hpp"
+#include "laminate/membrane_compliance.hpp"
 #include "numeric/roots.hpp"
 
 namespace {
@@ -102,73 +101,69 @@ BENCHMARK(BM_ConsoleRow);
 // A 50/40/10 carbon/epoxy laminate on the full grid: 73 angles by 7 distance steps. (A
 // quasi-isotropic one would put the two characteristic roots on top of each other.)
 struct Setup {
-  std::unique_ptr<hs::State> st = std::make_unique<hs::State>();
-  std::istringstream in;
-  std::ostringstream sink;
-  hs::Console con{in, sink, sink};
-  hs::Three grid{5.0, 0.0, 360.0, 0.02, 7};
+  hs::Compliance compliance;
+  hs::Grid grid{0.25, 5.0, 0.0, 360.0, 0.02, 7};
 
   Setup() {
-    hs::State& s = *st;
-    s.one.E1[0] = 20.0e6;
-    s.one.E2[0] = 1.4e6;
-    s.one.G12[0] = 0.8e6;
-    s.one.NU12[0] = 0.3;
-    s.two.NPLY = 4;
-    s.two.NMAT = 1;
+    hs::Materials m{};
+    m.count = 1;
+    m.elastic[0] = {20.0e6, 1.4e6, 0.8e6, 0.3};
+    hs::PlyStack plies{};
+    plies.count = 4;
     const double angles[4] = {0.0, 45.0, -45.0, 90.0};
     const double thick[4] = {0.5, 0.2, 0.2, 0.1};
     for (int p = 0; p < 4; ++p) {
-      s.two.ANGLE[p] = angles[p];
-      s.two.THICK[p] = thick[p];
-      s.two.MATNO[p] = 1;
+      plies.angle[p] = angles[p];
+      plies.thickness[p] = thick[p];
     }
-    double ba = 30.0;
-    hs::abd(s, con, ba);
+    compliance = hs::membrane_compliance(m, plies, 30.0).compliance;
   }
 };
 
 // The three outputs of a hole solution.
 struct Field3 {
-  hs::GridVec sig;
-  hs::GridVal u, v;
+  hs::GridVector sig;
+  hs::GridScalar u, v;
+  hs::HoleReuse reuse;
 };
 
 // Stations per second. Argument 0: the same diameter every call, as in the repeats of a failure
 // search, which reuse the load-independent part of each station; 1: two diameters in turn, so
 // that every call works the whole field out, as for a new laminate.
-void BM_Loaded(benchmark::State& state) {
+void BM_BoltHole(benchmark::State& state) {
   Setup s;
   auto f = std::make_unique<Field3>();
   const double diameters[2] = {0.25, 0.25 + 0.25 * state.range(0)};
   int k = 0;
   for (auto _ : state) {
-    double p = 20000.0, alpha = 30.0;
-    hs::loaded(s.grid, s.con, p, diameters[k ^= 1], s.st->seven.ASTARB, alpha, f->sig, f->u, f->v);
+    s.grid.diameter = diameters[k ^= 1];
+    hs::bolt_hole_field(s.grid, 20000.0, s.compliance.bolt_axes, 30.0, true, f->reuse.bolt,
+                        f->sig, f->u, f->v);
     benchmark::DoNotOptimize(f->sig);
   }
-  state.SetItemsProcessed(state.iterations() * hs::kMaxAng * hs::kMaxStep);
+  state.SetItemsProcessed(state.iterations() * hs::kMaxStations * hs::kMaxSteps);
 }
-BENCHMARK(BM_Loaded)->Arg(0)->Arg(1);
+BENCHMARK(BM_BoltHole)->Arg(0)->Arg(1);
 
-void BM_Unloded(benchmark::State& state) {
+void BM_OpenHole(benchmark::State& state) {
   Setup s;
   auto f = std::make_unique<Field3>();
   const double diameters[2] = {0.25, 0.25 + 0.25 * state.range(0)};
   int k = 0;
   for (auto _ : state) {
-    double alpha = 15.0;
-    hs::unloded(s.grid, 10000.0, diameters[k ^= 1], s.st->six.ASTAR, alpha, f->sig, f->u, f->v);
+    s.grid.diameter = diameters[k ^= 1];
+    hs::open_hole_field(s.grid, 10000.0, s.compliance.laminate_axes, 15.0, true, f->reuse.open,
+                        f->sig, f->u, f->v);
     benchmark::DoNotOptimize(f->sig);
   }
-  state.SetItemsProcessed(state.iterations() * hs::kMaxAng * hs::kMaxStep);
+  state.SetItemsProcessed(state.iterations() * hs::kMaxStations * hs::kMaxSteps);
 }
-BENCHMARK(BM_Unloded)->Arg(0)->Arg(1);
+BENCHMARK(BM_OpenHole)->Arg(0)->Arg(1);
 
 // The characteristic quartic of the laminate, scaled as the hole solutions scale it.
 void BM_RootsQuartic(benchmark::State& state) {
   Setup s;
-  const hs::Mat3& A = s.st->six.ASTAR;
+  const hs::Mat3& A = s.compliance.laminate_axes;
   const double coef[5] = {A(2, 2) * 1e6, -2e6 * A(2, 3), (2.0 * A(1, 2) + A(3, 3)) * 1e6,
                           -2e6 * A(1, 3), A(1, 1) * 1e6};
   for (auto _ : state) {

@@ -13,14 +13,14 @@ std::string carpet_figures(const PassRecord& r) {
     std::string title, unit;
     double Layup::*value;
   };
-  std::vector<Quantity> quantities = {{"EX", "EX", "units of E1 typed", &Layup::EX},
-                                      {"EY", "EY", "units of E1 typed", &Layup::EY},
-                                      {"GXY", "GXY", "units of E1 typed", &Layup::GXY}};
+  std::vector<Quantity> quantities = {{"EX", "EX", modulus_unit(r), &Layup::EX},
+                                      {"EY", "EY", modulus_unit(r), &Layup::EY},
+                                      {"GXY", "GXY", modulus_unit(r), &Layup::GXY}};
   bool search = r.cases.selected(OutputCase(10));
   if (search && r.failure_load >= 0) {
     quantities.push_back({"failure",
                           std::string(kLoadNames[r.failure_load]) + " at first-ply failure",
-                          kStressUnit, &Layup::failure});
+                          stress_unit(r), &Layup::failure});
   }
   std::string zero = degrees(r.plies.angle[0]),
               pm = degrees(r.plies.angle[1]) + "/" + degrees(r.plies.angle[2]),

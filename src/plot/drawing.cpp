@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "io/edit_descriptors.hpp"
+#include "plot/pass_record.hpp"
 
 namespace hs::plot {
 
@@ -57,5 +58,13 @@ std::string nothing(const char* why) {
   return std::string("<p class=\"nothing\">Nothing to draw for this pass: ") + why + "</p>\n";
 }
 
+
+std::string stress_unit(const PassRecord& r) {
+  return r.stress_unit.empty() ? std::string(kStressUnit) : r.stress_unit;
+}
+
+std::string modulus_unit(const PassRecord& r) {
+  return r.stress_unit.empty() ? std::string("units of E1 typed") : r.stress_unit;
+}
 
 }  // namespace hs::plot

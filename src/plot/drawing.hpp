@@ -19,6 +19,10 @@ extern const char* const kShareColours[11];
 extern const char* const kCriteria[5];
 extern const char* const kLoadNames[4];  // PX, PY, PXY, P
 constexpr const char* kStressUnit = "units of the loads typed";
+// The unit of stresses, and of moduli, for the axes of a pass: the job's, or what was typed.
+struct PassRecord;
+std::string stress_unit(const PassRecord& r);
+std::string modulus_unit(const PassRecord& r);
 
 // Polar plots, in pixels about the hole centre: the station circle (zero stress) sits at kZero,
 // the largest stress of the pass swings kSwing from it, far-field arrows lie beyond kRim.

@@ -1,25 +1,98 @@
-// holestress-plot: reads the same dialogue as holestress, runs the same analysis with the tables
-// switched off, and writes one self-contained HTML page of pictures to standard output.
+// holestress-plot: the pictures of a dialogue or of a job file, as one self-contained HTML page.
+//
+//   holestress-plot [DIALOGUE-OR-JOB-FILE] [--output FILE]
+//
+// A dialogue (standard input by default) runs as holestress runs it, with the tables switched
+// off; a job file (named *.toml) draws each of its load cases.
+#include <CLI/CLI.hpp>
+
+#include <fstream>
 #include <iostream>
-#include <ostream>
+#include <sstream>
 #include <string>
 
 #include "dialogue/program.hpp"
+#include "job/job_reader.hpp"
+#include "plot/job_pictures.hpp"
 #include "plot/page.hpp"
 
-int main() {
-  std::ios::sync_with_stdio(false);
+namespace {
+
+bool is_job_file(const std::string& path) {
+  return path.size() > 5 && path.compare(path.size() - 5, 5, ".toml") == 0;
+}
+
+int run(const std::string& input, std::ostream& out) {
   hs::plot::Page page;
-  std::ostream nowhere(nullptr);  // the tables are not wanted
-  int status = hs::run_dialogue(std::cin, nowhere, std::cerr, &page, true);
-  // Bad input ends the run as it ends holestress: its diagnostic, its status, and no page.
-  if (status != 0) return status;
+  if (is_job_file(input)) {
+    std::ifstream f(input, std::ios::binary);
+    if (!f) {
+      std::cerr << "holestress-plot: cannot read " << input << "\n";
+      return 1;
+    }
+    std::ostringstream text;
+    text << f.rdbuf();
+    hs::Job job;
+    std::vector<hs::JobError> errors;
+    if (!hs::read_job(text.str(), input, job, errors)) {
+      for (const hs::JobError& e : errors) std::cerr << hs::to_string(e) << "\n";
+      return 2;
+    }
+    if (!job.load_cases_file.empty()) {
+      std::cerr << "holestress-plot: " << input
+                << ": a job with a load-case file has no pictures (its load cases are rows)\n";
+      return 2;
+    }
+    page.set_units(job.stress_unit, job.length_unit);
+    hs::plot::draw_job(job, page);
+  } else {
+    std::ifstream f;
+    std::istream* in = &std::cin;
+    if (!input.empty() && input != "-") {
+      f.open(input, std::ios::binary);
+      if (!f) {
+        std::cerr << "holestress-plot: cannot read " << input << "\n";
+        return 1;
+      }
+      in = &f;
+    }
+    std::ostream nowhere(nullptr);  // the tables are not wanted
+    int status = hs::run_dialogue(*in, nowhere, std::cerr, &page, true);
+    // Bad input ends the run as it ends holestress: its diagnostic, its status, and no page.
+    if (status != 0) return status;
+  }
   const std::string html = page.html();
-  std::cout.write(html.data(), static_cast<std::streamsize>(html.size()));
-  std::cout.flush();
-  if (!std::cout) {
+  out.write(html.data(), static_cast<std::streamsize>(html.size()));
+  out.flush();
+  if (!out) {
     std::cerr << "holestress-plot: the page could not be written\n";
     return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  CLI::App app{"The pictures of a holestress dialogue or job file, as one HTML page.",
+               "holestress-plot"};
+  app.set_version_flag("--version", std::string("holestress-plot ") + HOLESTRESS_VERSION);
+  std::string input, output;
+  app.add_option("FILE", input,
+                 "a dialogue (default, or -: standard input) or a job file (*.toml)");
+  app.add_option("--output", output, "the page to write (default: standard output)");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    int code = app.exit(e);
+    return code == 0 ? 0 : 2;
+  }
+  if (output.empty() || output == "-") return run(input, std::cout);
+  std::ofstream f(output, std::ios::binary);
+  if (!f) {
+    std::cerr << "holestress-plot: cannot write " << output << "\n";
+    return 1;
+  }
+  return run(input, f);
 }

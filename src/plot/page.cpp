@@ -18,7 +18,9 @@ std::string pass_header(const PassRecord& r) {
        ">\n<h2>Pass " + n + (carpet ? ": carpet plot" : "") + "</h2>\n";
   std::string cases;
   for (int e : r.cases.entries) {
-    if (e != 0) cases += " " + std::to_string(e);
+    if (e == 0) continue;
+    cases += ' ';
+    cases += std::to_string(e);
   }
   b += "<p>Output cases selected:" + (cases.empty() ? std::string(" none") : cases) + "</p>\n";
   b += "<div class=\"head\"><div>\n";
@@ -113,6 +115,8 @@ void Page::pass_begun(const DialogueState& st, bool carpet) {
   r.grid = st.problem.grid;
   r.loads = st.problem.loads;
   r.criterion = st.problem.criterion;
+  r.stress_unit = stress_unit_;
+  r.length_unit = length_unit_;
   const double typed[4] = {r.loads.px, r.loads.py, r.loads.pxy, r.loads.bearing};
   for (int i = 3; i >= 0; --i) {
     if (typed[i] != 0.0) r.failure_load = i;
@@ -245,12 +249,18 @@ std::string Page::html() {
       "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\">\n<head>\n"
       "<meta charset=\"utf-8\"/>\n<title>holestress pictures</title>\n<style>\n";
   out += page_style();
-  out +=
-      "</style>\n</head>\n<body>\n<h1>holestress: pictures of the analysis</h1>\n"
-      "<p class=\"note\">The program has no unit input: stresses and moduli are in the units "
-      "typed for them (the loads and E1 in the same units), lengths in the units of the "
-      "diameter and the thicknesses, angles in degrees counter-clockwise from the laminate x "
-      "axis.</p>\n";
+  out += "</style>\n</head>\n<body>\n<h1>holestress: pictures of the analysis</h1>\n";
+  if (stress_unit_.empty()) {
+    out +=
+        "<p class=\"note\">The dialogue has no unit input: stresses and moduli are in the units "
+        "typed for them (the loads and E1 in the same units), lengths in the units of the "
+        "diameter and the thicknesses, angles in degrees counter-clockwise from the laminate x "
+        "axis.</p>\n";
+  } else {
+    out += "<p class=\"note\">Stresses and moduli in " + escape(stress_unit_) + ", lengths in " +
+           escape(length_unit_) +
+           ", angles in degrees counter-clockwise from the laminate x axis.</p>\n";
+  }
   out += body_;
   out += "</body>\n</html>\n";
   return out;

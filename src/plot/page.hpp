@@ -24,6 +24,12 @@ class Page : public DialogueWatcher {
   void analysed(const Problem& pb, const Workspace& work, const Shares& shares,
                 SearchOutcome outcome) override;
 
+  // The units of the passes to come, as a job file declares them.
+  void set_units(const std::string& stress, const std::string& length) {
+    stress_unit_ = stress;
+    length_unit_ = length;
+  }
+
   // The whole page, after the last pass of the run.
   std::string html();
 
@@ -34,6 +40,7 @@ class Page : public DialogueWatcher {
   int passes_ = 0;
   bool open_ = false;  // a pass whose figures are still to be drawn
   PassRecord pass_;
+  std::string stress_unit_, length_unit_;
 };
 
 }  // namespace hs::plot

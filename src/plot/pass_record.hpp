@@ -2,6 +2,7 @@
 // figures draw, gathered as the analysis finds them.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "laminate/membrane_compliance.hpp"
@@ -41,6 +42,7 @@ struct PassRecord {
   Grid grid{};
   Loads loads{};  // as typed
   Criterion criterion{};
+  std::string stress_unit, length_unit;  // from a job file; empty for a dialogue
 
   Field field;
   bool field_taken = false;

@@ -255,7 +255,7 @@ std::string polar_figures(const PassRecord& r) {
       "</div>\n<p class=\"caption\">Each stress is drawn along the radius from its dashed "
       "station circle: outward for tension, inward for compression; the faint circles are "
       "every " +
-      exact(ring) + " (" + kStressUnit + "), the largest magnitude is " +
+      exact(ring) + " (" + stress_unit(r) + "), the largest magnitude is " +
       printed('F', 12, 2, smax) +
       ". The hole (grey) is to scale with the station circle. Arrows: far-field stresses "
       "(black) and the bolt load (red). Angles run counter-clockwise from the laminate x "
