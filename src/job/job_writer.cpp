@@ -1,4 +1,5 @@
 #include "job/job_writer.hpp"
+#include "io/float_to_chars.hpp"
 
 #include <charconv>
 #include <cmath>
@@ -14,8 +15,8 @@ namespace {
 std::string number(double x) {
   char buf[64];
   std::to_chars_result r = (x == std::trunc(x) && std::fabs(x) < 1e16)
-                               ? std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed)
-                               : std::to_chars(buf, buf + sizeof buf, x);
+                               ? double_to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed)
+                               : double_to_chars(buf, buf + sizeof buf, x);
   std::string s(buf, r.ptr);
   // Plain digits would be a TOML integer (and may not fit 64 bits): make them a float. inf and
   // nan are TOML words as they stand.

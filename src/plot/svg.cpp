@@ -1,4 +1,5 @@
 #include "plot/svg.hpp"
+#include "io/float_to_chars.hpp"
 
 #include <charconv>
 #include <cmath>
@@ -22,7 +23,7 @@ std::string fixed(double v, int decimals) {
   // Room for the 309 digits of the largest double and the decimals.
   char buf[720];
   decimals = decimals < 0 ? 0 : (decimals > 400 ? 400 : decimals);
-  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+  auto r = double_to_chars_fixed(buf, buf + sizeof buf, v, decimals);
   return std::string(buf, r.ptr);
 }
 
@@ -33,7 +34,7 @@ std::string exact(double v) {
   double a = std::fabs(v);
   auto format = (a != 0.0 && (a < 1e-4 || a >= 1e9)) ? std::chars_format::scientific
                                                      : std::chars_format::fixed;
-  auto r = std::to_chars(buf, buf + sizeof buf, v, format);
+  auto r = double_to_chars(buf, buf + sizeof buf, v, format);
   return std::string(buf, r.ptr);
 }
 

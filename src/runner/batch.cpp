@@ -12,6 +12,7 @@
 #include "numeric/inverse.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/results_common.hpp"
+#include "io/float_to_chars.hpp"
 
 namespace hs {
 
@@ -354,7 +355,7 @@ bool parse_row(std::string_view line, long line_no, const std::vector<int>& colu
 
 void append_number(std::string& out, double v) {
   char buf[32];
-  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  auto r = double_to_chars(buf, buf + sizeof buf, v);
   out.append(buf, r.ptr);
 }
 

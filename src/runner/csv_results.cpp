@@ -8,6 +8,7 @@
 #include "hole/transforms.hpp"
 #include "runner/evaluate.hpp"
 #include "runner/results_common.hpp"
+#include "io/float_to_chars.hpp"
 
 namespace hs {
 
@@ -15,7 +16,7 @@ std::string csv_number(double v) {
   if (std::isnan(v)) return "NaN";
   if (std::isinf(v)) return v < 0 ? "-Inf" : "Inf";
   char buf[32];
-  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  auto r = double_to_chars(buf, buf + sizeof buf, v);
   return std::string(buf, r.ptr);
 }
 

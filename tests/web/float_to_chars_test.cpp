@@ -3,7 +3,7 @@
 // to_chars (g++) the two are compared directly; everywhere (also built with em++ and run by
 // node) a digest of all the fallback's characters must match the one recorded here, which
 // therefore stands for the standard library's answers.
-#include "../../web/compat/float_to_chars.hpp"
+#include "../../src/io/float_to_chars.hpp"
 
 #include <charconv>
 #include <cmath>

@@ -13,7 +13,7 @@
 #include <string>
 #include <system_error>
 
-#include "compat/float_to_chars.hpp"
+#include "io/float_to_chars.hpp"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// Floating-point std::to_chars for standard libraries that lack it. libc++ gained the double
+// Floating-point to_chars, also for standard libraries that lack it. libc++ gained the double
 // overloads in version 14; Debian's Emscripten 3.1.6 ships libc++ 13, where they are deleted.
 // These give the same characters as std::to_chars (C locale, the only locale an Emscripten module
 // has): the shortest round-trip form in fixed or scientific notation, and fixed notation with a
@@ -60,3 +60,42 @@ inline std::to_chars_result to_chars_shortest(char* first, char* last, double v,
 }
 
 }  // namespace hs::compat
+
+namespace hs {
+
+// Floating-point to_chars, from the standard library where it has it: the shortest text that
+// reads back to the same double, in the given notation or the shorter of the two, or fixed
+// notation with `decimals` decimals.
+inline std::to_chars_result double_to_chars(char* first, char* last, double v) {
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
+  return std::to_chars(first, last, v);
+#else
+  // The shorter of fixed and scientific, fixed on ties, as std::to_chars chooses.
+  char f[400], e[40];
+  auto rf = compat::to_chars_shortest(f, f + sizeof f, v, std::chars_format::fixed);
+  auto re = compat::to_chars_shortest(e, e + sizeof e, v, std::chars_format::scientific);
+  bool fixed = rf.ec == std::errc{} && rf.ptr - f <= re.ptr - e;
+  return fixed ? compat::detail::copy_out(first, last, f, size_t(rf.ptr - f))
+               : compat::detail::copy_out(first, last, e, size_t(re.ptr - e));
+#endif
+}
+
+inline std::to_chars_result double_to_chars(char* first, char* last, double v,
+                                            std::chars_format format) {
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
+  return std::to_chars(first, last, v, format);
+#else
+  return compat::to_chars_shortest(first, last, v, format);
+#endif
+}
+
+inline std::to_chars_result double_to_chars_fixed(char* first, char* last, double v,
+                                                  int decimals) {
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
+  return std::to_chars(first, last, v, std::chars_format::fixed, decimals);
+#else
+  return compat::to_chars_fixed(first, last, v, decimals);
+#endif
+}
+
+}  // namespace hs
