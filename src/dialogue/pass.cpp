@@ -10,7 +10,7 @@ namespace {
 bool read_plies_and_materials(Console& con, DialogueState& st, bool INSTR, bool carpet) {
   for (;;) {
     if (INSTR) {
-      con.write(
+      con.prompt(
           "(' INPUT NUMBER OF DIFFERENT PLIES TO BE INPUT (8 MAX)',' AND'/' NUMBER OF DIFFERENT MATERIALS (3 MAX)')");
     }
     int nply = st.problem.plies.count, nmat = st.problem.materials.count;
@@ -36,7 +36,7 @@ bool read_material_numbers(Console& con, DialogueState& st, bool INSTR) {
     for (int p = 0; p < NPLY; ++p) st.material_numbers[p] = 1;
   } else {
     for (;;) {
-      if (INSTR) con.write("(' INPUT THE MATERIAL NUMBER FOR EACH PLY')");
+      if (INSTR) con.prompt("(' INPUT THE MATERIAL NUMBER FOR EACH PLY')");
       int m[kMaxPlies];
       std::memcpy(m, st.material_numbers, sizeof m);
       Item items[kMaxPlies] = {m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7]};
@@ -57,7 +57,7 @@ bool read_material_numbers(Console& con, DialogueState& st, bool INSTR) {
 bool read_geometry(Console& con, Grid& grid, bool INSTR) {
   for (;;) {
     if (INSTR) {
-      con.write(
+      con.prompt(
           "(' INPUT BOLT DIAMETER, DEGREES BETWEEN OUTPUT, LOW ','RANGE, HIGH RANGE,'/' STEP INCREMENT AND NUMBER OF STEPS',' DESIRED (7 MAX)')");
     }
     if (!con.read({grid.diameter, grid.angle_step, grid.angle_low, grid.angle_high,
@@ -85,7 +85,7 @@ bool read_geometry(Console& con, Grid& grid, bool INSTR) {
 bool read_criterion(Console& con, Criterion& criterion, bool INSTR) {
   for (;;) {
     if (INSTR) {
-      con.write(
+      con.prompt(
           "(' INPUT THE NUMBER WHICH CORRESPONDS TO THE ','FAILURE CRITERIA '/' YOU WISH TO USE'/' 1  MAXIMUM STRAIN'/,' 2  MAXIMUM STRESS'/' 3  TSAI-HILL'/' 4  MODIFIED ','TSAI-WU'/' 5  HOFFMAN')");
     }
     int krit = static_cast<int>(criterion);
@@ -110,7 +110,7 @@ bool read_pass(Console& con, DialogueState& st) {
   const bool INSTR = std::memcmp(answer, "YES ", 4) == 0;
 
   if (INSTR) {
-    con.write(
+    con.prompt(
         "(' SELECT DESIRED OUTPUT FROM THE FOLLOWING CASES.'/,'  1  CARPET PLOT DATA'/,'  2  LAMINATE PROPERTIES'/,'  3  LAMINATE STRESSES'/,'  4  LAMINATE STRAINS'/,'  5  CIRCUMFERENTIAL & RADIAL STRESSES/STRAINS'/,'  6  DISPLACEMENTS'/,'  7  STRAINS PER PLY'/,'  8  STRESSES PER PLY'/,'  9  FAILURE CRITERIA PER PLY'/,' 10  AUTOMATIC SEARCH FOR FAILURE')");
   }
   for (int& entry : cases.entries) entry = 0;
@@ -124,7 +124,7 @@ bool read_pass(Console& con, DialogueState& st) {
   const int NPLY = pb.plies.count, NMAT = pb.materials.count;
 
   if (INSTR) {
-    con.write(
+    con.prompt(
         "(' INPUT THE UNIDIRECTIONAL MATERIAL PROPERTIES FOR ','EACH MATERIAL'/' IN THE FOLLOWING ORDER:  E1, E2, G12, ','POISSONS RATIO')");
   }
   {
@@ -137,7 +137,7 @@ bool read_pass(Console& con, DialogueState& st) {
 
   if (cases.needs(OutputCase::kFailureNumbers)) {
     if (INSTR) {
-      con.write(
+      con.prompt(
           "(' INPUT THE UNIDIRECTIONAL ALLOWABLES FOR EACH ','MATERIAL'/' IN THE FOLLOWING ORDER:  T1, C1, T2, C2, SHEAR')");
     }
     Allowables* a = pb.materials.allowables;
@@ -150,10 +150,10 @@ bool read_pass(Console& con, DialogueState& st) {
   {
     double* ang = pb.plies.angle;
     double* th = pb.plies.thickness;
-    if (INSTR) con.write("(' INPUT THE ANGULAR ORIENTATION OF EACH PLY')");
+    if (INSTR) con.prompt("(' INPUT THE ANGULAR ORIENTATION OF EACH PLY')");
     Item angles[kMaxPlies] = {ang[0], ang[1], ang[2], ang[3], ang[4], ang[5], ang[6], ang[7]};
     if (!con.read(angles, NPLY)) return false;
-    if (INSTR) con.write("(' INPUT THE THICKNESS OF EACH PLY')");
+    if (INSTR) con.prompt("(' INPUT THE THICKNESS OF EACH PLY')");
     Item thicks[kMaxPlies] = {th[0], th[1], th[2], th[3], th[4], th[5], th[6], th[7]};
     if (!con.read(thicks, NPLY)) return false;
   }
@@ -162,12 +162,12 @@ bool read_pass(Console& con, DialogueState& st) {
   if (cases.needs(OutputCase::kStresses)) {
     Loads& l = pb.loads;
     if (INSTR) {
-      con.write(
+      con.prompt(
           "(' INPUT:  FAR FIELD STRESSES PX,PY,PXY, OFF AXIS ANGLE,',' BEARING STRESS'/' AND BOLT LOADING ANGLE.')");
     }
     if (!con.read({l.px, l.py, l.pxy, l.off_axis, l.bearing, l.bolt_angle})) return false;
     if (l.bearing != 0.0) {
-      if (INSTR) con.write("(' INPUT WIDTH (0.0 FOR INFINITE PLATE)')");
+      if (INSTR) con.prompt("(' INPUT WIDTH (0.0 FOR INFINITE PLATE)')");
       if (!con.read({st.width})) return false;
     }
     if (!read_geometry(con, pb.grid, INSTR)) return false;

@@ -99,13 +99,14 @@ int passes(Console& con, DialogueState& st, Workspace& work, DialogueWatcher* wa
 }  // namespace
 
 int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, DialogueWatcher* watcher,
-                 bool silent) {
+                 bool silent, bool interactive) {
   // The state and the work space are large (the ply values of the whole grid); they live on the
   // heap for the run, allocated once.
   auto state = std::make_unique<DialogueState>();
   auto work = std::make_unique<Workspace>();
   Console con(in, out, err);
   con.set_silent(silent);
+  con.set_interactive(interactive);
   int status = passes(con, *state, *work, watcher);
   con.flush();
   return status;

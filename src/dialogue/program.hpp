@@ -24,8 +24,10 @@ class DialogueWatcher : public AnalysisListener {
 
 // The whole run on the given streams; returns the exit status: 0 after NO to the continue
 // question, 2 after an unreadable input (its diagnostic on err). With silent set nothing is
-// written to out.
+// written to out. With interactive set (standard input is a terminal) an unreadable value is
+// typed again instead of ending the run.
 int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err,
-                 DialogueWatcher* watcher = nullptr, bool silent = false);
+                 DialogueWatcher* watcher = nullptr, bool silent = false,
+                 bool interactive = false);
 
 }  // namespace hs

@@ -54,7 +54,16 @@ class Console {
   // One record holding the text as it is (cut at the longest record).
   void write_record(std::string_view text);
 
-  // List read into n items. False after an unreadable value or the end of the input.
+  // Writes a prompt that the next list read asks again when a value typed at a terminal cannot
+  // be read.
+  void prompt(const char* format) {
+    write(format);
+    prompt_ = format;
+  }
+
+  // List read into n items. False after an unreadable value or the end of the input; at a
+  // terminal (set_interactive) an unreadable value writes its diagnostic and the read starts
+  // again on the next line, with the prompt again.
   bool read(std::initializer_list<Item> items) {
     return read(items.begin(), static_cast<int>(items.size()));
   }
@@ -68,6 +77,9 @@ class Console {
 
   // While silent, writes are dropped (reads go on as before).
   void set_silent(bool silent) { silent_ = silent; }
+
+  // Standard input is a terminal: a mistyped value is typed again rather than ending the run.
+  void set_interactive(bool interactive) { interactive_ = interactive; }
 
  private:
   struct FormatItem {
@@ -91,11 +103,15 @@ class Console {
   int get();
   void finish_record();
   bool fail(const char* message, int item);
+  bool read_once(const Item* items, int n);
 
   std::streambuf* in_;
   std::ostream& out_;
   std::ostream& err_;
   bool silent_ = false;
+  bool interactive_ = false;
+  bool eof_ = false;               // the last read failed at the end of the input
+  const char* prompt_ = nullptr;  // asked again when a read is typed again
 
   static constexpr int kMaxFormats = 64;
   static constexpr int kMaxItems = 1024;

@@ -198,6 +198,7 @@ bool Console::fail(const char* message, int item) {
 }
 
 bool Console::read_answer(char answer[4]) {
+  prompt_ = nullptr;
   flush();
   std::memset(answer, ' ', 4);
   int c = get();
@@ -209,13 +210,45 @@ bool Console::read_answer(char answer[4]) {
 }
 
 bool Console::read(const Item* items, int n) {
+  // Snapshots of the items, so that a read typed again at a terminal starts from them.
+  constexpr int kKeep = 64;
+  double kept_d[kKeep];
+  int kept_i[kKeep];
+  for (int k = 0; k < n && k < kKeep; ++k) {
+    if (items[k].i) kept_i[k] = *items[k].i;
+    if (items[k].d) kept_d[k] = *items[k].d;
+  }
+  for (;;) {
+    eof_ = false;
+    if (read_once(items, n)) {
+      prompt_ = nullptr;
+      return true;
+    }
+    // Piped input ends the run; at a terminal one mistyped value does not lose the session: the
+    // line is dropped, the items are as they were, and the question is asked again.
+    if (!interactive_ || eof_ || n > kKeep) return false;
+    finish_record();
+    for (int k = 0; k < n; ++k) {
+      if (items[k].i) *items[k].i = kept_i[k];
+      if (items[k].d) *items[k].d = kept_d[k];
+    }
+    err_ << "Type the line again.\n";
+    err_.flush();
+    if (prompt_) write(prompt_);
+  }
+}
+
+bool Console::read_once(const Item* items, int n) {
   flush();
   int item = 0;  // index of the next item to fill
   enum { kStart, kAfterValue, kAfterComma } sep = kStart;
   while (item < n) {
     int c = get();
     if (c == ' ' || c == '\t' || c == kEol) continue;
-    if (c == kEof) return fail("End of file", 0);
+    if (c == kEof) {
+      eof_ = true;
+      return fail("End of file", 0);
+    }
     if (c == '/') break;
     if (c == ',') {
       if (sep != kAfterValue) ++item;  // null value: the item keeps its value

@@ -7,6 +7,8 @@
 #include <iostream>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "dialogue/program.hpp"
 #include "job/job_reader.hpp"
 #include "job/job_writer.hpp"
@@ -59,7 +61,11 @@ int emit(const std::string& path, const std::string& text, std::ostream& out, st
 
 int run_dialogue_file(const std::string& path, std::istream& in, std::ostream& out,
                       std::ostream& err) {
-  if (path.empty() || path == "-") return run_dialogue(in, out, err);
+  if (path.empty() || path == "-") {
+    // Typed at a terminal, a mistyped value is asked again; piped input ends the run on it.
+    const bool terminal = &in == &std::cin && isatty(STDIN_FILENO);
+    return run_dialogue(in, out, err, nullptr, false, terminal);
+  }
   std::ifstream f(path, std::ios::binary);
   if (!f) {
     err << "holestress: cannot read " << path << "\n";
