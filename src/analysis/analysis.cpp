@@ -11,7 +11,7 @@ namespace hs {
 
 namespace {
 
-void scale(Loads& l, double factor) {
+void scale_loads(Loads& l, double factor) {
   l.px = l.px * factor;
   l.py = l.py * factor;
   l.pxy = l.pxy * factor;
@@ -22,7 +22,7 @@ void scale(Loads& l, double factor) {
 }  // namespace
 
 SearchOutcome analyse(Problem& problem, const Stages& stages, Workspace& work,
-                      AnalysisListener& listener) {
+                      AnalysisListener& listener, const OpenHoleScale* scale) {
   if (!stages.compliance) return SearchOutcome::kNotRun;
   work.compliance =
       membrane_compliance(problem.materials, problem.plies, problem.loads.bolt_angle);
@@ -33,9 +33,9 @@ SearchOutcome analyse(Problem& problem, const Stages& stages, Workspace& work,
   FailureSearch search;
   for (int iteration = 1;; ++iteration) {
     if (!stages.field) break;
-    scale(problem.loads, factor);
+    scale_loads(problem.loads, factor);
     int singular = field_around_hole(problem.grid, problem.loads, work.compliance.compliance,
-                                     stages.displacements, work.reuse, work.field);
+                                     stages.displacements, work.reuse, work.field, scale);
     listener.field_found(iteration, problem, work.field, singular);
 
     if (!stages.ply_values) break;

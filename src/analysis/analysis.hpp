@@ -7,6 +7,7 @@
 #pragma once
 
 #include "analysis/stages.hpp"
+#include "hole/hole_field.hpp"
 #include "hole/hole_reuse.hpp"
 #include "laminate/membrane_compliance.hpp"
 #include "model/fields.hpp"
@@ -48,7 +49,8 @@ class AnalysisListener {
 enum class SearchOutcome { kNotRun, kFound, kStopped };
 
 // Runs the analysis. With the failure search the loads of `problem` end at the failure load.
+// scale, when given, corrects the open-hole pieces for a finite width.
 SearchOutcome analyse(Problem& problem, const Stages& stages, Workspace& work,
-                      AnalysisListener& listener);
+                      AnalysisListener& listener, const OpenHoleScale* scale = nullptr);
 
 }  // namespace hs

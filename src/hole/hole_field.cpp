@@ -21,8 +21,11 @@ void add(int nstep, int nang, const GridVector& ST, const GridScalar& UT, const 
 
 }  // namespace
 
-int field_around_hole(const Grid& g, const Loads& loads, const Compliance& compliance,
-                      bool disp, HoleReuse& reuse, LaminateField& f) {
+int field_around_hole(const Grid& g, const Loads& loads, const Compliance& compliance, bool disp,
+                      HoleReuse& reuse, LaminateField& f, const OpenHoleScale* scale) {
+  // Without a correction every factor is 1, and x * 1 is x to the last bit.
+  const OpenHoleScale one;
+  const OpenHoleScale& k = scale ? *scale : one;
   const Mat3& A = compliance.laminate_axes;
   int nstep = step_count(g), nang = station_count(g);
   GridScalar UT, VT;
@@ -36,17 +39,19 @@ int field_around_hole(const Grid& g, const Loads& loads, const Compliance& compl
 
   // The first piece is written straight into the sums, the others added.
   if (loads.px != 0.0) {
-    open_hole_field(g, loads.px, A, loads.off_axis, disp, reuse.open, f.stress, f.u, f.v);
+    open_hole_field(g, loads.px * k.px, A, loads.off_axis, disp, reuse.open, f.stress, f.u, f.v);
   }
   if (loads.py != 0.0) {
-    open_hole_field(g, loads.py, A, loads.off_axis + 90.0, disp, reuse.open, ST, UT, VT);
+    open_hole_field(g, loads.py * k.py, A, loads.off_axis + 90.0, disp, reuse.open, ST, UT, VT);
     add(nstep, nang, ST, UT, VT, f);
   }
   if (loads.pxy != 0.0) {
     // Shear as tension along +45 degrees and compression along -45 degrees of the load axes.
-    open_hole_field(g, loads.pxy, A, loads.off_axis + 45.0, disp, reuse.open, ST, UT, VT);
+    open_hole_field(g, loads.pxy * k.pxy_tension, A, loads.off_axis + 45.0, disp, reuse.open, ST,
+                    UT, VT);
     add(nstep, nang, ST, UT, VT, f);
-    open_hole_field(g, -loads.pxy, A, loads.off_axis - 45.0, disp, reuse.open, ST, UT, VT);
+    open_hole_field(g, -loads.pxy * k.pxy_compression, A, loads.off_axis - 45.0, disp, reuse.open,
+                    ST, UT, VT);
     add(nstep, nang, ST, UT, VT, f);
   }
   int singular = 0;
@@ -55,7 +60,7 @@ int field_around_hole(const Grid& g, const Loads& loads, const Compliance& compl
                                reuse.bolt, ST, UT, VT);
     add(nstep, nang, ST, UT, VT, f);
     // The far-field stress that reacts the bolt load over a plate of finite width.
-    open_hole_field(g, loads.bypass, A, loads.bolt_angle, disp, reuse.open, ST, UT, VT);
+    open_hole_field(g, loads.bypass * k.bypass, A, loads.bolt_angle, disp, reuse.open, ST, UT, VT);
     add(nstep, nang, ST, UT, VT, f);
   }
 

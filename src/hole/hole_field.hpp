@@ -16,7 +16,15 @@
 
 namespace hs {
 
+// Factors on the open-hole pieces (their stress and so their whole field), as a finite-width
+// correction sets them: px, py, the two halves of pxy (tension at +45, compression at -45
+// degrees) and the bypass.
+struct OpenHoleScale {
+  double px = 1.0, py = 1.0, pxy_tension = 1.0, pxy_compression = 1.0, bypass = 1.0;
+};
+
 int field_around_hole(const Grid& grid, const Loads& loads, const Compliance& compliance,
-                      bool displacements, HoleReuse& reuse, LaminateField& field);
+                      bool displacements, HoleReuse& reuse, LaminateField& field,
+                      const OpenHoleScale* scale = nullptr);
 
 }  // namespace hs

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <thread>
 
+#include "analysis/finite_width.hpp"
 #include "numeric/constants.hpp"
 #include "numeric/inverse.hpp"
 #include "runner/csv_results.hpp"
@@ -189,12 +190,18 @@ void ReserveBatch::reserve(const LoadRow& row, Scratch& scratch, RowReserve& out
   const size_t half = scratch.row.size() / 2;
   const double bypass = bypass_stress(row.bearing, job_.grid.diameter, job_.width);
 
+  // A finite-width correction scales each open-hole piece by the factor of its direction.
+  OpenHoleScale k;
+  if (job_.width_correction == WidthCorrection::kTan && job_.width != 0.0) {
+    Loads l{row.px, row.py, row.pxy, row.off_axis, row.bearing, row.bolt_angle, bypass};
+    k = tan_correction(job_.materials, job_.plies, l, job_.grid.diameter, job_.width);
+  }
   double t[3] = {0, 0, 0};
-  add_uniaxial(row.px, row.off_axis, t);
-  add_uniaxial(row.py, row.off_axis + 90.0, t);
-  add_uniaxial(row.pxy, row.off_axis + 45.0, t);
-  add_uniaxial(-row.pxy, row.off_axis - 45.0, t);
-  if (row.bearing != 0.0) add_uniaxial(bypass, row.bolt_angle, t);
+  add_uniaxial(row.px * k.px, row.off_axis, t);
+  add_uniaxial(row.py * k.py, row.off_axis + 90.0, t);
+  add_uniaxial(row.pxy * k.pxy_tension, row.off_axis + 45.0, t);
+  add_uniaxial(-row.pxy * k.pxy_compression, row.off_axis - 45.0, t);
+  if (row.bearing != 0.0) add_uniaxial(bypass * k.bypass, row.bolt_angle, t);
 
   const double* fb = nullptr;
   if (row.bearing != 0.0) {

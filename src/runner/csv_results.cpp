@@ -184,6 +184,9 @@ std::vector<std::pair<std::string, std::string>> csv_results(const Job& job) {
   evaluate_job(job, sink);
   std::vector<std::pair<std::string, std::string>> files;
   for (Table& t : sink.tables_) files.emplace_back(t.name, std::move(t.text));
+  std::string warnings;
+  for (const std::string& w : job_warnings(job)) warnings += "caution: " + w + "\n";
+  if (!warnings.empty()) files.emplace_back("warnings.txt", warnings);
   return files;
 }
 

@@ -1,6 +1,9 @@
 #include "runner/evaluate.hpp"
 
 #include <cmath>
+#include <cstdio>
+
+#include "analysis/finite_width.hpp"
 
 namespace hs {
 
@@ -31,11 +34,16 @@ Evaluation evaluate_load_case(const Job& job, const PlyStack& plies, const LoadC
   const bool ply_results = wants_any(job, ResultKind::kPlyStrains, ResultKind::kFailure);
   Stages stages{true, wants_any(job, ResultKind::kStresses, ResultKind::kFailure),
                 job.wants(ResultKind::kDisplacements), ply_results, false, false};
+  const bool corrected = job.width_correction == WidthCorrection::kTan && job.width != 0.0;
+  OpenHoleScale scale;
+  if (corrected) scale = tan_correction(job.materials, plies, lc.loads, job.grid.diameter, job.width);
   SingularCount singular;
-  analyse(problem, stages, work.field, singular);
+  analyse(problem, stages, work.field, singular, corrected ? &scale : nullptr);
 
-  Evaluation e{&lc, &problem, &work.field.compliance, &work.field.field,
-               ply_results ? &work.field.plies : nullptr, job.grid, Reserve{}, singular.count};
+  Evaluation e{&lc,      &problem,         &work.field.compliance,
+               &work.field.field,          ply_results ? &work.field.plies : nullptr,
+               job.grid, Reserve{},        singular.count,
+               corrected, scale};
   e.reserve_grid.distance_step = job.distance;
   e.reserve_grid.steps = 2;
   if (reserve) {
@@ -43,7 +51,7 @@ Evaluation evaluate_load_case(const Job& job, const PlyStack& plies, const LoadC
     at_distance.grid = e.reserve_grid;
     Stages ply_stages{true, true, false, true, false, false};
     AnalysisListener none;
-    analyse(at_distance, ply_stages, work.reserve, none);
+    analyse(at_distance, ply_stages, work.reserve, none, corrected ? &scale : nullptr);
     Reserve& r = e.reserve;
     for (size_t c = 0; c < job.criteria.size() && c < kMaxCriteria; ++c) {
       r.factor[c] = reserve_factor(job.criteria[c], materials_for(job, job.criteria[c]), plies,
@@ -56,6 +64,22 @@ Evaluation evaluate_load_case(const Job& job, const PlyStack& plies, const LoadC
     if (r.smallest >= 0) r.margin = r.factor[r.smallest].factor / job.factor_of_safety - 1.0;
   }
   return e;
+}
+
+std::vector<std::string> job_warnings(const Job& job) {
+  std::vector<std::string> w;
+  const double ratio = job.width / job.grid.diameter;
+  if (job.width != 0.0 && ratio < 8.0 && job.width_correction == WidthCorrection::kNone) {
+    char text[400];
+    std::snprintf(text, sizeof text,
+                  "the plate is %.3g hole diameters wide (W/D below 8) and no finite-width "
+                  "correction is chosen: the open-hole stresses are those of an infinite plate, "
+                  "below the peak of the plate by about 2 percent at W/D = 8, 8 percent at 4 "
+                  "and 45 percent at 2 (finite_width_correction = \"tan\" corrects them)",
+                  ratio);
+    w.push_back(text);
+  }
+  return w;
 }
 
 void evaluate_job(const Job& job, ResultSink& sink) {

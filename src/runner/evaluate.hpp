@@ -4,6 +4,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "analysis/analysis.hpp"
 #include "analysis/carpet.hpp"
@@ -33,7 +35,13 @@ struct Evaluation {
   Grid reserve_grid;      // the stations of the reserve factors: step 1 at the distance
   Reserve reserve;
   int singular_systems;  // singular coefficient systems of the bolt solution (not meaningful)
+  bool width_corrected;  // the open-hole pieces carry a finite-width correction:
+  OpenHoleScale width_scale;
 };
+
+// Cautions on the results of a job: a plate narrower than 8 diameters without a finite-width
+// correction, whose open-hole stresses are those of an infinite plate and so too low.
+std::vector<std::string> job_warnings(const Job& job);
 
 class ResultSink {
  public:

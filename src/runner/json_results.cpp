@@ -83,6 +83,17 @@ Json load_case_json(const Job& job, const Evaluation& e) {
   if (e.problem->loads.bearing != 0.0) {
     out["compliance_bolt_axes"] = matrix(e.compliance->compliance.bolt_axes);
   }
+  if (e.width_corrected) {
+    const OpenHoleScale& k = e.width_scale;
+    out["finite_width_correction"] = {
+        {"method", "tan"},
+        {"factors",
+         {{"px", number(k.px)},
+          {"py", number(k.py)},
+          {"pxy_tension", number(k.pxy_tension)},
+          {"pxy_compression", number(k.pxy_compression)},
+          {"bypass", number(k.bypass)}}}};
+  }
   bool any_field = false;
   for (int k = static_cast<int>(ResultKind::kStresses); k <= static_cast<int>(ResultKind::kFailure);
        ++k) {
@@ -273,7 +284,8 @@ Json results_json(const Job& job) {
                 {"strain", "1"},
                 {"displacement", u.length},
                 {"compliance", u.compliance}}},
-              {"inputs", inputs_json(job)}};
+              {"inputs", inputs_json(job)},
+              {"warnings", job_warnings(job)}};
   JsonSink sink(job);
   evaluate_job(job, sink);
   if (job.carpet) {

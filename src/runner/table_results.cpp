@@ -106,6 +106,7 @@ void write_table_results(const Job& job, std::ostream& out) {
   std::istringstream none;
   Console con(none, out, out);
   if (!job.title.empty()) con.write_record(" " + job.title);
+  for (const std::string& w : job_warnings(job)) con.write_record(" CAUTION: " + w);
   TableSink sink(job, con);
   evaluate_job(job, sink);
   con.flush();

@@ -81,5 +81,25 @@ TEST(JsonResults, NoFiniteFactor) {
   EXPECT_NO_THROW(doc.dump());
 }
 
+// Catches a finite-width correction that is not applied, applied to the wrong pieces, or not
+// stated; and a narrow plate without a correction that gives no warning.
+TEST(JsonResults, FiniteWidthCorrection) {
+  Job job = aluminium_open_hole();
+  job.width = 1.0;  // W/D = 4
+  Json plain = results_json(job);
+  ASSERT_EQ(1u, plain["warnings"].size());
+  EXPECT_NE(std::string::npos, plain["warnings"][0].get<std::string>().find("W/D below 8"));
+  EXPECT_FALSE(plain["load_cases"][0].contains("finite_width_correction"));
+
+  job.width_correction = WidthCorrection::kTan;
+  Json corrected = results_json(job);
+  EXPECT_TRUE(corrected["warnings"].empty());
+  // Isotropic: Heywood's (2 + (1 - D/W)^3) / (3 (1 - D/W)) on the edge hoop stress 3 S.
+  const double heywood = (2 + std::pow(0.75, 3)) / (3 * 0.75);
+  const Json& c = corrected["load_cases"][0];
+  EXPECT_NEAR(heywood, c["finite_width_correction"]["factors"]["px"].get<double>(), 1e-6);
+  EXPECT_NEAR(30000.0 * heywood, c["polar"]["hoop_stress"][6].get<double>(), 1.0);
+}
+
 }  // namespace
 }  // namespace hs
