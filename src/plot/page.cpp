@@ -234,7 +234,10 @@ void Page::end_pass() {
       b += nothing("the sample grid around the hole has no stations.");
     } else {
       b += polar_figures(r);
-      if (r.field.failure) b += failure_figures(r);
+      // A field that is nowhere defined has no failure numbers to draw either.
+      bool defined = false;
+      for (double v : r.field.hoop) defined = defined || std::isfinite(v);
+      if (r.field.failure && defined) b += failure_figures(r);
       if (r.stopped) {
         b += "<p>The automatic search for failure stopped: no finite failure load found.</p>\n";
       }
