@@ -720,7 +720,7 @@ if (typeof document === 'object') {
     if (response.status !== 0 || !response.results) {
       out.append(el('p', {class: 'error', text: 'The job was not run: see the messages above.'}));
       $('tables-text').textContent = '';
-      $('pictures').replaceChildren();
+      showPictures('');
       $('csv-buttons').replaceChildren();
       return;
     }
@@ -762,9 +762,7 @@ if (typeof document === 'object') {
       }
     }
     $('tables-text').textContent = String(response.tables || '').replace(/\r\n/g, '\n');
-    // The pictures come from the analysis module itself; scripts in them would not run (the
-    // page's policy allows only its own two scripts).
-    $('pictures').innerHTML = String(response.pictures || '');
+    showPictures(String(response.pictures || ''));
     const csv = $('csv-buttons');
     csv.replaceChildren();
     const files = Object.entries(response.csv || {});
@@ -781,6 +779,30 @@ if (typeof document === 'object') {
     }
   }
 
+  // The pictures: a whole HTML document from the module (inline SVG and its own style). It is
+  // parsed inert (DOMParser runs no script and loads nothing) and its style and body go into a
+  // shadow root, so that its style and the page's keep apart; nothing is requested, and the
+  // page's policy (inline style allowed, no script but the page's own) still holds.
+  function showPictures(html) {
+    const host = $('pictures');
+    const root = host.shadowRoot || host.attachShadow({mode: 'open'});
+    if (!html) {
+      root.replaceChildren();
+      host.setAttribute('data-figures', '0');
+      return;
+    }
+    const doc = new DOMParser().parseFromString(html, 'text/html');
+    for (const s of doc.querySelectorAll('script, iframe, object, embed, link, meta, base')) s.remove();
+    const style = el('style', {text: ':host{display:block}\n' + Array.from(doc.querySelectorAll('style'),
+        (s) => s.textContent.replace(/(^|\})\s*body\s*\{/g, '$1 .pictures-body{')).join('\n')});
+    const body = el('div', {class: 'pictures-body'});
+    for (const s of doc.body.querySelectorAll('style')) s.remove();
+    // A copy of the list first: adopting a node takes it out of the live childNodes.
+    body.append(...Array.from(doc.body.childNodes).map((n) => document.adoptNode(n)));
+    root.replaceChildren(style, body);
+    host.setAttribute('data-figures', String(root.querySelectorAll('svg').length));
+  }
+
   async function run() {
     const job = check();
     if (!job) return;
@@ -788,10 +810,22 @@ if (typeof document === 'object') {
     $('run').disabled = true;
     $('run-state').textContent = 'running...';
     try {
+      const loading = performance.now();
       const module = await loadModule();
-      const response = JSON.parse(module.runJob(text, fileStem(job.title) + '.toml'));
+      const started = performance.now();
+      const answer = module.runJob(text, fileStem(job.title) + '.toml');
+      const ran = performance.now();
+      const response = JSON.parse(answer);
       showResults(response, text);
-      $('run-state').textContent = response.status === 0 ? 'done' : 'stopped with errors';
+      const shown = performance.now();
+      // Times in milliseconds, kept on the page (the console stays silent): the module's loading
+      // (the first run only), the analysis, and the run from the module's call to the results in
+      // the page.
+      const times = {'data-load-ms': started - loading, 'data-job-ms': ran - started,
+                     'data-run-ms': shown - started};
+      for (const [k, v] of Object.entries(times)) $('results').setAttribute(k, v.toFixed(1));
+      $('run-state').textContent = (response.status === 0 ? 'done' : 'stopped with errors') +
+                                   ' (' + (shown - started).toFixed(0) + ' ms)';
     } catch (e) {
       $('run-state').textContent = 'failed: ' + (e && e.message ? e.message : e);
       console.error(e);
@@ -815,9 +849,15 @@ if (typeof document === 'object') {
     while (job.materials.length === 0) job.materials.push({name: 'material'});
     state = job;
     buildForm();
+    // A file of load cases is streamed by the command line over every core; the page has no
+    // threads and no files beside the job, so it runs only the load cases written in the job.
+    const batch = doc.load_cases_file !== undefined;
+    const others = unknown.filter((k) => k !== 'load_cases_file');
     $('load-status').className = unknown.length ? 'error' : '';
     $('load-status').textContent = 'read ' + where +
-        (unknown.length ? '; keys not known and left out: ' + unknown.join(', ') : '');
+        (batch ? '; its load cases come from a file (load_cases_file), which the page does not ' +
+                 'run: run that job with holestress run, or give the load cases here' : '') +
+        (others.length ? '; keys not known and left out: ' + others.join(', ') : '');
     return true;
   }
 

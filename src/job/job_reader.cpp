@@ -51,7 +51,7 @@ bool is_bare_key(std::string_view s) {
 }
 
 // A string as a TOML basic string, for messages and dotted keys.
-std::string quoted(std::string_view s) {
+std::string toml_quoted(std::string_view s) {
   std::string out = "\"";
   for (unsigned char c : s) {
     if (c == '"' || c == '\\') {
@@ -70,7 +70,7 @@ std::string quoted(std::string_view s) {
 }
 
 std::string join(const std::string& prefix, std::string_view name) {
-  std::string key = is_bare_key(name) ? std::string(name) : quoted(name);
+  std::string key = is_bare_key(name) ? std::string(name) : toml_quoted(name);
   return prefix.empty() ? key : prefix + "." + key;
 }
 
@@ -228,7 +228,7 @@ class Reader {
     std::string list;
     for (const char* w : words) list += (list.empty() ? "" : ", ") + std::string(w);
     error(n->source(), join(prefix, name),
-          std::string("unsupported ") + what + " " + quoted(s) + " (" + list + ")");
+          std::string("unsupported ") + what + " " + toml_quoted(s) + " (" + list + ")");
     return Got::kBad;
   }
 
@@ -460,7 +460,7 @@ void Reader::read_plies(const toml::table& root, Job& job) {
       auto it = std::find_if(materials_.begin(), materials_.end(),
                              [&](const MaterialEntry& m) { return m.name == name; });
       if (it == materials_.end()) {
-        error(at->source(), join(prefix, "material"), "unknown material " + quoted(name));
+        error(at->source(), join(prefix, "material"), "unknown material " + toml_quoted(name));
       } else if (it - materials_.begin() < kMaxMaterials) {  // beyond: reported with the materials
         ply_materials_[p] = static_cast<int>(it - materials_.begin());
       }
@@ -493,7 +493,7 @@ void Reader::read_hole(const toml::table& root, Job& job) {
       }
     } else {
       error(at->source(), "hole.finite_width_correction",
-            "unsupported finite width correction " + quoted(correction) + " (none, tan)");
+            "unsupported finite width correction " + toml_quoted(correction) + " (none, tan)");
     }
   }
 }
@@ -597,7 +597,7 @@ void Reader::read_load_cases(const toml::table& root, Job& job) {
         std::find_if(seen.begin(), seen.end(), [&](const Named& s) { return s.name == lc.name; });
     if (dup != seen.end()) {
       error(name_at, prefix + ".name",
-            "duplicate load case name " + quoted(lc.name) + " (first at line " +
+            "duplicate load case name " + toml_quoted(lc.name) + " (first at line " +
                 std::to_string(dup->line) + ")");
     } else {
       seen.push_back({lc.name, static_cast<int>(name_at.begin.line)});
@@ -638,10 +638,10 @@ void Reader::read_failure(const toml::table& root, Job& job) {
     std::string key = "failure.criteria[" + std::to_string(i) + "]";
     if (c == std::end(kCriteria)) {
       error(node->source(), key,
-            "unknown criterion " + quoted(name) +
+            "unknown criterion " + toml_quoted(name) +
                 " (max-strain, max-stress, tsai-hill, tsai-wu, hoffman)");
     } else if (std::find(job.criteria.begin(), job.criteria.end(), *c) != job.criteria.end()) {
-      error(node->source(), key, "duplicate criterion " + quoted(name));
+      error(node->source(), key, "duplicate criterion " + toml_quoted(name));
     } else {
       job.criteria.push_back(*c);
     }
@@ -675,17 +675,17 @@ void Reader::read_results(const toml::table& root, Job& job) {
     while (kind < kResultKinds && name != result_name(static_cast<ResultKind>(kind))) ++kind;
     if (kind == kResultKinds) {
       error(node->source(), key,
-            "unknown table " + quoted(name) +
+            "unknown table " + toml_quoted(name) +
                 " (properties, stresses, strains, polar, displacements, ply-strains, "
                 "ply-stresses, failure, reserve)");
     } else if (job.results[kind]) {
-      error(node->source(), key, "duplicate table " + quoted(name));
+      error(node->source(), key, "duplicate table " + toml_quoted(name));
     } else {
       job.results[kind] = true;
       bool needs_failure = kind == static_cast<int>(ResultKind::kFailure) ||
                            kind == static_cast<int>(ResultKind::kReserve);
       if (needs_failure && !failure_given_) {
-        error(node->source(), key, quoted(name) + " needs a [failure] table");
+        error(node->source(), key, toml_quoted(name) + " needs a [failure] table");
       }
     }
   }

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Opens the one-file page of holestress in headless Chromium from a file:// URL and checks a run.
 
-    browser_test.py PAGE [--screenshot PNG]
+    browser_test.py PAGE [--against HOLESTRESS JOB.toml] [--screenshot PNG]
     browser_test.py PAGE --smoke
 
 With --smoke (a page built on the toolchain probe rather than the analysis) only the module is
@@ -15,10 +15,15 @@ criterion, finite positive factors, the smallest one highlighted and named in th
 dialogue tables and pictures present; that a job with values out of range is not run and its
 fields are marked; and that no request left the page (the page's content security policy allows
 none: a violation is recorded on the page and logged) and the console stays silent.
+With --against, the job file JOB.toml (bolted-joint.toml) goes through the page as a link and
+through `HOLESTRESS run JOB.toml --format json`: every reserve factor in the page, with its ply
+and angle, must be the command line's to the last bit; the page's timings of that run are printed
+(and the screenshot is of that job).
 Exits with 77 (skipped) when no Chromium is installed, unless HOLESTRESS_REQUIRE_BROWSER is set.
 """
 import base64
 import html.parser
+import json
 import os
 import re
 import shutil
@@ -161,7 +166,7 @@ def chromium_run(chromium, args, work):
     return result.stdout, console
 
 
-def load(chromium, page, job, work):
+def load(chromium, page, job, work, runs=None):
     dom_text, console = chromium_run(
         chromium, ["--virtual-time-budget=20000", "--dump-dom", url(page, job)], work)
     if console:
@@ -171,7 +176,7 @@ def load(chromium, page, job, work):
     body = dom.find("body")[0]
     if body[1].get("data-csp-violations"):
         raise SystemExit("FAIL: blocked by the page's policy: " + body[1]["data-csp-violations"])
-    if body[1].get("data-runs") != ("1" if job is JOB else None):
+    if body[1].get("data-runs") != (runs or ("1" if job is JOB else None)):
         raise SystemExit("FAIL: runs on load: %r" % body[1].get("data-runs"))
     return dom
 
@@ -217,8 +222,51 @@ def check_run(dom):
         expect(line and ("%.3f" % min(factors)) in line[0][2],
                "load case %s: summary %r" % (case, line and line[0][2]))
     expect(dom.find(id="tables-text")[0][2].strip(), "no dialogue tables")
-    expect(dom.find("svg"), "no pictures")
+    # The pictures sit in a shadow root (not in the dumped DOM); the page counts their figures.
+    figures = dom.find(id="pictures")[0][1].get("data-figures", "0")
+    expect(int(figures) > 0, "no pictures (%s figures)" % figures)
     return failures
+
+
+def check_against(dom, expected):
+    """The reserve factors in the page against the command line's JSON results, exactly."""
+    failures = []
+    for lc in expected["load_cases"]:
+        tables = dom.find("table", data_load_case=lc["name"])
+        if len(tables) != 1:
+            failures.append("load case %s: %d reserve tables" % (lc["name"], len(tables)))
+            continue
+        at = dom.elements.index(tables[0])
+        end = next((i for i in range(at + 1, len(dom.elements)) if dom.elements[i][0] == "table"),
+                   len(dom.elements))
+        rows = {e[1]["data-criterion"]: dom.elements.index(e) for e in dom.elements[at:end]
+                if e[0] == "tr" and "data-criterion" in e[1]}
+        criteria = lc["reserve"]["criteria"]
+        if sorted(rows) != sorted(criteria):
+            failures.append("load case %s: criteria %r, command line %r" % (lc["name"], sorted(rows),
+                                                                            sorted(criteria)))
+        for c, want in criteria.items():
+            if c not in rows:
+                continue
+            cells = [e for e in dom.elements[rows[c]:end] if e[0] == "td"][:7]
+            got = float(cells[1][1]["data-value"])
+            if got != want["factor"]:
+                failures.append("load case %s, %s: factor %r in the page, %r on the command line"
+                                % (lc["name"], c, got, want["factor"]))
+            if cells[2][2] != str(want["ply"]) or cells[4][2] != "%s°" % fmt_js(want["angle"]):
+                failures.append("load case %s, %s: ply %s at %s in the page, %s at %s"
+                                % (lc["name"], c, cells[2][2], cells[4][2], want["ply"], want["angle"]))
+        smallest = lc["reserve"]["smallest"]
+        marked = [c for c, i in rows.items() if "smallest" in dom.elements[i][1].get("class", "")]
+        if marked != [smallest["criterion"]]:
+            failures.append("load case %s: %r highlighted, the command line's smallest is %r"
+                            % (lc["name"], marked, smallest["criterion"]))
+    return failures
+
+
+def fmt_js(v):
+    """A number as JavaScript's String() writes it, for the integers and short decimals here."""
+    return str(int(v)) if float(v).is_integer() else repr(float(v))
 
 
 def interact(chromium, page, work):
@@ -235,6 +283,7 @@ def interact(chromium, page, work):
 
     try:
         b.attach()
+        b.send("Network.enable")
         downloads = os.path.join(work, "downloads")
         os.makedirs(downloads)
         b.send("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": downloads},
@@ -304,6 +353,10 @@ def interact(chromium, page, work):
         time.sleep(0.5)
         b.eval("0")
         expect(not b.messages(), "console: %r" % b.messages())
+        # Every request the page made: only its own file (and the module's data: URL).
+        requests = [e["params"]["request"]["url"][:80] for e in b.events
+                    if e.get("method") == "Network.requestWillBeSent"]
+        expect(all(u.startswith(("file:", "data:")) for u in requests), "requests %r" % requests)
         expect(not b.eval("document.body.getAttribute('data-csp-violations')"), "CSP violations")
     finally:
         b.close()
@@ -316,9 +369,13 @@ def json_str(s):
 
 def main():
     args = sys.argv[1:]
-    png, smoke = None, "--smoke" in args
+    png, smoke, against = None, "--smoke" in args, None
     if smoke:
         args.remove("--smoke")
+    if "--against" in args:
+        i = args.index("--against")
+        against = args[i + 1:i + 3]
+        del args[i:i + 3]
     if "--screenshot" in args:
         i = args.index("--screenshot")
         png = args[i + 1]
@@ -331,6 +388,11 @@ def main():
         if os.environ.get("HOLESTRESS_REQUIRE_BROWSER"):
             raise SystemExit("FAIL: no chromium installed")
         print("SKIP: no chromium installed")
+        sys.exit(77)
+    if against and not (os.path.isfile(against[0]) and os.access(against[0], os.X_OK)):
+        if os.environ.get("HOLESTRESS_REQUIRE_WEB") == "1":
+            raise SystemExit("FAIL: %s not found" % against[0])
+        print("SKIP: %s not found (the command line to compare with)" % against[0])
         sys.exit(77)
     work = tempfile.mkdtemp(prefix="holestress-web-")
     try:
@@ -354,6 +416,24 @@ def main():
             raise SystemExit("FAIL: using the form:\n  " + "\n  ".join(failures))
         print("form: rows, checks as typed, renamed material, link, downloads, file input work")
 
+        shot_job = JOB
+        if against:
+            program, job_file = against
+            with open(job_file, encoding="utf-8") as f:
+                shot_job = f.read()
+            expected = json.loads(subprocess.run([program, "run", job_file, "--format", "json"],
+                                                 check=True, capture_output=True, text=True).stdout)
+            dom = load(chromium, page, shot_job, work, runs="1")
+            failures = check_against(dom, expected)
+            if failures:
+                raise SystemExit("FAIL: %s against the command line:\n  %s"
+                                 % (job_file, "\n  ".join(failures)))
+            results = dom.find(id="results")[0][1]
+            print("%s: every reserve factor, ply and angle as the command line's; module loaded in "
+                  "%s ms, analysis %s ms, Run to results in the page %s ms"
+                  % (os.path.basename(job_file), results.get("data-load-ms"),
+                     results.get("data-job-ms"), results.get("data-run-ms")))
+
         bad = load(chromium, page, BAD_JOB, work)
         marked = {e[1].get("data-for"): e[2] for e in bad.find(class_="msg error")}
         if "plies" not in marked or "grid.steps" not in marked:
@@ -367,7 +447,7 @@ def main():
                 os.remove(png)
             _, console = chromium_run(chromium, ["--virtual-time-budget=20000", "--window-size=1200,2120",
                                                  "--screenshot=" + os.path.abspath(png),
-                                                 url(page, JOB)], work)
+                                                 url(page, shot_job)], work)
             if console or not os.path.exists(png):
                 raise SystemExit("FAIL: screenshot: %s" % "\n".join(console))
             print("screenshot", png)
