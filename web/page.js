@@ -226,6 +226,10 @@ const TABLES = ['properties', 'stresses', 'strains', 'polar', 'displacements', '
                 'ply-stresses', 'failure', 'reserve'];
 const ELASTIC = ['E1', 'E2', 'G12', 'nu12'];
 const ALLOWABLES = ['T1', 'C1', 'T2', 'C2', 'S12'];
+// Strain allowables of the maximum-strain criterion (all five or none): with them, that criterion
+// alone needs no stress allowables.
+const STRAIN_ALLOWABLES = ['strain_T1', 'strain_C1', 'strain_T2', 'strain_C2', 'strain_S12'];
+const WIDTH_CORRECTIONS = ['none', 'tan'];
 const LOADS = ['px', 'py', 'pxy', 'off_axis', 'bearing', 'bolt_angle'];
 const GRID = ['angle_step', 'angle_low', 'angle_high', 'distance_step', 'steps'];
 const LIMITS = {materials: 3, plies: 8, steps: 7, intervals: 72};
@@ -238,7 +242,7 @@ function exampleJob() {
     materials: [{name: 'carbon', E1: 20.0e6, E2: 1.4e6, G12: 0.7e6, nu12: 0.3, T1: 200e3,
                  C1: 180e3, T2: 8e3, C2: 30e3, S12: 12e3}],
     plies: [0, 45, -45, 90].map((angle) => ({angle, thickness: 0.005, material: 'carbon'})),
-    hole: {diameter: 0.25, width: 1.0},
+    hole: {diameter: 0.25, width: 1.0, finite_width_correction: 'none'},
     grid: {angle_step: 30, angle_low: 0, angle_high: 180, distance_step: 0.05, steps: 3},
     load_cases: [{name: 'LC1', px: 5000, py: 0, pxy: 0, off_axis: 0, bearing: 20000,
                   bolt_angle: 0}],
@@ -286,7 +290,13 @@ function checkJob(raw) {
   for (const c of job.failure.criteria) {
     if (!CRITERIA.some((k) => k[0] === c)) errors['failure.criteria'] = 'unknown criterion ' + c;
   }
-  const needAllowables = job.failure.criteria.length > 0;
+  // The failure numbers and reserve factors need allowables: the stress allowables for every
+  // criterion but maximum strain, which may do with strain allowables.
+  const tablesAsked = (raw.results || {}).tables;
+  const failureTables = !Array.isArray(tablesAsked) ||
+      tablesAsked.includes('failure') || tablesAsked.includes('reserve');
+  const needAllowables = job.failure.criteria.length > 0 && failureTables;
+  const onlyMaxStrain = job.failure.criteria.every((c) => c === 'max-strain');
 
   const materials = raw.materials || [];
   if (materials.length < 1 || materials.length > LIMITS.materials) {
@@ -305,8 +315,16 @@ function checkJob(raw) {
     if (!errors[p + 'nu12'] && out.E1 > 0 && out.E2 > 0 && out.nu12 * out.nu12 >= out.E1 / out.E2) {
       errors[p + 'nu12'] = 'nu12² must be below E1/E2';
     }
+    const blank = (v) => v === undefined || v === null || String(v).trim() === '';
+    const strains = STRAIN_ALLOWABLES.filter((k) => !blank(m[k])).length;
+    for (const k of STRAIN_ALLOWABLES) out[k] = num(p + k, m[k], {positive: true, optional: true});
+    if (strains > 0 && strains < 5) {
+      for (const k of STRAIN_ALLOWABLES) if (blank(m[k])) errors[p + k] = 'all five strain allowables, or none';
+    }
+    const stresses = ALLOWABLES.filter((k) => !blank(m[k])).length;
+    const needStresses = needAllowables && !(onlyMaxStrain && strains === 5);
     for (const k of ALLOWABLES) {
-      out[k] = num(p + k, m[k], {positive: true, optional: !needAllowables});
+      out[k] = num(p + k, m[k], {positive: true, optional: !needStresses && stresses === 0});
     }
     job.materials.push(out);
   });
@@ -315,7 +333,10 @@ function checkJob(raw) {
   if (plies.length < 1 || plies.length > LIMITS.plies) errors.plies = '1 to ' + LIMITS.plies + ' plies';
   plies.forEach((ply, i) => {
     const p = 'plies.' + i + '.';
-    const material = String(ply.material === undefined ? '' : ply.material);
+    // With one material a ply may leave its material out.
+    const material = String(ply.material === undefined || ply.material === ''
+                                ? (materials.length === 1 ? String(materials[0].name || '').trim() : '')
+                                : ply.material);
     if (!names.has(material)) errors[p + 'material'] = 'no such material';
     job.plies.push({angle: num(p + 'angle', ply.angle, {min: -360, max: 360}),
                     thickness: num(p + 'thickness', ply.thickness, {positive: true}),
@@ -325,6 +346,13 @@ function checkJob(raw) {
   const hole = raw.hole || {};
   job.hole.diameter = num('hole.diameter', hole.diameter, {positive: true});
   job.hole.width = num('hole.width', hole.width, {min: 0, optional: true});
+  job.hole.finite_width_correction = hole.finite_width_correction === undefined ||
+      hole.finite_width_correction === '' ? 'none' : String(hole.finite_width_correction);
+  if (!WIDTH_CORRECTIONS.includes(job.hole.finite_width_correction)) {
+    errors['hole.finite_width_correction'] = 'none or tan';
+  } else if (job.hole.finite_width_correction === 'tan' && !(job.hole.width > 0)) {
+    errors['hole.finite_width_correction'] = 'tan needs a finite plate (a width)';
+  }
   if (job.hole.width > 0 && !errors['hole.width'] && job.hole.diameter > 0) {
     if (job.hole.width <= job.hole.diameter) errors['hole.width'] = 'must exceed the diameter';
     else if (job.hole.width < 4 * job.hole.diameter) {
@@ -356,15 +384,24 @@ function checkJob(raw) {
     if (!out.name) errors[p + 'name'] = 'needed';
     else if (caseNames.has(out.name)) errors[p + 'name'] = 'used twice';
     caseNames.add(out.name);
-    for (const k of LOADS) out[k] = num(p + k, lc[k], {});
+    for (const k of LOADS) out[k] = num(p + k, lc[k], {optional: true});
     job.load_cases.push(out);
   });
 
-  job.failure.distance = num('failure.distance', failure.distance, {min: 0, optional: !needAllowables});
+  // Empty: the distance step and 1, as holestress run takes them.
+  job.failure.distance = num('failure.distance', failure.distance, {min: 0, optional: true});
   job.failure.factor_of_safety = num('failure.factor_of_safety', failure.factor_of_safety,
-                                     {positive: true, optional: !needAllowables});
+                                     {positive: true, optional: true});
+  job.carpet = !!raw.carpet;
+  if (job.carpet && (raw.plies || []).length !== 4) {
+    errors.carpet = 'the carpet plot needs exactly 4 plies (0, +45, -45, 90)';
+  }
   const tables = ((raw.results || {}).tables || []).slice();
   for (const t of tables) if (!TABLES.includes(t)) errors['results.tables'] = 'unknown table ' + t;
+  if (!tables.length) errors['results.tables'] = 'at least one table';
+  else if (!job.failure.criteria.length && (tables.includes('failure') || tables.includes('reserve'))) {
+    errors['failure.criteria'] = 'the failure and reserve tables need a criterion';
+  }
   job.results.tables = tables;
   return {job, errors, notes};
 }
@@ -402,7 +439,9 @@ function jobToToml(job) {
   put('length', tomlString(job.units.length));
   for (const m of job.materials) {
     lines.push('', '[materials.' + tomlKey(m.name) + ']');
-    for (const k of ELASTIC.concat(ALLOWABLES)) if (m[k] !== undefined) put(k, tomlFloat(m[k]));
+    for (const k of ELASTIC.concat(ALLOWABLES, STRAIN_ALLOWABLES)) {
+      if (m[k] !== undefined) put(k, tomlFloat(m[k]));
+    }
   }
   for (const p of job.plies) {
     lines.push('', '[[plies]]');
@@ -413,21 +452,27 @@ function jobToToml(job) {
   lines.push('', '[hole]');
   put('diameter', tomlFloat(job.hole.diameter));
   if (job.hole.width !== undefined) put('width', tomlFloat(job.hole.width));
+  if (job.hole.finite_width_correction && job.hole.finite_width_correction !== 'none') {
+    put('finite_width_correction', tomlString(job.hole.finite_width_correction));
+  }
   lines.push('', '[grid]');
   for (const k of GRID) put(k, k === 'steps' ? String(job.grid[k]) : tomlFloat(job.grid[k]));
   for (const lc of job.load_cases) {
     lines.push('', '[[load_cases]]');
     put('name', tomlString(lc.name));
-    for (const k of LOADS) put(k, tomlFloat(lc[k]));
+    for (const k of LOADS) if (lc[k] !== undefined) put(k, tomlFloat(lc[k]));
   }
-  lines.push('', '[failure]');
-  put('criteria', '[' + job.failure.criteria.map(tomlString).join(', ') + ']');
-  if (job.failure.distance !== undefined) put('distance', tomlFloat(job.failure.distance));
-  if (job.failure.factor_of_safety !== undefined) {
+  if (job.failure.criteria.length) lines.push('', '[failure]');
+  if (job.failure.criteria.length) put('criteria', '[' + job.failure.criteria.map(tomlString).join(', ') + ']');
+  if (job.failure.criteria.length && job.failure.distance !== undefined) {
+    put('distance', tomlFloat(job.failure.distance));
+  }
+  if (job.failure.criteria.length && job.failure.factor_of_safety !== undefined) {
     put('factor_of_safety', tomlFloat(job.failure.factor_of_safety));
   }
   lines.push('', '[results]');
   put('tables', '[' + job.results.tables.map(tomlString).join(', ') + ']');
+  if (job.carpet) lines.push('', '[carpet]');
   return lines.join('\n') + '\n';
 }
 
@@ -439,7 +484,7 @@ function jobFromToml(doc) {
     for (const k of Object.keys(obj || {})) if (!keys.includes(k)) unknown.push(where + k);
   };
   known(doc, ['title', 'units', 'materials', 'plies', 'hole', 'grid', 'load_cases', 'failure',
-              'results'], '');
+              'results', 'carpet'], '');
   const table = (v) => (v !== null && typeof v === 'object' && !Array.isArray(v) ? v : {});
   const list = (v) => (Array.isArray(v) ? v.map(table) : []);
   const job = {
@@ -451,16 +496,32 @@ function jobFromToml(doc) {
     grid: table(doc.grid),
     load_cases: list(doc.load_cases),
     failure: {criteria: [], ...table(doc.failure)},
-    results: {tables: [], ...table(doc.results)}
+    results: {...table(doc.results)},
+    carpet: doc.carpet !== undefined
   };
+  // Without a list of tables, holestress run prints the properties and stresses, and the
+  // reserve factors when there is a [failure] table.
+  if (job.results.tables === undefined) {
+    job.results.tables = ['properties', 'stresses'].concat(doc.failure !== undefined ? ['reserve'] : []);
+  }
+  // Loads left out are 0; a load case without a name is named as holestress run names it.
+  job.load_cases.forEach((l, i) => {
+    for (const k of LOADS) if (l[k] === undefined) l[k] = 0;
+    if (l.name === undefined) l.name = 'LC' + (i + 1);
+  });
+  if (job.materials.length === 1) {
+    for (const p of job.plies) if (p.material === undefined) p.material = job.materials[0].name;
+  }
   known(job.units, ['stress', 'length'], 'units.');
-  job.materials.forEach((m) => known(m, ['name'].concat(ELASTIC, ALLOWABLES), 'materials.' + m.name + '.'));
+  job.materials.forEach((m) => known(m, ['name'].concat(ELASTIC, ALLOWABLES, STRAIN_ALLOWABLES),
+                                    'materials.' + m.name + '.'));
   job.plies.forEach((p, i) => known(p, ['angle', 'thickness', 'material'], 'plies[' + (i + 1) + '].'));
-  known(job.hole, ['diameter', 'width'], 'hole.');
+  known(job.hole, ['diameter', 'width', 'finite_width_correction'], 'hole.');
   known(job.grid, GRID, 'grid.');
   job.load_cases.forEach((l, i) => known(l, ['name'].concat(LOADS), 'load_cases[' + (i + 1) + '].'));
   known(job.failure, ['criteria', 'distance', 'factor_of_safety'], 'failure.');
   known(job.results, ['tables'], 'results.');
+  known(table(doc.carpet), [], 'carpet.');
   if (!Array.isArray(job.failure.criteria)) job.failure.criteria = [];
   if (!Array.isArray(job.results.tables)) job.results.tables = [];
   return {job, unknown};
@@ -553,7 +614,9 @@ if (typeof document === 'object') {
                  results: {}};
     state.materials.forEach((_, i) => {
       const m = {name: valueAt('materials.' + i + '.name')};
-      for (const k of ELASTIC.concat(ALLOWABLES)) m[k] = valueAt('materials.' + i + '.' + k);
+      for (const k of ELASTIC.concat(ALLOWABLES, STRAIN_ALLOWABLES)) {
+        m[k] = valueAt('materials.' + i + '.' + k);
+      }
       job.materials.push(m);
     });
     state.plies.forEach((_, i) => {
@@ -561,7 +624,8 @@ if (typeof document === 'object') {
                       thickness: valueAt('plies.' + i + '.thickness'),
                       material: valueAt('plies.' + i + '.material')});
     });
-    job.hole = {diameter: valueAt('hole.diameter'), width: valueAt('hole.width')};
+    job.hole = {diameter: valueAt('hole.diameter'), width: valueAt('hole.width'),
+                finite_width_correction: valueAt('hole.finite_width_correction')};
     for (const k of GRID) job.grid[k] = valueAt('grid.' + k);
     state.load_cases.forEach((_, i) => {
       const lc = {name: valueAt('load_cases.' + i + '.name')};
@@ -574,6 +638,7 @@ if (typeof document === 'object') {
                    factor_of_safety: valueAt('failure.factor_of_safety')};
     job.results = {tables: [...document.querySelectorAll('input[name=table]:checked')]
                        .map((c) => c.value)};
+    job.carpet = $('carpet').checked;
     return job;
   }
 
@@ -610,8 +675,8 @@ if (typeof document === 'object') {
     mat.replaceChildren();
     job.materials.forEach((m, i) => {
       const row = el('tr', {}, el('td', {}, field('materials.' + i + '.name', m.name, {inputmode: 'text', size: 8})));
-      for (const k of ELASTIC.concat(ALLOWABLES)) {
-        row.append(el('td', {}, field('materials.' + i + '.' + k, m[k], {size: 7})));
+      for (const k of ELASTIC.concat(ALLOWABLES, STRAIN_ALLOWABLES)) {
+        row.append(el('td', {}, field('materials.' + i + '.' + k, m[k], {size: k.startsWith('strain') ? 4 : 6})));
       }
       row.append(el('td', {}, job.materials.length > 1 ? removeButton(() => {
         state = checkJobLoose(); state.materials.splice(i, 1); buildForm();
@@ -639,7 +704,10 @@ if (typeof document === 'object') {
         el('label', {}, 'diameter ', field('hole.diameter', job.hole.diameter, {size: 7}),
            el('span', {class: 'u-length'})),
         el('label', {}, ' width ', field('hole.width', job.hole.width, {size: 7}),
-           el('span', {class: 'u-length'}), ' (empty or 0: infinite plate)'));
+           el('span', {class: 'u-length'}), ' (empty or 0: infinite plate)'),
+        el('label', {}, ' finite-width correction ',
+           select('hole.finite_width_correction', WIDTH_CORRECTIONS,
+                  job.hole.finite_width_correction || 'none')));
     const grid = $('grid-fields');
     grid.replaceChildren();
     const gridLabels = {angle_step: 'angle step (°)', angle_low: 'from (°)', angle_high: 'to (°)',
@@ -681,6 +749,7 @@ if (typeof document === 'object') {
       tables.append(el('label', {}, box, ' ' + k), ' ');
     }
     tables.append(el('span', {class: 'msg', 'data-for': 'results.tables'}));
+    $('carpet').checked = !!job.carpet;
     unitLabels();
     check();
   }
@@ -729,10 +798,19 @@ if (typeof document === 'object') {
     const lam = r.laminate || {};
     const sig = (v) => (typeof v === 'number' && Number.isFinite(v) ? String(Number(v.toPrecision(4)))
                                                                    : String(v));
-    out.append(el('p', {id: 'laminate', text: 'Laminate: EX = ' + sig(lam.EX) + ', EY = ' +
-                                             sig(lam.EY) + ', GXY = ' + sig(lam.GXY) + ' ' +
-                                             (units.stress || '') + ', VXY = ' + sig(lam.VXY)}));
+    if (r.laminate) {
+      const prop = (k) => el('span', {'data-property': k, 'data-value': String(lam[k]), text: sig(lam[k])});
+      out.append(el('p', {id: 'laminate'}, 'Laminate: EX = ', prop('EX'), ', EY = ', prop('EY'),
+                        ', GXY = ', prop('GXY'), ' ' + (units.stress || '') + ', VXY = ', prop('VXY')));
+    }
+    if (r.layups) showCarpet(out, r);
     for (const lc of r.load_cases || []) {
+      if (!lc.reserve) {
+        out.append(el('p', {class: 'no-reserve', 'data-load-case': lc.name,
+                            text: 'Load case ' + lc.name + ': no reserve factors asked for ' +
+                                  '(the "reserve" table); its results are in the tables below.'}));
+        continue;
+      }
       const reserve = lc.reserve || {}, smallest = reserve.smallest || null;
       const table = el('table', {class: 'reserve', 'data-load-case': lc.name},
                        el('caption', {text: 'Load case ' + lc.name + ': reserve factors'}),
@@ -777,6 +855,31 @@ if (typeof document === 'object') {
           files.map(([n, c]) => '# ' + n + '\r\n' + c).join('\r\n'), 'text/plain'));
       csv.append(b);
     }
+  }
+
+  // A carpet plot: per layup its shares of 0, ±45 and 90 degree plies, its moduli, and the
+  // smallest reserve factor of each load case.
+  function showCarpet(out, r) {
+    const units = r.units || {};
+    const cases = ((r.layups[0] || {}).load_cases || []).map((lc) => lc.name);
+    const shareKeys = Object.keys((r.layups[0] || {}).shares || {});
+    const table = el('table', {class: 'carpet', id: 'carpet-table'},
+                     el('caption', {text: 'Carpet plot: ' + r.layups.length + ' layups'}),
+                     el('tr', {}, ...shareKeys.map((k) => el('th', {text: k})),
+                        ...['EX', 'EY', 'GXY'].map((k) => el('th', {text: k + ' (' + (units.stress || '') + ')'})),
+                        ...cases.map((c) => el('th', {text: 'smallest reserve factor, ' + c}))));
+    for (const layup of r.layups) {
+      const lam = layup.laminate || {};
+      const row = el('tr', {}, ...shareKeys.map((k) => el('td', {text: String(layup.shares[k])})),
+                     ...['EX', 'EY', 'GXY'].map((k) => el('td', {text: fmt(lam[k] / 1, 0)})));
+      for (const lc of layup.load_cases || []) {
+        const s = (lc.reserve || {}).smallest;
+        row.append(el('td', {class: 'factor', 'data-load-case': lc.name,
+                             'data-value': s ? String(s.factor) : '', text: s ? fmt(s.factor, 3) : ''}));
+      }
+      table.append(row);
+    }
+    out.append(table);
   }
 
   // The pictures: a whole HTML document from the module (inline SVG and its own style). It is

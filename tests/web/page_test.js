@@ -139,13 +139,81 @@ test('checks of the values', () => {
   raw.plies.forEach((p, i) => { raw.plies[i] = {...p, material: 'm0'}; });
   raw.load_cases = [];
   raw.failure.criteria = [];
-  raw.materials[0].T1 = '';
+  raw.results.tables = ['properties', 'stresses'];
+  for (const k of ['T1', 'C1', 'T2', 'C2', 'S12']) raw.materials[0][k] = '';
   assert.deepStrictEqual(Object.keys(page.checkJob(raw).errors).sort(),
                          ['load_cases', 'materials', 'plies']);
   // Duplicate names.
   const twice = page.exampleJob();
   twice.load_cases.push({...twice.load_cases[0]});
   assert.deepStrictEqual(Object.keys(page.checkJob(twice).errors), ['load_cases.1.name']);
+});
+
+test('allowables, the finite-width correction and the carpet plot', () => {
+  const strains = {strain_T1: 0.01, strain_C1: 0.009, strain_T2: 0.006, strain_C2: 0.02,
+                   strain_S12: 0.015};
+  const none = {T1: '', C1: '', T2: '', C2: '', S12: ''};
+  const cases = [
+    // [changes to the example (material, hole, failure, other), paths of the messages]
+    [{material: {strain_T1: 0.01}}, ['strain_C1', 'strain_T2', 'strain_C2', 'strain_S12']
+        .map((k) => 'materials.0.' + k)],
+    [{material: strains}, []],
+    [{material: {...strains, ...none}, failure: {criteria: ['max-strain']}}, []],
+    [{material: {...strains, ...none}, failure: {criteria: ['max-strain', 'hoffman']}},
+     ['T1', 'C1', 'T2', 'C2', 'S12'].map((k) => 'materials.0.' + k)],
+    [{material: {T2: ''}, failure: {criteria: []}, other: {results: {tables: ['stresses']}}},
+     ['materials.0.T2']],  // given in part: all five or none
+    [{material: none, failure: {criteria: ['tsai-wu']}, other: {results: {tables: ['stresses']}}},
+     []],                  // no failure table: no allowables needed
+    [{failure: {criteria: []}}, ['failure.criteria']],  // the failure and reserve tables
+    [{failure: {distance: '', factor_of_safety: ''}}, []],
+    [{hole: {finite_width_correction: 'tan'}}, []],
+    [{hole: {finite_width_correction: 'tan', width: ''}}, ['hole.finite_width_correction']],
+    [{hole: {finite_width_correction: 'Tan'}}, ['hole.finite_width_correction']],
+    [{other: {carpet: true}}, []],
+    [{other: {carpet: true, plies: []}}, ['plies', 'carpet']],
+  ];
+  for (const [change, paths] of cases) {
+    const raw = page.exampleJob();
+    Object.assign(raw.materials[0], change.material || {});
+    Object.assign(raw.hole, change.hole || {});
+    Object.assign(raw.failure, change.failure || {});
+    Object.assign(raw, change.other || {});
+    assert.deepStrictEqual(Object.keys(page.checkJob(raw).errors).sort(), paths.slice().sort(),
+                           JSON.stringify(change));
+  }
+  // They reach the job file and come back.
+  const raw = page.exampleJob();
+  Object.assign(raw.materials[0], strains);
+  raw.hole.finite_width_correction = 'tan';
+  raw.carpet = true;
+  const {job} = page.checkJob(raw);
+  const text = page.jobToToml(job);
+  for (const line of ['strain_S12 = 0.015', 'finite_width_correction = "tan"', '[carpet]']) {
+    assert.ok(text.includes(line), line);
+  }
+  const back = page.jobFromToml(page.parseToml(text));
+  assert.deepStrictEqual(back.unknown, []);
+  assert.deepStrictEqual(page.checkJob(back.job).job, job);
+});
+
+test('every example job file (but those with a file of load cases) fills the form and runs', () => {
+  const fs = require('fs');
+  const folder = path.join(__dirname, '..', '..', 'examples');
+  let count = 0;
+  for (const name of fs.readdirSync(folder).filter((n) => n.endsWith('.toml')).sort()) {
+    const text = fs.readFileSync(path.join(folder, name), 'utf8');
+    if (/^\s*load_cases_file\s*=/m.test(text)) continue;
+    const {job, unknown} = page.jobFromToml(page.parseToml(text));
+    assert.deepStrictEqual(unknown, [], name);
+    const checked = page.checkJob(job);
+    assert.deepStrictEqual(checked.errors, {}, name);
+    // The job file the page writes reads back to the same job.
+    const again = page.checkJob(page.jobFromToml(page.parseToml(page.jobToToml(checked.job))).job);
+    assert.deepStrictEqual(again.job, checked.job, name);
+    ++count;
+  }
+  assert.ok(count >= 3, count + ' examples');
 });
 
 test('unknown keys of a job file are reported', () => {
