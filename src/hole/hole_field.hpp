@@ -3,7 +3,8 @@
 // Superposes on the sample grid the open-hole responses to px (along off_axis), py (off_axis + 90),
 // the shear pxy (+pxy at off_axis + 45 and -pxy at off_axis - 45) and, for a bearing stress, the
 // bolt-loaded solution plus the open-hole response to the bypass stress along the bolt angle. A
-// load that is exactly zero adds nothing and is not evaluated. The strains are the laminate-axes
+// far-field load that is exactly zero is not evaluated; the bypass piece is, whenever there is a
+// bearing stress (it adds zeros on an infinite plate). The strains are the laminate-axes
 // compliance times the stresses. Displacements are worked out only when asked for (NaN
 // otherwise). Returns the number of singular coefficient systems of the bolt solution.
 #pragma once

@@ -196,11 +196,11 @@ namespace {
 
   if (len <= w) {
     fit(out, w, text, len);
-  } else if (len == w + 1 && int_is_zero) {
-    // No room for the leading zero: "-.500", ".500".
+  } else if (len == w + 1 && int_is_zero && d > 0) {
+    // No room for the leading zero: "-.500", ".500" (without decimals it is the only digit).
     std::memmove(text + int_start, text + int_start + 1, len - int_start - 1);
     fit(out, w, text, len - 1);
-  } else if (len == w + 2 && negative && int_is_zero && all_zero) {
+  } else if (len == w + 2 && negative && int_is_zero && all_zero && d > 0) {
     // A negative value that rounds to zero, without room for "-0": "." and the zeros.
     fit(out, w, text + 2, len - 2);
   } else {
@@ -225,11 +225,11 @@ void edit_f(char* out, int w, int d, double value) {
   bool int_zero = n < kPow10[d];
   int lead = int_zero ? 1 : digit_count(n) - d;  // integer digits
   int len = negative + lead + 1 + d;
-  if (len > w && int_zero) {  // no room for the leading zero: "-.500", ".500"
+  if (len > w && int_zero && d > 0) {  // no room for the leading zero: "-.500", ".500"
     lead = 0;
     --len;
   }
-  if (len > w && negative && n == 0) {  // a negative zero without room for its sign: ".000"
+  if (len > w && negative && n == 0 && d > 0) {  // negative zero, no room for its sign: ".000"
     negative = false;
     --len;
   }

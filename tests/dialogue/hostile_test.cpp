@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "control/driver.hpp"
+#include "dialogue/program.hpp"
 
 namespace hs {
 namespace {
@@ -16,10 +16,10 @@ struct Result {
   std::string out, err;
 };
 
-Result run_dialogue(const std::string& input) {
+Result whole_run(const std::string& input) {
   std::istringstream in(input);
   std::ostringstream out, err;
-  int status = run(in, out, err);
+  int status = run_dialogue(in, out, err);
   return {status, out.str(), err.str()};
 }
 
@@ -41,13 +41,13 @@ TEST(HostileInput, EndOfInputAtEveryRead) {
       "YES\n2 3\n9 10/\n9 1\n2 2\n20E6 1.4E6 0.7E6 0.3\n10E6 10E6 3.8E6 0.33\n"
       "200E3 180E3 8E3 30E3 12E3 60E3 60E3 60E3 60E3 35E3\n0 90\n0.005 0.005\n1 3\n1 2\n"
       "1000 0 0 0 500 0\n4\n0.25 4 0 360 0.05 2\n0.25 90 0 360 0.05 2\n6\n2\nNO\n";
-  Result complete = run_dialogue(full);
+  Result complete = whole_run(full);
   ASSERT_EQ(0, complete.status);
   EXPECT_EQ("", complete.err);
   EXPECT_EQ(1, count(complete.out, kSearchTable));
-  EXPECT_EQ(0, run_dialogue(full.substr(0, full.size() - 1)).status);  // NO without a line end
+  EXPECT_EQ(0, whole_run(full.substr(0, full.size() - 1)).status);  // NO without a line end
   for (size_t end = 0; end < full.size(); end = full.find('\n', end) + 1) {
-    Result cut = run_dialogue(full.substr(0, end));
+    Result cut = whole_run(full.substr(0, end));
     EXPECT_EQ(2, cut.status) << "input ends after: " << full.substr(0, end);
     EXPECT_EQ("End of file\n", cut.err) << "input ends after: " << full.substr(0, end);
     EXPECT_EQ(0u, complete.out.find(cut.out)) << "input ends after: " << full.substr(0, end);
@@ -64,8 +64,8 @@ TEST(HostileInput, MaximumGridEveryCase) {
       "200E3 180E3 8E3 30E3 12E3 60E3 60E3 60E3 60E3 35E3 40E3 40E3 40E3 40E3 25E3\n"
       "0 45 -45 90 90 -45 45 0\n8*0.01\n1 1 2 3 3 2 1 1\n"
       "3000 -1000 1500 20 5000 30\n2.5\n0.25 5 0 360 0.05 7\n";
-  Result r = run_dialogue("NO\n2 3 4 5 6 7 8 9/\n" + laminate + "5\nYES\n" +
-                          "NO\n1 2 3 4 5 6 7 8 9 10\n" + laminate + "3\nNO\n");
+  Result r = whole_run("NO\n2 3 4 5 6 7 8 9/\n" + laminate + "5\nYES\n" +
+                       "NO\n1 2 3 4 5 6 7 8 9 10\n" + laminate + "3\nNO\n");
   ASSERT_EQ(0, r.status);
   EXPECT_EQ("", r.err);
   EXPECT_EQ(66, count(r.out, "LAYUP:"));

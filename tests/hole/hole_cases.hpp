@@ -1,13 +1,11 @@
-// Compliances, a console that keeps what is printed, and polar stress components, shared by the
-// tests of the hole stress field.
+// Compliances, a field on the grid, and polar stress components, shared by the tests of the hole
+// stress field.
 #pragma once
 
 #include <cmath>
-#include <sstream>
-#include <string>
 
-#include "control/console.hpp"
-#include "control/state.hpp"
+#include "model/fields.hpp"
+#include "numeric/matrix3.hpp"
 
 namespace hs::hole_cases {
 
@@ -17,20 +15,10 @@ inline const Mat3 kOrtho{{5e-8, -1.5e-8, 0, -1.5e-8, 6.666667e-7, 0, 0, 0, 1.25e
 inline const Mat3 kIso{{1e-7, -3e-8, 0, -3e-8, 1e-7, 0, 0, 0, 2.6e-7}};
 inline const Mat3 kAniso{{5e-8, -1.5e-8, 3e-8, -1.5e-8, 6.666667e-7, -1e-7, 3e-8, -1e-7, 1.25e-6}};
 
-// A console without input that keeps what is printed.
-struct Screen {
-  std::istringstream in;
-  std::ostringstream out;
-  Console con{in, out, out};
-  std::string text() { return con.flush(), out.str(); }
-};
-
-// A field on the grid, with the load and angle arguments as they come back.
+// The stresses and displacements of one solution on the grid.
 struct Field {
-  GridVec sig;
-  GridVal u, v;
-  double S, angle;
-  std::string printed;
+  GridVector sig;
+  GridScalar u, v;
 };
 
 // Radial and shear stress on the ray at t radians, from sigma-x, sigma-y, tau-xy.

@@ -1,4 +1,4 @@
-#include "control/console.hpp"
+#include "io/console.hpp"
 
 #include <gtest/gtest.h>
 

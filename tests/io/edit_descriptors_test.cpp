@@ -1,4 +1,4 @@
-#include "control/edit.hpp"
+#include "io/edit_descriptors.hpp"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <string>
@@ -43,7 +44,7 @@ std::string right(std::string text, int w) {
 // nearest a decimal tie lies on one side of it: 0.005, 0.025, 0.0015, 0.0025, 1.5e-6 above,
 // 0.015, 5e-7, 99.9995, 0.1235 below); carries that do not move into a new digit or exponent
 // (9.995 is 9.99499..., 0.9995 is 0.99950...05); wrong fitting one or two columns too narrow;
-// mistakes at the ends of the double range.
+// mistakes at the ends of the double range; an F edit with no decimals (as gfortran writes it).
 TEST(EditField, DocumentedAndAwkwardValues) {
   const struct {
     const char* descriptor;
@@ -83,6 +84,10 @@ TEST(EditField, DocumentedAndAwkwardValues) {
       {"F8.3", 0.0025, "0.003"}, {"F13.6", 0.0078125, "0.007812"}, {"F13.6", 0.0234375, "0.023438"},
       {"F13.6", 5e-7, "0.000000"}, {"F13.6", std::nextafter(0.0078125, 1.0), "0.007813"},
       {"F13.6", 1.5e-6, "0.000002"}, {"F13.6", std::nextafter(0.0234375, 0.0), "0.023437"},
+      // no decimals: the point ends the field, ties to even, the sign of a negative zero kept
+      {"F4.0", 2.5, "2."}, {"F4.0", 3.5, "4."}, {"F4.0", -0.4, "-0."}, {"F4.0", 0.5, "0."},
+      {"F4.0", -0.0, "-0."}, {"F4.0", 9.5, "10."}, {"F4.0", -0.6, "-1."}, {"F4.0", 999.4, "999."},
+      {"F4.0", 999.5, "****"}, {"F4.0", -99.5, "****"}, {"F2.0", 0.4, "0."}, {"F3.0", -0.0, "-0."},
       // clang-format on
   };
   for (const auto& f : table) {
@@ -91,10 +96,19 @@ TEST(EditField, DocumentedAndAwkwardValues) {
   }
 }
 
-// The descriptors of the program's tables.
+// Catches an F edit without decimals that drops the zero before the point where it would be the
+// only digit: gfortran (and the Fortran standard: the optional zero must appear when there would
+// otherwise be no digits) writes asterisks.
+TEST(EditField, NoDecimalsKeepsADigit) {
+  EXPECT_EQ("**", render("F2.0", -0.4));
+  EXPECT_EQ("*", render("F1.0", 0.0));
+  EXPECT_EQ("**", render("F2.0", -0.0));
+}
+
+// The descriptors of the program's tables, and one without decimals.
 const char* const kTableDescriptors[] = {"F5.3",  "F6.3",  "F7.3",  "F8.2",  "F8.3",  "F9.2",
                                          "F9.6",  "F10.2", "F10.3", "F11.2", "F11.3", "F11.6",
-                                         "F12.2", "F12.6", "F13.6", "E9.3"};
+                                         "F12.2", "F12.6", "F13.6", "E9.3",  "F4.0"};
 
 // Catches, for every F descriptor of the tables, wrong capacity (largest value that fits, the
 // carry that no longer does), wrong sign of values rounding to zero, and trouble with huge, tiny
@@ -134,10 +148,10 @@ TEST(EditField, RandomValuesMatchGfortran) {
   std::string format;  // the table descriptors, in the order of kTableDescriptors
   for (const char* desc : kTableDescriptors)
     format += std::string(format.empty() ? "" : ",") + desc;
-  std::ofstream(base + "/fields.f90")
-      << "integer(8) :: bits\nreal(8) :: x\ndo\n"
-      << "read(*, *, end=9) bits\nx = transfer(bits, x)\n"
-      << "write(*, '(" + format + ")') (x, k = 1, 16)\nend do\n9 end\n";
+  std::ofstream(base + "/fields.f90") << "integer(8) :: bits\nreal(8) :: x\ndo\n"
+                                      << "read(*, *, end=9) bits\nx = transfer(bits, x)\n"
+                                      << "write(*, '(" + format + ")') (x, k = 1, "
+                                      << std::size(kTableDescriptors) << ")\nend do\n9 end\n";
   std::ofstream bits_file(base + "/values.txt");
   std::vector<double> values;  // table magnitudes, dyadic values (many exact ties), bit patterns
   std::mt19937_64 rng(20240611);

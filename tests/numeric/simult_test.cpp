@@ -5,12 +5,17 @@
 #include <cmath>
 #include <vector>
 
+#include "numeric/constants.hpp"
+
 namespace hs {
 
 // Catches a wrong pivot choice, an absolute instead of a relative singularity test, a tolerance
 // measured against the first instead of the largest pivot, faults of the back substitution, and
-// any access to the arrays when there are no equations.
+// any access to the arrays when there are no equations; a pivot test off by one double at its
+// boundary (a pivot of tolf times the largest pivot, either sign, is singular; the next double up
+// is solved; tolf = 7.11e-15 * 3.18 * (n - 1), the largest pivot here 4).
 TEST(Simult, TableOfSystems) {
+  const double edge = 4 * (7.11e-15 * kPivotToleranceScale) * 2, above = std::nextafter(edge, 1.0);
   const struct {
     int n, iflag;
     std::vector<double> a, b, x, a_out;  // a column by column; x, a_out: empty if not checked
@@ -32,6 +37,10 @@ TEST(Simult, TableOfSystems) {
       // a row exchange in the first column and every term of the back substitution
       {3, 0, {1, 2, 1, 2, 1, 3, 3, 1, 2}, {14, 7, 13}, {1, 2, 3}, {}, 1e-15},
       {0, 0, {}, {}, {}, {}, 0}, {-1, 0, {}, {}, {}, {}, 0},
+      {3, 1, {1, 0, 0, 0, 4, 0, 0, 0, edge}, {1, 2, 3}, {}, {}, 0},
+      {3, 1, {1, 0, 0, 0, 4, 0, 0, 0, -edge}, {1, 2, 3}, {}, {}, 0},
+      {3, 0, {1, 0, 0, 0, 4, 0, 0, 0, above}, {1, 2, 3}, {1, 0.5, 3 / above}, {}, 0},
+      {3, 0, {1, 0, 0, 0, 4, 0, 0, 0, -above}, {1, 2, 3}, {1, 0.5, -3 / above}, {}, 0},
       // clang-format on
   };
   for (const auto& c : cases) {

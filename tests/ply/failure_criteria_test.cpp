@@ -1,43 +1,34 @@
-#include "ply/failure.hpp"
+#include "ply/failure_criteria.hpp"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
-#include <sstream>
-#include <string>
+#include <memory>
 
 namespace hs {
 namespace {
 
-// A grid of two distance steps (STEP 0.05) and nang stations 10 degrees apart, one 0-degree ply
-// of a material with allowables T1, C1, T2, C2, SHEAR; case 10 selected when search is set.
-void grid(State& st, int krit, const double allow[5], int nang, bool search) {
-  st.two.LIST[0] = search ? 10 : 0;
-  st.three = {10.0, 0.0, 10.0 * (nang - 1), 0.05, 2};
-  st.two.NPLY = 1, st.two.ANGLE[0] = 0.0, st.two.MATNO[0] = 1;
-  st.five = {{allow[0]}, {allow[1]}, {allow[2]}, {allow[3]}, {allow[4]}, krit};
-}
-
-// Ply values s1, s2, s12 at distance step k and station j.
-void put(State& st, int k, int j, std::array<double, 3> s) {
-  st.nine.PLY1[j][k][0] = s[0], st.nine.PLY2[j][k][0] = s[1], st.nine.PLY12[j][k][0] = s[2];
-}
-
-std::string run_failure(State& st) {
-  std::istringstream in;
-  std::ostringstream out;
-  {
-    Console con(in, out, out);
-    failure(st, con);
+// One 0-degree ply (material 2 of 2, so that a material mix-up shows) on a grid of two distance
+// steps (0.05 apart) and nang stations 10 degrees apart; the ply values are put in by hand.
+struct Case {
+  Materials materials{2, {}, {}};
+  PlyStack plies{1, {0.0}, {0.005}, {1}};
+  Grid grid;
+  std::unique_ptr<PlyField> field = std::make_unique<PlyField>();
+  Case(const double allow[5], int nang) : grid{0.25, 10.0, 0.0, 10.0 * (nang - 1), 0.05, 2} {
+    materials.allowables[1] = {allow[0], allow[1], allow[2], allow[3], allow[4]};
   }
-  return out.str();
-}
+  // Ply values s1, s2, s12 (strains and stresses alike) at distance step k and station j.
+  void put(int k, int j, std::array<double, 3> s) {
+    for (int c = 0; c < 3; ++c) field->strain[j][k][0][c] = field->stress[j][k][0][c] = s[c];
+  }
+};
 
 // Catches an allowable chosen by the wrong sign (a zero value must take the tension allowable,
 // so a zero compression allowable must not turn it into 0/0), a criterion term of the wrong
 // sign or allowable, a missing or extra s1*s2 term, and ratios not scaled by sqrt(FN).
-TEST(Failure, CriteriaOnHandComputedPoints) {
+TEST(FailureCriteria, PlyFailureOnHandComputedPoints) {
   const double r625 = 0.5 / std::sqrt(0.625), r75 = 0.5 / std::sqrt(0.75);
   const struct {
     int krit;
@@ -65,59 +56,45 @@ TEST(Failure, CriteriaOnHandComputedPoints) {
       // clang-format on
   };
   for (const auto& t : cases) {
-    State st{};
-    grid(st, t.krit, t.allow, 1, false);
-    put(st, 0, 0, {t.s[0], t.s[1], t.s[2]});
+    const Allowables a{t.allow[0], t.allow[1], t.allow[2], t.allow[3], t.allow[4]};
     double fn[4];
-    ply_failure(st, 0, 0, 0, fn);
+    ply_failure(static_cast<Criterion>(t.krit), a, t.s, fn);
     for (int i = 0; i < 4; ++i)
       EXPECT_NEAR(t.fn[i], fn[i], 1e-12) << t.krit << " " << t.s[0] << " " << i;
   }
 }
 
-// Catches a tie that moves the critical station, a compressive governing value compared by sign,
-// or values of the hole edge taken as governing: the table shows station 3 (20 degrees).
-TEST(Failure, GoverningValueKeepsFirstOfEqualMagnitudes) {
-  const double allow[5] = {200, 150, 100, 120, 60};
-  State st{};
-  grid(st, 2, allow, 8, true);
-  put(st, 0, 4, {1000, 0, 0});
-  put(st, 1, 2, {200, 0, 0});
-  put(st, 1, 6, {-150, 0, 0});
-  std::string out = run_failure(st);
-  const std::string row = "      0.050    20.00      0.00   1.000   0.000   0.000\r\n";
-  ASSERT_GT(out.size(), row.size());
-  EXPECT_EQ(row, out.substr(out.size() - row.size()));
-  EXPECT_EQ(1.0, st.four.FACTOR);
-}
-
-// Catches a factor from a signed governing value, FACTOR not reset without case 10, a zero
-// governing value that divides by zero or prints a table, and sqrt missing for criteria 3 to 5.
-TEST(Failure, LoadFactor) {
-  const double allow[5] = {200, 200, 100, 120, 60};
+// Catches a tie that moves the critical station, a compressive governing value compared by sign
+// or returned without its sign, values of the hole edge taken as governing, a zero value taken
+// for a failure, and a Tsai-Wu or Hoffman value read as a ratio.
+TEST(FailureCriteria, GoverningValue) {
+  const double allow[5] = {200, 150, 100, 120, 60}, even[5] = {200, 200, 100, 120, 60};
   const struct {
     int krit;
-    bool search;
-    double s1, factor;
+    const double* allow;
+    std::array<double, 3> s1;  // s1 at stations 2, 4 and 6 of step 1 (20, 40, 60 degrees)
+    double value;
+    int station;
   } cases[] = {
-      // clang-format off
-      {2, true, -250, 0.8}, {2, false, -250, 1.0}, {2, true, 0, 0.7}, {3, true, 50, 4.0},
-      {4, true, 50, 4.0},
-      // clang-format on
+      {2, allow, {200, 0, -150}, 1.0, 2}, {2, allow, {0, -300, 200}, -2.0, 4},
+      {2, even, {0, 0, 0}, 0.0, 0},       {3, even, {0, 50, 0}, 0.0625, 4},
+      {4, even, {0, 0, 50}, 0.0625, 6},   {5, even, {-50, 0, 0}, 0.0625, 2},
   };
   for (const auto& t : cases) {
-    State st{};
-    grid(st, t.krit, allow, 3, t.search);
-    put(st, 1, 1, {t.s1, 0, 0});
-    st.four.FACTOR = 0.7;
-    EXPECT_EQ("", run_failure(st));
-    EXPECT_EQ(t.factor, st.four.FACTOR) << t.krit << " " << t.s1;
+    Case c(t.allow, 8);
+    c.put(0, 5, {1000, 0, 0});
+    for (int n = 0; n < 3; ++n) c.put(1, 2 + 2 * n, {t.s1[n], 0, 0});
+    Governing g =
+        governing_value(static_cast<Criterion>(t.krit), c.materials, c.plies, c.grid, *c.field, 1);
+    EXPECT_DOUBLE_EQ(t.value, g.value) << t.krit << " " << t.s1[0];
+    EXPECT_EQ(t.station, g.station) << t.krit << " " << t.s1[0];
+    EXPECT_EQ(0, g.ply);
   }
 }
 
 // Catches a direct failure factor that takes a later root, misses the branch where the quadratic
 // criteria reach -1 first, drops Hoffman's interaction term, or reads the hole edge.
-TEST(Failure, FirstFailureFactor) {
+TEST(FailureCriteria, FirstFailureFactor) {
   const struct {
     int krit;
     double allow[5], s[3], lambda;
@@ -136,11 +113,14 @@ TEST(Failure, FirstFailureFactor) {
       // clang-format on
   };
   for (const auto& t : cases) {
-    State st{};
-    grid(st, t.krit, t.allow, 2, true);
-    put(st, 0, 0, {500, 500, 500});
-    put(st, 1, 1, {t.s[0], t.s[1], t.s[2]});
-    EXPECT_NEAR(t.lambda, first_failure_factor(st), 1e-12) << t.krit << " " << t.s[1];
+    Case c(t.allow, 2);
+    c.put(0, 0, {500, 500, 500});
+    c.put(1, 1, {t.s[0], t.s[1], t.s[2]});
+    EXPECT_NEAR(t.lambda,
+                first_failure_factor(static_cast<Criterion>(t.krit), c.materials, c.plies, c.grid,
+                                     *c.field, 1),
+                1e-12)
+        << t.krit << " " << t.s[1];
   }
 }
 
