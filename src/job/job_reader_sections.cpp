@@ -1,0 +1,193 @@
+// The sections of a job file that come after the laminate and the grid: the load cases, the
+// failure criteria, the results wanted and the carpet plot.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "job/reader.hpp"
+
+namespace hs::job_detail {
+
+void Reader::read_load_cases(const toml::table& root, Job& job) {
+  const toml::node* cases = root.get("load_cases");
+  const toml::node* file = nullptr;
+  if (string(root, "", "load_cases_file", false, job.load_cases_file, &file) == Got::kOk) {
+    if (job.load_cases_file.empty()) {
+      error(file->source(), "load_cases_file", "must not be empty");
+    } else if (job.load_cases_file.find('\0') != std::string::npos) {
+      error(file->source(), "load_cases_file", "must not contain a NUL character");
+    }
+    if (cases) {
+      error(file->source(), "load_cases_file",
+            "give either load_cases or load_cases_file, not both");
+    }
+    return;
+  }
+  if (file) return;  // of the wrong type, reported
+  if (!cases) {
+    missing(root, "load_cases", "missing required key (or load_cases_file)");
+    return;
+  }
+  const toml::array* a = cases->as_array();
+  if (!a) {
+    wrong_type(*cases, "load_cases", "an array of tables ([[load_cases]])");
+    return;
+  }
+  if (a->empty()) {
+    error(a->source(), "load_cases", "needs at least one load case");
+    return;
+  }
+  struct Named {
+    std::string name;
+    int line;
+  };
+  std::vector<Named> seen;
+  for (std::size_t i = 0; i < a->size(); ++i) {
+    const toml::node& e = (*a)[i];
+    std::string prefix = index("load_cases", i);
+    if (!e.is_table()) {
+      wrong_type(e, prefix, "a table");
+      continue;
+    }
+    const toml::table& t = *e.as_table();
+    check_keys(t, prefix, {"name", "px", "py", "pxy", "off_axis", "bearing", "bolt_angle"});
+    LoadCase lc{"LC" + std::to_string(i + 1), Loads{}};
+    const toml::node* at = nullptr;
+    if (string(t, prefix, "name", false, lc.name, &at) == Got::kOk) {
+      if (lc.name.empty()) {
+        error(at->source(), prefix + ".name", "must not be empty");
+      } else if (lc.name.find(',') != std::string::npos || has_control_character(lc.name)) {
+        error(at->source(), prefix + ".name",
+              "must not contain a comma, a line break or a control character");
+      }
+    }
+    const toml::source_region& name_at = at ? at->source() : t.source();
+    auto dup =
+        std::find_if(seen.begin(), seen.end(), [&](const Named& s) { return s.name == lc.name; });
+    if (dup != seen.end()) {
+      error(name_at, prefix + ".name",
+            "duplicate load case name " + toml_quoted(lc.name) + " (first at line " +
+                std::to_string(dup->line) + ")");
+    } else {
+      seen.push_back({lc.name, static_cast<int>(name_at.begin.line)});
+    }
+    Loads& l = lc.loads;
+    real(t, prefix, "px", false, Range::kAny, l.px);
+    real(t, prefix, "py", false, Range::kAny, l.py);
+    real(t, prefix, "pxy", false, Range::kAny, l.pxy);
+    real(t, prefix, "off_axis", false, Range::kAny, l.off_axis);
+    real(t, prefix, "bearing", false, Range::kAny, l.bearing);
+    real(t, prefix, "bolt_angle", false, Range::kAny, l.bolt_angle);
+    job.load_cases.push_back(std::move(lc));
+  }
+}
+
+void Reader::read_failure(const toml::table& root, Job& job) {
+  job.distance = job.grid.distance_step;
+  job.factor_of_safety = 1.0;
+  const toml::table* failure = table(root, "", "failure", false);
+  if (!failure) {
+    failure_given_ = root.contains("failure");  // of the wrong type: reported, not missing
+    return;
+  }
+  failure_given_ = true;
+  check_keys(*failure, "failure", {"criteria", "distance", "factor_of_safety"});
+  std::vector<std::pair<std::string, const toml::node*>> names;
+  const toml::node* at = nullptr;
+  if (!strings(*failure, "failure", "criteria", names, at)) {
+    if (!at) missing(*failure, "failure.criteria");
+  } else if (at->as_array()->empty()) {
+    error(at->source(), "failure.criteria", "needs at least one criterion");
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string& name = names[i].first;
+    const toml::node* node = names[i].second;
+    const Criterion* c = std::find_if(std::begin(kCriteria), std::end(kCriteria),
+                                      [&](Criterion k) { return name == criterion_name(k); });
+    std::string key = "failure.criteria[" + std::to_string(i) + "]";
+    if (c == std::end(kCriteria)) {
+      error(node->source(), key,
+            "unknown criterion " + toml_quoted(name) +
+                " (max-strain, max-stress, tsai-hill, tsai-wu, hoffman)");
+    } else if (std::find(job.criteria.begin(), job.criteria.end(), *c) != job.criteria.end()) {
+      error(node->source(), key, "duplicate criterion " + toml_quoted(name));
+    } else {
+      job.criteria.push_back(*c);
+    }
+  }
+  real(*failure, "failure", "distance", false, Range::kNonNegative, job.distance);
+  real(*failure, "failure", "factor_of_safety", false, Range::kPositive, job.factor_of_safety);
+}
+
+void Reader::read_results(const toml::table& root, Job& job) {
+  const toml::table* results = table(root, "", "results", false);
+  std::vector<std::pair<std::string, const toml::node*>> names;
+  const toml::node* at = nullptr;
+  bool listed = false;
+  if (results) {
+    check_keys(*results, "results", {"tables"});
+    listed = strings(*results, "results", "tables", names, at);
+    if (listed && at->as_array()->empty()) {
+      error(at->source(), "results.tables", "needs at least one table");
+    }
+  }
+  if (!listed) {
+    job.results[static_cast<int>(ResultKind::kProperties)] = true;
+    job.results[static_cast<int>(ResultKind::kStresses)] = true;
+    job.results[static_cast<int>(ResultKind::kReserve)] = failure_given_;
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string& name = names[i].first;
+    const toml::node* node = names[i].second;
+    std::string key = "results.tables[" + std::to_string(i) + "]";
+    int kind = 0;
+    while (kind < kResultKinds && name != result_name(static_cast<ResultKind>(kind))) ++kind;
+    if (kind == kResultKinds) {
+      error(node->source(), key,
+            "unknown table " + toml_quoted(name) +
+                " (properties, stresses, strains, polar, displacements, ply-strains, "
+                "ply-stresses, failure, reserve)");
+    } else if (job.results[kind]) {
+      error(node->source(), key, "duplicate table " + toml_quoted(name));
+    } else {
+      job.results[kind] = true;
+      bool needs_failure = kind == static_cast<int>(ResultKind::kFailure) ||
+                           kind == static_cast<int>(ResultKind::kReserve);
+      if (needs_failure && !failure_given_) {
+        error(node->source(), key, toml_quoted(name) + " needs a [failure] table");
+      }
+    }
+  }
+  // Failure numbers need the allowables of every material a ply is made of.
+  if (!failure_given_ || !(job.wants(ResultKind::kFailure) || job.wants(ResultKind::kReserve))) {
+    return;
+  }
+  // Maximum strain alone may do with strain allowables.
+  bool strengths = false;
+  for (Criterion c : job.criteria) strengths = strengths || c != Criterion::kMaxStrain;
+  for (int m = 0; m < job.materials.count; ++m) {
+    const MaterialEntry& entry = materials_[m];
+    bool used = std::find(ply_materials_.begin(), ply_materials_.end(), m) != ply_materials_.end();
+    if (!strengths && job.has_strain_allowables[m]) continue;
+    if (used && entry.table && !entry.allowables_reported && !job.has_allowables[m] &&
+        !entry.table->contains("T1")) {
+      error(entry.table->source(), join("materials", entry.name),
+            "no allowables (T1, C1, T2, C2, S12), needed for the failure results");
+    }
+  }
+}
+
+void Reader::read_carpet(const toml::table& root, Job& job) {
+  const toml::table* carpet = table(root, "", "carpet", false);
+  if (!carpet) return;
+  job.carpet = true;
+  check_keys(*carpet, "carpet", {});
+  if (plies_read_ > 0 && plies_read_ != 4) {
+    error(carpet->source(), "carpet",
+          "the carpet plot needs exactly 4 plies (0, +45, -45, 90), found " +
+              std::to_string(plies_read_));
+  }
+}
+
+
+}  // namespace hs::job_detail
