@@ -137,8 +137,8 @@ void BM_BoltHole(benchmark::State& state) {
   int k = 0;
   for (auto _ : state) {
     s.grid.diameter = diameters[k ^= 1];
-    hs::bolt_hole_field(s.grid, 20000.0, s.compliance.bolt_axes, 30.0, true, f->reuse.bolt,
-                        f->sig, f->u, f->v);
+    hs::bolt_hole_field(s.grid, 20000.0, s.compliance.bolt_axes, 30.0, true, f->reuse.bolt, f->sig,
+                        f->u, f->v);
     benchmark::DoNotOptimize(f->sig);
   }
   state.SetItemsProcessed(state.iterations() * hs::kMaxStations * hs::kMaxSteps);

@@ -24,8 +24,7 @@ void scale_loads(Loads& l, double factor) {
 SearchOutcome analyse(Problem& problem, const Stages& stages, Workspace& work,
                       AnalysisListener& listener, const OpenHoleScale* scale) {
   if (!stages.compliance) return SearchOutcome::kNotRun;
-  work.compliance =
-      membrane_compliance(problem.materials, problem.plies, problem.loads.bolt_angle);
+  work.compliance = membrane_compliance(problem.materials, problem.plies, problem.loads.bolt_angle);
   listener.compliance_found(work.compliance);
 
   const Criterion criterion = problem.criterion;

@@ -10,8 +10,8 @@ namespace hs {
 double open_hole_concentration(const Materials& materials, const PlyStack& plies, double angle) {
   // The compliance in axes turned by the angle: the bolt-axes compliance of that direction.
   const Mat3& a = membrane_compliance(materials, plies, angle).compliance.bolt_axes;
-  return 1.0 + std::sqrt(2.0 * (std::sqrt(a(2, 2) / a(1, 1)) + a(1, 2) / a(1, 1)) +
-                         a(3, 3) / a(1, 1));
+  return 1.0 +
+         std::sqrt(2.0 * (std::sqrt(a(2, 2) / a(1, 1)) + a(1, 2) / a(1, 1)) + a(3, 3) / a(1, 1));
 }
 
 OpenHoleScale tan_correction(const Materials& materials, const PlyStack& plies, const Loads& loads,

@@ -15,9 +15,9 @@ struct Stages {
 };
 
 inline Stages stages_for(const CaseList& cases) {
-  return {cases.needs(OutputCase::kProperties),     cases.needs(OutputCase::kStresses),
+  return {cases.needs(OutputCase::kProperties),       cases.needs(OutputCase::kStresses),
           cases.selected(OutputCase::kDisplacements), cases.needs(OutputCase::kPlyStrains),
-          cases.needs(OutputCase::kFailureNumbers), cases.selected(OutputCase::kFailureSearch)};
+          cases.needs(OutputCase::kFailureNumbers),   cases.selected(OutputCase::kFailureSearch)};
 }
 
 }  // namespace hs

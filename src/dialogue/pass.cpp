@@ -16,8 +16,7 @@ bool read_plies_and_materials(Console& con, DialogueState& st, bool INSTR, bool 
     int nply = st.problem.plies.count, nmat = st.problem.materials.count;
     if (!con.read({nply, nmat})) return false;
     if (nply < 1 || nply > kMaxPlies || nmat < 1 || nmat > kMaxMaterials) {
-      con.write(
-          "(' NUMBER OF PLIES MUST BE 1 TO 8 AND NUMBER OF MATERIALS 1 TO 3, TRY AGAIN...')");
+      con.write("(' NUMBER OF PLIES MUST BE 1 TO 8 AND NUMBER OF MATERIALS 1 TO 3, TRY AGAIN...')");
     } else if (carpet && nply < 4) {
       // The carpet plot varies the shares of four plies: 0, +45, -45 and 90 degrees.
       con.write("(' CARPET PLOT DATA NEEDS 4 PLIES (0, +45, -45, 90), TRY AGAIN...')");
@@ -129,9 +128,8 @@ bool read_pass(Console& con, DialogueState& st) {
   }
   {
     ElasticConstants* e = pb.materials.elastic;
-    Item items[4 * kMaxMaterials] = {e[0].E1, e[0].E2, e[0].G12, e[0].NU12,
-                                     e[1].E1, e[1].E2, e[1].G12, e[1].NU12,
-                                     e[2].E1, e[2].E2, e[2].G12, e[2].NU12};
+    Item items[4 * kMaxMaterials] = {e[0].E1,  e[0].E2,   e[0].G12, e[0].NU12, e[1].E1,  e[1].E2,
+                                     e[1].G12, e[1].NU12, e[2].E1,  e[2].E2,   e[2].G12, e[2].NU12};
     if (!con.read(items, 4 * NMAT)) return false;
   }
 

@@ -27,7 +27,6 @@ class DialogueWatcher : public AnalysisListener {
 // written to out. With interactive set (standard input is a terminal) an unreadable value is
 // typed again instead of ending the run.
 int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err,
-                 DialogueWatcher* watcher = nullptr, bool silent = false,
-                 bool interactive = false);
+                 DialogueWatcher* watcher = nullptr, bool silent = false, bool interactive = false);
 
 }  // namespace hs

@@ -91,8 +91,8 @@ void print_ply_strains(Console& con, const Problem& pb, const PlyField& plies) {
     for (int j = 0; j < nang; ++j) {
       for (int p = 0; p < pb.plies.count; ++p) {
         const double* e = plies.strain[j][k][p];
-        con.write("(F6.3,2F8.2,3F12.6)", {edge_distance(g, k), station_angle(g, j),
-                                          pb.plies.angle[p], e[0], e[1], e[2]});
+        con.write("(F6.3,2F8.2,3F12.6)",
+                  {edge_distance(g, k), station_angle(g, j), pb.plies.angle[p], e[0], e[1], e[2]});
       }
     }
   }
@@ -107,8 +107,8 @@ void print_ply_stresses(Console& con, const Problem& pb, const PlyField& plies) 
     for (int j = 0; j < nang; ++j) {
       for (int p = 0; p < pb.plies.count; ++p) {
         const double* s = plies.stress[j][k][p];
-        con.write("(F6.3,2F8.2,3F12.2)", {edge_distance(g, k), station_angle(g, j),
-                                          pb.plies.angle[p], s[0], s[1], s[2]});
+        con.write("(F6.3,2F8.2,3F12.2)",
+                  {edge_distance(g, k), station_angle(g, j), pb.plies.angle[p], s[0], s[1], s[2]});
       }
     }
   }

@@ -28,8 +28,7 @@ void print_ply_stresses(Console& con, const Problem& pb, const PlyField& plies);
 // Case 9: every ply at every point.
 void print_failure_numbers(Console& con, const Problem& pb, const PlyField& plies);
 // Case 10: the failure load and every ply at the critical point.
-void print_failure_load(Console& con, const Problem& pb, const PlyField& plies,
-                        const Governing& g);
+void print_failure_load(Console& con, const Problem& pb, const PlyField& plies, const Governing& g);
 void print_search_stopped(Console& con);
 // The shares of a carpet-plot layup.
 void print_layup(Console& con, const Shares& s);

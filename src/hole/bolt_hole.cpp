@@ -18,7 +18,7 @@ namespace hs {
 namespace {
 
 using cd = std::complex<double>;
-constexpr int kTerms = 45;                  // negative powers in each stress function
+constexpr int kTerms = 45;  // negative powers in each stress function
 constexpr int kMaxHarmonic = 49;
 
 // The logarithm of a mapped variable, cut along the ray behind the bolt (y' = 0, x' < 0).

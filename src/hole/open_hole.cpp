@@ -18,7 +18,7 @@ using cd = std::complex<double>;
 const OpenHoleReuse& geometry(const Grid& grid, cd mu1, cd mu2, OpenHoleReuse& g) {
   const double D = grid.diameter;
   const double key[8] = {grid.angle_step, grid.angle_low, grid.distance_step, D,
-                         mu1.real(), mu1.imag(), mu2.real(), mu2.imag()};
+                         mu1.real(),      mu1.imag(),     mu2.real(),         mu2.imag()};
   int nstep = step_count(grid), nang = station_count(grid);
   if (nstep == g.nstep && nang == g.nang && std::memcmp(key, g.key, sizeof key) == 0) return g;
   for (int i = 0; i < nstep; ++i) {

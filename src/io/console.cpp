@@ -30,7 +30,6 @@ void Console::flush() {
   out_.flush();
 }
 
-
 const Console::Format& Console::compiled(const char* format) {
   // Table rows repeat one format: try the last one first.
   if (last_ < n_formats_ && formats_[last_].key == format) return formats_[last_];
@@ -156,7 +155,7 @@ void Console::write_record(std::string_view text) {
   if (silent_) return;
   begin_record();
   int n = static_cast<int>(text.size() < static_cast<std::size_t>(kMaxRecord) ? text.size()
-                                                                             : kMaxRecord);
+                                                                              : kMaxRecord);
   if (char* at = field(n)) std::memcpy(at, text.data(), n);
   end_record();
 }

@@ -110,7 +110,7 @@ class Console {
   std::ostream& err_;
   bool silent_ = false;
   bool interactive_ = false;
-  bool eof_ = false;               // the last read failed at the end of the input
+  bool eof_ = false;              // the last read failed at the end of the input
   const char* prompt_ = nullptr;  // asked again when a read is typed again
 
   static constexpr int kMaxFormats = 64;

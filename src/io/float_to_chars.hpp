@@ -89,8 +89,7 @@ inline std::to_chars_result double_to_chars(char* first, char* last, double v,
 #endif
 }
 
-inline std::to_chars_result double_to_chars_fixed(char* first, char* last, double v,
-                                                  int decimals) {
+inline std::to_chars_result double_to_chars_fixed(char* first, char* last, double v, int decimals) {
 #if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
   return std::to_chars(first, last, v, std::chars_format::fixed, decimals);
 #else

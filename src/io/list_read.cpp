@@ -1,6 +1,4 @@
 // List reads and answer reads of the console: see console.hpp.
-#include "io/console.hpp"
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +6,8 @@
 #include <cstring>
 #include <istream>
 #include <ostream>
+
+#include "io/console.hpp"
 
 namespace hs {
 
@@ -153,7 +153,6 @@ class NumberScan {
 };
 
 }  // namespace
-
 
 // The next byte of the current line, kEol at its end (consuming the line end), or kEof when the
 // input has no further line. A line may end in LF, CR LF, or the end of the input.

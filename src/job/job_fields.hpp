@@ -15,9 +15,10 @@ inline constexpr const char* kStressUnits[] = {"psi", "ksi", "Pa", "kPa", "MPa",
 inline constexpr const char* kLengthUnits[] = {"in", "mm", "m"};
 inline constexpr const char* kAllowableKeys[] = {"T1", "C1", "T2", "C2", "S12"};
 inline constexpr const char* kStrainAllowableKeys[] = {"strain_T1", "strain_C1", "strain_T2",
-                                                "strain_C2", "strain_S12"};
+                                                       "strain_C2", "strain_S12"};
 inline constexpr Criterion kCriteria[] = {Criterion::kMaxStrain, Criterion::kMaxStress,
-                                   Criterion::kTsaiHill, Criterion::kTsaiWu, Criterion::kHoffman};
+                                          Criterion::kTsaiHill, Criterion::kTsaiWu,
+                                          Criterion::kHoffman};
 
 inline bool is_bare_key(std::string_view s) {
   if (s.empty()) return false;

@@ -80,8 +80,8 @@ void Reader::read_materials(const toml::table& root, Job& job) {
     }
     const toml::table& t = *entry.table;
     check_keys(t, prefix,
-               {"E1", "E2", "G12", "nu12", "T1", "C1", "T2", "C2", "S12", "strain_T1",
-                "strain_C1", "strain_T2", "strain_C2", "strain_S12"});
+               {"E1", "E2", "G12", "nu12", "T1", "C1", "T2", "C2", "S12", "strain_T1", "strain_C1",
+                "strain_T2", "strain_C2", "strain_S12"});
     read_strain_allowables(t, prefix, job, m);
     ElasticConstants& e = job.materials.elastic[m];
     Got e1 = real(t, prefix, "E1", true, Range::kPositive, e.E1);
@@ -136,9 +136,9 @@ void Reader::read_strain_allowables(const toml::table& t, const std::string& pre
   double* values[] = {&al.T1, &al.C1, &al.T2, &al.C2, &al.S12};
   bool all_ok = present == 5;
   for (int i = 0; i < 5; ++i) {
-    all_ok = real(t, prefix, kStrainAllowableKeys[i], false, Range::kPositive, *values[i]) ==
-                 Got::kOk &&
-             all_ok;
+    all_ok =
+        real(t, prefix, kStrainAllowableKeys[i], false, Range::kPositive, *values[i]) == Got::kOk &&
+        all_ok;
   }
   job.has_strain_allowables[m] = all_ok;
 }
@@ -268,7 +268,6 @@ void Reader::read_grid(const toml::table& root, Job& job) {
   }
   grid_ok_ = ok;
 }
-
 
 }  // namespace job_detail
 

@@ -189,5 +189,4 @@ void Reader::read_carpet(const toml::table& root, Job& job) {
   }
 }
 
-
 }  // namespace hs::job_detail

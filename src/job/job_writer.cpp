@@ -1,9 +1,10 @@
 #include "job/job_writer.hpp"
-#include "io/float_to_chars.hpp"
 
 #include <charconv>
 #include <cmath>
 #include <string_view>
+
+#include "io/float_to_chars.hpp"
 
 namespace hs {
 

@@ -12,7 +12,6 @@ class Reader : public FieldReader {
   void read(const toml::table& root, Job& job);
 
  private:
-
   void read_units(const toml::table& root, Job& job);
   void read_materials(const toml::table& root, Job& job);
   void read_strain_allowables(const toml::table& t, const std::string& prefix, Job& job,
@@ -24,7 +23,6 @@ class Reader : public FieldReader {
   void read_failure(const toml::table& root, Job& job);
   void read_results(const toml::table& root, Job& job);
   void read_carpet(const toml::table& root, Job& job);
-
 
   // What later checks need to know about earlier parts of the file.
   struct MaterialEntry {

@@ -77,14 +77,24 @@ std::string tick_label(double v, const Axis& axis) {
 }
 
 Chart::Chart(double width, double height, Axis x, Axis y, const AxisTitle& x_title,
-             const AxisTitle& y_title, std::string_view attributes)
+             const AxisTitle& y_title, std::string_view attributes, double footer)
     : svg_(0.0, 0.0, width, height, attributes),
       x_(x),
       y_(y),
+      width_(width),
+      height_(height),
       left_(58.0),
       right_(width - 14.0),
       top_(12.0),
-      bottom_(height - 40.0) {
+      bottom_(height - 40.0 - footer) {
+  constexpr double kTitlePx = 11.0;
+  // A y title longer than the frame goes on two lines: the quantity, then the unit.
+  std::string yt = title(y_title, y), yt2;
+  if (text_width(yt, kTitlePx) > bottom_ - top_ && !y_title.unit.empty()) {
+    yt = title({y_title.quantity, ""}, y);
+    yt2 = "(" + y_title.unit + ")";
+    left_ += 13.0;
+  }
   // Grid and ticks.
   int nx = ticks(x);
   for (int i = 0; i <= nx; ++i) {
@@ -103,13 +113,18 @@ Chart::Chart(double width, double height, Axis x, Axis y, const AxisTitle& x_tit
   svg_.raw("<rect class=\"frame\" x=\"" + fixed(left_, 2) + "\" y=\"" + fixed(top_, 2) +
            "\" width=\"" + fixed(right_ - left_, 2) + "\" height=\"" + fixed(bottom_ - top_, 2) +
            "\"/>\n");
-  std::string xt = title(x_title, x), yt = title(y_title, y);
-  svg_.text({(left_ + right_) / 2.0, height - 8.0}, xt,
-            attr("class", "title") + attr("text-anchor", "middle"));
+  // The x title under the middle of the frame, moved in where it would leave the figure.
+  std::string xt = title(x_title, x);
+  double half = text_width(xt, kTitlePx) / 2.0;
+  double cx = std::fmax(std::fmin((left_ + right_) / 2.0, width - 2.0 - half), 2.0 + half);
+  svg_.text({cx, bottom_ + 32.0}, xt, attr("class", "title") + attr("text-anchor", "middle"));
   double mid = (top_ + bottom_) / 2.0;
-  svg_.text({14.0, mid}, yt,
-            attr("class", "title") + attr("text-anchor", "middle") +
-                attr("transform", "rotate(-90 14.00 " + fixed(mid, 2) + ")"));
+  for (int line = 0; line < (yt2.empty() ? 1 : 2); ++line) {
+    double bx = 14.0 + 13.0 * line;
+    svg_.text({bx, mid}, line ? yt2 : yt,
+              attr("class", "title") + attr("text-anchor", "middle") +
+                  attr("transform", "rotate(-90 " + fixed(bx, 2) + " " + fixed(mid, 2) + ")"));
+  }
 }
 
 Point Chart::at(double x, double y) const {
@@ -118,14 +133,48 @@ Point Chart::at(double x, double y) const {
 }
 
 void Chart::curve(const std::vector<double>& x, const std::vector<double>& y,
-                  std::string_view colour, double marker, std::string_view attributes) {
+                  std::string_view colour, double marker, std::string_view attributes,
+                  const std::vector<std::string>& titles) {
   std::vector<Point> points;
   for (size_t i = 0; i < x.size(); ++i) points.push_back(at(x[i], y[i]));
   svg_.path(points, std::string(attributes) + attr("class", "curve") + attr("stroke", colour));
-  if (marker <= 0.0) return;
-  for (const Point& p : points) {
-    if (std::isfinite(p.x) && std::isfinite(p.y)) svg_.circle(p, marker, attr("fill", colour));
+  auto finite = [](Point p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+  for (size_t i = 1; i < points.size(); ++i) {
+    if (finite(points[i - 1]) && finite(points[i])) segments_.push_back({points[i - 1], points[i]});
   }
+  for (size_t i = 0; i < points.size(); ++i) {
+    const Point& p = points[i];
+    if (!finite(p)) continue;
+    double r = std::fmax(marker, 1.0);
+    taken_.push_back({p.x - r, p.y - r, p.x + r, p.y + r});
+    if (marker <= 0.0) continue;
+    if (i < titles.size()) {
+      svg_.circle(p, marker, attr("fill", colour), titles[i]);
+    } else {
+      svg_.circle(p, marker, attr("fill", colour));
+    }
+  }
+}
+
+bool Chart::label(const std::vector<Place>& candidates, std::string_view text, double font_px,
+                  std::string_view attributes) {
+  if (candidates.empty()) return false;
+  const Rect room{left_ + 1.0, 1.0, width_ - 1.0, bottom_ - 1.0};
+  for (const Place& c : candidates) {
+    Rect box = text_box(c.at, text, c.anchor, font_px);
+    if (!box.inside(room)) continue;
+    bool free = true;
+    for (const auto& s : segments_) free = free && !crosses(s.first, s.second, box);
+    for (const Rect& t : taken_) free = free && !box.overlaps(t);
+    if (!free) continue;
+    taken_.push_back(box);
+    svg_.text(c.at, text, std::string(attributes) + attr("text-anchor", c.anchor));
+    return true;
+  }
+  const Place& c = candidates.front();
+  taken_.push_back(text_box(c.at, text, c.anchor, font_px));
+  svg_.text(c.at, text, std::string(attributes) + attr("text-anchor", c.anchor));
+  return false;
 }
 
 void Chart::guide(double y, std::string_view css_class) {

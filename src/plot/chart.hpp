@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "plot/svg.hpp"
@@ -34,17 +35,30 @@ class Chart {
  public:
   // A chart of the given size in pixels; the frame leaves margins for the tick labels and the
   // axis titles: the quantity, the power of ten of the ticks when there is one, then the unit in
-  // parentheses when one is given.
+  // parentheses when one is given (on a line of its own where the title is longer than its
+  // axis). A footer of the given height is left free under the x axis title.
   Chart(double width, double height, Axis x, Axis y, const AxisTitle& x_title,
-        const AxisTitle& y_title, std::string_view attributes);
+        const AxisTitle& y_title, std::string_view attributes, double footer = 0.0);
 
   // The page position of (x, y) in the axis units.
   Point at(double x, double y) const;
 
   // A curve through the points (x[i], y[i]); non-finite values leave a gap. Markers of radius
-  // marker (none when 0) sit on the finite points.
+  // marker (none when 0) sit on the finite points, each with its title (the tooltip) when titles
+  // are given. The curve and its markers are kept as obstacles for labels.
   void curve(const std::vector<double>& x, const std::vector<double>& y, std::string_view colour,
-             double marker, std::string_view attributes);
+             double marker, std::string_view attributes,
+             const std::vector<std::string>& titles = {});
+
+  // A label at the first of the candidate places (baseline point and anchor) where it crosses no
+  // curve, covers no marker or earlier label and stays inside the frame's column of the figure,
+  // above the x axis; at the first candidate when none is free. Returns whether one was free.
+  struct Place {
+    Point at;
+    const char* anchor;
+  };
+  bool label(const std::vector<Place>& candidates, std::string_view text, double font_px,
+             std::string_view attributes);
 
   // A dashed horizontal line at y across the frame, when y is inside the axis.
   void guide(double y, std::string_view css_class);
@@ -54,13 +68,17 @@ class Chart {
   double right() const { return right_; }
   double top() const { return top_; }
   double bottom() const { return bottom_; }
+  double width() const { return width_; }
+  double height() const { return height_; }
 
   std::string finish() { return svg_.finish(); }
 
  private:
   Svg svg_;
   Axis x_, y_;
-  double left_, right_, top_, bottom_;
+  double width_, height_, left_, right_, top_, bottom_;
+  std::vector<std::pair<Point, Point>> segments_;  // of the curves drawn
+  std::vector<Rect> taken_;                        // markers and labels
 };
 
 }  // namespace hs::plot

@@ -8,19 +8,22 @@
 
 namespace hs::plot {
 
-// Colour-blind-safe colours (Okabe and Ito) for the plies and the three stresses; a sequential
-// scale (viridis) for the shares of a carpet chart.
-const char* const kPlyColours[kMaxPlies] = {"#0072B2", "#D55E00", "#009E73", "#CC79A7",
-                                          "#E69F00", "#56B4E9", "#000000", "#8C564B"};
+// Every colour of a curve or marker keeps a contrast of at least 3:1 with the white page. The
+// plies: the Okabe and Ito colours that do (blue, vermillion, bluish green, black), their reddish
+// purple and orange darkened, a violet and a grey in place of the pale sky blue and the brown.
+const char* const kPlyColours[kMaxPlies] = {"#0072B2", "#D55E00", "#009E73", "#B8589A",
+                                            "#A36B00", "#7B52AE", "#000000", "#6B6B6B"};
 const char* const kStressColours[3] = {"#0072B2", "#D55E00", "#009E73"};
-const char* const kShareColours[11] = {"#440154", "#482173", "#433e85", "#38588c",
-                                       "#2d708e", "#25858e", "#1e9b8a", "#2ab07f",
-                                       "#52c569", "#86d549", "#c2df23"};
+// The hues of viridis from purple through blue and green to its yellow, with the lightness
+// (CIE L*) rising evenly from 24 to 58 instead of to 92: the order stays readable, the light
+// end (contrast 3.4:1) stays visible on white.
+const char* const kShareColours[11] = {"#5b1c6a", "#542c7f", "#443f86", "#2f5184",
+                                       "#145f7d", "#006c75", "#007869", "#008456",
+                                       "#008e37", "#439500", "#769700"};
 
 const char* const kCriteria[5] = {"maximum strain", "maximum stress", "Tsai-Hill",
                                   "modified Tsai-Wu", "Hoffman"};
 const char* const kLoadNames[4] = {"PX", "PY", "PXY", "P"};
-
 
 // A value as the tables print it with Fw.d or Ew.d, without the leading blanks.
 std::string printed(char kind, int w, int d, double v) {
@@ -58,13 +61,28 @@ std::string nothing(const char* why) {
   return std::string("<p class=\"nothing\">Nothing to draw for this pass: ") + why + "</p>\n";
 }
 
-
 std::string stress_unit(const PassRecord& r) {
   return r.stress_unit.empty() ? std::string(kStressUnit) : r.stress_unit;
 }
 
 std::string modulus_unit(const PassRecord& r) {
   return r.stress_unit.empty() ? std::string("units of E1 typed") : r.stress_unit;
+}
+
+std::string stress_suffix(const PassRecord& r) {
+  return r.stress_unit.empty() ? std::string() : " " + r.stress_unit;
+}
+
+std::string length_suffix(const PassRecord& r) {
+  return r.length_unit.empty() ? std::string() : " " + r.length_unit;
+}
+
+// The sentence of a caption about points where a stress is not finite.
+std::string undefined_note(int n, const char* what) {
+  if (n == 0) return "";
+  return std::string(" ") + what + " undefined at " + std::to_string(n) +
+         (n == 1 ? " point" : " points") +
+         " (not finite; the tables print NaN or Inf): gaps in the curves, no markers.";
 }
 
 }  // namespace hs::plot

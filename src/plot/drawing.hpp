@@ -10,8 +10,8 @@
 
 namespace hs::plot {
 
-// Colour-blind-safe colours (Okabe and Ito) for the plies and the three stresses; a sequential
-// scale (viridis) for the shares of a carpet chart.
+// Colour-blind-safe colours for the plies and the three stresses; a sequential scale (viridis
+// hues, darkened) for the shares of a carpet chart. Each has a contrast of 3:1 or more on white.
 extern const char* const kPlyColours[kMaxPlies];
 extern const char* const kStressColours[3];
 extern const char* const kShareColours[11];
@@ -19,10 +19,18 @@ extern const char* const kShareColours[11];
 extern const char* const kCriteria[5];
 extern const char* const kLoadNames[4];  // PX, PY, PXY, P
 constexpr const char* kStressUnit = "units of the loads typed";
+// The size of the text of the figures in pixels (the page's style sheet sets the same).
+constexpr double kTextPx = 10.0;
+constexpr double kSmallTextPx = 9.0;
+constexpr double kMarkTextPx = 10.5;
 // The unit of stresses, and of moduli, for the axes of a pass: the job's, or what was typed.
 struct PassRecord;
 std::string stress_unit(const PassRecord& r);
 std::string modulus_unit(const PassRecord& r);
+// " psi", " in": the job's unit after a number in a sentence; empty for a dialogue, whose units
+// the page's note names once.
+std::string stress_suffix(const PassRecord& r);
+std::string length_suffix(const PassRecord& r);
 
 // Polar plots, in pixels about the hole centre: the station circle (zero stress) sits at kZero,
 // the largest stress of the pass swings kSwing from it, far-field arrows lie beyond kRim.
@@ -39,6 +47,9 @@ std::string list(const std::vector<double>& v);
 // The page position of the point at radius and angle (degrees counter-clockwise from the x axis,
 // which points right; the page's y axis points down).
 Point polar(double radius, double angle_deg);
+// The sentence of a caption about the n points where a value is not finite (empty for none):
+// `what` ("The stresses are") undefined at n points, left as gaps.
+std::string undefined_note(int n, const char* what);
 // A paragraph saying why a pass has nothing to draw.
 std::string nothing(const char* why);
 

@@ -41,6 +41,32 @@ std::string failure_figures(const PassRecord& r) {
   AxisTitle xt{"angle from the laminate x axis", "degrees"};
   AxisTitle yt{krit <= 2 ? "largest |failure number|" : "failure number", ""};
 
+  // The first-ply failure of the search, written in a footer under the chart of the step where
+  // it was found (the characteristic distance), clear of every curve; the ring marks the point.
+  std::vector<std::string> mark_lines;
+  if (critical.shown) {
+    int p = critical.ply;
+    const double loads[4] = {critical.PX, critical.PY, critical.PXY, critical.P};
+    mark_lines.push_back("○ first-ply failure: ply " + std::to_string(p + 1) + " (" +
+                         degrees(r.plies.angle[p]) + ") at " +
+                         degrees(r.grid.angle_low + critical.station * r.grid.angle_step));
+    std::string load_line;
+    for (int i = 0; i < 4; ++i) {
+      if (loads[i] == 0.0) continue;
+      std::string item = std::string(kLoadNames[i]) + " = " + printed('F', 12, 2, loads[i]);
+      if (!load_line.empty() && text_width(load_line + ", " + item, kMarkTextPx) > 270.0) {
+        mark_lines.push_back(load_line + ",");
+        load_line.clear();
+      }
+      load_line += (load_line.empty() ? "" : ", ") + item;
+    }
+    if (!load_line.empty()) mark_lines.push_back(load_line + stress_suffix(r));
+  }
+  double mark_width = 0.0;
+  for (const std::string& l : mark_lines)
+    mark_width = std::fmax(mark_width, text_width(l, kMarkTextPx));
+
+  const std::string length = length_suffix(r);
   std::string out = "<h3" + attr("id", "pass-" + std::to_string(r.number) + "-failure") +
                     ">Failure numbers per ply (" +
                     std::string(krit >= 1 && krit <= 5 ? kCriteria[krit - 1] : "?") +
@@ -50,68 +76,74 @@ std::string failure_figures(const PassRecord& r) {
            "></span>ply " + std::to_string(p + 1) + ", " + degrees(r.plies.angle[p]);
   }
   out += "</p>\n<div class=\"charts\">\n";
+  int undefined = 0;
   for (int k = 0; k < f.nstep; ++k) {
     double dist = k * r.grid.distance_step;
-    Chart chart(290, 230, x, y, xt, yt,
+    const bool marked = critical.shown && k == 1;
+    const double footer = marked ? 6.0 + 13.0 * mark_lines.size() : 0.0;
+    int gaps = 0;
+    for (int i = 0; i < f.nang * f.nply; ++i) gaps += !std::isfinite(f.fn[k * f.nang * f.nply + i]);
+    undefined += gaps;
+    Chart chart(marked ? std::fmax(290.0, mark_width + 12.0) : 290.0, 230.0 + footer, x, y, xt, yt,
                 attr("class", "plot failure") + attr("data-step", std::to_string(k + 1)) +
                     attr("data-dist", exact(dist)) + attr("data-criterion", std::to_string(krit)) +
-                    attr("data-curves", std::to_string(f.nply)));
+                    attr("data-curves", std::to_string(f.nply)) +
+                    attr("data-undefined", std::to_string(gaps)),
+                footer);
     chart.guide(1.0, "limit");
     std::vector<double> angles;
     for (int j = 0; j < f.nang; ++j) angles.push_back(r.grid.angle_low + j * r.grid.angle_step);
     for (int p = 0; p < f.nply; ++p) {
       std::vector<double> vals, drawn;
+      std::vector<std::string> titles;
       for (int j = 0; j < f.nang; ++j) {
         double v = f.fn[(k * f.nang + j) * f.nply + p];
         vals.push_back(v);
         drawn.push_back(std::fabs(v));
+        titles.push_back("ply " + std::to_string(p + 1) + " (" + degrees(r.plies.angle[p]) +
+                         ") at " + degrees(angles[j]) + ", DIST " + printed('F', 7, 3, dist) +
+                         length + ": failure number " + printed('F', 10, 3, v));
       }
       chart.curve(angles, drawn, kPlyColours[p], f.nang <= 37 ? 2.0 : 0.0,
                   attr("data-ply", std::to_string(p + 1)) +
                       attr("data-points", std::to_string(f.nang)) +
-                      attr("data-angles", list(angles)) + attr("data-values", list(vals)));
+                      attr("data-angles", list(angles)) + attr("data-values", list(vals)),
+                  titles);
     }
-    if (critical.shown && k == 1) {
+    if (marked) {
       // The first-ply failure of the search, at the point of this step where it was found.
       int j = critical.station, p = critical.ply;
       double ang = r.grid.angle_low + j * r.grid.angle_step;
       double v = std::fabs(f.fn[(k * f.nang + j) * f.nply + p]);
       Point m = chart.at(ang, v);
       const double loads[4] = {critical.PX, critical.PY, critical.PXY, critical.P};
-      std::string load_list = list({loads[0], loads[1], loads[2], loads[3]});
       chart.svg().circle(m, 6.5,
                          attr("class", "critical") + attr("data-station", std::to_string(j + 1)) +
                              attr("data-angle", exact(ang)) +
                              attr("data-ply", std::to_string(p + 1)) +
-                             attr("data-loads", load_list));
-      std::vector<std::string> lines = {"first-ply failure: ply " + std::to_string(p + 1) + " (" +
-                                        degrees(r.plies.angle[p]) + ")"};
-      for (int i = 0; i < 4; ++i) {
-        if (loads[i] != 0.0) {
-          lines.push_back(std::string(kLoadNames[i]) + " = " + printed('F', 12, 2, loads[i]));
-        }
-      }
-      bool left = m.x > (chart.left() + chart.right()) / 2.0;
-      double ty = std::fmin(std::fmax(m.y - 4.0, chart.top() + 10.0),
-                            chart.bottom() - 4.0 - 12.0 * (lines.size() - 1));
-      for (size_t i = 0; i < lines.size(); ++i) {
-        chart.svg().text({left ? m.x - 10.0 : m.x + 10.0, ty + 12.0 * i}, lines[i],
-                         attr("class", "marklabel") + attr("text-anchor", left ? "end" : "start"));
+                             attr("data-loads", list({loads[0], loads[1], loads[2], loads[3]})),
+                         mark_lines.front());
+      double top = chart.height() - footer;
+      for (size_t i = 0; i < mark_lines.size(); ++i) {
+        chart.svg().text({6.0, top + 13.0 * (i + 1)}, mark_lines[i],
+                         attr("class", "marklabel") + attr("text-anchor", "start"));
       }
     }
-    out += "<figure><figcaption>DIST " + printed('F', 7, 3, dist) + "</figcaption>" +
+    out += "<figure><figcaption>DIST " + printed('F', 7, 3, dist) + length + "</figcaption>" +
            chart.finish() + "</figure>\n";
   }
   out += "</div>\n";
   if (critical.shown) {
     int j = critical.station, p = critical.ply;
+    const std::string unit = stress_suffix(r);
     out += "<p>Automatic search for failure: ply " + std::to_string(p + 1) + " (" +
-           degrees(r.plies.angle[p]) + ") fails first, at DIST " + printed('F', 11, 3, r.grid.distance_step) +
-           " and angle " + printed('F', 9, 2, r.grid.angle_low + j * r.grid.angle_step) +
-           "°, under PX = " + printed('F', 12, 2, critical.PX) +
-           ", PY = " + printed('F', 12, 2, critical.PY) +
-           ", PXY = " + printed('F', 12, 2, critical.PXY) +
-           ", P = " + printed('F', 12, 2, critical.P) + " (circled).</p>\n";
+           degrees(r.plies.angle[p]) + ") fails first, at DIST " +
+           printed('F', 11, 3, r.grid.distance_step) + length + " and angle " +
+           printed('F', 9, 2, r.grid.angle_low + j * r.grid.angle_step) +
+           "°, under PX = " + printed('F', 12, 2, critical.PX) + unit +
+           ", PY = " + printed('F', 12, 2, critical.PY) + unit +
+           ", PXY = " + printed('F', 12, 2, critical.PXY) + unit +
+           ", P = " + printed('F', 12, 2, critical.P) + unit + " (circled).</p>\n";
   }
   out += "<p class=\"caption\">";
   if (krit <= 2) {
@@ -121,9 +153,9 @@ std::string failure_figures(const PassRecord& r) {
   }
   out +=
       "A ply fails at 1 (red dashed line, drawn when the values come near it). Values at the "
-      "loads as typed.</p>\n";
+      "loads as typed; each point gives its value on hover." +
+      undefined_note(undefined, "The failure numbers are") + "</p>\n";
   return out;
 }
-
 
 }  // namespace hs::plot

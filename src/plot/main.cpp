@@ -5,7 +5,6 @@
 // A dialogue (standard input by default) runs as holestress runs it, with the tables switched
 // off; a job file (named *.toml) draws each of its load cases.
 #include <CLI/CLI.hpp>
-
 #include <fstream>
 #include <iostream>
 #include <sstream>

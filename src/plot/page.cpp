@@ -27,14 +27,20 @@ std::string pass_header(const PassRecord& r) {
 
   // Materials, with their allowables when a failure criterion uses them.
   bool allowables = r.cases.needs(OutputCase(9));
-  b += "<table class=\"materials\"><tr><th>material</th><th>E1</th><th>E2</th><th>G12</th>"
-       "<th>NU12</th>";
-  if (allowables) b += "<th>T1</th><th>C1</th><th>T2</th><th>C2</th><th>SHEAR</th>";
+  // Stress-like columns name the job's unit.
+  const std::string hu = r.stress_unit.empty() ? std::string() : " (" + escape(r.stress_unit) + ")";
+  b += "<table class=\"materials\"><tr><th>material</th>";
+  for (const char* h : {"E1", "E2", "G12"}) b += std::string("<th>") + h + hu + "</th>";
+  b += "<th>NU12</th>";
+  if (allowables) {
+    for (const char* h : {"T1", "C1", "T2", "C2", "SHEAR"})
+      b += std::string("<th>") + h + hu + "</th>";
+  }
   b += "</tr>\n";
   for (int m = 0; m < r.materials.count; ++m) {
     b += "<tr><td>" + std::to_string(m + 1) + "</td>";
-    for (double v : {r.materials.elastic[m].E1, r.materials.elastic[m].E2, r.materials.elastic[m].G12,
-                     r.materials.elastic[m].NU12}) {
+    for (double v : {r.materials.elastic[m].E1, r.materials.elastic[m].E2,
+                     r.materials.elastic[m].G12, r.materials.elastic[m].NU12}) {
       b += "<td>" + exact(v) + "</td>";
     }
     if (allowables) {
@@ -48,8 +54,9 @@ std::string pass_header(const PassRecord& r) {
   }
   b += "</table>\n";
 
-  b += "<table class=\"plies\"><tr><th>ply</th><th>angle</th><th>thickness</th>"
-       "<th>material</th></tr>\n";
+  b += "<table class=\"plies\"><tr><th>ply</th><th>angle</th><th>thickness" +
+       (r.length_unit.empty() ? std::string() : " (" + escape(r.length_unit) + ")") +
+       "</th><th>material</th></tr>\n";
   for (int p = 0; p < r.plies.count; ++p) {
     // The colour of the ply's curves, where there are any.
     std::string swatch = carpet || !allowables
@@ -58,31 +65,33 @@ std::string pass_header(const PassRecord& r) {
                                    attr("style", std::string("background:") + kPlyColours[p]) +
                                    "></span>";
     b += "<tr><td>" + swatch + std::to_string(p + 1) + "</td><td>" + degrees(r.plies.angle[p]) +
-         "</td><td>" + (carpet ? std::string("by layup") : exact(r.plies.thickness[p])) + "</td><td>" +
-         std::to_string(r.plies.material[p] + 1) + "</td></tr>\n";
+         "</td><td>" + (carpet ? std::string("by layup") : exact(r.plies.thickness[p])) +
+         "</td><td>" + std::to_string(r.plies.material[p] + 1) + "</td></tr>\n";
   }
   b += "</table>\n";
 
   if (r.cases.needs(OutputCase(3))) {
     const Loads& f = r.loads;
-    b += "<p>Far-field stresses PX = " + exact(f.px) + ", PY = " + exact(f.py) +
-         ", PXY = " + exact(f.pxy) + " in load axes at " + degrees(f.off_axis) +
+    const std::string su = stress_suffix(r), lu = length_suffix(r);
+    b += "<p>Far-field stresses PX = " + exact(f.px) + su + ", PY = " + exact(f.py) + su +
+         ", PXY = " + exact(f.pxy) + su + " in load axes at " + degrees(f.off_axis) +
          " from the laminate x axis.</p>\n";
     if (f.bearing != 0.0) {
-      b += "<p>Bearing stress P = " + exact(f.bearing) + " at the bolt loading angle " +
+      b += "<p>Bearing stress P = " + exact(f.bearing) + su + " at the bolt loading angle " +
            degrees(f.bolt_angle) + "; " +
-           (r.width != 0.0 ? "plate width W = " + exact(r.width) +
-                                ", far-field stress reacting the bolt PW = " + exact(f.bypass)
-                          : std::string("infinite plate")) +
+           (r.width != 0.0 ? "plate width W = " + exact(r.width) + lu +
+                                 ", far-field stress reacting the bolt PW = " + exact(f.bypass) + su
+                           : std::string("infinite plate")) +
            ".</p>\n";
     } else {
       b += "<p>No bearing stress (open hole).</p>\n";
     }
     int nang = station_count(r.grid);
-    b += "<p>Hole diameter D = " + exact(r.grid.diameter) + "; angle stations every " + degrees(r.grid.angle_step) +
-         " from " + degrees(r.grid.angle_low) + " to " + degrees(r.grid.angle_high) + " (" +
-         std::to_string(nang < 0 ? 0 : nang) + " stations); " + std::to_string(step_count(r.grid)) +
-         " distance steps of " + exact(r.grid.distance_step) + " from the hole edge.</p>\n";
+    b += "<p>Hole diameter D = " + exact(r.grid.diameter) + lu + "; angle stations every " +
+         degrees(r.grid.angle_step) + " from " + degrees(r.grid.angle_low) + " to " +
+         degrees(r.grid.angle_high) + " (" + std::to_string(nang < 0 ? 0 : nang) + " stations); " +
+         std::to_string(step_count(r.grid)) + " distance steps of " + exact(r.grid.distance_step) +
+         lu + " from the hole edge.</p>\n";
     if (allowables) {
       int k = static_cast<int>(r.criterion);
       b += "<p>Failure criterion " + std::to_string(k) + ": " +
@@ -94,7 +103,8 @@ std::string pass_header(const PassRecord& r) {
          "unit total, in steps of ten percent: 66 layups.</p>\n";
   }
   b += "</div>\n";
-  if (!carpet && r.cases.needs(OutputCase(3)) && station_count(r.grid) > 0 && step_count(r.grid) > 0) {
+  if (!carpet && r.cases.needs(OutputCase(3)) && station_count(r.grid) > 0 &&
+      step_count(r.grid) > 0) {
     b += key_figure(r);
   }
   b += "</div>\n";
@@ -224,8 +234,9 @@ void Page::end_pass() {
   } else {
     if (r.has_constants) {
       const EngineeringConstants& e = r.constants;
-      b += "<p>Laminate properties: EX = " + printed('E', 9, 3, e.EX) +
-           ", EY = " + printed('E', 9, 3, e.EY) + ", GXY = " + printed('E', 9, 3, e.GXY) +
+      const std::string mu = stress_suffix(r);
+      b += "<p>Laminate properties: EX = " + printed('E', 9, 3, e.EX) + mu +
+           ", EY = " + printed('E', 9, 3, e.EY) + mu + ", GXY = " + printed('E', 9, 3, e.GXY) + mu +
            ", VXY = " + printed('F', 5, 3, e.VXY) + "</p>\n";
     }
     if (!r.cases.needs(OutputCase(3))) {
@@ -268,6 +279,5 @@ std::string Page::html() {
   out += "</body>\n</html>\n";
   return out;
 }
-
 
 }  // namespace hs::plot

@@ -22,10 +22,12 @@ Point angle_label(double a) {
   return polar(kRim + 9.0, a + 7.0);
 }
 
-// A uniform far-field stress drawn as a pair of arrows along its direction.
+// A far-field stress drawn as arrows along its direction: a uniform stress as a pair on opposite
+// sides of the hole, the bypass as one arrow on the side where it reacts the bolt.
 struct Load {
   double stress, angle;
   const char* name;
+  bool single = false;
 };
 
 std::vector<Load> far_field(const Loads& f) {
@@ -37,8 +39,27 @@ std::vector<Load> far_field(const Loads& f) {
     loads.push_back({f.pxy, f.off_axis + 45.0, "PXY"});
     loads.push_back({-f.pxy, f.off_axis - 45.0, ""});
   }
-  if (f.bearing != 0.0 && f.bypass != 0.0) loads.push_back({f.bypass, f.bolt_angle, "PW"});
+  if (f.bearing != 0.0 && f.bypass != 0.0) {
+    // The bolt bears on the hole toward bolt_angle (for P > 0). Its load is reacted where the
+    // plate is held: at the end opposite the push, the bearing stress P D / W over the width.
+    // The program builds that as the bolt solution (half of the reaction at each end) plus the
+    // uniform bypass PW = P D / 2W along the bolt: the ends toward the push then carry nothing,
+    // the held end 2 PW. So PW is drawn at the held end, pulling away from the hole (pushing
+    // toward it for P < 0), opposite to the bolt's force on the plate.
+    loads.push_back({f.bypass, f.bolt_angle + 180.0, "PW", true});
+  }
   return loads;
+}
+
+// A single arrow on the line of a pair of arrows is drawn beside it, moved sideways.
+Point single_shift(const std::vector<Load>& loads, const Load& l) {
+  if (!l.single) return {0, 0};
+  for (const Load& e : loads) {
+    if (!e.single && std::fabs(std::remainder(e.angle - l.angle, 180.0)) < 1e-9) {
+      return polar(10.0, l.angle - 90.0);
+    }
+  }
+  return {0, 0};
 }
 
 // Where the label of load i goes: beyond the head of its arrow, below the labels of earlier
@@ -51,11 +72,71 @@ Point label_point(const std::vector<Load>& loads, size_t i) {
       ++before;
     }
   }
-  Point p = polar(kArrowOut + 12.0, loads[i].angle);
-  return {p.x, p.y + 13.0 * before};
+  Point p = polar(kArrowOut + 12.0, loads[i].angle), shift = single_shift(loads, loads[i]);
+  return {p.x + shift.x, p.y + shift.y + 13.0 * before};
 }
 
-// The part of the page a polar plot needs: the sampled sector, the arrows and their labels.
+// A line of text of a polar figure.
+struct Label {
+  Point at;  // baseline
+  std::string text;
+  const char* anchor;
+  std::string css_class;
+  double px;
+};
+
+// The labels of the loads, the bolt and the axes of the loads sketch.
+std::vector<Label> load_labels(const std::vector<Load>& loads, const Loads& f, double bolt_length) {
+  std::vector<Label> out;
+  for (size_t i = 0; i < loads.size(); ++i) {
+    const Load& l = loads[i];
+    if (!*l.name) continue;
+    Point p = label_point(loads, i);
+    double c = std::cos(l.angle * kPi / 180.0);
+    const char* anchor = c > 0.3 ? "start" : (c < -0.3 ? "end" : "middle");
+    out.push_back({{p.x, p.y + 3.5},
+                   std::string(l.name) + " " + exact(l.stress),
+                   anchor,
+                   l.single ? "boltlabel" : "",
+                   kTextPx});
+  }
+  if (f.bearing != 0.0) {
+    double angle = f.bearing > 0.0 ? f.bolt_angle : f.bolt_angle + 180.0;
+    Point mid = polar(bolt_length * 0.5, angle), side = polar(9.0, angle + 90.0);
+    out.push_back({{mid.x + side.x, mid.y + side.y + 3.5},
+                   "P " + exact(f.bearing),
+                   "middle",
+                   "boltlabel",
+                   kTextPx});
+  }
+  out.push_back({{kRim + 10.0, -4.0}, "x", "start", "", kTextPx});
+  out.push_back({{5.0, -kRim - 8.0}, "y", "start", "", kTextPx});
+  return out;
+}
+
+// Ticks every 30 degrees on the rim of a polar plot over the sampled range (one turn at most:
+// a wider range would write labels over each other), labelled at every 90 degrees.
+std::vector<double> scale_angles(double lo, double hi) {
+  std::vector<double> out;
+  for (int q = -24; q <= 24; ++q) {
+    double a = q * 30.0;
+    if (a < lo - 1e-9 || a > hi + 1e-9 || a >= lo + 360.0 - 1e-9) continue;
+    out.push_back(a);
+  }
+  return out;
+}
+
+std::vector<Label> angle_labels(double lo, double hi) {
+  std::vector<Label> out;
+  for (double a : scale_angles(lo, hi)) {
+    if (std::fmod(std::fabs(a), 90.0) != 0.0) continue;
+    Point p = angle_label(a);
+    out.push_back({{p.x, p.y + 3.5}, degrees(a), "middle", "angle", kSmallTextPx});
+  }
+  return out;
+}
+
+// The part of the page a polar plot needs: the sampled sector, the arrows and every text.
 struct Box {
   double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   void add(Point p, double padx, double pady) {
@@ -64,87 +145,69 @@ struct Box {
     y0 = std::fmin(y0, p.y - pady);
     y1 = std::fmax(y1, p.y + pady);
   }
+  void add(const Rect& r) {
+    add({r.x0, r.y0}, 2, 2);
+    add({r.x1, r.y1}, 2, 2);
+  }
 };
 
-Box polar_box(double a0, double a1, const std::vector<Load>& loads, const Loads& f,
-              double bolt_length, bool labels) {
+Box polar_box(double a0, double a1, const std::vector<Load>& loads,
+              const std::vector<Label>& labels) {
   Box b;
   b.add({0, 0}, 12, 12);
   b.add(polar(kRim, a0), 4, 4);
   b.add(polar(kRim, a1), 4, 4);
   for (int q = -8; q <= 8; ++q) {
-    if (q * 90.0 >= a0 - 1e-9 && q * 90.0 <= a1 + 1e-9) {
-      b.add(polar(kRim, q * 90.0), 4, 4);
-      if (!labels) b.add(angle_label(q * 90.0), 14, 8);
+    if (q * 90.0 >= a0 - 1e-9 && q * 90.0 <= a1 + 1e-9) b.add(polar(kRim, q * 90.0), 4, 4);
+  }
+  for (const Load& l : loads) {
+    Point shift = single_shift(loads, l);
+    for (double side : {0.0, 180.0}) {
+      Point p = polar(kArrowOut, l.angle + side);
+      if (side == 0.0 || !l.single) b.add({p.x + shift.x, p.y + shift.y}, 7, 7);
     }
   }
-  for (size_t i = 0; i < loads.size(); ++i) {
-    const Load& l = loads[i];
-    for (double side : {0.0, 180.0}) b.add(polar(kArrowOut, l.angle + side), 7, 7);
-    if (labels && *l.name) {
-      Point p = label_point(loads, i);
-      double w = 6.0 * (std::string(l.name).size() + 1 + exact(l.stress).size());
-      b.add(p, w, 10);
-    }
-  }
-  if (labels) {
-    b.add({kRim + 18.0, 0}, 4, 4);
-    b.add({0, -kRim - 18.0}, 4, 4);
-  }
-  if (f.bearing != 0.0 && labels) {
-    double angle = f.bearing > 0.0 ? f.bolt_angle : f.bolt_angle + 180.0;
-    Point mid = polar(bolt_length * 0.5, angle), side = polar(9.0, angle + 90.0);
-    b.add({mid.x + side.x, mid.y + side.y}, 3.0 * (2 + exact(f.bearing).size()), 10);
-  }
+  for (const Label& t : labels) b.add(text_box(t.at, t.text, t.anchor, t.px));
   return b;
 }
 
-void draw_loads(Svg& svg, const std::vector<Load>& loads, const Loads& f, double bolt_length,
-                bool labels) {
+void draw_labels(Svg& svg, const std::vector<Label>& labels) {
+  for (const Label& t : labels) {
+    svg.text(t.at, t.text,
+             (t.css_class.empty() ? std::string() : attr("class", t.css_class)) +
+                 attr("text-anchor", t.anchor));
+  }
+}
+
+void draw_loads(Svg& svg, const std::vector<Load>& loads, const Loads& f, double bolt_length) {
   for (const Load& l : loads) {
+    Point shift = single_shift(loads, l);
     for (double side : {0.0, 180.0}) {
+      if (side != 0.0 && l.single) continue;
       Point in = polar(kArrowIn, l.angle + side), out = polar(kArrowOut, l.angle + side);
+      in = {in.x + shift.x, in.y + shift.y};
+      out = {out.x + shift.x, out.y + shift.y};
+      const std::string cls = attr("class", l.single ? "bypass" : "load");
       // Tension pulls outward, compression pushes inward.
       if (l.stress > 0.0) {
-        svg.arrow(in, out, 8.0, attr("class", "load"));
+        svg.arrow(in, out, 8.0, cls);
       } else {
-        svg.arrow(out, in, 8.0, attr("class", "load"));
+        svg.arrow(out, in, 8.0, cls);
       }
-    }
-    if (labels && *l.name) {
-      Point p = label_point(loads, &l - loads.data());
-      double c = std::cos(l.angle * kPi / 180.0);
-      const char* anchor = c > 0.3 ? "start" : (c < -0.3 ? "end" : "middle");
-      svg.text({p.x, p.y + 3.5}, std::string(l.name) + " " + exact(l.stress),
-               attr("text-anchor", anchor));
     }
   }
   if (f.bearing != 0.0) {
     // The bolt bears on the hole in the direction of its load.
     double angle = f.bearing > 0.0 ? f.bolt_angle : f.bolt_angle + 180.0;
     svg.arrow({0, 0}, polar(bolt_length, angle), 8.0, attr("class", "bolt"));
-    if (labels) {
-      Point mid = polar(bolt_length * 0.5, angle), side = polar(9.0, angle + 90.0);
-      svg.text({mid.x + side.x, mid.y + side.y + 3.5}, "P " + exact(f.bearing),
-               attr("class", "boltlabel") + attr("text-anchor", "middle"));
-    }
   }
 }
 
-// Ticks every 30 degrees on the rim of a polar plot over the sampled range, labelled at every
-// 90 degrees.
 void draw_angle_scale(Svg& svg, double lo, double hi) {
-  for (int q = -24; q <= 24; ++q) {
-    double a = q * 30.0;
-    // One turn at most: a wider range would write labels over each other.
-    if (a < lo - 1e-9 || a > hi + 1e-9 || a >= lo + 360.0 - 1e-9) continue;
+  for (double a : scale_angles(lo, hi)) {
     svg.line(polar(kRim - 5.0, a), polar(kRim, a), attr("class", "tick"));
-    if (q % 3 == 0) {
-      Point p = angle_label(a);
-      svg.text({p.x, p.y + 3.5}, degrees(a),
-               attr("class", "angle") + attr("text-anchor", "middle"));
-    }
   }
+  draw_labels(svg, angle_labels(lo, hi));
 }
 
 }  // namespace
@@ -158,24 +221,40 @@ std::string key_figure(const PassRecord& r) {
   if (hi < lo) std::swap(lo, hi);
   std::vector<Load> loads = far_field(r.loads);
   double bolt = std::fmax(a * px * 0.8, 18.0);
-  Box box = polar_box(lo, hi, loads, r.loads, bolt, true);
+  std::vector<Label> labels = load_labels(loads, r.loads, bolt);
+  Box box = polar_box(lo, hi, loads, labels);
   Svg svg(box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0, attr("class", "key"));
   svg.line({box.x0, 0}, {box.x1, 0}, attr("class", "axisline"));
   svg.line({0, box.y0}, {0, box.y1}, attr("class", "axisline"));
-  svg.text({kRim + 10.0, -4.0}, "x", "");
-  svg.text({5.0, -kRim - 8.0}, "y", "");
   svg.circle({0, 0}, a * px, attr("class", "hole"));
   for (int k = 0; k < nstep; ++k) {
     double rk = (a + k * r.grid.distance_step) * px;
     svg.arc({0, 0}, rk, lo, hi, attr("class", "zero"));
     for (int j = 0; j < nang; ++j) {
-      svg.circle(polar(rk, r.grid.angle_low + j * r.grid.angle_step), 1.6, attr("fill", "#555"));
+      double ang = r.grid.angle_low + j * r.grid.angle_step;
+      svg.circle(polar(rk, ang), 1.6, attr("fill", "#555"),
+                 "station " + std::to_string(j + 1) + " at " + degrees(ang) + ", DIST " +
+                     printed('F', 7, 3, k * r.grid.distance_step) + length_suffix(r));
     }
   }
-  draw_loads(svg, loads, r.loads, bolt, true);
-  return "<figure><figcaption>Loads and sample points</figcaption>" + svg.finish() + "</figure>\n";
+  draw_loads(svg, loads, r.loads, bolt);
+  draw_labels(svg, labels);
+  std::string caption =
+      "Black arrow pairs: uniform far-field stresses, pointing outward for tension.";
+  if (r.loads.bearing != 0.0) {
+    caption += " Red from the centre: the bolt, bearing on the hole with P.";
+    if (r.loads.bypass != 0.0) {
+      caption +=
+          " Single red arrow PW: the bypass stress P D / 2W; with the bolt's load it leaves the "
+          "plate held at the end opposite the bolt's push (2 PW = P D / W there) and free at the "
+          "other, so it is drawn on the held side, against the bolt's force.";
+    } else {
+      caption += " An infinite plate: the bolt's load is reacted at infinity, no bypass.";
+    }
+  }
+  return "<figure class=\"keyfigure\"><figcaption>Loads and sample points</figcaption>" +
+         svg.finish() + "<p class=\"caption\">" + caption + "</p></figure>\n";
 }
-
 
 std::string polar_figures(const PassRecord& r) {
   const Field& f = r.field;
@@ -184,10 +263,12 @@ std::string polar_figures(const PassRecord& r) {
   if (hi < lo) std::swap(lo, hi);
   double smax = 0.0;
   bool defined = false;
+  int undefined = 0;
   for (const std::vector<double>* v : {&f.hoop, &f.radial, &f.shear}) {
     for (double s : *v) {
       if (std::isfinite(s)) smax = std::fmax(smax, std::fabs(s));
       defined = defined || std::isfinite(s);
+      undefined += !std::isfinite(s);
     }
   }
   if (!defined) {
@@ -202,10 +283,11 @@ std::string polar_figures(const PassRecord& r) {
   double scale = smax > 0.0 ? kSwing / smax : 0.0;
   double ring = smax > 0.0 ? nice_axis(0.0, smax, 2).step : 0.0;
   std::vector<Load> loads = far_field(r.loads);
-  Box box = polar_box(lo, hi, loads, r.loads, 0.0, false);
+  Box box = polar_box(lo, hi, loads, angle_labels(lo, hi));
   const char* names[3] = {"hoop", "radial", "shear"};
   const char* heads[3] = {"hoop stress σθ", "radial stress σr", "shear stress τrθ"};
   const std::vector<double>* values[3] = {&f.hoop, &f.radial, &f.shear};
+  const std::string unit = stress_suffix(r), length = length_suffix(r);
 
   std::string out = "<h3" + attr("id", "pass-" + std::to_string(r.number) + "-stresses") +
                     ">Stresses around the hole</h3>\n<div class=\"polar\"><div></div>";
@@ -215,21 +297,23 @@ std::string polar_figures(const PassRecord& r) {
     double dist = k * r.grid.distance_step;
     double rk = a + k * r.grid.distance_step;
     double hole = kZero * a / rk;  // the hole to scale with the station circle
-    out += "<div class=\"rowhead\">DIST<br/>" + printed('F', 6, 3, dist) + "</div>\n";
+    out += "<div class=\"rowhead\">DIST<br/>" + printed('F', 6, 3, dist) + length + "</div>\n";
     for (int q = 0; q < 3; ++q) {
       std::vector<double> angles, vals;
       std::vector<Point> points;
+      int gaps = 0;
       for (int j = 0; j < f.nang; ++j) {
         double ang = r.grid.angle_low + j * r.grid.angle_step;
         double v = (*values[q])[k * f.nang + j];
         angles.push_back(ang);
         vals.push_back(v);
         points.push_back(std::isfinite(v) ? polar(kZero + v * scale, ang) : Point{kNaN, kNaN});
+        gaps += !std::isfinite(v);
       }
       Svg svg(box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0,
               attr("class", "plot polar") + attr("data-quantity", names[q]) +
                   attr("data-step", std::to_string(k + 1)) + attr("data-dist", exact(dist)) +
-                  attr("data-curves", "1"));
+                  attr("data-curves", "1") + attr("data-undefined", std::to_string(gaps)));
       svg.circle({0, 0}, hole, attr("class", "hole"));
       svg.line({box.x0, 0}, {box.x1, 0}, attr("class", "axisline"));
       svg.line({0, box.y0}, {0, box.y1}, attr("class", "axisline"));
@@ -241,12 +325,16 @@ std::string polar_figures(const PassRecord& r) {
       }
       svg.arc({0, 0}, kZero, lo, hi, attr("class", "zero"));
       draw_angle_scale(svg, lo, hi);
-      draw_loads(svg, loads, r.loads, std::fmax(hole * 0.8, 16.0), false);
+      draw_loads(svg, loads, r.loads, std::fmax(hole * 0.8, 16.0));
       svg.path(points, attr("class", "curve") + attr("stroke", kStressColours[q]) +
                            attr("data-points", std::to_string(f.nang)) +
                            attr("data-angles", list(angles)) + attr("data-values", list(vals)));
-      for (const Point& p : points) {
-        if (std::isfinite(p.x)) svg.circle(p, 1.8, attr("fill", kStressColours[q]));
+      for (size_t j = 0; j < points.size(); ++j) {
+        if (!std::isfinite(points[j].x)) continue;
+        svg.circle(points[j], 1.8, attr("fill", kStressColours[q]),
+                   std::string(heads[q]) + " at " + degrees(angles[j]) + ", DIST " +
+                       printed('F', 7, 3, dist) + length + ": " + printed('F', 12, 2, vals[j]) +
+                       unit);
       }
       out += svg.finish();
     }
@@ -256,12 +344,13 @@ std::string polar_figures(const PassRecord& r) {
       "station circle: outward for tension, inward for compression; the faint circles are "
       "every " +
       exact(ring) + " (" + stress_unit(r) + "), the largest magnitude is " +
-      printed('F', 12, 2, smax) +
+      printed('F', 12, 2, smax) + unit +
       ". The hole (grey) is to scale with the station circle. Arrows: far-field stresses "
-      "(black) and the bolt load (red). Angles run counter-clockwise from the laminate x "
-      "axis (to the right). Values at the loads as typed.</p>\n";
+      "(black pairs), the bolt load and the bypass that reacts it (red). Angles run "
+      "counter-clockwise from the laminate x axis (to the right). Values at the loads as typed; "
+      "each point gives its value on hover." +
+      undefined_note(undefined, "The stresses are") + "</p>\n";
   return out;
 }
-
 
 }  // namespace hs::plot

@@ -1,9 +1,11 @@
 #include "plot/svg.hpp"
-#include "io/float_to_chars.hpp"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <numbers>
+
+#include "io/float_to_chars.hpp"
 
 namespace hs::plot {
 
@@ -70,6 +72,64 @@ std::string attr(std::string_view name, std::string_view value) {
   return out;
 }
 
+double text_width(std::string_view text, double font_px) {
+  double em = 0.0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {
+      // One code point of several bytes: a symbol (°, ×, σ, ±, superscripts).
+      if ((c & 0xC0) == 0xC0) em += 0.84;
+      continue;
+    }
+    if (std::isdigit(c)) {
+      em += 0.64;
+    } else if (std::string_view(" .,:;'|!il").find(static_cast<char>(c)) !=
+               std::string_view::npos) {
+      em += 0.34;
+    } else if (std::string_view("-()[]/ftrj").find(static_cast<char>(c)) !=
+               std::string_view::npos) {
+      em += 0.43;
+    } else if (std::string_view("mMwW%").find(static_cast<char>(c)) != std::string_view::npos) {
+      em += 1.0;
+    } else if (std::string_view("=+<>*").find(static_cast<char>(c)) != std::string_view::npos) {
+      em += 0.84;
+    } else if (std::isupper(c)) {
+      em += 0.78;
+    } else {
+      em += 0.63;
+    }
+  }
+  return em * font_px;
+}
+
+Rect text_box(Point p, std::string_view text, std::string_view anchor, double font_px) {
+  double w = text_width(text, font_px);
+  double x0 = anchor == "end" ? p.x - w : (anchor == "middle" ? p.x - w / 2.0 : p.x);
+  // DejaVu Sans: ascent 0.93 em, descent 0.24 em.
+  return {x0, p.y - 0.93 * font_px, x0 + w, p.y + 0.24 * font_px};
+}
+
+bool crosses(Point a, Point b, const Rect& box) {
+  // Liang-Barsky clipping of the segment to the box.
+  double t0 = 0.0, t1 = 1.0, dx = b.x - a.x, dy = b.y - a.y;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x - box.x0, box.x1 - a.x, a.y - box.y0, box.y1 - a.y};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;
+      continue;
+    }
+    double t = q[i] / p[i];
+    if (p[i] < 0.0) {
+      t0 = std::fmax(t0, t);
+    } else {
+      t1 = std::fmin(t1, t);
+    }
+    if (t0 > t1) return false;
+  }
+  return true;
+}
+
 void Svg::number(double v) {
   s_ += fixed(v, 2);
 }
@@ -133,6 +193,14 @@ void Svg::circle(Point c, double r, std::string_view attributes) {
   s_ += '"';
   s_ += attributes;
   s_ += "/>\n";
+}
+
+void Svg::circle(Point c, double r, std::string_view attributes, std::string_view title) {
+  circle(c, r, attributes);
+  s_.resize(s_.size() - 3);  // "/>\n"
+  s_ += "><title>";
+  s_ += escape(title);
+  s_ += "</title></circle>\n";
 }
 
 void Svg::arc(Point c, double r, double a0, double a1, std::string_view attributes) {

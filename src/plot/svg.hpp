@@ -22,6 +22,24 @@ struct Point {
   double x, y;
 };
 
+// An axis-aligned box on the page.
+struct Rect {
+  double x0, y0, x1, y1;
+  bool overlaps(const Rect& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
+  bool inside(const Rect& o) const { return x0 >= o.x0 && x1 <= o.x1 && y0 >= o.y0 && y1 <= o.y1; }
+};
+
+// The width in pixels that a line of text takes in a sans-serif font of the given size, on the
+// generous side (DejaVu Sans, the widest of the common sans-serif faces).
+double text_width(std::string_view text, double font_px);
+
+// The box of a line of text at p (its baseline) with the anchor "start", "middle" or "end":
+// from the ascent above the baseline to the descent below it.
+Rect text_box(Point p, std::string_view text, std::string_view anchor, double font_px);
+
+// Whether the segment from a to b passes through the box.
+bool crosses(Point a, Point b, const Rect& box);
+
 class Svg {
  public:
   // An <svg> element of the given size in pixels whose user coordinates span the box from
@@ -32,6 +50,8 @@ class Svg {
   // A polyline through the points; a point with a non-finite coordinate leaves a gap.
   void path(const std::vector<Point>& points, std::string_view attributes);
   void circle(Point c, double r, std::string_view attributes);
+  // A circle with a <title> child, the tooltip a browser shows on hover.
+  void circle(Point c, double r, std::string_view attributes, std::string_view title);
   // Arc of radius r about c from angle a0 to a1, degrees counter-clockwise on the page.
   void arc(Point c, double r, double a0, double a1, std::string_view attributes);
   // A line from tail to head with a filled head of the given length.

@@ -105,9 +105,8 @@ Governing governing_value(Criterion criterion, const Materials& materials, const
   return g;
 }
 
-double first_failure_factor(Criterion criterion, const Materials& materials,
-                            const PlyStack& plies, const Grid& grid, const PlyField& field,
-                            int step) {
+double first_failure_factor(Criterion criterion, const Materials& materials, const PlyStack& plies,
+                            const Grid& grid, const PlyField& field, int step) {
   int nang = station_count(grid);
   if (step_count(grid) <= step) return 0.0;
   double best = std::numeric_limits<double>::infinity();
@@ -175,9 +174,8 @@ double ply_reserve(Criterion criterion, const Allowables& allow, const double s[
   return std::fmin(smallest_positive_root(quad, lin, 1.0), smallest_positive_root(quad, lin, -1.0));
 }
 
-ReserveFactor reserve_factor(Criterion criterion, const Materials& materials,
-                             const PlyStack& plies, const Grid& grid, const PlyField& field,
-                             int step) {
+ReserveFactor reserve_factor(Criterion criterion, const Materials& materials, const PlyStack& plies,
+                             const Grid& grid, const PlyField& field, int step) {
   ReserveFactor best = {std::numeric_limits<double>::infinity(), 0, 0, 0};
   if (step_count(grid) <= step) return best;
   int nang = station_count(grid);

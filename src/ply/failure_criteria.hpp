@@ -45,9 +45,8 @@ Governing governing_value(Criterion criterion, const Materials& materials, const
 // The smallest factor on the loads of the field at which some ply at distance step `step`
 // reaches a failure number of magnitude 1, solved from the ply values (which scale with the
 // loads). 0.0 when no finite positive factor exists.
-double first_failure_factor(Criterion criterion, const Materials& materials,
-                            const PlyStack& plies, const Grid& grid, const PlyField& field,
-                            int step);
+double first_failure_factor(Criterion criterion, const Materials& materials, const PlyStack& plies,
+                            const Grid& grid, const PlyField& field, int step);
 
 // The reserve factor of a criterion at distance step `step` (0-based): the factor by which all
 // loads of the field can be scaled before the first ply reaches failure there (failure number
@@ -70,8 +69,7 @@ struct ReserveFactor {
 double ply_reserve(Criterion criterion, const Allowables& allowables, const double s[3],
                    int& component);
 
-ReserveFactor reserve_factor(Criterion criterion, const Materials& materials,
-                             const PlyStack& plies, const Grid& grid, const PlyField& field,
-                             int step);
+ReserveFactor reserve_factor(Criterion criterion, const Materials& materials, const PlyStack& plies,
+                             const Grid& grid, const PlyField& field, int step);
 
 }  // namespace hs

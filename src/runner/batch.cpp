@@ -9,11 +9,11 @@
 #include <thread>
 
 #include "analysis/finite_width.hpp"
+#include "io/float_to_chars.hpp"
 #include "numeric/constants.hpp"
 #include "numeric/inverse.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/results_common.hpp"
-#include "io/float_to_chars.hpp"
 
 namespace hs {
 
@@ -89,7 +89,8 @@ inline double point_factor(Criterion c, const PlyCoefficients& k, const double* 
   switch (c) {
     case Criterion::kMaxStrain:
     case Criterion::kMaxStress: {
-      double m = std::fmax(std::fmax(std::fabs(s1 * iX), std::fabs(s2 * iY)), std::fabs(s12 * k.inv_S));
+      double m =
+          std::fmax(std::fmax(std::fabs(s1 * iX), std::fabs(s2 * iY)), std::fabs(s12 * k.inv_S));
       return m > 0.0 ? 1.0 / m : std::numeric_limits<double>::infinity();
     }
     case Criterion::kTsaiHill: {

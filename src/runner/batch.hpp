@@ -70,7 +70,6 @@ class ReserveBatch {
 // row gives an error row naming its line and column and the others go on. Returns 0, 1 when
 // some rows failed or the output could not be written, 2 for a header that cannot be used (its
 // message on err).
-int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream& err,
-              int threads);
+int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream& err, int threads);
 
 }  // namespace hs

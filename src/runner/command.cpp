@@ -1,13 +1,12 @@
 #include "runner/command.hpp"
 
-#include <CLI/CLI.hpp>
+#include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
-
-#include <unistd.h>
 
 #include "dialogue/program.hpp"
 #include "job/job_reader.hpp"
@@ -98,7 +97,8 @@ int run_load_case_file(const Job& job, const std::string& output, int threads, s
   std::istream* rows = &in;
   if (job.load_cases_file != "-") {
     std::filesystem::path p = job.load_cases_file;
-    if (p.is_relative() && job.path != "<stdin>") p = std::filesystem::path(job.path).parent_path() / p;
+    if (p.is_relative() && job.path != "<stdin>")
+      p = std::filesystem::path(job.path).parent_path() / p;
     file.open(p, std::ios::binary);
     if (!file) {
       err << "holestress: cannot read " << p.string() << "\n";
@@ -143,13 +143,14 @@ int run_job(const std::string& path, const std::string& format, const std::strin
   return 0;
 }
 
-int convert(const std::string& path, const std::string& output, std::istream& in,
-            std::ostream& out, std::ostream& err) {
+int convert(const std::string& path, const std::string& output, std::istream& in, std::ostream& out,
+            std::ostream& err) {
   std::string text;
   if (!slurp(path, in, text, err)) return 1;
   std::istringstream dialogue(text);
   std::vector<Job> jobs;
-  const std::string name = path == "-" ? "<stdin>" : std::filesystem::path(path).filename().string();
+  const std::string name =
+      path == "-" ? "<stdin>" : std::filesystem::path(path).filename().string();
   int status = dialogue_to_jobs(dialogue, name, err, jobs);
   if (status != 0) return status;
   if (jobs.empty()) {

@@ -24,11 +24,10 @@ Job job_from_pass(const DialogueState& st, bool carpet, const std::string& title
   }
   job.plies = pb.plies;
   job.carpet = carpet;
-  const OutputCase kinds[] = {OutputCase::kProperties,    OutputCase::kStresses,
-                              OutputCase::kStrains,       OutputCase::kPolar,
-                              OutputCase::kDisplacements, OutputCase::kPlyStrains,
-                              OutputCase::kPlyStresses,   OutputCase::kFailureNumbers,
-                              OutputCase::kFailureSearch};
+  const OutputCase kinds[] = {
+      OutputCase::kProperties,  OutputCase::kStresses,       OutputCase::kStrains,
+      OutputCase::kPolar,       OutputCase::kDisplacements,  OutputCase::kPlyStrains,
+      OutputCase::kPlyStresses, OutputCase::kFailureNumbers, OutputCase::kFailureSearch};
   for (int k = 0; k < kResultKinds; ++k) job.results[k] = cases.selected(kinds[k]);
   job.grid = pb.grid;
   if (cases.needs(OutputCase::kStresses)) {

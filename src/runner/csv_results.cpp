@@ -6,9 +6,9 @@
 #include <fstream>
 
 #include "hole/transforms.hpp"
+#include "io/float_to_chars.hpp"
 #include "runner/evaluate.hpp"
 #include "runner/results_common.hpp"
-#include "io/float_to_chars.hpp"
 
 namespace hs {
 
@@ -71,8 +71,8 @@ class CsvSink : public ResultSink {
     add(ResultKind::kPlyStresses, "ply_stresses.csv",
         at + ",ply,ply_angle" + A + ",sigma_1" + S + ",sigma_2" + S + ",tau_12" + S);
     add(ResultKind::kFailure, "failure.csv",
-        prefix + "load_case,criterion,distance" + L + ",angle" + A +
-            ",ply,ply_angle" + A + ",number_1,number_2,number_12,number,ratio_1,ratio_2,ratio_12");
+        prefix + "load_case,criterion,distance" + L + ",angle" + A + ",ply,ply_angle" + A +
+            ",number_1,number_2,number_12,number,ratio_1,ratio_2,ratio_12");
     add(ResultKind::kReserve, "reserve.csv",
         prefix + "load_case,criterion,factor,ply,ply_angle" + A + ",angle" + A + ",distance" + L +
             ",component,margin_of_safety");
@@ -139,11 +139,11 @@ class CsvSink : public ResultSink {
                                         csv_number(edge_distance(g, k)) + "," +
                                         csv_number(station_angle(g, j)) + "," + ply;
               if (has_three_numbers(crit)) {
-                t->row({where, csv_number(fv[0]), csv_number(fv[1]), csv_number(fv[2]), "", "",
-                        "", ""});
+                t->row({where, csv_number(fv[0]), csv_number(fv[1]), csv_number(fv[2]), "", "", "",
+                        ""});
               } else {
-                t->row({where, "", "", "", csv_number(fv[0]), csv_number(fv[1]),
-                        csv_number(fv[2]), csv_number(fv[3])});
+                t->row({where, "", "", "", csv_number(fv[0]), csv_number(fv[1]), csv_number(fv[2]),
+                        csv_number(fv[3])});
               }
             }
           }

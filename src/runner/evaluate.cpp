@@ -32,18 +32,29 @@ Evaluation evaluate_load_case(const Job& job, const PlyStack& plies, const LoadC
                     job.criteria.empty() ? Criterion::kMaxStress : job.criteria.front()};
   const bool reserve = job.wants(ResultKind::kReserve);
   const bool ply_results = wants_any(job, ResultKind::kPlyStrains, ResultKind::kFailure);
-  Stages stages{true, wants_any(job, ResultKind::kStresses, ResultKind::kFailure),
-                job.wants(ResultKind::kDisplacements), ply_results, false, false};
+  Stages stages{true,
+                wants_any(job, ResultKind::kStresses, ResultKind::kFailure),
+                job.wants(ResultKind::kDisplacements),
+                ply_results,
+                false,
+                false};
   const bool corrected = job.width_correction == WidthCorrection::kTan && job.width != 0.0;
   OpenHoleScale scale;
-  if (corrected) scale = tan_correction(job.materials, plies, lc.loads, job.grid.diameter, job.width);
+  if (corrected)
+    scale = tan_correction(job.materials, plies, lc.loads, job.grid.diameter, job.width);
   SingularCount singular;
   analyse(problem, stages, work.field, singular, corrected ? &scale : nullptr);
 
-  Evaluation e{&lc,      &problem,         &work.field.compliance,
-               &work.field.field,          ply_results ? &work.field.plies : nullptr,
-               job.grid, Reserve{},        singular.count,
-               corrected, scale};
+  Evaluation e{&lc,
+               &problem,
+               &work.field.compliance,
+               &work.field.field,
+               ply_results ? &work.field.plies : nullptr,
+               job.grid,
+               Reserve{},
+               singular.count,
+               corrected,
+               scale};
   e.reserve_grid.distance_step = job.distance;
   e.reserve_grid.steps = 2;
   if (reserve) {

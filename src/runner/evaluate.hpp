@@ -48,7 +48,8 @@ class ResultSink {
   virtual ~ResultSink() = default;
   // A laminate is about to be evaluated: the job's, or one layup of a carpet plot (layup null
   // outside a carpet plot). compliance is in the laminate axes.
-  virtual void laminate(const PlyStack& plies, const Shares* layup, const MembraneCompliance& c) = 0;
+  virtual void laminate(const PlyStack& plies, const Shares* layup,
+                        const MembraneCompliance& c) = 0;
   virtual void load_case(const Evaluation& e) = 0;
   virtual void laminate_done() {}
 };

@@ -44,8 +44,9 @@ Json laminate_json(const PlyStack& plies, const MembraneCompliance& c) {
 }
 
 Json loads_json(const Loads& l) {
-  return {{"px", l.px},           {"py", l.py},           {"pxy", l.pxy},
-          {"off_axis", l.off_axis}, {"bearing", l.bearing}, {"bolt_angle", l.bolt_angle},
+  return {{"px", l.px},           {"py", l.py},
+          {"pxy", l.pxy},         {"off_axis", l.off_axis},
+          {"bearing", l.bearing}, {"bolt_angle", l.bolt_angle},
           {"bypass", l.bypass}};
 }
 
@@ -85,14 +86,13 @@ Json load_case_json(const Job& job, const Evaluation& e) {
   }
   if (e.width_corrected) {
     const OpenHoleScale& k = e.width_scale;
-    out["finite_width_correction"] = {
-        {"method", "tan"},
-        {"factors",
-         {{"px", number(k.px)},
-          {"py", number(k.py)},
-          {"pxy_tension", number(k.pxy_tension)},
-          {"pxy_compression", number(k.pxy_compression)},
-          {"bypass", number(k.bypass)}}}};
+    out["finite_width_correction"] = {{"method", "tan"},
+                                      {"factors",
+                                       {{"px", number(k.px)},
+                                        {"py", number(k.py)},
+                                        {"pxy_tension", number(k.pxy_tension)},
+                                        {"pxy_compression", number(k.pxy_compression)},
+                                        {"bypass", number(k.bypass)}}}};
   }
   bool any_field = false;
   for (int k = static_cast<int>(ResultKind::kStresses); k <= static_cast<int>(ResultKind::kFailure);
@@ -130,7 +130,9 @@ Json load_case_json(const Job& job, const Evaluation& e) {
         {"principal_direction", series(g, [&](int j, int k) { return p(j, k).direction; })}};
   }
   if (job.wants(ResultKind::kPolar)) {
-    auto pv = [&](int j, int k) { return polar_values(station_angle(g, j), f.stress[j][k], f.strain[j][k]); };
+    auto pv = [&](int j, int k) {
+      return polar_values(station_angle(g, j), f.stress[j][k], f.strain[j][k]);
+    };
     out["polar"] = {
         {"hoop_stress", series(g, [&](int j, int k) { return pv(j, k).hoop_stress; })},
         {"radial_stress", series(g, [&](int j, int k) { return pv(j, k).radial_stress; })},
@@ -156,10 +158,12 @@ Json load_case_json(const Job& job, const Evaluation& e) {
         static const char* const strain_names[3] = {"strain_1", "strain_2", "strain_12"};
         static const char* const stress_names[3] = {"stress_1", "stress_2", "stress_12"};
         if (ply_strains) {
-          ply[strain_names[c]] = series(g, [&](int j, int k) { return e.plies->strain[j][k][p][c]; });
+          ply[strain_names[c]] =
+              series(g, [&](int j, int k) { return e.plies->strain[j][k][p][c]; });
         }
         if (ply_stresses) {
-          ply[stress_names[c]] = series(g, [&](int j, int k) { return e.plies->stress[j][k][p][c]; });
+          ply[stress_names[c]] =
+              series(g, [&](int j, int k) { return e.plies->stress[j][k][p][c]; });
         }
       }
       list.push_back(ply);

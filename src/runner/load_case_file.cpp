@@ -16,12 +16,13 @@ namespace hs {
 namespace {
 
 enum Column { kName, kPx, kPy, kPxy, kOffAxis, kBearing, kBoltAngle, kColumns };
-const char* const kColumnNames[kColumns] = {"name",    "px",      "py",        "pxy",
+const char* const kColumnNames[kColumns] = {"name",     "px",      "py",        "pxy",
                                             "off_axis", "bearing", "bolt_angle"};
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -31,7 +32,8 @@ bool parse_header(std::string_view line, std::vector<int>& columns, std::string&
   bool seen[kColumns] = {};
   for (int n = 1;; ++n) {
     size_t comma = line.find(',', start);
-    std::string_view cell = trim(line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    std::string_view cell = trim(line.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
     int which = -1;
     for (int c = 0; c < kColumns; ++c) {
       if (cell == kColumnNames[c]) which = c;
@@ -59,8 +61,8 @@ bool parse_row(std::string_view line, long line_no, const std::vector<int>& colu
   row = LoadRow{};
   name.clear();
   size_t start = 0;
-  double* fields[kColumns] = {nullptr, &row.px, &row.py, &row.pxy, &row.off_axis, &row.bearing,
-                              &row.bolt_angle};
+  double* fields[kColumns] = {nullptr,       &row.px,      &row.py,        &row.pxy,
+                              &row.off_axis, &row.bearing, &row.bolt_angle};
   const std::string where = "line " + std::to_string(line_no) + " column ";
   for (size_t n = 0;; ++n) {
     size_t comma = line.find(',', start);
@@ -68,8 +70,8 @@ bool parse_row(std::string_view line, long line_no, const std::vector<int>& colu
       error = where + std::to_string(start + 1) + ": more values than columns (a comma in a name?)";
       return false;
     }
-    std::string_view cell =
-        trim(line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    std::string_view cell = trim(line.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
     int which = columns[n];
     if (which == kName) {
       if (cell.find('"') != std::string_view::npos) {
@@ -150,8 +152,8 @@ void format_error(const std::string& name, const std::string& message, std::stri
 
 // A chunk of input lines worked through by the threads, each its own share of the lines.
 struct Chunk {
-  std::string text;                 // the lines, one after another
-  std::vector<size_t> begin, end;   // of each line in text
+  std::string text;                // the lines, one after another
+  std::vector<size_t> begin, end;  // of each line in text
   std::vector<long> line_no;
   std::vector<std::string> output;  // per thread
   std::vector<int> failed;          // per thread
@@ -159,8 +161,7 @@ struct Chunk {
 
 }  // namespace
 
-int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream& err,
-              int threads) {
+int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream& err, int threads) {
   std::string header;
   long line_no = 0;
   while (std::getline(in, header)) {

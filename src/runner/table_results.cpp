@@ -73,8 +73,7 @@ class TableSink : public ResultSink {
  private:
   void print_reserve(const Evaluation& e) {
     con_.write("(///20X,'RESERVE FACTORS AT DISTANCE',F8.3)", {job_.distance});
-    con_.write(
-        "(/'  CRITERION            FACTOR     PLY  PLY ANGLE     ANGLE  COMPONENT')");
+    con_.write("(/'  CRITERION            FACTOR     PLY  PLY ANGLE     ANGLE  COMPONENT')");
     const Reserve& r = e.reserve;
     for (size_t c = 0; c < job_.criteria.size(); ++c) {
       const ReserveFactor& f = r.factor[c];

@@ -80,7 +80,9 @@ Json run(const std::string& toml, const std::string& file_name) {
 
 }  // namespace
 
-std::string version() { return program_version(); }
+std::string version() {
+  return program_version();
+}
 
 std::string run_job(const std::string& toml, const std::string& file_name) {
   const std::string name = file_name.empty() ? std::string("job.toml") : file_name;

@@ -94,6 +94,38 @@ def printed_passes(text):
     return passes
 
 
+def luminance(colour):
+    """The relative luminance of a #rrggbb colour (WCAG 2)."""
+    channels = [int(colour[i:i + 2], 16) / 255 for i in (1, 3, 5)]
+    linear = [c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4 for c in channels]
+    return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+
+
+def contrast_on_white(colour):
+    return 1.05 / (luminance(colour) + 0.05)
+
+
+def check_colours(page):
+    """Every colour of a curve, a marker, a line label or a legend swatch keeps 3:1 on white
+    (WCAG 2 non-text contrast). Returns the colours seen with their ratios."""
+    seen = {}
+    for svg in (e for e in page.iter() if local(e.tag) == "svg" and "plot" in classes(e)):
+        for e in svg.iter():
+            kind = local(e.tag)
+            if kind == "path" and ("curve" in classes(e) or "coincide" in classes(e)):
+                seen[e.get("stroke")] = None
+            elif kind in ("circle", "text") and e.get("fill"):
+                seen[e.get("fill")] = None
+    for e in page.iter():
+        if "sw" in classes(e):
+            seen[re.match(r"background:(#[0-9a-fA-F]{6})$", e.get("style")).group(1)] = None
+    for colour in seen:
+        expect(re.fullmatch(r"#[0-9a-fA-F]{6}", colour or ""), "colour %r" % colour)
+        seen[colour] = contrast_on_white(colour)
+        expect(seen[colour] >= 3.0, "colour %s: contrast %.2f:1 on white" % (colour, seen[colour]))
+    return seen
+
+
 def polyline(d):
     return [(float(x), float(y)) for x, y in re.findall(r"[ML](-?[\d.]+) (-?[\d.]+)", d)]
 
@@ -116,6 +148,18 @@ def check_field(lines, section, n):
                 values, angles = floats(curves[0].get("data-values")), floats(curves[0].get("data-angles"))
                 expect(int(curves[0].get("data-points")) == nang == len(values) == len(angles),
                        "pass %d: polar points" % n)
+                expect(int(plot.get("data-undefined")) == len(values) - sum(map(math.isfinite, values)),
+                       "pass %d: undefined points counted" % n)
+                titles = [m.find("{http://www.w3.org/2000/svg}title").text
+                          for m in plot.iter() if local(m.tag) == "circle" and
+                          m.find("{http://www.w3.org/2000/svg}title") is not None]
+                finite = [v for v in values if math.isfinite(v)]
+                expect(len(polyline(curves[0].get("d"))) == len(finite) == len(titles),
+                       "pass %d: %d points drawn, %d titled markers, %d finite values"
+                       % (n, len(polyline(curves[0].get("d"))), len(titles), len(finite)))
+                for t, v in zip(titles, finite):  # a dialogue's values name no unit
+                    expect(same(t.rsplit(": ", 1)[-1], v, "%.2f"),
+                           "pass %d: marker title %r for %r" % (n, t, v))
                 column = {"hoop": 2, "radial": 3, "shear": 4}[plot.get("data-quantity")]
                 step = int(plot.get("data-step")) - 1
                 for j, row in enumerate(rows[step * nang:(step + 1) * nang]):
@@ -134,9 +178,13 @@ def check_field(lines, section, n):
                 curves = [c for c in plot.iter() if "curve" in classes(c)]
                 expect(plot.get("data-curves") == str(nply) == str(len(curves)), "failure curves")
                 step = int(plot.get("data-step")) - 1
+                undefined = 0
                 for p, curve in enumerate(curves):
                     values, angles = floats(curve.get("data-values")), floats(curve.get("data-angles"))
                     expect(int(curve.get("data-points")) == nang == len(values), "failure points")
+                    finite = sum(map(math.isfinite, values))
+                    undefined += len(values) - finite
+                    expect(len(polyline(curve.get("d"))) == finite, "failure points drawn")
                     for j, v in enumerate(values):
                         row = rows[(step * nang + j) * nply + p]
                         expect(same(row[0], float(plot.get("data-dist")), "%.3f"), "failure dist")
@@ -149,6 +197,7 @@ def check_field(lines, section, n):
                                 abs(float(c)) > abs(v) + 0.0015 for c in printed if "*" not in c)
                         expect(ok, "pass %d failure step %d station %d ply %d: %s printed, %r plotted"
                                % (n, step + 1, j + 1, p + 1, row[3:], v))
+                expect(int(plot.get("data-undefined")) == undefined, "failure undefined points")
         if line.strip() == "AUTOMATIC SEARCH FOR FAILURE":
             loads = columns(lines[i + 4], [11, 12, 12, 12, 12])[1:]
             wide = "RATIOS" in lines[i + 6]
@@ -221,6 +270,7 @@ def main():
         for name in ("src", "href"):
             expect(e.get(name) is None, "the page refers to %s" % e.get(name))
         expect(local(e.tag) not in ("script", "link", "img", "iframe"), "element " + e.tag)
+    check_colours(page)
     sections = [e for e in page.iter() if "pass" in classes(e)]
     passes = printed_passes(printed.stdout.decode())
     expect(len(sections) == len(passes), "%d sections for %d passes" % (len(sections), len(passes)))
@@ -235,6 +285,14 @@ def main():
         expect(bool(plots) != bool(nothing) and len(nothing) <= 1, "pass %d: plots and nothing" % n)
         if undefined:
             continue
+        # Points that are not finite in a defined field are counted in a caption.
+        gaps = sum(int(p.get("data-undefined", "0")) for p in plots if "polar" in classes(p))
+        captions = " ".join("".join(e.itertext()) for e in section.iter() if "caption" in classes(e))
+        if gaps:
+            expect("undefined at %d point" % gaps in captions, "pass %d: %d undefined points not said"
+                   % (n, gaps))
+        else:
+            expect("The stresses are undefined" not in captions, "pass %d: undefined said" % n)
         if section.get("data-carpet") == "1":
             if plots:
                 check_carpet(lines, section, n)

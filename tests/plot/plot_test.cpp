@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <sstream>
@@ -141,39 +142,149 @@ TEST(Figures, PolarRadiusOutwardForTension) {
   EXPECT_LT(p[3], 0.0);
 }
 
+// The arrows of an SVG fragment: class, tail and head.
+struct Arrow {
+  std::string cls;
+  Point tail, head;
+};
+std::vector<Arrow> arrows(const std::string& svg) {
+  std::vector<Arrow> out;
+  for (size_t at = 0; (at = svg.find("<g class=\"", at + 1)) != std::string::npos;) {
+    std::string cls = svg.substr(at + 10, svg.find('"', at + 10) - at - 10);
+    double x1 = numbers(svg, svg.find("x1=\"", at) + 4)[0];
+    double y1 = numbers(svg, svg.find("y1=\"", at) + 4)[0];
+    std::vector<double> head = numbers(svg, svg.find("<path d=\"", at) + 9);
+    out.push_back({cls, {x1, y1}, {head[0], head[1]}});
+  }
+  return out;
+}
+
 // Catches load arrows turned the wrong way: a far-field arrow points away from the hole where
 // the load pulls (tension along the arrow), toward it where the load pushes; the bolt arrow
-// points along the bolt angle for a positive bearing stress and against it for a negative one.
+// points along the bolt angle for a positive bearing stress and against it for a negative one;
+// the bypass is one arrow at the end of the plate that holds the bolt, opposite to the bolt's
+// push, pulling for a positive bearing stress (pushing for a negative one), so that its force
+// on the plate is always against the bolt's.
 TEST(Figures, LoadArrowsPointWithTheLoad) {
   const double pi = 3.141592653589793;
-  const Loads cases[] = {
-      {1000, 0, 0, 0, 0, 0, 0},      {-1000, 0, 0, 30, 0, 0, 0}, {0, 500, 0, 0, 0, 0, 0},
-      {0, 0, 1000, 0, 0, 0, 0},      {0, 0, -1000, 20, 0, 0, 0}, {0, 0, 0, 0, 1000, 30, 100},
-      {0, 0, 0, 0, -1000, 30, -100},
+  const struct {
+    Loads l;
+    int pairs;  // arrow pairs of uniform stresses
+  } cases[] = {
+      {{1000, 0, 0, 0, 0, 0, 0}, 1},      {{-1000, 0, 0, 30, 0, 0, 0}, 1},
+      {{0, 500, 0, 0, 0, 0, 0}, 1},       {{0, 0, 1000, 0, 0, 0, 0}, 2},
+      {{0, 0, -1000, 20, 0, 0, 0}, 2},    {{0, 0, 0, 0, 1000, 30, 100}, 0},
+      {{0, 0, 0, 0, -1000, 30, -100}, 0}, {{500, 0, 0, 0, 1000, 0, 100}, 1},
+      {{0, 0, 0, 0, 1000, 120, 0}, 0},  // an infinite plate: no bypass
   };
-  for (const Loads& l : cases) {
-    std::string svg = key_figure(pass(l));
-    int arrows = 0;
-    for (size_t at = 0; (at = svg.find("<g class=\"", at + 1)) != std::string::npos; ++arrows) {
-      bool bolt = svg.compare(at, 16, "<g class=\"bolt\">") == 0;
-      std::vector<double> tail = numbers(svg, svg.find("x1=\"", at) + 4);
-      tail.push_back(numbers(svg, svg.find("y1=\"", at) + 4)[0]);
-      std::vector<double> head = numbers(svg, svg.find("<path d=\"", at) + 9);
-      double dx = head[0] - tail[0], dy = tail[1] - head[1];  // page y points down
-      double a = std::atan2(dy, dx), t = a - l.off_axis * pi / 180;
-      if (bolt) {
-        double along = std::cos(a - l.bolt_angle * pi / 180);
-        EXPECT_GT(l.bearing * along, 0.9 * std::fabs(l.bearing)) << l.bearing;
-        continue;
+  for (const auto& c : cases) {
+    const Loads& l = c.l;
+    std::vector<Arrow> found = arrows(key_figure(pass(l)));
+    int uniform = 0, bolts = 0, bypasses = 0;
+    const double push = l.bolt_angle * pi / 180 + (l.bearing < 0 ? pi : 0);  // the bolt's force
+    for (const Arrow& a : found) {
+      double dx = a.head.x - a.tail.x, dy = a.tail.y - a.head.y;  // page y points down
+      double dir = std::atan2(dy, dx), t = dir - l.off_axis * pi / 180;
+      double outward = std::hypot(a.head.x, a.head.y) - std::hypot(a.tail.x, a.tail.y);
+      if (a.cls == "bolt") {
+        ++bolts;
+        EXPECT_GT(std::cos(dir - push), 0.9) << l.bearing;
+      } else if (a.cls == "bypass") {
+        ++bypasses;
+        EXPECT_LT(std::cos(dir - push), -0.9) << l.bearing;
+        // On the held side: the arrow lies beyond the hole opposite to the bolt's angle.
+        Point mid{(a.head.x + a.tail.x) / 2, -(a.head.y + a.tail.y) / 2};
+        EXPECT_LT(std::cos(std::atan2(mid.y, mid.x) - l.bolt_angle * pi / 180), -0.9);
+        EXPECT_GT(l.bypass * outward, 0.0) << l.bypass;
+      } else {
+        ++uniform;
+        double stress = l.px * std::cos(t) * std::cos(t) + l.py * std::sin(t) * std::sin(t) +
+                        l.pxy * std::sin(2 * t);
+        EXPECT_GT(stress * outward, 0.0) << l.px << " " << l.pxy << " at " << dir * 180 / pi;
       }
-      double stress = l.px * std::cos(t) * std::cos(t) + l.py * std::sin(t) * std::sin(t) +
-                      l.pxy * std::sin(2 * t) + l.bypass;  // bypass alone when there is one
-      double outward = std::hypot(head[0], head[1]) - std::hypot(tail[0], tail[1]);
-      EXPECT_GT(stress * outward, 0.0)
-          << l.px << " " << l.pxy << " " << l.bearing << " at " << a * 180 / pi;
     }
-    EXPECT_EQ(l.bearing != 0 ? 3 : (l.pxy != 0 ? 4 : 2), arrows) << l.px << " " << l.pxy;
+    EXPECT_EQ(2 * c.pairs, uniform) << l.px << " " << l.pxy;
+    EXPECT_EQ(l.bearing != 0 ? 1 : 0, bolts);
+    EXPECT_EQ(l.bypass != 0 ? 1 : 0, bypasses);
   }
+}
+
+// Catches a stress that is not finite drawn as a point (or as a zero): the curve has a gap there,
+// no marker, and the caption counts it; every other point has its marker with its value.
+TEST(Figures, UndefinedPointsLeaveGaps) {
+  PassRecord r = pass({1000, 0, 0, 0, 0, 0, 0});
+  r.grid = {0.25, 45, 0, 90, 0.05, 1};
+  r.field.nang = 3;
+  r.field.hoop = {-1000, kNaN, 3000};
+  r.field.radial = {0, std::numeric_limits<double>::infinity(), 0};
+  r.field.shear = {0, 0, 0};
+  std::string html = polar_figures(r);
+  size_t hoop = html.find("data-quantity=\"hoop\"");
+  size_t curve = html.find("\" class=\"curve\"", hoop);
+  std::string d =
+      html.substr(html.rfind("<path d=\"", curve) + 9, curve - html.rfind("<path d=\"", curve) - 9);
+  EXPECT_EQ(2, std::count(d.begin(), d.end(), 'M')) << d;  // two pieces, no line across
+  EXPECT_EQ(0, std::count(d.begin(), d.end(), 'L')) << d;
+  size_t end = html.find("</svg>", hoop);
+  int titled = 0;
+  for (size_t at = hoop; (at = html.find("<title>hoop", at + 1)) < end;) ++titled;
+  EXPECT_EQ(2, titled);
+  EXPECT_NE(std::string::npos, html.find("<title>hoop stress σθ at 90°, DIST 0.000: 3000.00"))
+      << html;
+  EXPECT_NE(std::string::npos, html.find("undefined at 2 points")) << html;
+}
+
+// Catches the first-ply failure label written over the curves: it goes in a footer under the
+// frame and the axis title, inside the figure.
+TEST(Figures, FirstPlyFailureLabelClearOfTheCurves) {
+  PassRecord r = pass({1000, 0, 0, 0, 0, 0, 0});
+  r.grid = {0.25, 90, 0, 90, 0.05, 2};
+  r.plies.count = 1;
+  r.field.nstep = 2;
+  r.field.nply = 1;
+  r.field.failure = true;
+  r.field.fn = {0.2, 0.5, 0.4, 1.0};
+  r.critical = {true, 1, 0, 38542.76, 0, 0, 0};
+  std::string html = failure_figures(r);
+  size_t chart = html.find("data-step=\"2\"");
+  ASSERT_NE(std::string::npos, chart);
+  size_t frame = html.find("class=\"frame\"", chart);
+  double frame_bottom = numbers(html, html.find("y=\"", frame) + 3)[0] +
+                        numbers(html, html.find("height=\"", frame) + 8)[0];
+  double title_y = numbers(
+      html, html.find("y=\"", html.find("<text", html.find("class=\"title\"", frame) - 60)) + 3)[0];
+  double height = numbers(html, html.rfind("height=\"", chart) + 8)[0];
+  int lines = 0;
+  for (size_t at = chart; (at = html.find("class=\"marklabel\"", at + 1)) != std::string::npos;) {
+    double y = numbers(html, html.rfind(" y=\"", at) + 4)[0];
+    EXPECT_GT(y - kMarkTextPx, frame_bottom);
+    EXPECT_GT(y - kMarkTextPx, title_y);
+    EXPECT_LT(y + 0.3 * kMarkTextPx, height);
+    ++lines;
+  }
+  EXPECT_EQ(2, lines);
+}
+
+// Catches lines of a carpet chart that lie on one another without a word: the stretch where two
+// shares of ±45 plies give the same value is named, and the first line is drawn again over it.
+TEST(Figures, CoincidingCarpetLinesAreNamed) {
+  PassRecord r;
+  r.carpet = true;
+  r.plies.angle[0] = 0, r.plies.angle[1] = 45, r.plies.angle[2] = -45, r.plies.angle[3] = 90;
+  for (int a = 0; a <= 10; ++a) {
+    for (int b = 0; a + b <= 10; ++b) {
+      // Lines 10 and 20 meet from 0 to 30 percent of 0-degree plies, then part.
+      double v = 1e6 * (1 + a + 2 * b) + (b == 2 && a <= 3 ? -2e6 : 0.0);
+      r.layups[a][b] = {true, v, 1e6, 1e6, 0.0};
+    }
+  }
+  std::string html = carpet_figures(r);
+  EXPECT_NE(std::string::npos, html.find("data-coincide=\"10 and 20 from 0 to 30\"")) << html;
+  EXPECT_NE(std::string::npos,
+            html.find("class=\"coincide\" stroke=\"" + std::string(kShareColours[1]) +
+                      "\" data-shares45=\"10 20\""))
+      << html;
+  EXPECT_NE(std::string::npos, html.find("EX: lines that coincide")) << html;
 }
 
 }  // namespace

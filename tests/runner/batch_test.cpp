@@ -53,7 +53,8 @@ TEST(ReserveBatch, AgreesWithFullAnalysis) {
   std::mt19937 rng(7);
   auto work = std::make_unique<JobWork>();
   auto problem = std::make_unique<Problem>();
-  for (const Job& job : {carbon_job({0, 45, -45, 90}), carbon_job({0, 0, 45, -45}), carbon_job({30})}) {
+  for (const Job& job :
+       {carbon_job({0, 45, -45, 90}), carbon_job({0, 0, 45, -45}), carbon_job({30})}) {
     ReserveBatch batch(job);
     auto scratch = batch.scratch();
     for (int i = 0; i < 120; ++i) {
@@ -79,7 +80,8 @@ double dialogue_failure_px(int krit, const LoadRow& r) {
      << "0.005 0.005 0.005 0.005\n"
      << r.px << " " << r.py << " " << r.pxy << " " << r.off_axis << " " << r.bearing << " "
      << r.bolt_angle << "\n"
-     << (r.bearing != 0 ? "1.0\n" : "") << "0.25 15 0 360 0.05 2\n" << krit << "\nNO\n";
+     << (r.bearing != 0 ? "1.0\n" : "") << "0.25 15 0 360 0.05 2\n"
+     << krit << "\nNO\n";
   std::istringstream input(in.str());
   std::ostringstream out, err;
   EXPECT_EQ(0, run_dialogue(input, out, err));

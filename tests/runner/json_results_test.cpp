@@ -50,7 +50,8 @@ TEST(JsonResults, AluminiumOpenHoleByHand) {
   EXPECT_NEAR(30000.0, hoop[6].get<double>(), 0.5);
   EXPECT_NEAR(-10000.0, hoop[0].get<double>(), 0.5);
   const double a = 0.125, r = 0.175;
-  const double kirsch = 10000 * (1 + a * a / (2 * r * r) + 3 * std::pow(a, 4) / (2 * std::pow(r, 4)));
+  const double kirsch =
+      10000 * (1 + a * a / (2 * r * r) + 3 * std::pow(a, 4) / (2 * std::pow(r, 4)));
   EXPECT_NEAR(kirsch, hoop[13].get<double>(), 0.5);
 
   // Maximum stress: the hoop stress at 90 degrees, 0.05 from the edge, reaches 40 ksi first.
@@ -60,7 +61,8 @@ TEST(JsonResults, AluminiumOpenHoleByHand) {
   EXPECT_EQ(90.0, ms["angle"].get<double>());
   EXPECT_EQ("fibre", ms["component"]);
   // Tsai-Hill with equal allowables there: (s1^2 - s1 s2 + s2^2) / X^2 = 1.
-  const double s1 = kirsch, s2 = 10000 * (1.5 * a * a / (r * r) - 1.5 * std::pow(a, 4) / std::pow(r, 4));
+  const double s1 = kirsch,
+               s2 = 10000 * (1.5 * a * a / (r * r) - 1.5 * std::pow(a, 4) / std::pow(r, 4));
   const double th = 40000.0 / std::sqrt(s1 * s1 - s1 * s2 + s2 * s2);
   EXPECT_NEAR(th, reserve["criteria"]["tsai-hill"]["factor"].get<double>(), 1e-4);
   // The radial stress there eases Tsai-Hill: maximum stress governs.
