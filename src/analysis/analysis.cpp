@@ -33,8 +33,10 @@ SearchOutcome analyse(Problem& problem, const Stages& stages, Workspace& work,
   for (int iteration = 1;; ++iteration) {
     if (!stages.field) break;
     scale_loads(problem.loads, factor);
-    int singular = field_around_hole(problem.grid, problem.loads, work.compliance.compliance,
-                                     stages.displacements, work.reuse, work.field, scale);
+    // Displacements are shown for the loads as given only: the repetitions of a search skip them.
+    int singular =
+        field_around_hole(problem.grid, problem.loads, work.compliance.compliance,
+                          stages.displacements && iteration == 1, work.reuse, work.field, scale);
     listener.field_found(iteration, problem, work.field, singular);
 
     if (!stages.ply_values) break;

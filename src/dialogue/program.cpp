@@ -104,11 +104,11 @@ int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, Dialogu
   // heap for the run, allocated once.
   auto state = std::make_unique<DialogueState>();
   auto work = std::make_unique<Workspace>();
-  Console con(in, out, err);
-  con.set_silent(silent);
-  con.set_interactive(interactive);
-  int status = passes(con, *state, *work, watcher);
-  con.flush();
+  auto con = std::make_unique<Console>(in, out, err);
+  con->set_silent(silent);
+  con->set_interactive(interactive);
+  int status = passes(*con, *state, *work, watcher);
+  con->flush();
   return status;
 }
 

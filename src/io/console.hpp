@@ -109,9 +109,6 @@ class Console {
   std::ostream& out_;
   std::ostream& err_;
   bool silent_ = false;
-  bool interactive_ = false;
-  bool eof_ = false;              // the last read failed at the end of the input
-  const char* prompt_ = nullptr;  // asked again when a read is typed again
 
   static constexpr int kMaxFormats = 64;
   static constexpr int kMaxItems = 1024;
@@ -132,6 +129,9 @@ class Console {
   int rec_pos_ = 0;  // position of the next character of the current record
 
   bool mid_line_ = false;  // bytes of the current input line consumed, its end not yet
+  bool interactive_ = false;
+  bool eof_ = false;              // the last read failed at the end of the input
+  const char* prompt_ = nullptr;  // asked again when a read is typed again
 };
 
 }  // namespace hs

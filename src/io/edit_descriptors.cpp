@@ -225,17 +225,21 @@ void edit_f(char* out, int w, int d, double value) {
   bool int_zero = n < kPow10[d];
   int lead = int_zero ? 1 : digit_count(n) - d;  // integer digits
   int len = negative + lead + 1 + d;
-  if (len > w && int_zero && d > 0) {  // no room for the leading zero: "-.500", ".500"
-    lead = 0;
-    --len;
-  }
-  if (len > w && negative && n == 0 && d > 0) {  // negative zero, no room for its sign: ".000"
-    negative = false;
-    --len;
-  }
   if (len > w) {
-    std::memset(out, '*', w);
-    return;
+    // Too wide: a zero before the point goes ("-.500", ".500"), then the sign of a negative zero
+    // (".000"), but never the only digit of a field without decimals.
+    if (int_zero && d > 0) {
+      lead = 0;
+      --len;
+    }
+    if (len > w && negative && n == 0 && d > 0) {
+      negative = false;
+      --len;
+    }
+    if (len > w) {
+      std::memset(out, '*', w);
+      return;
+    }
   }
   // The blanks first: the usual few by one store of the field's first 4 or 8 columns, which the
   // text then overwrites from the right.
