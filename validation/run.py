@@ -3,6 +3,7 @@
 
     validation/run.py            coarse meshes, writes docs/validation.md and docs/validation/*.png
     validation/run.py --full     finer meshes, the finite-width and W/D bolt series, convergence
+    validation/run.py --series   coarse meshes with the series and a three-level convergence study
     validation/run.py --gate     coarse meshes, no documents: exit 1 when a difference exceeds its
                                  tolerance, 77 when gmsh or ccx is missing (unless
                                  HOLESTRESS_REQUIRE_VALIDATION=1)
@@ -200,9 +201,9 @@ class Study:
         _, hoop = program.edge_hoop_stress(job("aluminium", P=S0, W=0.0))
         self.results["pin"] = dict(prog=hoop[18] / S0, closed=8 / math.pi**2)
 
-    def convergence(self):
+    def convergence(self, levels=(72, 144, 288, 576)):
         rows = []
-        for nt in (72, 144, 288, 576):
+        for nt in levels:
             cases = [open_case(S0, 0, 0, 0)]
             (hoop, rad), = self.fe(stiffness("[0/0/45/-45]"), 100 * D, 100 * D, cases, nt=nt)[0]
             _, prog = program.edge_hoop_stress(job("[0/0/45/-45]", PX=S0))
@@ -219,6 +220,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--full", action="store_true")
     ap.add_argument("--gate", action="store_true")
+    ap.add_argument("--series", action="store_true")
     ap.add_argument("--program")
     args = ap.parse_args()
     if args.program:
@@ -232,10 +234,14 @@ def main():
     st = Study(args.full)
     st.closed_forms()
     st.open_hole()
-    st.bolt([40] + ([8, 4] if args.full else []))
-    st.finite_width([2, 3, 4, 6, 8] if args.full else [4], ["aluminium", "[0/0/45/-45]"] if args.full else ["[0/0/45/-45]"])
+    series = args.full or args.series
+    st.bolt([40] + ([8, 4] if series else []))
+    st.finite_width([2, 3, 4, 6, 8] if series else [4],
+                    ["aluminium", "[0/0/45/-45]"] if series else ["[0/0/45/-45]"])
     if args.full:
         st.convergence()
+    elif args.series:
+        st.convergence((72, 144, 288))
     elapsed = time.time() - t0
     summary(st)
     if not args.gate:
