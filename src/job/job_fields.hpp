@@ -8,6 +8,7 @@
 
 #include "job/job.hpp"
 #include "job/toml.hpp"
+#include "job/toml_text.hpp"
 
 namespace hs::job_detail {
 
@@ -19,16 +20,6 @@ inline constexpr const char* kStrainAllowableKeys[] = {"strain_T1", "strain_C1",
 inline constexpr Criterion kCriteria[] = {Criterion::kMaxStrain, Criterion::kMaxStress,
                                           Criterion::kTsaiHill, Criterion::kTsaiWu,
                                           Criterion::kHoffman};
-
-inline bool is_bare_key(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s) {
-    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-              c == '_' || c == '-';
-    if (!ok) return false;
-  }
-  return true;
-}
 
 // A string as a TOML basic string, for messages and dotted keys.
 inline std::string toml_quoted(std::string_view s) {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "job/toml_text.hpp"
 #include "python/convert.hpp"
 
 namespace py = pybind11;
@@ -12,65 +13,6 @@ namespace py = pybind11;
 namespace hs {
 
 namespace {
-
-// A TOML basic string.
-std::string toml_string(std::string_view s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        if (c < 0x20 || c == 0x7f) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04X", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-// A key as TOML writes it: bare when it is made of letters, digits, '-' and '_'.
-std::string key_text(std::string_view k) {
-  bool bare = !k.empty();
-  for (char c : k) {
-    bare = bare && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                    c == '-' || c == '_');
-  }
-  return bare ? std::string(k) : toml_string(k);
-}
-
-std::string number_text(double x) {
-  if (std::isnan(x)) return "nan";
-  if (std::isinf(x)) return x > 0 ? "inf" : "-inf";
-  char buf[32];
-  auto r = std::to_chars(buf, buf + sizeof buf, x);
-  std::string s(buf, r.ptr);
-  if (s.find_first_of(".e") == std::string::npos) s += ".0";
-  return s;
-}
 
 // A list, a tuple or an array (not a string): its items.
 bool sequence_items(py::handle v, std::vector<py::object>& items) {
@@ -128,13 +70,13 @@ class Writer {
     std::vector<py::object> items;
     for (auto [k, v] : d) {
       const std::string name = key_name(k, where);
-      const std::string h = join_key(header, key_text(name)), w = join_key(where, name);
+      const std::string h = join_key(header, toml_key(name)), w = join_key(where, name);
       if (py::isinstance<py::dict>(v)) {
         nested.push_back({h, w, py::reinterpret_borrow<py::object>(v), {}});
       } else if (sequence_items(v, items) && table_list(items)) {
         nested.push_back({h, w, py::none(), items});
       } else {
-        text += key_text(name) + " = " + value(v, w) + "\n";
+        text += toml_key(name) + " = " + value(v, w) + "\n";
       }
     }
     for (const Nested& n : nested) {
@@ -168,7 +110,7 @@ class Writer {
   std::string value(py::handle v, const std::string& where) {
     if (py::isinstance<py::bool_>(v)) return v.cast<bool>() ? "true" : "false";
     if (py::isinstance<py::str>(v)) return toml_string(v.cast<std::string>());
-    if (py::isinstance<py::float_>(v)) return number_text(v.cast<double>());
+    if (py::isinstance<py::float_>(v)) return toml_number(v.cast<double>());
     if (PyLong_Check(v.ptr())) return std::string(py::str(v));
     if (py::hasattr(v, "dtype") && py::hasattr(v, "ndim") && v.attr("ndim").cast<int>() == 0) {
       // A NumPy scalar or 0-d array: as the Python number it holds.
@@ -187,7 +129,7 @@ class Writer {
       bool first = true;
       for (auto [k, e] : v.cast<py::dict>()) {
         const std::string name = key_name(k, where);
-        out += (first ? " " : ", ") + key_text(name) + " = " + value(e, join_key(where, name));
+        out += (first ? " " : ", ") + toml_key(name) + " = " + value(e, join_key(where, name));
         first = false;
       }
       return out + (first ? "}" : " }");
@@ -201,7 +143,7 @@ class Writer {
       return std::string(py::str(py::reinterpret_steal<py::object>(i)));
     }
     if (py::hasattr(v, "__float__")) {  // a real number of another type
-      return number_text(py::float_(py::reinterpret_borrow<py::object>(v)));
+      return toml_number(py::float_(py::reinterpret_borrow<py::object>(v)));
     }
     throw py::type_error("<dict>: " + where + ": a value of type " +
                          std::string(py::str(py::type::of(v).attr("__name__"))) +
