@@ -26,5 +26,5 @@ for threads in 1 2; do
     if [[ -z $best ]] || awk "BEGIN{exit !($seconds < $best)}"; then best=$seconds; rss=$kb; fi
   done
   awk -v t="$threads" -v s="$best" -v n="$rows" -v m="$rss" \
-    'BEGIN{printf "%d thread%s: %.0f load cases/s (%.2f s for %d), peak %.1f MB\n", t, t>1?"s":"", n/s, s, n, m/1024}'
+    'BEGIN{printf "%d thread(s): %.0f load cases/s (%.2f s for %d), peak %.1f MB\n", t, n/s, s, n, m/1024}'
 done
