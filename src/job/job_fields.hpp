@@ -21,27 +21,8 @@ inline constexpr Criterion kCriteria[] = {Criterion::kMaxStrain, Criterion::kMax
                                           Criterion::kTsaiHill, Criterion::kTsaiWu,
                                           Criterion::kHoffman};
 
-// A string as a TOML basic string, for messages and dotted keys.
-inline std::string toml_quoted(std::string_view s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7f) {
-      static const char hex[] = "0123456789ABCDEF";
-      out += "\\u00";
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + '"';
-}
-
 inline std::string join(const std::string& prefix, std::string_view name) {
-  std::string key = is_bare_key(name) ? std::string(name) : toml_quoted(name);
+  std::string key = is_bare_key(name) ? std::string(name) : toml_string(name);
   return prefix.empty() ? key : prefix + "." + key;
 }
 
@@ -200,7 +181,7 @@ class FieldReader {
     std::string list;
     for (const char* w : words) list += (list.empty() ? "" : ", ") + std::string(w);
     error(n->source(), join(prefix, name),
-          std::string("unsupported ") + what + " " + toml_quoted(s) + " (" + list + ")");
+          std::string("unsupported ") + what + " " + toml_string(s) + " (" + list + ")");
     return Got::kBad;
   }
 

@@ -190,7 +190,7 @@ void Reader::read_plies(const toml::table& root, Job& job) {
       auto it = std::find_if(materials_.begin(), materials_.end(),
                              [&](const MaterialEntry& m) { return m.name == name; });
       if (it == materials_.end()) {
-        error(at->source(), join(prefix, "material"), "unknown material " + toml_quoted(name));
+        error(at->source(), join(prefix, "material"), "unknown material " + toml_string(name));
       } else if (it - materials_.begin() < kMaxMaterials) {  // beyond: reported with the materials
         ply_materials_[p] = static_cast<int>(it - materials_.begin());
       }
@@ -223,7 +223,7 @@ void Reader::read_hole(const toml::table& root, Job& job) {
       }
     } else {
       error(at->source(), "hole.finite_width_correction",
-            "unsupported finite width correction " + toml_quoted(correction) + " (none, tan)");
+            "unsupported finite width correction " + toml_string(correction) + " (none, tan)");
     }
   }
 }

@@ -66,7 +66,7 @@ void Reader::read_load_cases(const toml::table& root, Job& job) {
         std::find_if(seen.begin(), seen.end(), [&](const Named& s) { return s.name == lc.name; });
     if (dup != seen.end()) {
       error(name_at, prefix + ".name",
-            "duplicate load case name " + toml_quoted(lc.name) + " (first at line " +
+            "duplicate load case name " + toml_string(lc.name) + " (first at line " +
                 std::to_string(dup->line) + ")");
     } else {
       seen.push_back({lc.name, static_cast<int>(name_at.begin.line)});
@@ -107,10 +107,10 @@ void Reader::read_failure(const toml::table& root, Job& job) {
     std::string key = "failure.criteria[" + std::to_string(i) + "]";
     if (c == std::end(kCriteria)) {
       error(node->source(), key,
-            "unknown criterion " + toml_quoted(name) +
+            "unknown criterion " + toml_string(name) +
                 " (max-strain, max-stress, tsai-hill, tsai-wu, hoffman)");
     } else if (std::find(job.criteria.begin(), job.criteria.end(), *c) != job.criteria.end()) {
-      error(node->source(), key, "duplicate criterion " + toml_quoted(name));
+      error(node->source(), key, "duplicate criterion " + toml_string(name));
     } else {
       job.criteria.push_back(*c);
     }
@@ -144,17 +144,17 @@ void Reader::read_results(const toml::table& root, Job& job) {
     while (kind < kResultKinds && name != result_name(static_cast<ResultKind>(kind))) ++kind;
     if (kind == kResultKinds) {
       error(node->source(), key,
-            "unknown table " + toml_quoted(name) +
+            "unknown table " + toml_string(name) +
                 " (properties, stresses, strains, polar, displacements, ply-strains, "
                 "ply-stresses, failure, reserve)");
     } else if (job.results[kind]) {
-      error(node->source(), key, "duplicate table " + toml_quoted(name));
+      error(node->source(), key, "duplicate table " + toml_string(name));
     } else {
       job.results[kind] = true;
       bool needs_failure = kind == static_cast<int>(ResultKind::kFailure) ||
                            kind == static_cast<int>(ResultKind::kReserve);
       if (needs_failure && !failure_given_) {
-        error(node->source(), key, toml_quoted(name) + " needs a [failure] table");
+        error(node->source(), key, toml_string(name) + " needs a [failure] table");
       }
     }
   }
