@@ -45,6 +45,7 @@ void fit(char* out, int w, const char* text, int len) {
 
 // NaN and the infinities, which have no digits to round. Returns false for finite values.
 bool edit_non_finite(char* out, int w, double v) {
+  if (std::isfinite(v)) return false;  // the usual case, by one test
   if (std::isnan(v)) {
     fit(out, w, "NaN", 3);
   } else if (std::isinf(v)) {
