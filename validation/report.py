@@ -125,8 +125,11 @@ def write(st, docs, elapsed):
               f"({(pin['prog'] - pin['closed']) / pin['closed'] * 100:+.2f} %). The finite elements of the "
               "wide plate (above, less the bypass's 3 PW) lie between the two.", "",
               "The pressure has a kink at t = +-90 degrees; those points are nodes of the mesh and the "
-              "pressure is integrated exactly on each side of them (no extrapolation): the largest "
-              "differences sit next to them and shrink with the mesh (convergence study).", ""]
+              "pressure is integrated exactly on each side of them (no extrapolation). The largest "
+              "differences sit next to them, at the peak, and the finite elements converge slowly "
+              "there: their peak still rises as the mesh is refined (convergence study), so the "
+              "program's bolt peak is below the converged plate's by a little more than this table "
+              "shows.", ""]
         for r in R["bolt"]:
             name = f"bolt-{SHORT[r['material']]}-w{r['wd']}.png"
             figure(figdir / name, f"Bolt, {r['material']}, W/D = {r['wd']}", r["prog"], r["fe"], "bearing stress")
@@ -176,9 +179,15 @@ def write(st, docs, elapsed):
         c = R["convergence"]
         if len(c) >= 2:
             ext = 2 * c[-1]["peak"] - c[-2]["peak"]
-            L += ["", f"The error halves when the elements are halved (first order, from the nodal "
-                  f"extrapolation); Richardson's extrapolation of the two finest open-hole peaks gives "
-                  f"{ext / S0:.5f}, of the bolt peaks {(2 * c[-1]['bpeak'] - c[-2]['bpeak']) / S0:.5f}.", ""]
+            bext = 2 * c[-1]["bpeak"] - c[-2]["bpeak"]
+            bprog = next((r["prog_peak"] for r in R.get("bolt", [])
+                          if r["material"] == "[0/0/45/-45]" and r["wd"] == 40), None)
+            L += ["", f"For the open hole the error halves when the elements are halved (first order, "
+                  f"from the nodal extrapolation); Richardson's extrapolation of the two finest open-hole "
+                  f"peaks gives {ext / S0:.5f}. The bolt's peak, next to the kink of the pressure, still "
+                  f"rises: extrapolated the same way it is {bext / S0:.5f}"
+                  + (f", {(bext - bprog) / bext * 100:.1f} % above the program's {bprog / S0:.4f}" if bprog else "")
+                  + ".", ""]
 
     L += ["## Closed forms", ""]
     for r in R.get("closed", []):
@@ -205,8 +214,14 @@ def write(st, docs, elapsed):
               + ", ".join(f"{-r['d_inf']:.1f} % at W/D = {r['wd']}" for r in R["width"] if r["material"] == names[0])
               + f" ({names[0]}). Multiply by Tan's factor (above): within {TOL_TAN} % for W/D >= 3; at W/D = 2 "
               "the correction is rough."]
-    L += ["- Bolt on a wide plate: within about 1 % of the peak. The cosine pressure is an assumption: a "
-          "real bolt with clearance or friction bears differently, which no such comparison covers."]
+    wide = [r for r in R.get("bolt", []) if r["wd"] == 40]
+    if wide:
+        worst = max(wide, key=lambda r: max(abs(d) for d in r["diff"]))
+        L += [f"- Bolt on a wide plate: the program's peak hoop stress is low by up to "
+              f"{max(abs(d) for d in worst['diff']):.1f} % of the peak ({worst['material']}, at these meshes; "
+              "somewhat more against the converged plate, see the convergence study), about 1 % for "
+              "isotropic and quasi-isotropic laminates. The cosine pressure is an assumption: a real bolt "
+              "with clearance or friction bears differently, which no such comparison covers."]
     if any(r["wd"] < 40 for r in R.get("bolt", [])):
         L += ["- Bolt in a strip: the bypass stress P D / 2W on an infinite plate understates the peak of a "
               "finite strip: see the W/D table above; at W/D = 4 treat the program's peak hoop stress "
