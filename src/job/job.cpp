@@ -65,4 +65,13 @@ Materials materials_for(const Job& job, Criterion criterion) {
   return m;
 }
 
+static_assert(static_cast<int>(ResultKind::kReserve) + static_cast<int>(OutputCase::kProperties) ==
+              static_cast<int>(OutputCase::kFailureSearch));
+
+OutputCase dialogue_case(ResultKind kind) {
+  // The kinds follow the dialogue's cases from 2 up, in order.
+  return static_cast<OutputCase>(static_cast<int>(kind) +
+                                 static_cast<int>(OutputCase::kProperties));
+}
+
 }  // namespace hs

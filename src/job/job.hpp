@@ -11,6 +11,7 @@
 #include "model/grid.hpp"
 #include "model/loads.hpp"
 #include "model/materials.hpp"
+#include "model/output_cases.hpp"
 #include "model/ply_stack.hpp"
 
 namespace hs {
@@ -30,6 +31,9 @@ enum class ResultKind : int {
 constexpr int kResultKinds = 9;
 // The names used in job files: "properties", "stresses", ..., "ply-strains", "reserve".
 const char* result_name(ResultKind kind);
+// The dialogue's output case that prints a kind of result (the reserve factors: the automatic
+// search for the failure load).
+OutputCase dialogue_case(ResultKind kind);
 
 // Criterion names used in job files: "max-strain", "max-stress", "tsai-hill", "tsai-wu",
 // "hoffman".

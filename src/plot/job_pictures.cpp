@@ -10,16 +10,12 @@ void draw_job(const Job& job, Page& page) {
   auto state = std::make_unique<DialogueState>();
   auto work = std::make_unique<Workspace>();
   // The output cases of the dialogue that show the results the job asks for.
-  const OutputCase cases[kResultKinds] = {
-      OutputCase::kProperties,  OutputCase::kStresses,       OutputCase::kStrains,
-      OutputCase::kPolar,       OutputCase::kDisplacements,  OutputCase::kPlyStrains,
-      OutputCase::kPlyStresses, OutputCase::kFailureNumbers, OutputCase::kFailureSearch};
   CaseList list{};
   int n = 0;
   if (job.carpet) list.entries[n++] = static_cast<int>(OutputCase::kCarpetPlot);
   for (int k = 0; k < kResultKinds; ++k) {
     if (job.results[k] && !(job.criteria.empty() && k >= static_cast<int>(ResultKind::kFailure))) {
-      list.entries[n++] = static_cast<int>(cases[k]);
+      list.entries[n++] = static_cast<int>(dialogue_case(static_cast<ResultKind>(k)));
     }
   }
   const Criterion criterion = job.criteria.empty() ? Criterion::kMaxStress : job.criteria.front();

@@ -24,11 +24,9 @@ Job job_from_pass(const DialogueState& st, bool carpet, const std::string& title
   }
   job.plies = pb.plies;
   job.carpet = carpet;
-  const OutputCase kinds[] = {
-      OutputCase::kProperties,  OutputCase::kStresses,       OutputCase::kStrains,
-      OutputCase::kPolar,       OutputCase::kDisplacements,  OutputCase::kPlyStrains,
-      OutputCase::kPlyStresses, OutputCase::kFailureNumbers, OutputCase::kFailureSearch};
-  for (int k = 0; k < kResultKinds; ++k) job.results[k] = cases.selected(kinds[k]);
+  for (int k = 0; k < kResultKinds; ++k) {
+    job.results[k] = cases.selected(dialogue_case(static_cast<ResultKind>(k)));
+  }
   job.grid = pb.grid;
   if (cases.needs(OutputCase::kStresses)) {
     if (pb.loads.bearing != 0.0) job.width = st.width;
