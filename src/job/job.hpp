@@ -76,6 +76,13 @@ struct Job {
   bool carpet = false;  // the 66 layups of the first four plies
 
   bool wants(ResultKind k) const { return results[static_cast<int>(k)]; }
+  // Some kind of result from `from` to `to` (in the order of ResultKind) is wanted.
+  bool wants_any(ResultKind from, ResultKind to) const {
+    for (int k = static_cast<int>(from); k <= static_cast<int>(to); ++k) {
+      if (results[k]) return true;
+    }
+    return false;
+  }
 };
 
 // One mistake in a job file, located by line and column (from 1; 0 when unknown).

@@ -17,13 +17,6 @@ struct SingularCount : AnalysisListener {
   }
 };
 
-bool wants_any(const Job& job, ResultKind from, ResultKind to) {
-  for (int k = static_cast<int>(from); k <= static_cast<int>(to); ++k) {
-    if (job.results[k]) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 Evaluation evaluate_load_case(const Job& job, const PlyStack& plies, const LoadCase& lc,
@@ -31,9 +24,9 @@ Evaluation evaluate_load_case(const Job& job, const PlyStack& plies, const LoadC
   problem = Problem{job.materials, plies, job.grid, lc.loads,
                     job.criteria.empty() ? Criterion::kMaxStress : job.criteria.front()};
   const bool reserve = job.wants(ResultKind::kReserve);
-  const bool ply_results = wants_any(job, ResultKind::kPlyStrains, ResultKind::kFailure);
+  const bool ply_results = job.wants_any(ResultKind::kPlyStrains, ResultKind::kFailure);
   Stages stages{true,
-                wants_any(job, ResultKind::kStresses, ResultKind::kFailure),
+                job.wants_any(ResultKind::kStresses, ResultKind::kFailure),
                 job.wants(ResultKind::kDisplacements),
                 ply_results,
                 false,

@@ -94,12 +94,7 @@ Json load_case_json(const Job& job, const Evaluation& e) {
                                         {"pxy_compression", number(k.pxy_compression)},
                                         {"bypass", number(k.bypass)}}}};
   }
-  bool any_field = false;
-  for (int k = static_cast<int>(ResultKind::kStresses); k <= static_cast<int>(ResultKind::kFailure);
-       ++k) {
-    any_field = any_field || job.results[k];
-  }
-  if (any_field) {
+  if (job.wants_any(ResultKind::kStresses, ResultKind::kFailure)) {
     out["stations"] = {{"distance", series(g, [&](int, int k) { return edge_distance(g, k); })},
                        {"angle", series(g, [&](int j, int) { return station_angle(g, j); })}};
   }
