@@ -32,6 +32,14 @@ def table(st_rows):
     return out
 
 
+def case_section(figdir, name, title, heading, r, unit):
+    """One case: its figure, a heading with the figure, and the table of every station folded."""
+    figure(figdir / name, title, r["prog"], r["fe"], unit)
+    return ([f"### {heading}", "", f"![hoop stress](validation/{name})", "",
+             "<details><summary>every 5 degrees</summary>", ""]
+            + table(zip(STATIONS, r["prog"] / S0, r["fe"] / S0, r["diff"])) + ["", "</details>", ""])
+
+
 def write(st, docs, elapsed):
     figdir = docs / "validation"
     figdir.mkdir(parents=True, exist_ok=True)
@@ -102,11 +110,8 @@ def write(st, docs, elapsed):
               "solution is exact to that level.", ""]
         for r in R["open"]:
             name = f"open-{SHORT[r['material']]}-{r['load'].split()[0].lower()}{'30' if '30' in r['load'] else ''}.png"
-            figure(figdir / name, f"Open hole, {r['material']}, {r['load']}", r["prog"], r["fe"], "far-field stress")
-            L += [f"### {r['material']}, {r['load']}", "", f"![hoop stress](validation/{name})", ""]
-            L += ["<details><summary>every 5 degrees</summary>", ""]
-            L += table(zip(STATIONS, r["prog"] / S0, r["fe"] / S0, r["diff"]))
-            L += ["", "</details>", ""]
+            L += case_section(figdir, name, f"Open hole, {r['material']}, {r['load']}",
+                              f"{r['material']}, {r['load']}", r, "far-field stress")
 
     if "bolt" in R:
         L += ["## Bolt: cosine bearing pressure, load reacted at the far end", "",
@@ -132,11 +137,8 @@ def write(st, docs, elapsed):
               "shows.", ""]
         for r in R["bolt"]:
             name = f"bolt-{SHORT[r['material']]}-w{r['wd']}.png"
-            figure(figdir / name, f"Bolt, {r['material']}, W/D = {r['wd']}", r["prog"], r["fe"], "bearing stress")
-            L += [f"### {r['material']}, W/D = {r['wd']}", "", f"![hoop stress](validation/{name})", ""]
-            L += ["<details><summary>every 5 degrees</summary>", ""]
-            L += table(zip(STATIONS, r["prog"] / S0, r["fe"] / S0, r["diff"]))
-            L += ["", "</details>", ""]
+            L += case_section(figdir, name, f"Bolt, {r['material']}, W/D = {r['wd']}",
+                              f"{r['material']}, W/D = {r['wd']}", r, "bearing stress")
 
     if "width" in R:
         L += ["## Open hole in a strip: finite width and Tan's correction", "",
