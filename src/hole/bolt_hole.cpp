@@ -11,7 +11,6 @@
 #include "hole/characteristic_roots.hpp"
 #include "hole/open_hole.hpp"
 #include "numeric/constants.hpp"
-#include "numeric/portable_math.hpp"
 #include "numeric/simult.hpp"
 
 namespace hs {
@@ -34,7 +33,7 @@ constexpr int kMaxHarmonic = 49;
 // so the branch follows from the side of the ray the station lies on.
 cd log_behind_bolt(cd zeta, double yb) {
   constexpr double kTwoPi = 2.0 * std::numbers::pi;
-  cd l = portable::log(zeta);
+  cd l = std::log(zeta);
   if (yb >= 0.0 && l.imag() < -std::numbers::pi / 2.0) l = cd(l.real(), l.imag() + kTwoPi);
   if (yb < 0.0 && l.imag() > std::numbers::pi / 2.0) l = cd(l.real(), l.imag() - kTwoPi);
   return l;
@@ -70,8 +69,8 @@ cd mul(cd x, cd y) {
 template <bool checked>
 void series(cd zeta1, cd zeta2, const cd* mSC1, const cd* mSC2, cd* pw1, cd* pw2, cd& S1, cd& S2) {
   cd sq1[6], sq2[6];
-  sq1[0] = portable::divide(1.0, zeta1);
-  sq2[0] = portable::divide(1.0, zeta2);
+  sq1[0] = 1.0 / zeta1;
+  sq2[0] = 1.0 / zeta2;
   for (int k = 1; k < 6; ++k) {
     sq1[k] = mul<checked>(sq1[k - 1], sq1[k - 1]);
     sq2[k] = mul<checked>(sq2[k - 1], sq2[k - 1]);
@@ -119,8 +118,8 @@ const BoltHoleReuse& bolt_geometry(const Grid& grid, cd mu1, cd mu2, double beta
       BoltStation& st = g.at[j][i];
       double theta = station_angle(grid, j) * kPiSingle / 180.0;
       double r = D / 2.0 + i * grid.distance_step;
-      double xb = r * portable::cos(theta - beta);
-      double yb = r * portable::sin(theta - beta);
+      double xb = r * std::cos(theta - beta);
+      double yb = r * std::sin(theta - beta);
       cd z1 = xb + mu1 * yb;
       cd z2 = xb + mu2 * yb;
 
@@ -128,9 +127,9 @@ const BoltHoleReuse& bolt_geometry(const Grid& grid, cd mu1, cd mu2, double beta
       // circle on the right branch of the square root. Inside the hole no branch does.
       cd w1 = z1 * z1 - r2 - c1;
       cd w2 = z2 * z2 - r2 - c2;
-      const cd root1 = portable::sqrt(w1), root2 = portable::sqrt(w2);  // principal roots
+      const cd root1 = std::sqrt(w1), root2 = std::sqrt(w2);  // principal roots
       cd s1 = root1, s2 = root2;
-      auto map = [](cd z, cd s, cd e) { return portable::divide(2.0 * (z + s), e); };
+      auto map = [](cd z, cd s, cd e) { return 2.0 * (z + s) / e; };
       auto inside = [](cd zeta) {
         return zeta.real() * zeta.real() + zeta.imag() * zeta.imag() < kOnUnitCircle;
       };
@@ -148,8 +147,8 @@ const BoltHoleReuse& bolt_geometry(const Grid& grid, cd mu1, cd mu2, double beta
       }
       // The stresses take the principal root, or its negative where z/s points away from +1.
       cd t1 = root1, t2 = root2;
-      if (portable::divide(z1, t1).real() < kBranchTest) t1 = -t1;
-      if (portable::divide(z2, t2).real() < kBranchTest) t2 = -t2;
+      if ((z1 / t1).real() < kBranchTest) t1 = -t1;
+      if ((z2 / t2).real() < kBranchTest) t2 = -t2;
       st = {zeta1, zeta2, t1, t2, yb, mapped};
     }
   }
@@ -168,17 +167,17 @@ const cd* arc_integrals() {
     std::array<cd, 2 * kMaxHarmonic + 1> T;
     for (int m = -kMaxHarmonic; m <= kMaxHarmonic; ++m) {
       if (m == 1 || m == -1) {
-        double re = h + portable::sin(2.0 * h) / 4.0 - portable::sin(-2.0 * h) / 4.0;
+        double re = h + std::sin(2.0 * h) / 4.0 - std::sin(-2.0 * h) / 4.0;
         double br =
-            portable::sin(h) * portable::sin(h) / 2.0 - portable::sin(-h) * portable::sin(-h) / 2.0;
+            std::sin(h) * std::sin(h) / 2.0 - std::sin(-h) * std::sin(-h) / 2.0;
         T[m + kMaxHarmonic] = re - I * static_cast<double>(m) * br;
       } else {
         double dm = static_cast<double>(2 * m - 2), dp = static_cast<double>(2 * m + 2);
         double lo = (m - 1) * h, hi = (m + 1) * h;
-        double re = portable::sin(lo) / dm + portable::sin(hi) / dp - portable::sin(-lo) / dm -
-                    portable::sin(-hi) / dp;
-        double br = -portable::cos(lo) / dm - portable::cos(hi) / dp + portable::cos(-lo) / dm +
-                    portable::cos(-hi) / dp;
+        double re = std::sin(lo) / dm + std::sin(hi) / dp - std::sin(-lo) / dm -
+                    std::sin(-hi) / dp;
+        double br = -std::cos(lo) / dm - std::cos(hi) / dp + std::cos(-lo) / dm +
+                    std::cos(-hi) / dp;
         T[m + kMaxHarmonic] = re - I * br;
       }
     }
@@ -274,7 +273,7 @@ int bolt_hole_field(const Grid& grid, double bearing, const Mat3& A, double bolt
   // 7. The field at every station.
   double beta = bolt_angle * kPiSingle / 180.0;
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  double cb = portable::cos(beta), sb = portable::sin(beta);
+  double cb = std::cos(beta), sb = std::sin(beta);
   // The same at every station: series coefficients times their power (the stress series), the
   // constant parts of the mapping.
   cd mSC1[kTerms + 1], mSC2[kTerms + 1];
@@ -299,8 +298,8 @@ int bolt_hole_field(const Grid& grid, double bearing, const Mat3& A, double bolt
       if (!finite(S1) || !finite(S2)) {
         series<true>(at.zeta1, at.zeta2, mSC1, mSC2, pw1, pw2, S1, S2);
       }
-      cd dphi1 = portable::divide(L1 - S1, at.t1);
-      cd dphi2 = portable::divide(L2 - S2, at.t2);
+      cd dphi1 = (L1 - S1) / at.t1;
+      cd dphi2 = (L2 - S2) / at.t2;
 
       double sx = 2.0 * (mu1 * mu1 * dphi1 + mu2 * mu2 * dphi2).real();
       double sy = 2.0 * (dphi1 + dphi2).real();

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "numeric/portable_math.hpp"
 #include "numeric/roots.hpp"
 
 namespace hs {
@@ -63,7 +62,7 @@ bool admissible(const Mat3& A, std::complex<double> mu1, std::complex<double> mu
 DisplacementCoefficients displacement_coefficients(const Mat3& A, std::complex<double> mu) {
   double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
   double a22 = A(2, 2), a26 = A(2, 3);
-  return {a11 * mu * mu + a12 - a16 * mu, a12 * mu + portable::divide(a22, mu) - a26};
+  return {a11 * mu * mu + a12 - a16 * mu, a12 * mu + a22 / mu - a26};
 }
 
 }  // namespace hs

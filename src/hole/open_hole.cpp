@@ -7,7 +7,6 @@
 
 #include "hole/characteristic_roots.hpp"
 #include "numeric/constants.hpp"
-#include "numeric/portable_math.hpp"
 
 namespace hs {
 
@@ -26,22 +25,22 @@ const OpenHoleReuse& geometry(const Grid& grid, cd mu1, cd mu2, OpenHoleReuse& g
     for (int j = 0; j < nang; ++j) {
       double theta = station_angle(grid, j) * kPiSingle / 180.0;
       double r = D / 2.0 + i * grid.distance_step;
-      double x = r * portable::cos(theta);
-      double y = r * portable::sin(theta);
+      double x = r * std::cos(theta);
+      double y = r * std::sin(theta);
       cd z1 = x + mu1 * y;
       cd z2 = x + mu2 * y;
-      cd s1 = portable::sqrt((z1 * z1 - D * D / 4.0) + (mu1 * mu1 * D * D) / (-4.0));
-      cd s2 = portable::sqrt((z2 * z2 - D * D / 4.0) + (mu2 * mu2 * D * D) / (-4.0));
+      cd s1 = std::sqrt((z1 * z1 - D * D / 4.0) + (mu1 * mu1 * D * D) / (-4.0));
+      cd s2 = std::sqrt((z2 * z2 - D * D / 4.0) + (mu2 * mu2 * D * D) / (-4.0));
       // The principal root gives the wrong branch at many stations: pick the one for which
       // z/s tends to +1 far from the hole in every direction.
-      cd w1 = portable::divide(z1, s1);
-      cd w2 = portable::divide(z2, s2);
+      cd w1 = z1 / s1;
+      cd w2 = z2 / s2;
       if (w1.real() < kBranchTest) w1 = -w1;
       if (w2.real() < kBranchTest) w2 = -w2;
       g.w1[j][i] = w1;
       g.w2[j][i] = w2;
-      cd r1 = portable::divide(z1, w1);
-      cd r2 = portable::divide(z2, w2);
+      cd r1 = z1 / w1;
+      cd r2 = z2 / w2;
       g.H1[j][i] = 16.0 * (mu1 - mu2) * (r1 + z1);
       g.H2[j][i] = 16.0 * (mu1 - mu2) * (r2 + z2);
     }
@@ -79,7 +78,7 @@ void open_hole_field(const Grid& grid, double S, const Mat3& A, double angle, bo
   auto [p2, q2] = displacement_coefficients(A, mu2);
 
   // Load factors and denominators: the same at every station.
-  double ca = portable::cos(ALPHA), sa = portable::sin(ALPHA), s2a = portable::sin(2.0 * ALPHA);
+  double ca = std::cos(ALPHA), sa = std::sin(ALPHA), s2a = std::sin(2.0 * ALPHA);
   cd K1 = 2.0 * (ca * ca) + s2a * mu1 + I * (s2a + 2.0 * mu1 * (sa * sa));
   cd K2 = 2.0 * (ca * ca) + s2a * mu2 + I * (s2a + 2.0 * mu2 * (sa * sa));
   cd N1 = 2.0 * D * (mu1 - mu2) * (1.0 + I * mu1);
@@ -92,8 +91,8 @@ void open_hole_field(const Grid& grid, double S, const Mat3& A, double angle, bo
       const cd w1 = g.w1[j][i], w2 = g.w2[j][i];
 
       // Derivatives of the stress functions, each with the load factor of the other root.
-      cd dphi1 = portable::divide(I * S * D * K2 * (1.0 - w1), -2.0 * N1);
-      cd dphi2 = portable::divide(I * S * D * K1 * (1.0 - w2), 2.0 * N2);
+      cd dphi1 = (I * S * D * K2 * (1.0 - w1)) / (-2.0 * N1);
+      cd dphi2 = (I * S * D * K1 * (1.0 - w2)) / (2.0 * N2);
       SIG[j][i][0] = 2.0 * (mu2 * mu2 * dphi2 + mu1 * mu1 * dphi1).real() + S * ca * ca;
       SIG[j][i][1] = 2.0 * (dphi2 + dphi1).real() + S * sa * sa;
       SIG[j][i][2] = -2.0 * (mu2 * dphi2 + mu1 * dphi1).real() + S * sa * ca;
@@ -103,8 +102,8 @@ void open_hole_field(const Grid& grid, double S, const Mat3& A, double angle, bo
       }
 
       // Stress functions, from the branch-corrected roots.
-      cd phi1 = portable::divide(-(D * D * S * (mu1 + I) * K2), g.H1[j][i]);
-      cd phi2 = portable::divide(D * D * S * (mu2 + I) * K1, g.H2[j][i]);
+      cd phi1 = -(D * D * S * (mu1 + I) * K2) / g.H1[j][i];
+      cd phi2 = (D * D * S * (mu2 + I) * K1) / g.H2[j][i];
       U[j][i] = 2.0 * (p2 * phi2 + p1 * phi1).real();
       V[j][i] = 2.0 * (q2 * phi2 + q1 * phi1).real();
     }

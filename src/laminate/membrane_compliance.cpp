@@ -5,7 +5,6 @@
 #include "laminate/ply_law.hpp"
 #include "numeric/constants.hpp"
 #include "numeric/inverse.hpp"
-#include "numeric/portable_math.hpp"
 
 namespace hs {
 
@@ -25,8 +24,8 @@ Mat3 averaged_stiffness(const PlyStack& plies, const Invariants* inv, double shi
   for (int k = 0; k < nply; ++k) {
     double T = plies.angle[k] * kPiSingle / 180.0 - shift;
     const Invariants& u = inv[plies.material[k]];
-    double c2 = portable::cos(2.0 * T), c4 = portable::cos(4.0 * T);
-    double s2 = portable::sin(2.0 * T), s4 = portable::sin(4.0 * T);
+    double c2 = std::cos(2.0 * T), c4 = std::cos(4.0 * T);
+    double s2 = std::sin(2.0 * T), s4 = std::sin(4.0 * T);
     double(&Q)[3][3] = QBAR[k];
     Q[0][0] = u.U1 + u.U2 * c2 + u.U3 * c4;
     Q[0][1] = u.U4 - u.U3 * c4;

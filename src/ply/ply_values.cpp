@@ -4,7 +4,6 @@
 
 #include "laminate/ply_law.hpp"
 #include "numeric/constants.hpp"
-#include "numeric/portable_math.hpp"
 
 namespace hs {
 
@@ -14,8 +13,8 @@ void ply_values(const Materials& materials, const PlyStack& plies, const Grid& g
   double cp[kMaxPlies], sp[kMaxPlies];  // the same at every station
   for (int p = 0; p < plies.count; ++p) {
     double theta = plies.angle[p] * kPiSingle / 180.0;
-    cp[p] = portable::cos(theta);
-    sp[p] = portable::sin(theta);
+    cp[p] = std::cos(theta);
+    sp[p] = std::sin(theta);
   }
   for (int k = 0; k < nstep; ++k) {
     for (int j = 0; j < nang; ++j) {

@@ -12,7 +12,6 @@
 #include "io/float_to_chars.hpp"
 #include "numeric/constants.hpp"
 #include "numeric/inverse.hpp"
-#include "numeric/portable_math.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/results_common.hpp"
 
@@ -112,7 +111,7 @@ inline double point_factor(Criterion c, const PlyCoefficients& k, const double* 
 void add_uniaxial(double s, double angle, double t[3]) {
   if (s == 0.0) return;
   double a = angle * kPiSingle / 180.0;
-  double ca = portable::cos(a), sa = portable::sin(a);
+  double ca = std::cos(a), sa = std::sin(a);
   t[0] += s * ca * ca;
   t[1] += s * sa * sa;
   t[2] += s * sa * ca;
