@@ -13,7 +13,8 @@
 #include "io/console.hpp"
 #include "io/edit_descriptors.hpp"
 #include "laminate/membrane_compliance.hpp"
-#include "numeric/roots.hpp"
+#include "model/limits.hpp"
+#include "numeric/polynomial_roots.hpp"
 
 namespace {
 
@@ -105,11 +106,11 @@ struct Setup {
   hs::Grid grid{0.25, 5.0, 0.0, 360.0, 0.02, 7};
 
   Setup() {
-    hs::Materials m{};
-    m.count = 1;
+    hs::Materials m;
+    m.resize(1);
     m.elastic[0] = {20.0e6, 1.4e6, 0.8e6, 0.3};
-    hs::PlyStack plies{};
-    plies.count = 4;
+    hs::PlyStack plies;
+    plies.resize(4);
     const double angles[4] = {0.0, 45.0, -45.0, 90.0};
     const double thick[4] = {0.5, 0.2, 0.2, 0.1};
     for (int p = 0; p < 4; ++p) {
@@ -124,7 +125,7 @@ struct Setup {
 struct Field3 {
   hs::GridVector sig;
   hs::GridScalar u, v;
-  hs::HoleReuse reuse;
+  hs::HoleSolutionCache cache;
 };
 
 // Stations per second. Argument 0: the same diameter every call, as in the repeats of a failure
@@ -137,7 +138,7 @@ void BM_BoltHole(benchmark::State& state) {
   int k = 0;
   for (auto _ : state) {
     s.grid.diameter = diameters[k ^= 1];
-    hs::bolt_hole_field(s.grid, 20000.0, s.compliance.bolt_axes, 30.0, true, f->reuse.bolt, f->sig,
+    hs::bolt_hole_field(s.grid, 20000.0, s.compliance.bolt_axes, 30.0, true, f->cache.bolt, f->sig,
                         f->u, f->v);
     benchmark::DoNotOptimize(f->sig);
   }
@@ -152,7 +153,7 @@ void BM_OpenHole(benchmark::State& state) {
   int k = 0;
   for (auto _ : state) {
     s.grid.diameter = diameters[k ^= 1];
-    hs::open_hole_field(s.grid, 10000.0, s.compliance.laminate_axes, 15.0, true, f->reuse.open,
+    hs::open_hole_field(s.grid, 10000.0, s.compliance.laminate_axes, 15.0, true, f->cache.open,
                         f->sig, f->u, f->v);
     benchmark::DoNotOptimize(f->sig);
   }
@@ -168,8 +169,7 @@ void BM_RootsQuartic(benchmark::State& state) {
                           -2e6 * A(1, 3), A(1, 1) * 1e6};
   for (auto _ : state) {
     double work[5], zre[4], zim[4];
-    int istat;
-    hs::roots(coef, work, 4, zre, zim, istat);
+    benchmark::DoNotOptimize(hs::polynomial_roots(coef, 4, work, zre, zim));
     benchmark::DoNotOptimize(zre);
     benchmark::DoNotOptimize(zim);
   }

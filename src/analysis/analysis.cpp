@@ -24,8 +24,8 @@ void scale_loads(Loads& l, double factor) {
 SearchOutcome analyse(Problem& problem, const Stages& stages, Workspace& work,
                       AnalysisListener& listener, const OpenHoleScale* scale) {
   if (!stages.compliance) return SearchOutcome::kNotRun;
-  work.compliance = membrane_compliance(problem.materials, problem.plies, problem.loads.bolt_angle);
-  listener.compliance_found(work.compliance);
+  work.laminate = membrane_compliance(problem.materials, problem.plies, problem.loads.bolt_angle);
+  listener.compliance_found(work.laminate);
 
   const Criterion criterion = problem.criterion;
   double factor = 1.0;
@@ -35,8 +35,8 @@ SearchOutcome analyse(Problem& problem, const Stages& stages, Workspace& work,
     scale_loads(problem.loads, factor);
     // Displacements are shown for the loads as given only: the repetitions of a search skip them.
     int singular =
-        field_around_hole(problem.grid, problem.loads, work.compliance.compliance,
-                          stages.displacements && iteration == 1, work.reuse, work.field, scale);
+        field_around_hole(problem.grid, problem.loads, work.laminate.compliance,
+                          stages.displacements && iteration == 1, work.cache, work.field, scale);
     listener.field_found(iteration, problem, work.field, singular);
 
     if (!stages.ply_values) break;

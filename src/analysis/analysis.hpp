@@ -8,7 +8,7 @@
 
 #include "analysis/stages.hpp"
 #include "hole/hole_field.hpp"
-#include "hole/hole_reuse.hpp"
+#include "hole/solution_cache.hpp"
 #include "laminate/membrane_compliance.hpp"
 #include "model/fields.hpp"
 #include "model/problem.hpp"
@@ -19,13 +19,13 @@ namespace hs {
 // The failure search judges failure at this distance step (0-based): one step from the edge.
 constexpr int kFailureStep = 1;
 
-// The results of each stage and the hole solutions' reused work. Large: allocate it once and
+// The results of each stage and the hole solutions' cached work. Large: allocate it once and
 // reuse it from analysis to analysis.
 struct Workspace {
-  MembraneCompliance compliance;
+  MembraneCompliance laminate;  // the compliance in the laminate and bolt axes
   LaminateField field;
   PlyField plies;
-  HoleReuse reuse;
+  HoleSolutionCache cache;
 };
 
 class AnalysisListener {

@@ -8,11 +8,14 @@
 
 #include "io/console.hpp"
 #include "model/output_cases.hpp"
+#include "model/limits.hpp"
 #include "model/problem.hpp"
 
 namespace hs {
 
 struct DialogueState {
+  DialogueState();  // the lists sized to the dialogue's limits, nothing typed yet
+
   Problem problem;
   CaseList cases;
   double width;  // plate width, 0.0 for an infinite plate; asked only with a bearing stress

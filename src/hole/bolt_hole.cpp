@@ -10,8 +10,10 @@
 
 #include "hole/characteristic_roots.hpp"
 #include "hole/open_hole.hpp"
+#include "numeric/complex_divide.hpp"
+#include "numeric/complex_log.hpp"
 #include "numeric/constants.hpp"
-#include "numeric/simult.hpp"
+#include "numeric/linear_solve.hpp"
 
 namespace hs {
 
@@ -33,20 +35,20 @@ constexpr int kMaxHarmonic = 49;
 // so the branch follows from the side of the ray the station lies on.
 cd log_behind_bolt(cd zeta, double yb) {
   constexpr double kTwoPi = 2.0 * std::numbers::pi;
-  cd l = std::log(zeta);
+  cd l = complex_log(zeta);
   if (yb >= 0.0 && l.imag() < -std::numbers::pi / 2.0) l = cd(l.real(), l.imag() + kTwoPi);
   if (yb < 0.0 && l.imag() > std::numbers::pi / 2.0) l = cd(l.real(), l.imag() - kTwoPi);
   return l;
 }
 
-// simult takes a matrix column by column.
-void by_columns(const double (&rows)[4][4], double (&a)[16]) {
+// solve_linear takes a matrix column by column.
+void by_columns(const double (&rows)[4][4], double (&m)[16]) {
   for (int i = 0; i < 4; ++i) {
-    for (int j = 0; j < 4; ++j) a[i + 4 * j] = rows[i][j];
+    for (int j = 0; j < 4; ++j) m[i + 4 * j] = rows[i][j];
   }
 }
 
-// A complex product. Unchecked, it leaves out the compiler's test of the result for NaN (the test
+// a complex product. Unchecked, it leaves out the compiler's test of the result for NaN (the test
 // that hands infinities to the run-time library) and is otherwise the same operations. The series
 // below use only + and * after the reciprocals, so a NaN or an infinity anywhere in a chain
 // reaches its sum: when the sum comes out finite no test would have fired and the bits are those
@@ -67,23 +69,23 @@ cd mul(cd x, cd y) {
 // bits of m. The power for m is the power for m less its highest bit times the square for that
 // bit, so each costs one product and has the same bits as afresh.
 template <bool checked>
-void series(cd zeta1, cd zeta2, const cd* mSC1, const cd* mSC2, cd* pw1, cd* pw2, cd& S1, cd& S2) {
+void series(cd zeta1, cd zeta2, const cd* msc1, const cd* msc2, cd* pw1, cd* pw2, cd& s1, cd& s2) {
   cd sq1[6], sq2[6];
-  sq1[0] = 1.0 / zeta1;
-  sq2[0] = 1.0 / zeta2;
+  sq1[0] = divide(1.0, zeta1);
+  sq2[0] = divide(1.0, zeta2);
   for (int k = 1; k < 6; ++k) {
     sq1[k] = mul<checked>(sq1[k - 1], sq1[k - 1]);
     sq2[k] = mul<checked>(sq2[k - 1], sq2[k - 1]);
   }
   pw1[0] = pw2[0] = cd(1.0, 0.0);
-  S1 = S2 = cd(0.0, 0.0);
+  s1 = s2 = cd(0.0, 0.0);
   for (int m = 1, top = 0; m <= kTerms; ++top) {  // m from 2^top to 2^(top + 1) - 1
     const int bit = 1 << top;
     for (int end = std::min(2 * bit, kTerms + 1); m < end; ++m) {
       pw1[m] = mul<checked>(pw1[m - bit], sq1[top]);
       pw2[m] = mul<checked>(pw2[m - bit], sq2[top]);
-      S1 = S1 + mul<checked>(mSC1[m], pw1[m]);
-      S2 = S2 + mul<checked>(mSC2[m], pw2[m]);
+      s1 = s1 + mul<checked>(msc1[m], pw1[m]);
+      s2 = s2 + mul<checked>(msc2[m], pw2[m]);
     }
   }
 }
@@ -102,22 +104,23 @@ bool finite(cd z) {
 
 // The geometry of the grid around the bolt for the roots mu1, mu2 and the bolt angle beta,
 // worked out again only when an input differs (in any bit) from the last call's.
-const BoltHoleReuse& bolt_geometry(const Grid& grid, cd mu1, cd mu2, double beta,
-                                   BoltHoleReuse& g) {
-  const double D = grid.diameter;
-  const double key[9] = {grid.angle_step, grid.angle_low, grid.distance_step, D,   mu1.real(),
+const BoltHoleCache& bolt_geometry(const Grid& grid, cd mu1, cd mu2, double beta,
+                                   BoltHoleCache& g) {
+  const double d = grid.diameter;
+  const double key[9] = {grid.angle_step, grid.angle_low, grid.distance_step, d,   mu1.real(),
                          mu1.imag(),      mu2.real(),     mu2.imag(),         beta};
   int nstep = step_count(grid), nang = station_count(grid);
   if (nstep == g.nstep && nang == g.nang && std::memcmp(key, g.key, sizeof key) == 0) return g;
-  const cd I(0.0, 1.0);
-  const double r2 = D * D / 4.0;
-  const cd c1 = D * D * (mu1 * mu1) / 4.0, c2 = D * D * (mu2 * mu2) / 4.0;
-  const cd e1 = D * (1.0 - I * mu1), e2 = D * (1.0 - I * mu2);
+  g.at.resize(static_cast<std::size_t>(nang > 0 ? nang : 0) * nstep);
+  const cd i_unit(0.0, 1.0);
+  const double r2 = d * d / 4.0;
+  const cd c1 = d * d * (mu1 * mu1) / 4.0, c2 = d * d * (mu2 * mu2) / 4.0;
+  const cd e1 = d * (1.0 - i_unit * mu1), e2 = d * (1.0 - i_unit * mu2);
   for (int i = 0; i < nstep; ++i) {
     for (int j = 0; j < nang; ++j) {
-      BoltStation& st = g.at[j][i];
-      double theta = station_angle(grid, j) * kPiSingle / 180.0;
-      double r = D / 2.0 + i * grid.distance_step;
+      BoltStation& st = g.at[static_cast<std::size_t>(j) * nstep + i];
+      double theta = radians(station_angle(grid, j));
+      double r = d / 2.0 + i * grid.distance_step;
       double xb = r * std::cos(theta - beta);
       double yb = r * std::sin(theta - beta);
       cd z1 = xb + mu1 * yb;
@@ -129,7 +132,7 @@ const BoltHoleReuse& bolt_geometry(const Grid& grid, cd mu1, cd mu2, double beta
       cd w2 = z2 * z2 - r2 - c2;
       const cd root1 = std::sqrt(w1), root2 = std::sqrt(w2);  // principal roots
       cd s1 = root1, s2 = root2;
-      auto map = [](cd z, cd s, cd e) { return 2.0 * (z + s) / e; };
+      auto map = [](cd z, cd s, cd e) { return divide(2.0 * (z + s), e); };
       auto inside = [](cd zeta) {
         return zeta.real() * zeta.real() + zeta.imag() * zeta.imag() < kOnUnitCircle;
       };
@@ -147,8 +150,8 @@ const BoltHoleReuse& bolt_geometry(const Grid& grid, cd mu1, cd mu2, double beta
       }
       // The stresses take the principal root, or its negative where z/s points away from +1.
       cd t1 = root1, t2 = root2;
-      if ((z1 / t1).real() < kBranchTest) t1 = -t1;
-      if ((z2 / t2).real() < kBranchTest) t2 = -t2;
+      if (divide(z1, t1).real() < kBranchTest) t1 = -t1;
+      if (divide(z2, t2).real() < kBranchTest) t2 = -t2;
       st = {zeta1, zeta2, t1, t2, yb, mapped};
     }
   }
@@ -162,15 +165,15 @@ const BoltHoleReuse& bolt_geometry(const Grid& grid, cd mu1, cd mu2, double beta
 // every load, so worked out once.
 const cd* arc_integrals() {
   static const auto table = [] {
-    const cd I(0.0, 1.0);
+    const cd i_unit(0.0, 1.0);
     double h = kPiSingle / 2.0;
-    std::array<cd, 2 * kMaxHarmonic + 1> T;
+    std::array<cd, 2 * kMaxHarmonic + 1> arc;
     for (int m = -kMaxHarmonic; m <= kMaxHarmonic; ++m) {
       if (m == 1 || m == -1) {
         double re = h + std::sin(2.0 * h) / 4.0 - std::sin(-2.0 * h) / 4.0;
         double br =
             std::sin(h) * std::sin(h) / 2.0 - std::sin(-h) * std::sin(-h) / 2.0;
-        T[m + kMaxHarmonic] = re - I * static_cast<double>(m) * br;
+        arc[m + kMaxHarmonic] = re - i_unit * static_cast<double>(m) * br;
       } else {
         double dm = static_cast<double>(2 * m - 2), dp = static_cast<double>(2 * m + 2);
         double lo = (m - 1) * h, hi = (m + 1) * h;
@@ -178,10 +181,10 @@ const cd* arc_integrals() {
                     std::sin(-hi) / dp;
         double br = -std::cos(lo) / dm - std::cos(hi) / dp + std::cos(-lo) / dm +
                     std::cos(-hi) / dp;
-        T[m + kMaxHarmonic] = re - I * br;
+        arc[m + kMaxHarmonic] = re - i_unit * br;
       }
     }
-    return T;
+    return arc;
   }();
   return table.data() + kMaxHarmonic;
 }
@@ -189,140 +192,143 @@ const cd* arc_integrals() {
 }  // namespace
 
 // The complex Fourier coefficients of the bearing pressure p0 cos(t) on |t| <= h (the half of the
-// boundary facing the bolt), zero elsewhere: PF(m) = p0 T(m) / (2 pi), T(m) the integral of
-// cos(t) e^(-imt) over the arc; and the resultant force of that pressure on a hole of diameter D.
-void bearing_pressure(double p0, double D, std::complex<double> (&PF_store)[99], double& RF1,
-                      double& RF2) {
-  const cd I(0.0, 1.0);
-  const cd* T = arc_integrals();
-  cd* PF = PF_store + kMaxHarmonic;  // PF[m], m = -49..49
-  for (int m = -kMaxHarmonic; m <= kMaxHarmonic; ++m) PF[m] = p0 * T[m] / (2.0 * kPiSingle);
-  cd Y = (I * D) * PF[-1];
-  RF1 = (2.0 * kPiSingle) * Y.imag() / 2.0;
-  RF2 = (2.0 * kPiSingle) * Y.real() / 2.0;
+// boundary facing the bolt), zero elsewhere: pf(m) = p0 T(m) / (2 pi), T(m) the integral of
+// cos(t) e^(-imt) over the arc; and the resultant force of that pressure on a hole of diameter d.
+void bearing_pressure(double p0, double d, std::complex<double> (&pf)[99], double& rf1,
+                      double& rf2) {
+  const cd i_unit(0.0, 1.0);
+  const cd* arc = arc_integrals();
+  cd* harmonic = pf + kMaxHarmonic;  // harmonic[m] = pf[49 + m], m = -49..49
+  for (int m = -kMaxHarmonic; m <= kMaxHarmonic; ++m) harmonic[m] = p0 * arc[m] / (2.0 * kPiSingle);
+  cd y = (i_unit * d) * harmonic[-1];
+  rf1 = (2.0 * kPiSingle) * y.imag() / 2.0;
+  rf2 = (2.0 * kPiSingle) * y.real() / 2.0;
 }
 
-int bolt_hole_field(const Grid& grid, double bearing, const Mat3& A, double bolt_angle,
-                    bool displacements, BoltHoleReuse& reuse, GridVector& SIG, GridScalar& U,
-                    GridScalar& V) {
-  const double D = grid.diameter;
-  double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
-  double a22 = A(2, 2), a26 = A(2, 3);
+int bolt_hole_field(const Grid& grid, double bearing, const Mat3& a, double bolt_angle,
+                    bool displacements, BoltHoleCache& cache, GridVector& sig, GridScalar& u,
+                    GridScalar& v) {
+  const double d = grid.diameter;
+  double a11 = a(1, 1), a12 = a(1, 2), a16 = a(1, 3);
+  double a22 = a(2, 2), a26 = a(2, 3);
 
   // 1. Characteristic roots. Without them there is no solution to build.
   cd mu1, mu2;
-  if (!characteristic_roots(A, mu1, mu2)) {
-    undefined_field(grid, SIG, U, V);
+  if (!characteristic_roots(a, mu1, mu2)) {
+    undefined_field(grid, sig, u, v);
     return 0;
   }
   double alpha1 = mu1.real(), beta1 = mu1.imag(), alpha2 = mu2.real(), beta2 = mu2.imag();
 
   // 2. Displacement constants.
-  auto [p1, q1] = displacement_coefficients(A, mu1);
-  auto [p2, q2] = displacement_coefficients(A, mu2);
+  auto [p1, q1] = displacement_coefficients(a, mu1);
+  auto [p2, q2] = displacement_coefficients(a, mu2);
   int singular = 0;
 
   // 3, 4. Peak pressure; Fourier coefficients and resultant force of the boundary pressure.
   double p0 = bearing * 4.0 / kPiSingle;
-  cd PF_store[2 * kMaxHarmonic + 1];
-  cd* PF = PF_store + kMaxHarmonic;  // PF[m], m = -49..49
-  double RF1, RF2;
-  bearing_pressure(p0, D, PF_store, RF1, RF2);
+  cd pf_store[2 * kMaxHarmonic + 1];
+  cd* pf = pf_store + kMaxHarmonic;  // pf[m], m = -49..49
+  double rf1, rf2;
+  bearing_pressure(p0, d, pf_store, rf1, rf2);
 
   // 5. Series coefficients, one 4 by 4 system per power.
-  cd SC1[kTerms + 1], SC2[kTerms + 1];
+  cd sc1[kTerms + 1], sc2[kTerms + 1];
   for (int m = 1; m <= kTerms; ++m) {
-    cd b1 = -D * PF[m - 1] / static_cast<double>(2 * m);
-    cd b2 = D * PF[-m - 1] / static_cast<double>(2 * m);
-    // The rows in complex form: (1 - i mu1) SC1 + (1 - i mu2) SC2 = conj(b1) and
-    // (1 + i mu1) SC1 + (1 + i mu2) SC2 = b2, split into real and imaginary parts.
+    cd b1 = -d * pf[m - 1] / static_cast<double>(2 * m);
+    cd b2 = d * pf[-m - 1] / static_cast<double>(2 * m);
+    // The rows in complex form: (1 - i mu1) sc1 + (1 - i mu2) sc2 = conj(b1) and
+    // (1 + i mu1) sc1 + (1 + i mu2) sc2 = b2, split into real and imaginary parts.
     const double rows[4][4] = {{1.0 + beta1, alpha1, 1.0 + beta2, alpha2},
                                {alpha1, -1.0 - beta1, alpha2, -1.0 - beta2},
                                {1.0 - beta1, -alpha1, 1.0 - beta2, -alpha2},
                                {alpha1, 1.0 - beta1, alpha2, 1.0 - beta2}};
-    double a[16];
-    by_columns(rows, a);
+    double columns[16];
+    by_columns(rows, columns);
     double b[4] = {b1.real(), b1.imag(), b2.real(), b2.imag()};
-    int iflag;
-    simult(a, b, 4, iflag);
-    if (iflag == 1) ++singular;
-    SC1[m] = cd(b[0], b[1]);
-    SC2[m] = cd(b[2], b[3]);
+    if (solve_linear(columns, b, 4) == LinearStatus::kSingular) ++singular;
+    sc1[m] = cd(b[0], b[1]);
+    sc2[m] = cd(b[2], b[3]);
   }
 
   // 6. The logarithmic terms that carry the resultant bolt force.
   double n1 = alpha1 * alpha1 + beta1 * beta1;
   double n2 = alpha2 * alpha2 + beta2 * beta2;
-  // Im(mu1 L1 + mu2 L2), Im(L1 + L2), Im(mu1^2 L1 + mu2^2 L2) and Im(L1/mu1 + L2/mu2): the force
+  // Im(mu1 l1 + mu2 l2), Im(l1 + l2), Im(mu1^2 l1 + mu2^2 l2) and Im(l1/mu1 + l2/mu2): the force
   // resultant and single-valued displacements around the hole.
   const double rows[4][4] = {{beta1, alpha1, beta2, alpha2},
                              {0.0, 1.0, 0.0, 1.0},
                              {2.0 * alpha1 * beta1, alpha1 * alpha1 - beta1 * beta1,
                               2.0 * alpha2 * beta2, alpha2 * alpha2 - beta2 * beta2},
                              {-beta1 / n1, alpha1 / n1, -beta2 / n2, alpha2 / n2}};
-  double a[16];
-  by_columns(rows, a);
-  double b[4] = {RF1 / (kPiSingle * 4.0), RF2 / (kPiSingle * (-4.0)),
-                 (a12 * RF2 + a16 * RF1) / (kPiSingle * 4.0 * a11),
-                 (a12 * RF1 + a26 * RF2) / (kPiSingle * (-4.0) * a22)};
-  int iflag;
-  simult(a, b, 4, iflag);
-  if (iflag == 1) ++singular;
-  cd L1(b[0], b[1]), L2(b[2], b[3]);
+  double columns[16];
+  by_columns(rows, columns);
+  double b[4] = {rf1 / (kPiSingle * 4.0), rf2 / (kPiSingle * (-4.0)),
+                 (a12 * rf2 + a16 * rf1) / (kPiSingle * 4.0 * a11),
+                 (a12 * rf1 + a26 * rf2) / (kPiSingle * (-4.0) * a22)};
+  if (solve_linear(columns, b, 4) == LinearStatus::kSingular) ++singular;
+  cd l1(b[0], b[1]), l2(b[2], b[3]);
 
   // 7. The field at every station.
-  double beta = bolt_angle * kPiSingle / 180.0;
+  double beta = radians(bolt_angle);
   const double nan = std::numeric_limits<double>::quiet_NaN();
   double cb = std::cos(beta), sb = std::sin(beta);
   // The same at every station: series coefficients times their power (the stress series), the
   // constant parts of the mapping.
-  cd mSC1[kTerms + 1], mSC2[kTerms + 1];
+  cd msc1[kTerms + 1], msc2[kTerms + 1];
   for (int m = 1; m <= kTerms; ++m) {
-    mSC1[m] = static_cast<double>(m) * SC1[m];
-    mSC2[m] = static_cast<double>(m) * SC2[m];
+    msc1[m] = static_cast<double>(m) * sc1[m];
+    msc2[m] = static_cast<double>(m) * sc2[m];
   }
-  const BoltHoleReuse& geo = bolt_geometry(grid, mu1, mu2, beta, reuse);
-  bool defined = admissible(A, mu1, mu2);  // otherwise no solution of this form
-  int nstep = step_count(grid), nang = station_count(grid);
+  const BoltHoleCache& geo = bolt_geometry(grid, mu1, mu2, beta, cache);
+  bool defined = admissible(a, mu1, mu2);  // otherwise no solution of this form
+  const int nstep = step_count(grid), nang = station_count(grid);
+  sig.resize(nang, nstep);
+  u.resize(nang, nstep);
+  v.resize(nang, nstep);
+  double* const out0 = sig.data();
+  double *ou = u.data(), *ov = v.data();
   for (int i = 0; i < nstep; ++i) {
     for (int j = 0; j < nang; ++j) {
-      const BoltStation& at = geo.at[j][i];
-      if (!at.mapped || !defined) {
-        SIG[j][i][0] = SIG[j][i][1] = SIG[j][i][2] = nan;
-        U[j][i] = V[j][i] = nan;
-        continue;
-      }
+    const std::size_t n = static_cast<std::size_t>(j) * nstep + i;
+    double* out = out0 + 3 * n;
+    const BoltStation& at = geo.at[n];
+    if (!at.mapped || !defined) {
+      out[0] = out[1] = out[2] = nan;
+      ou[n] = ov[n] = nan;
+      continue;
+    }
 
-      cd pw1[kTerms + 1], pw2[kTerms + 1], S1, S2;
-      series<false>(at.zeta1, at.zeta2, mSC1, mSC2, pw1, pw2, S1, S2);
-      if (!finite(S1) || !finite(S2)) {
-        series<true>(at.zeta1, at.zeta2, mSC1, mSC2, pw1, pw2, S1, S2);
-      }
-      cd dphi1 = (L1 - S1) / at.t1;
-      cd dphi2 = (L2 - S2) / at.t2;
+    cd pw1[kTerms + 1], pw2[kTerms + 1], s1, s2;
+    series<false>(at.zeta1, at.zeta2, msc1, msc2, pw1, pw2, s1, s2);
+    if (!finite(s1) || !finite(s2)) {
+      series<true>(at.zeta1, at.zeta2, msc1, msc2, pw1, pw2, s1, s2);
+    }
+    cd dphi1 = divide(l1 - s1, at.t1);
+    cd dphi2 = divide(l2 - s2, at.t2);
 
-      double sx = 2.0 * (mu1 * mu1 * dphi1 + mu2 * mu2 * dphi2).real();
-      double sy = 2.0 * (dphi1 + dphi2).real();
-      double txy = -2.0 * (mu1 * dphi1 + mu2 * dphi2).real();
-      SIG[j][i][0] = sx * (cb * cb) + sy * (sb * sb) - 2.0 * txy * sb * cb;
-      SIG[j][i][1] = sx * (sb * sb) + sy * (cb * cb) + 2.0 * txy * sb * cb;
-      SIG[j][i][2] = (sx - sy) * sb * cb + txy * (cb * cb - sb * sb);
-      if (!displacements) {
-        U[j][i] = V[j][i] = nan;
-        continue;
-      }
+    double sx = 2.0 * (mu1 * mu1 * dphi1 + mu2 * mu2 * dphi2).real();
+    double sy = 2.0 * (dphi1 + dphi2).real();
+    double txy = -2.0 * (mu1 * dphi1 + mu2 * dphi2).real();
+    out[0] = sx * (cb * cb) + sy * (sb * sb) - 2.0 * txy * sb * cb;
+    out[1] = sx * (sb * sb) + sy * (cb * cb) + 2.0 * txy * sb * cb;
+    out[2] = (sx - sy) * sb * cb + txy * (cb * cb - sb * sb);
+    if (!displacements) {
+      ou[n] = ov[n] = nan;
+      continue;
+    }
 
-      cd F1 = power_sum<false>(SC1, pw1), F2 = power_sum<false>(SC2, pw2);
-      if (!finite(F1)) F1 = power_sum<true>(SC1, pw1);
-      if (!finite(F2)) F2 = power_sum<true>(SC2, pw2);
-      cd phi1 = L1 * log_behind_bolt(at.zeta1, at.yb) + F1;
-      cd phi2 = L2 * log_behind_bolt(at.zeta2, at.yb) + F2;
-      double ub = 2.0 * (p1 * phi1 + p2 * phi2).real();
-      double vb = 2.0 * (q1 * phi1 + q2 * phi2).real();
-      // The displacements are along the bolt axes; turn them into the laminate axes, where the
-      // open-hole displacements they are added to are measured.
-      U[j][i] = ub * cb - vb * sb;
-      V[j][i] = ub * sb + vb * cb;
+    cd f1 = power_sum<false>(sc1, pw1), f2 = power_sum<false>(sc2, pw2);
+    if (!finite(f1)) f1 = power_sum<true>(sc1, pw1);
+    if (!finite(f2)) f2 = power_sum<true>(sc2, pw2);
+    cd phi1 = l1 * log_behind_bolt(at.zeta1, at.yb) + f1;
+    cd phi2 = l2 * log_behind_bolt(at.zeta2, at.yb) + f2;
+    double ub = 2.0 * (p1 * phi1 + p2 * phi2).real();
+    double vb = 2.0 * (q1 * phi1 + q2 * phi2).real();
+    // The displacements are along the bolt axes; turn them into the laminate axes, where the
+    // open-hole displacements they are added to are measured.
+    ou[n] = ub * cb - vb * sb;
+    ov[n] = ub * sb + vb * cb;
     }
   }
   return singular;

@@ -10,7 +10,7 @@
 
 #include <complex>
 
-#include "hole/hole_reuse.hpp"
+#include "hole/solution_cache.hpp"
 #include "model/fields.hpp"
 #include "model/grid.hpp"
 #include "numeric/matrix3.hpp"
@@ -20,14 +20,14 @@ namespace hs {
 // Returns the number of the solution's 46 coefficient systems that were singular (their
 // coefficients are then not meaningful, and neither is the field).
 int bolt_hole_field(const Grid& grid, double bearing, const Mat3& a, double bolt_angle,
-                    bool displacements, BoltHoleReuse& reuse, GridVector& sig, GridScalar& u,
+                    bool displacements, BoltHoleCache& cache, GridVector& sig, GridScalar& u,
                     GridScalar& v);
 
 // The bearing pressure p0 cos(t) on the half of the boundary facing the bolt (|t| <= pi/2 from the
-// bolt axis), zero on the other half: its complex Fourier coefficients PF[49 + m], m = -49..49,
-// and the components along the bolt axes of its resultant force on a hole of diameter D, per unit
-// thickness (RF1 along the bolt, RF2 across it).
-void bearing_pressure(double p0, double D, std::complex<double> (&PF)[99], double& RF1,
-                      double& RF2);
+// bolt axis), zero on the other half: its complex Fourier coefficients pf[49 + m], m = -49..49,
+// and the components along the bolt axes of its resultant force on a hole of diameter d, per unit
+// thickness (rf1 along the bolt, rf2 across it).
+void bearing_pressure(double p0, double d, std::complex<double> (&pf)[99], double& rf1,
+                      double& rf2);
 
 }  // namespace hs

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "numeric/roots.hpp"
+#include "numeric/polynomial_roots.hpp"
 
 namespace hs {
 
@@ -26,22 +26,19 @@ void scale_to_unit_size(double (&coef)[5]) {
 
 }  // namespace
 
-bool characteristic_roots(const Mat3& A, std::complex<double>& mu1, std::complex<double>& mu2) {
-  double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
-  double a22 = A(2, 2), a26 = A(2, 3), a66 = A(3, 3);
+bool characteristic_roots(const Mat3& a, std::complex<double>& mu1, std::complex<double>& mu2) {
+  double a11 = a(1, 1), a12 = a(1, 2), a16 = a(1, 3);
+  double a22 = a(2, 2), a26 = a(2, 3), a66 = a(3, 3);
   // Ascending powers, scaled up so that the root finder's absolute thresholds see coefficients of
   // order one rather than compliances.
   double coef[5] = {a22 * 1000000.0, (a26 + a26) * (-1000000.0), (a12 + a12 + a66) * 1000000.0,
                     (a16 + a16) * (-1000000.0), a11 * 1000000.0};
   double work[5], zre[4], zim[4];
-  int istat;
-  roots(coef, work, 4, zre, zim, istat);
-  if (istat != 0) {
+  if (polynomial_roots(coef, 4, work, zre, zim).status != RootStatus::kFound) {
     // Only a failed search is tried again, so every laminate the finder handles as typed keeps
     // its roots to the last bit.
     scale_to_unit_size(coef);
-    roots(coef, work, 4, zre, zim, istat);
-    if (istat != 0) return false;
+    if (polynomial_roots(coef, 4, work, zre, zim).status != RootStatus::kFound) return false;
   }
   // The roots come as two conjugate pairs; take the member of each with positive imaginary part.
   int k1 = zim[1] > 0.0 ? 1 : 0;
@@ -51,17 +48,17 @@ bool characteristic_roots(const Mat3& A, std::complex<double>& mu1, std::complex
   return true;
 }
 
-bool admissible(const Mat3& A, std::complex<double> mu1, std::complex<double> mu2) {
-  double minor2 = A(1, 1) * A(2, 2) - A(1, 2) * A(2, 1);
-  double det = A(1, 1) * (A(2, 2) * A(3, 3) - A(2, 3) * A(3, 2)) -
-               A(1, 2) * (A(2, 1) * A(3, 3) - A(2, 3) * A(3, 1)) +
-               A(1, 3) * (A(2, 1) * A(3, 2) - A(2, 2) * A(3, 1));
-  return A(1, 1) > 0.0 && minor2 > 0.0 && det > 0.0 && mu1.imag() > 0.0 && mu2.imag() > 0.0;
+bool admissible(const Mat3& a, std::complex<double> mu1, std::complex<double> mu2) {
+  double minor2 = a(1, 1) * a(2, 2) - a(1, 2) * a(2, 1);
+  double det = a(1, 1) * (a(2, 2) * a(3, 3) - a(2, 3) * a(3, 2)) -
+               a(1, 2) * (a(2, 1) * a(3, 3) - a(2, 3) * a(3, 1)) +
+               a(1, 3) * (a(2, 1) * a(3, 2) - a(2, 2) * a(3, 1));
+  return a(1, 1) > 0.0 && minor2 > 0.0 && det > 0.0 && mu1.imag() > 0.0 && mu2.imag() > 0.0;
 }
 
-DisplacementCoefficients displacement_coefficients(const Mat3& A, std::complex<double> mu) {
-  double a11 = A(1, 1), a12 = A(1, 2), a16 = A(1, 3);
-  double a22 = A(2, 2), a26 = A(2, 3);
+DisplacementCoefficients displacement_coefficients(const Mat3& a, std::complex<double> mu) {
+  double a11 = a(1, 1), a12 = a(1, 2), a16 = a(1, 3);
+  double a22 = a(2, 2), a26 = a(2, 3);
   return {a11 * mu * mu + a12 - a16 * mu, a12 * mu + a22 / mu - a26};
 }
 

@@ -9,7 +9,7 @@
 // otherwise). Returns the number of singular coefficient systems of the bolt solution.
 #pragma once
 
-#include "hole/hole_reuse.hpp"
+#include "hole/solution_cache.hpp"
 #include "model/compliance.hpp"
 #include "model/fields.hpp"
 #include "model/grid.hpp"
@@ -25,7 +25,7 @@ struct OpenHoleScale {
 };
 
 int field_around_hole(const Grid& grid, const Loads& loads, const Compliance& compliance,
-                      bool displacements, HoleReuse& reuse, LaminateField& field,
+                      bool displacements, HoleSolutionCache& cache, LaminateField& f,
                       const OpenHoleScale* scale = nullptr);
 
 }  // namespace hs

@@ -8,7 +8,7 @@
 // is not that of a material, the field is undefined and every station holds NaN.
 #pragma once
 
-#include "hole/hole_reuse.hpp"
+#include "hole/solution_cache.hpp"
 #include "model/fields.hpp"
 #include "model/grid.hpp"
 #include "numeric/matrix3.hpp"
@@ -16,7 +16,7 @@
 namespace hs {
 
 void open_hole_field(const Grid& grid, double s, const Mat3& a, double angle, bool displacements,
-                     OpenHoleReuse& reuse, GridVector& sig, GridScalar& u, GridScalar& v);
+                     OpenHoleCache& cache, GridVector& sig, GridScalar& u, GridScalar& v);
 
 // Fills every station of the grid with NaN: a field that could not be computed.
 void undefined_field(const Grid& grid, GridVector& sig, GridScalar& u, GridScalar& v);

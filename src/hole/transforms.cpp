@@ -6,34 +6,34 @@
 
 namespace hs {
 
-Principal principal_stresses(double SX, double SY, double TXY) {
-  double T = (SX - SY) * (SX - SY) / 4.0;
-  double R = std::sqrt(TXY * TXY + T);
-  double DIR = 0.0;
-  if (SX - SY != 0.0) DIR = 0.5 * std::atan(2.0 * TXY / (SX - SY));
-  return {(SX + SY) / 2.0 + R, (SX + SY) / 2.0 - R, DIR * 180.0 / kPiSingle};
+Principal principal_stresses(double sx, double sy, double txy) {
+  const double t = (sx - sy) * (sx - sy) / 4.0;
+  const double r = std::sqrt(txy * txy + t);
+  double direction = 0.0;
+  if (sx - sy != 0.0) direction = 0.5 * std::atan(2.0 * txy / (sx - sy));
+  return {(sx + sy) / 2.0 + r, (sx + sy) / 2.0 - r, degrees(direction)};
 }
 
-Principal principal_strains(double EPX, double EPY, double GAM) {
-  double T = (EPX - EPY) * (EPX - EPY) / 4.0;
-  double R = std::sqrt(GAM * 0.25 * GAM + T);
-  double DIR = 0.0;
-  if (EPX - EPY != 0.0) DIR = 0.5 * std::atan(GAM / (EPX - EPY));
-  return {(EPX + EPY) / 2.0 + R, (EPX + EPY) / 2.0 - R, DIR * 180.0 / kPiSingle};
+Principal principal_strains(double ex, double ey, double gxy) {
+  const double t = (ex - ey) * (ex - ey) / 4.0;
+  const double r = std::sqrt(gxy * 0.25 * gxy + t);
+  double direction = 0.0;
+  if (ex - ey != 0.0) direction = 0.5 * std::atan(gxy / (ex - ey));
+  return {(ex + ey) / 2.0 + r, (ex + ey) / 2.0 - r, degrees(direction)};
 }
 
 PolarValues polar_values(double angle, const double sig[3], const double eps[3]) {
-  double SX = sig[0], SY = sig[1], TXY = sig[2];
-  double EPX = eps[0], EPY = eps[1], GAM = eps[2];
-  double TH = angle * kPiSingle / 180.0;
-  double CS = std::cos(TH), SN = std::sin(TH);
+  const double sx = sig[0], sy = sig[1], txy = sig[2];
+  const double ex = eps[0], ey = eps[1], gxy = eps[2];
+  const double theta = radians(angle);
+  const double cs = std::cos(theta), sn = std::sin(theta);
   PolarValues v;
-  v.radial_stress = SX * CS * CS + SY * SN * SN + 2.0 * TXY * SN * CS;
-  v.hoop_stress = SX * SN * SN + SY * CS * CS - 2.0 * TXY * SN * CS;
-  v.shear_stress = (SY - SX) * SN * CS + TXY * (CS * CS - SN * SN);
-  v.radial_strain = EPX * CS * CS + EPY * SN * SN + GAM * SN * CS;
-  v.hoop_strain = EPX * SN * SN + EPY * CS * CS - GAM * SN * CS;
-  v.shear_strain = 2.0 * (EPY - EPX) * SN * CS + GAM * (CS * CS - SN * SN);
+  v.radial_stress = sx * cs * cs + sy * sn * sn + 2.0 * txy * sn * cs;
+  v.hoop_stress = sx * sn * sn + sy * cs * cs - 2.0 * txy * sn * cs;
+  v.shear_stress = (sy - sx) * sn * cs + txy * (cs * cs - sn * sn);
+  v.radial_strain = ex * cs * cs + ey * sn * sn + gxy * sn * cs;
+  v.hoop_strain = ex * sn * sn + ey * cs * cs - gxy * sn * cs;
+  v.shear_strain = 2.0 * (ey - ex) * sn * cs + gxy * (cs * cs - sn * sn);
   return v;
 }
 

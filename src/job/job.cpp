@@ -65,6 +65,15 @@ Materials materials_for(const Job& job, Criterion criterion) {
   return m;
 }
 
+FailureAssessment failure_assessment(const Job& job) {
+  FailureAssessment a;
+  a.criteria = job.criteria;
+  for (Criterion c : job.criteria) a.allowables.push_back(materials_for(job, c));
+  a.distance = job.distance;
+  a.factor_of_safety = job.factor_of_safety;
+  return a;
+}
+
 static_assert(static_cast<int>(ResultKind::kReserve) + static_cast<int>(OutputCase::kProperties) ==
               static_cast<int>(OutputCase::kFailureSearch));
 

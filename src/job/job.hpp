@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "model/assessment.hpp"
 #include "model/grid.hpp"
 #include "model/loads.hpp"
 #include "model/materials.hpp"
 #include "model/output_cases.hpp"
+#include "model/plate.hpp"
 #include "model/ply_stack.hpp"
 
 namespace hs {
@@ -44,25 +46,31 @@ struct LoadCase {
   Loads loads;  // bypass from the bearing stress and the plate width
 };
 
-enum class WidthCorrection { kNone, kTan };
-
 struct Job {
   std::string path;  // the job file, for messages and relative file names
   std::string title;
   std::string stress_unit = "psi";  // psi, ksi, Pa, kPa, MPa, GPa
   std::string length_unit = "in";   // in, mm, m
 
-  Materials materials{};  // allowables: strengths (stresses)
-  std::string material_names[kMaxMaterials];
-  bool has_allowables[kMaxMaterials] = {};
-  // Strain allowables for the maximum-strain criterion, when given (strain_T1, ...); otherwise
-  // that criterion takes the strengths over the moduli.
-  Allowables strain_allowables[kMaxMaterials] = {};
-  bool has_strain_allowables[kMaxMaterials] = {};
-  PlyStack plies{};
+  // Per material, in file order: the constants and strengths, the name, whether allowables are
+  // given, and strain allowables for the maximum-strain criterion when given (strain_T1, ...;
+  // otherwise that criterion takes the strengths over the moduli). resize_materials() sizes all.
+  Materials materials;  // allowables: strengths (stresses)
+  std::vector<std::string> material_names;
+  std::vector<bool> has_allowables;
+  std::vector<Allowables> strain_allowables;
+  std::vector<bool> has_strain_allowables;
+  PlyStack plies;
 
-  double width = 0.0;  // 0 = infinite plate
-  WidthCorrection width_correction = WidthCorrection::kNone;
+  void resize_materials(int n) {
+    materials.resize(n);
+    material_names.resize(n);
+    has_allowables.resize(n);
+    strain_allowables.resize(n);
+    has_strain_allowables.resize(n);
+  }
+
+  Plate plate;
   Grid grid{};  // grid.diameter is the hole diameter
 
   std::vector<LoadCase> load_cases;
@@ -96,6 +104,10 @@ struct JobError {
 // the strain allowables (given, or the strengths over the moduli: T1/E1, C1/E1, T2/E2, C2/E2,
 // S12/G12).
 Materials materials_for(const Job& job, Criterion criterion);
+
+// How the job judges failure for its reserve factors: its criteria, each with materials_for it,
+// the characteristic distance and the factor of safety.
+FailureAssessment failure_assessment(const Job& job);
 
 // "FILE:LINE:COLUMN: KEY: MESSAGE"
 std::string to_string(const JobError& e);

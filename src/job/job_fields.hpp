@@ -17,6 +17,13 @@ inline constexpr const char* kLengthUnits[] = {"in", "mm", "m"};
 inline constexpr const char* kAllowableKeys[] = {"T1", "C1", "T2", "C2", "S12"};
 inline constexpr const char* kStrainAllowableKeys[] = {"strain_T1", "strain_C1", "strain_T2",
                                                        "strain_C2", "strain_S12"};
+// Bounds on the grid of a job file, far beyond any real use, so that counts stay integers; the
+// working storage of the analysis is the real limit (kMaxWorkingStorage).
+inline constexpr int kMaxStationIntervals = 10'000'000;
+inline constexpr int kMaxJobSteps = 10'000'000;
+// The largest working storage (bytes) a job may need: field_storage_bytes of its grid and stack.
+inline constexpr double kMaxWorkingStorage = 2.0 * 1024 * 1024 * 1024;
+
 inline constexpr Criterion kCriteria[] = {Criterion::kMaxStrain, Criterion::kMaxStress,
                                           Criterion::kTsaiHill, Criterion::kTsaiWu,
                                           Criterion::kHoffman};

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 #include <string>
 #include <utility>
 
 #include "job/reader.hpp"
+#include "model/fields.hpp"
 
 namespace hs {
 
@@ -29,11 +31,28 @@ void Reader::read(const toml::table& root, Job& job) {
   read_grid(root, job);
   read_load_cases(root, job);
   for (LoadCase& lc : job.load_cases) {
-    lc.loads.bypass = bypass_stress(lc.loads.bearing, job.grid.diameter, job.width);
+    lc.loads.bypass = bypass_stress(lc.loads.bearing, job.grid.diameter, job.plate.width);
   }
   read_failure(root, job);
   read_results(root, job);
   read_carpet(root, job);
+  check_size(root, job);
+}
+
+// The grid and the stack must fit the working storage of an analysis.
+void Reader::check_size(const toml::table& root, const Job& job) {
+  if (!grid_ok_ || plies_read_ < 1) return;
+  const double stations = station_count(job.grid), steps = step_count(job.grid);
+  const double bytes = field_storage_bytes(stations, steps, plies_read_);
+  if (bytes <= kMaxWorkingStorage) return;
+  char text[300];
+  std::snprintf(text, sizeof text,
+                "%.0f stations times %.0f distance steps with %d plies need %.1f GiB of working "
+                "storage, more than the limit of %.0f GiB: use fewer stations, steps or plies",
+                stations, steps, plies_read_, bytes / (1024.0 * 1024 * 1024),
+                kMaxWorkingStorage / (1024.0 * 1024 * 1024));
+  const toml::node* grid = root.get("grid");
+  error(grid ? grid->source() : root.source(), "grid", text);
 }
 
 void Reader::read_units(const toml::table& root, Job& job) {
@@ -56,17 +75,13 @@ void Reader::read_materials(const toml::table& root, Job& job) {
     return pa.line != pb.line ? pa.line < pb.line : pa.column < pb.column;
   });
   if (materials_.empty()) {
-    error(all->source(), "materials", "needs 1 to 3 materials, found none");
+    error(all->source(), "materials", "needs at least one material, found none");
     return;
   }
-  job.materials.count = std::min<int>(static_cast<int>(materials_.size()), kMaxMaterials);
+  job.resize_materials(static_cast<int>(materials_.size()));
   for (std::size_t m = 0; m < materials_.size(); ++m) {
     MaterialEntry& entry = materials_[m];
     std::string prefix = join("materials", entry.name);
-    if (m >= static_cast<std::size_t>(kMaxMaterials)) {
-      error(*entry.key_at, prefix, "at most 3 materials");
-      continue;
-    }
     job.material_names[m] = entry.name;
     if (entry.name.empty()) {
       error(*entry.key_at, prefix, "material name must not be empty");
@@ -155,18 +170,14 @@ void Reader::read_plies(const toml::table& root, Job& job) {
     return;
   }
   if (a->empty()) {
-    error(a->source(), "plies", "needs 1 to 8 plies, found none");
+    error(a->source(), "plies", "needs at least one ply, found none");
     return;
   }
-  plies_read_ = static_cast<int>(std::min<std::size_t>(a->size(), kMaxPlies));
-  job.plies.count = plies_read_;
+  plies_read_ = static_cast<int>(a->size());
+  job.plies.resize(plies_read_);
   for (std::size_t p = 0; p < a->size(); ++p) {
     const toml::node& e = (*a)[p];
     std::string prefix = index("plies", p);
-    if (p >= static_cast<std::size_t>(kMaxPlies)) {
-      error(e.source(), prefix, "at most 8 plies");
-      continue;
-    }
     ply_materials_.push_back(-1);
     if (!e.is_table()) {
       wrong_type(e, prefix, "a table");
@@ -191,7 +202,7 @@ void Reader::read_plies(const toml::table& root, Job& job) {
                              [&](const MaterialEntry& m) { return m.name == name; });
       if (it == materials_.end()) {
         error(at->source(), join(prefix, "material"), "unknown material " + toml_string(name));
-      } else if (it - materials_.begin() < kMaxMaterials) {  // beyond: reported with the materials
+      } else {
         ply_materials_[p] = static_cast<int>(it - materials_.begin());
       }
     }
@@ -205,8 +216,8 @@ void Reader::read_hole(const toml::table& root, Job& job) {
   check_keys(*hole, "hole", {"diameter", "width", "finite_width_correction"});
   diameter_ok_ =
       real(*hole, "hole", "diameter", true, Range::kPositive, job.grid.diameter) == Got::kOk;
-  Got width = real(*hole, "hole", "width", false, Range::kNonNegative, job.width);
-  if (width == Got::kOk && job.width != 0.0 && diameter_ok_ && !(job.width > job.grid.diameter)) {
+  Got width = real(*hole, "hole", "width", false, Range::kNonNegative, job.plate.width);
+  if (width == Got::kOk && job.plate.width != 0.0 && diameter_ok_ && !(job.plate.width > job.grid.diameter)) {
     error(hole->get("width")->source(), "hole.width",
           "must be 0 (infinite plate) or greater than the diameter");
   }
@@ -214,10 +225,10 @@ void Reader::read_hole(const toml::table& root, Job& job) {
   const toml::node* at = nullptr;
   if (string(*hole, "hole", "finite_width_correction", false, correction, &at) == Got::kOk) {
     if (correction == "none") {
-      job.width_correction = WidthCorrection::kNone;
+      job.plate.width_correction = WidthCorrection::kNone;
     } else if (correction == "tan") {
-      job.width_correction = WidthCorrection::kTan;
-      if (width != Got::kOk || job.width == 0.0) {
+      job.plate.width_correction = WidthCorrection::kTan;
+      if (width != Got::kOk || job.plate.width == 0.0) {
         error(at->source(), "hole.finite_width_correction",
               "\"tan\" needs a finite plate (hole.width greater than 0)");
       }
@@ -243,11 +254,15 @@ void Reader::read_grid(const toml::table& root, Job& job) {
   Got high = real(*grid, "grid", "angle_high", true, Range::kAny, g.angle_high);
   bool ok = step == Got::kOk && low != Got::kBad && high == Got::kOk;
   if (ok) {
-    // At most 72 intervals (73 stations) fit the grid.
-    double ratio = (g.angle_high - g.angle_low) / g.angle_step;
-    if (!(ratio >= 0.0 && ratio <= 72.0)) {
+    const double ratio = (g.angle_high - g.angle_low) / g.angle_step;
+    if (!(ratio >= 0.0)) {
       error(grid->get("angle_high")->source(), "grid.angle_high",
-            "(angle_high - angle_low) / angle_step must be from 0 to 72");
+            "(angle_high - angle_low) / angle_step must not be negative");
+      ok = false;
+    } else if (!(ratio < kMaxStationIntervals)) {
+      error(grid->get("angle_high")->source(), "grid.angle_high",
+            "(angle_high - angle_low) / angle_step must be below " +
+                std::to_string(kMaxStationIntervals) + " (stations round the hole)");
       ok = false;
     }
   }
@@ -259,8 +274,8 @@ void Reader::read_grid(const toml::table& root, Job& job) {
     if (!n->is_integer()) {
       wrong_type(*n, "grid.steps", "an integer");
       ok = false;
-    } else if (std::int64_t s = n->as_integer()->get(); s < 1 || s > kMaxSteps) {
-      error(n->source(), "grid.steps", "must be from 1 to 7");
+    } else if (std::int64_t s = n->as_integer()->get(); s < 1 || s > kMaxJobSteps) {
+      error(n->source(), "grid.steps", "must be from 1 to " + std::to_string(kMaxJobSteps));
       ok = false;
     } else {
       g.steps = static_cast<int>(s);

@@ -92,9 +92,9 @@ std::string write_job(const Job& job) {
   o.raw("");
   o.raw("[hole]");
   o.line("diameter", toml_number(job.grid.diameter), length);
-  o.line("width", toml_number(job.width), length + ", 0 = infinite plate");
+  o.line("width", toml_number(job.plate.width), length + ", 0 = infinite plate");
   o.line("finite_width_correction",
-         toml_string(job.width_correction == WidthCorrection::kTan ? "tan" : "none"));
+         toml_string(job.plate.width_correction == WidthCorrection::kTan ? "tan" : "none"));
 
   const Grid& g = job.grid;
   o.raw("");

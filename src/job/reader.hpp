@@ -23,6 +23,7 @@ class Reader : public FieldReader {
   void read_failure(const toml::table& root, Job& job);
   void read_results(const toml::table& root, Job& job);
   void read_carpet(const toml::table& root, Job& job);
+  void check_size(const toml::table& root, const Job& job);
 
   // What later checks need to know about earlier parts of the file.
   struct MaterialEntry {

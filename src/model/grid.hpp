@@ -5,6 +5,8 @@
 // centre and at angle_low + j * angle_step degrees. Values on the grid are stored [j][k].
 #pragma once
 
+#include <climits>
+
 namespace hs {
 
 struct Grid {
@@ -14,14 +16,17 @@ struct Grid {
   double angle_high;     // last angle, degrees; enters only through the station count
   double distance_step;  // radial distance between distance steps
   int steps;             // number of distance steps
+  // At most this many stations and steps are sampled (the dialogue's tables hold 73 and 7).
+  int station_limit = INT_MAX;
+  int step_limit = INT_MAX;
 };
 
 // Number of angle stations: (angle_high - angle_low) / angle_step + 1 truncated toward zero,
-// limited to the grid arrays. A ratio that is not a number, or very negative, gives none; the
-// result may be zero or negative, and loops over the stations are then empty.
+// at most station_limit. A ratio that is not a number, or very negative, gives none; the result
+// may be zero or negative, and loops over the stations are then empty.
 int station_count(const Grid& grid);
 
-// Number of distance steps the grid arrays hold: steps limited to 0..kMaxSteps.
+// Number of distance steps sampled: steps limited to 0..step_limit.
 int step_count(const Grid& grid);
 
 // Angle of station j in degrees, and distance of step k from the hole edge, as the tables

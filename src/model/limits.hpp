@@ -1,4 +1,5 @@
-// The program's fixed limits: every array of the analysis is dimensioned to them.
+// The dialogue's fixed limits. The analysis itself takes any number of materials, plies, angle
+// stations and distance steps; the dialogue keeps these, and its tables and state are sized to them.
 #pragma once
 
 namespace hs {

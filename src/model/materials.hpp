@@ -1,7 +1,7 @@
 // The unidirectional materials of the plies: elastic constants and allowables.
 #pragma once
 
-#include "model/limits.hpp"
+#include <vector>
 
 namespace hs {
 
@@ -38,10 +38,17 @@ inline bool has_three_numbers(Criterion c) {
   return static_cast<int>(c) <= 2;
 }
 
+// The first `count` entries of each list are the materials (as for PlyStack).
 struct Materials {
-  int count;
-  ElasticConstants elastic[kMaxMaterials];
-  Allowables allowables[kMaxMaterials];
+  int count = 0;
+  std::vector<ElasticConstants> elastic;
+  std::vector<Allowables> allowables;
+
+  void resize(int n) {
+    count = n;
+    elastic.resize(n);
+    allowables.resize(n);
+  }
 };
 
 }  // namespace hs

@@ -10,6 +10,14 @@ namespace hs {
 // pi rounded to single precision: every conversion between degrees and radians uses it.
 constexpr double kPiSingle = 3.1415927410125732;
 
+// Degrees to radians and back, with pi in single precision, in this order of operations.
+constexpr double radians(double degrees) {
+  return degrees * kPiSingle / 180.0;
+}
+constexpr double degrees(double radians) {
+  return radians * 180.0 / kPiSingle;
+}
+
 // Branch test of the complex square roots of both hole solutions: -1e-5 in single precision.
 constexpr double kBranchTest = -9.999999747378752e-06;
 

@@ -22,7 +22,7 @@ void draw_job(const Job& job, Page& page) {
   for (const LoadCase& lc : job.load_cases) {
     DialogueState& st = *state;
     st.cases = list;
-    st.width = job.width;
+    st.width = job.plate.width;
     st.problem = Problem{materials_for(job, criterion), job.plies, job.grid, lc.loads, criterion};
     if (list.selected(OutputCase::kFailureSearch)) {
       // The search judges failure at the characteristic distance, one step from the edge.

@@ -195,7 +195,7 @@ void Page::analysed(const Problem& pb, const Workspace& work, const Shares& shar
     l.seen = true;
     l.EX = l.EY = l.GXY = l.failure = std::numeric_limits<double>::quiet_NaN();
     if (analysed) {
-      EngineeringConstants e = engineering_constants(work.compliance.compliance.laminate_axes);
+      EngineeringConstants e = engineering_constants(work.laminate.compliance.laminate_axes);
       l.EX = e.EX;
       l.EY = e.EY;
       l.GXY = e.GXY;
@@ -207,7 +207,7 @@ void Page::analysed(const Problem& pb, const Workspace& work, const Shares& shar
     return;
   }
   if (analysed) {
-    r.constants = engineering_constants(work.compliance.compliance.laminate_axes);
+    r.constants = engineering_constants(work.laminate.compliance.laminate_axes);
     r.has_constants = true;
   }
   if (g.value != 0.0) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace hs {
 
@@ -139,52 +140,53 @@ double first_failure_factor(Criterion criterion, const Materials& materials, con
   return std::isfinite(best) && best > 0.0 ? best : 0.0;
 }
 
-double ply_reserve(Criterion criterion, const Allowables& allow, const double s[3],
-                   int& component) {
-  const double none = std::numeric_limits<double>::infinity();
-  double s1 = s[0], s2 = s[1], s12 = s[2];
-  Direct a = direct_allowables(allow, s1, s2);
-  double r[3] = {s1 / a.X, s2 / a.Y, s12 / a.S};
-  if (has_three_numbers(criterion)) {
-    // Linear: each failure number reaches magnitude 1 at the factor 1 / |number|.
-    double best = none;
-    component = 0;
-    for (int c = 0; c < 3; ++c) {
-      if (r[c] != 0.0 && 1.0 / std::fabs(r[c]) < best) {
-        best = 1.0 / std::fabs(r[c]);
-        component = c;
-      }
-    }
-    return best;
-  }
-  // The component that dominates at this point: the largest of value over allowable.
-  component = std::fabs(r[1]) > std::fabs(r[0]) ? 1 : 0;
-  if (std::fabs(r[2]) > std::fabs(r[component])) component = 2;
-  if (criterion == Criterion::kTsaiHill) {
-    // Homogeneous of degree two: the failure number grows with the square of the factor.
-    double FN = s1 * s1 / (a.X * a.X) + s2 * s2 / (a.Y * a.Y) - s1 * s2 / (a.X * a.X) +
-                s12 * s12 / (a.S * a.S);
-    return FN > 0.0 ? 1.0 / std::sqrt(FN) : none;
-  }
-  // FN = |lin x + quad x^2| at x times the current loads reaches 1.
-  TsaiWu c = tsai_wu(allow, a.S);
-  double lin = c.f1 * s1 + c.f2 * s2;
-  double quad = c.f11 * s1 * s1 + c.f22 * s2 * s2 + c.f66 * s12 * s12;
-  if (criterion == Criterion::kHoffman) quad = quad - s1 * s2 / (allow.T1 * allow.C1);
-  return std::fmin(smallest_positive_root(quad, lin, 1.0), smallest_positive_root(quad, lin, -1.0));
+CriterionConstants criterion_constants(Criterion criterion, const Allowables& a) {
+  CriterionConstants k{};
+  k.criterion = criterion;
+  k.inv_t1 = 1.0 / a.T1;
+  k.inv_c1 = 1.0 / a.C1;
+  k.inv_t2 = 1.0 / a.T2;
+  k.inv_c2 = 1.0 / a.C2;
+  k.inv_s = 1.0 / a.S12;
+  k.f1 = 1.0 / a.T1 - 1.0 / a.C1;
+  k.f2 = 1.0 / a.T2 - 1.0 / a.C2;
+  k.f11 = 1.0 / (a.T1 * a.C1);
+  k.f22 = 1.0 / (a.T2 * a.C2);
+  k.f66 = 1.0 / (a.S12 * a.S12);
+  k.f12 = criterion == Criterion::kHoffman ? 1.0 / (a.T1 * a.C1) : 0.0;
+  return k;
 }
 
-ReserveFactor reserve_factor(Criterion criterion, const Materials& materials, const PlyStack& plies,
-                             const Grid& grid, const PlyField& field, int step) {
-  ReserveFactor best = {std::numeric_limits<double>::infinity(), 0, 0, 0};
+double positive_quadratic_root(double quad, double lin) {
+  return smallest_positive_root(quad, lin, 1.0);
+}
+
+int governing_component(const CriterionConstants& k, double s1, double s2, double s12) {
+  const double ix = s1 < 0.0 ? k.inv_c1 : k.inv_t1, iy = s2 < 0.0 ? k.inv_c2 : k.inv_t2;
+  const double r[3] = {std::fabs(s1 * ix), std::fabs(s2 * iy), std::fabs(s12 * k.inv_s)};
+  int component = r[1] > r[0] ? 1 : 0;
+  if (r[2] > r[component]) component = 2;
+  return component;
+}
+
+CriterionReserve criterion_reserve(Criterion criterion, const Materials& materials,
+                                   const PlyStack& plies, const Grid& grid, const PlyField& field,
+                                   int step) {
+  CriterionReserve best = {std::numeric_limits<double>::infinity(), 0, 0, 0};
   if (step_count(grid) <= step) return best;
-  int nang = station_count(grid);
+  std::vector<CriterionConstants> constants;
+  constants.reserve(plies.count);
+  for (int p = 0; p < plies.count; ++p) {
+    constants.push_back(criterion_constants(criterion, materials.allowables[plies.material[p]]));
+  }
+  const int nang = station_count(grid);
   for (int j = 0; j < nang; ++j) {
     for (int p = 0; p < plies.count; ++p) {
-      int component;
-      double f = ply_reserve(criterion, materials.allowables[plies.material[p]],
-                             criterion_input(field, criterion, j, step, p), component);
-      if (f > 0.0 && f < best.factor) best = {f, j, p, component};
+      const double* s = criterion_input(field, criterion, j, step, p);
+      const double f = point_reserve(constants[p], s[0], s[1], s[2]);
+      if (f > 0.0 && f < best.factor) {
+        best = {f, j, p, governing_component(constants[p], s[0], s[1], s[2])};
+      }
     }
   }
   return best;

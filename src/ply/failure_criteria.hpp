@@ -8,6 +8,9 @@
 // A ply fails at a failure number of magnitude 1.
 #pragma once
 
+#include <cmath>
+#include <limits>
+
 #include "model/fields.hpp"
 #include "model/grid.hpp"
 #include "model/materials.hpp"
@@ -48,28 +51,67 @@ Governing governing_value(Criterion criterion, const Materials& materials, const
 double first_failure_factor(Criterion criterion, const Materials& materials, const PlyStack& plies,
                             const Grid& grid, const PlyField& field, int step);
 
-// The reserve factor of a criterion at distance step `step` (0-based): the factor by which all
-// loads of the field can be scaled before the first ply reaches failure there (failure number
-// 1; magnitude 1 for criteria 1, 2, 4, 5, whose numbers may be negative), solved in closed form:
-// linear for maximum strain and stress, the square root for Tsai-Hill, the smallest positive root
-// of the quadratic for modified Tsai-Wu and Hoffman. The ply values scale with the loads and keep
-// their signs, so the allowables chosen by sign stay. With the station and ply where it is
-// reached first (the first on ties) and the governing component: 0 along the fibres, 1 across
-// them, 2 shear (for criteria 3 to 5 the largest failure ratio there). factor is +infinity, at
-// station 0 and ply 0, when no finite factor exists (no load, or a criterion that a load of this
-// shape never reaches).
-struct ReserveFactor {
+// A criterion's constants for one ply's allowables, worked out once: reciprocals of the
+// allowables and the coefficients of the quadratic criteria.
+struct CriterionConstants {
+  Criterion criterion;
+  double inv_t1, inv_c1, inv_t2, inv_c2, inv_s;
+  double f1, f2, f11, f22, f66;
+  double f12;  // Hoffman's interaction 1 / (T1 C1); 0 for the other criteria
+};
+CriterionConstants criterion_constants(Criterion criterion, const Allowables& allowables);
+
+// The smallest positive x with quad x^2 + lin x = 1, or +infinity when there is none: the load
+// factor at which a quadratic criterion reaches 1 along a proportional load path.
+double positive_quadratic_root(double quad, double lin);
+
+// The reserve factor of one ply point with values s1, s2, s12 (stresses; strains for maximum
+// strain): the factor by which the loads can be scaled before the criterion reaches failure
+// there, +infinity when it never does. The ply values scale with the loads and keep their signs,
+// so the allowables chosen by sign stay: maximum strain and maximum stress are linear (each
+// value over its allowable reaches magnitude 1), Tsai-Hill is homogeneous of degree two (the
+// square root), modified Tsai-Wu and Hoffman are quadratic with linear terms and reach F = +1 at
+// the positive root of quad R^2 + lin R = 1.
+inline double point_reserve(const CriterionConstants& k, double s1, double s2, double s12) {
+  const double ix = s1 < 0.0 ? k.inv_c1 : k.inv_t1, iy = s2 < 0.0 ? k.inv_c2 : k.inv_t2;
+  switch (k.criterion) {
+    case Criterion::kMaxStrain:
+    case Criterion::kMaxStress: {
+      const double m = std::fmax(std::fmax(std::fabs(s1 * ix), std::fabs(s2 * iy)),
+                                 std::fabs(s12 * k.inv_s));
+      return m > 0.0 ? 1.0 / m : std::numeric_limits<double>::infinity();
+    }
+    case Criterion::kTsaiHill: {
+      const double fn = s1 * s1 * (ix * ix) + s2 * s2 * (iy * iy) - s1 * s2 * (ix * ix) +
+                        s12 * s12 * (k.inv_s * k.inv_s);
+      return fn > 0.0 ? 1.0 / std::sqrt(fn) : std::numeric_limits<double>::infinity();
+    }
+    default: {
+      const double lin = k.f1 * s1 + k.f2 * s2;
+      const double quad = k.f11 * s1 * s1 + k.f22 * s2 * s2 + k.f66 * s12 * s12 - k.f12 * s1 * s2;
+      return positive_quadratic_root(quad, lin);
+    }
+  }
+}
+
+// The component that governs failure at a ply point: 0 along the fibres, 1 across them, 2 shear.
+// For maximum strain and stress the value that reaches its allowable first (the first on ties);
+// for the other criteria the largest of value over allowable.
+int governing_component(const CriterionConstants& k, double s1, double s2, double s12);
+
+// The reserve factor of a criterion over the stations of distance step `step` (0-based): the
+// smallest point_reserve of every ply at every station, with the station and ply where it is
+// reached first (the first on ties) and its governing component. factor is +infinity, at station
+// 0 and ply 0, when no finite factor exists (no load, or a criterion that a load of this shape
+// never reaches).
+struct CriterionReserve {
   double factor;
   int station;
   int ply;
   int component;
 };
-// The same for one ply point with values s (stresses; strains for maximum strain): the factor,
-// +infinity when none, and the governing component.
-double ply_reserve(Criterion criterion, const Allowables& allowables, const double s[3],
-                   int& component);
-
-ReserveFactor reserve_factor(Criterion criterion, const Materials& materials, const PlyStack& plies,
-                             const Grid& grid, const PlyField& field, int step);
+CriterionReserve criterion_reserve(Criterion criterion, const Materials& materials,
+                                   const PlyStack& plies, const Grid& grid, const PlyField& field,
+                                   int step);
 
 }  // namespace hs

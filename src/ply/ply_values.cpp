@@ -1,6 +1,7 @@
 #include "ply/ply_values.hpp"
 
 #include <cmath>
+#include <vector>
 
 #include "laminate/ply_law.hpp"
 #include "numeric/constants.hpp"
@@ -9,24 +10,27 @@ namespace hs {
 
 void ply_values(const Materials& materials, const PlyStack& plies, const Grid& grid,
                 const LaminateField& laminate, PlyField& out) {
-  int nstep = step_count(grid), nang = station_count(grid);
-  double cp[kMaxPlies], sp[kMaxPlies];  // the same at every station
-  for (int p = 0; p < plies.count; ++p) {
-    double theta = plies.angle[p] * kPiSingle / 180.0;
-    cp[p] = std::cos(theta);
-    sp[p] = std::sin(theta);
+  const int nstep = step_count(grid), nang = station_count(grid), nply = plies.count;
+  out.resize(nang, nstep, nply);
+  // The ply angles' cosines and sines: the same at every station.
+  std::vector<double> trig(2 * static_cast<std::size_t>(nply > 0 ? nply : 0));
+  for (int p = 0; p < nply; ++p) {
+    const double theta = radians(plies.angle[p]);
+    trig[2 * p] = std::cos(theta);
+    trig[2 * p + 1] = std::sin(theta);
   }
-  for (int k = 0; k < nstep; ++k) {
-    for (int j = 0; j < nang; ++j) {
-      const double* e = laminate.strain[j][k];
-      for (int p = 0; p < plies.count; ++p) {
-        double c = cp[p], s = sp[p];
-        double* eps = out.strain[j][k][p];
-        eps[0] = c * c * e[0] + s * s * e[1] + s * c * e[2];
-        eps[1] = s * s * e[0] + c * c * e[1] - s * c * e[2];
-        eps[2] = -2.0 * s * c * e[0] + 2.0 * s * c * e[1] + (c * c - s * s) * e[2];
-        ply_stress(materials.elastic[plies.material[p]], eps, out.stress[j][k][p]);
-      }
+  // Point by point in storage order: each point's values depend on its own strains alone.
+  const std::size_t points = static_cast<std::size_t>(nang > 0 ? nang : 0) * nstep;
+  const double* e = laminate.strain.data();
+  double* eps = out.strain.data();
+  double* sig = out.stress.data();
+  for (std::size_t n = 0; n < points; ++n, e += 3) {
+    for (int p = 0; p < nply; ++p, eps += 3, sig += 3) {
+      const double c = trig[2 * p], s = trig[2 * p + 1];
+      eps[0] = c * c * e[0] + s * s * e[1] + s * c * e[2];
+      eps[1] = s * s * e[0] + c * c * e[1] - s * c * e[2];
+      eps[2] = -2.0 * s * c * e[0] + 2.0 * s * c * e[1] + (c * c - s * s) * e[2];
+      ply_stress(materials.elastic[plies.material[p]], eps, sig);
     }
   }
 }

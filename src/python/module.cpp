@@ -18,7 +18,8 @@
 
 #include "job/job_reader.hpp"
 #include "python/convert.hpp"
-#include "runner/batch.hpp"
+#include "analysis/superposition.hpp"
+#include "analysis/worker_pool.hpp"
 #include "runner/json_results.hpp"
 #include "runner/results_common.hpp"
 
@@ -112,9 +113,9 @@ void check_reserve_job(const Job& job) {
 }
 
 py::dict reserve_factors(py::handle job_arg, py::handle loads_arg, int threads) {
-  if (threads < 0) {
-    throw py::value_error("threads: 0 (every core) or a positive number, not " +
-                          std::to_string(threads));
+  if (threads < 0 || threads > kMaxThreads) {
+    throw py::value_error("threads: 0 (every core) or a number from 1 to " +
+                          std::to_string(kMaxThreads) + ", not " + std::to_string(threads));
   }
   std::unique_ptr<Job> job = load_job(job_arg);
   check_reserve_job(*job);
@@ -161,46 +162,27 @@ py::dict reserve_factors(py::handle job_arg, py::handle loads_arg, int threads) 
   std::int64_t* component_out = component.mutable_data();
   {
     py::gil_scoped_release unlocked;
-    const ReserveBatch batch(*job);
-    int count = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
-    count = static_cast<int>(std::clamp<py::ssize_t>(count, 1, std::max<py::ssize_t>(n, 1)));
-    std::vector<std::exception_ptr> failed(count);
-    auto work = [&](int t) {
-      try {
-        ReserveBatch::ScratchPtr scratch = batch.scratch();
-        RowReserve r;
-        const py::ssize_t from = n * t / count, to = n * (t + 1) / count;
-        for (py::ssize_t i = from; i < to; ++i) {
-          const double* l = in + 6 * i;
-          batch.reserve(LoadRow{l[0], l[1], l[2], l[3], l[4], l[5]}, *scratch, r);
-          for (int c = 0; c < ncrit; ++c) factor_out[c][i] = r.factor[c];
-          const bool any = r.smallest >= 0;
-          smallest_out[i] = any ? r.at.factor : kInf;
-          criterion_out[i] = r.smallest;
-          margin_out[i] = any ? r.margin : kInf;
-          ply_out[i] = any ? r.at.ply + 1 : 0;
-          ply_angle_out[i] = any ? job->plies.angle[r.at.ply] : kNaN;
-          angle_out[i] = any ? station_angle(batch.grid(), r.at.station) : kNaN;
-          component_out[i] = any ? r.at.component : -1;
-        }
-      } catch (...) {
-        failed[t] = std::current_exception();
+    const ReserveSuperposition batch(job->materials, job->plies, job->grid, job->plate,
+                                     failure_assessment(*job));
+    WorkerPool pool(threads);
+    pool.share(static_cast<std::size_t>(n), [&](int, std::size_t from, std::size_t to) {
+      ReserveSuperposition::ScratchPtr scratch = batch.scratch();
+      LoadCaseReserve r;
+      for (std::size_t i = from; i < to; ++i) {
+        const double* l = in + 6 * i;
+        batch.reserve(Loads{l[0], l[1], l[2], l[3], l[4], l[5], 0.0}, *scratch, r);
+        for (int c = 0; c < ncrit; ++c) factor_out[c][i] = r.criterion[c].factor;
+        const bool any = r.smallest >= 0;
+        const CriterionReserve& at = r.criterion[any ? r.smallest : 0];
+        smallest_out[i] = any ? at.factor : kInf;
+        criterion_out[i] = r.smallest;
+        margin_out[i] = any ? r.margin : kInf;
+        ply_out[i] = any ? at.ply + 1 : 0;
+        ply_angle_out[i] = any ? job->plies.angle[at.ply] : kNaN;
+        angle_out[i] = any ? station_angle(batch.grid(), at.station) : kNaN;
+        component_out[i] = any ? at.component : -1;
       }
-    };
-    // A thread that cannot be started ends the call once the started ones are joined.
-    std::vector<std::thread> pool;
-    std::exception_ptr not_started;
-    try {
-      for (int t = 1; t < count; ++t) pool.emplace_back(work, t);
-    } catch (...) {
-      not_started = std::current_exception();
-    }
-    if (!not_started) work(0);
-    for (std::thread& th : pool) th.join();
-    if (not_started) std::rethrow_exception(not_started);
-    for (const std::exception_ptr& e : failed) {
-      if (e) std::rethrow_exception(e);
-    }
+    });
   }
 
   py::dict out;

@@ -11,7 +11,7 @@
 #include "dialogue/program.hpp"
 #include "job/job_reader.hpp"
 #include "job/job_writer.hpp"
-#include "runner/batch.hpp"
+#include "runner/load_case_file.hpp"
 #include "runner/convert.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/json_results.hpp"

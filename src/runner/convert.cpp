@@ -12,7 +12,11 @@ Job job_from_pass(const DialogueState& st, bool carpet, const std::string& title
   const CaseList& cases = st.cases;
   Job job;
   job.title = title;
-  job.materials = pb.materials;
+  job.resize_materials(pb.materials.count);
+  for (int m = 0; m < pb.materials.count; ++m) {
+    job.materials.elastic[m] = pb.materials.elastic[m];
+    job.materials.allowables[m] = pb.materials.allowables[m];
+  }
   const bool failure = cases.needs(OutputCase::kFailureNumbers);
   const bool max_strain = pb.criterion == Criterion::kMaxStrain;
   for (int m = 0; m < pb.materials.count; ++m) {
@@ -23,13 +27,16 @@ Job job_from_pass(const DialogueState& st, bool carpet, const std::string& title
     job.strain_allowables[m] = pb.materials.allowables[m];
   }
   job.plies = pb.plies;
+  job.plies.resize(pb.plies.count);
   job.carpet = carpet;
   for (int k = 0; k < kResultKinds; ++k) {
     job.results[k] = cases.selected(dialogue_case(static_cast<ResultKind>(k)));
   }
   job.grid = pb.grid;
+  job.grid.station_limit = Grid{}.station_limit;
+  job.grid.step_limit = Grid{}.step_limit;
   if (cases.needs(OutputCase::kStresses)) {
-    if (pb.loads.bearing != 0.0) job.width = st.width;
+    if (pb.loads.bearing != 0.0) job.plate.width = st.width;
     LoadCase lc{"pass", pb.loads};
     job.load_cases.push_back(lc);
   }
@@ -67,8 +74,8 @@ class PassRecorder : public DialogueWatcher {
     x.title = y.title;
     // The width counts only for a load case with a bearing stress: the new one joins a job of
     // another width only without one.
-    bool widths = a.width == b.width || b.load_cases.front().loads.bearing == 0.0;
-    x.width = y.width = 0.0;
+    bool widths = a.plate.width == b.plate.width || b.load_cases.front().loads.bearing == 0.0;
+    x.plate.width = y.plate.width = 0.0;
     return widths && write_job(x) == write_job(y);
   }
 

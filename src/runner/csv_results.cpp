@@ -151,9 +151,9 @@ class CsvSink : public ResultSink {
       }
     }
     if (Table* t = table(ResultKind::kReserve)) {
-      const Reserve& r = e.reserve;
+      const LoadCaseReserve& r = e.reserve;
       for (size_t c = 0; c < job_.criteria.size(); ++c) {
-        const ReserveFactor& rf = r.factor[c];
+        const CriterionReserve& rf = r.criterion[c];
         bool finite = std::isfinite(rf.factor);
         t->row({prefix_ + name, criterion_name(job_.criteria[c]), csv_number(rf.factor),
                 finite ? std::to_string(rf.ply + 1) : "",

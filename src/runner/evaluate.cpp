@@ -1,79 +1,30 @@
 #include "runner/evaluate.hpp"
 
-#include <cmath>
 #include <cstdio>
-
-#include "analysis/finite_width.hpp"
 
 namespace hs {
 
-namespace {
-
-// Keeps the count of singular coefficient systems of the bolt solution.
-struct SingularCount : AnalysisListener {
-  int count = 0;
-  void field_found(int, const Problem&, const LaminateField&, int singular) override {
-    count = singular;
-  }
-};
-
-}  // namespace
+LoadCaseWants load_case_wants(const Job& job) {
+  LoadCaseWants w;
+  w.field = job.wants_any(ResultKind::kStresses, ResultKind::kFailure);
+  w.displacements = job.wants(ResultKind::kDisplacements);
+  w.ply_values = job.wants_any(ResultKind::kPlyStrains, ResultKind::kFailure);
+  w.reserve = job.wants(ResultKind::kReserve);
+  return w;
+}
 
 Evaluation evaluate_load_case(const Job& job, const PlyStack& plies, const LoadCase& lc,
-                              JobWork& work, Problem& problem) {
-  problem = Problem{job.materials, plies, job.grid, lc.loads,
-                    job.criteria.empty() ? Criterion::kMaxStress : job.criteria.front()};
-  const bool reserve = job.wants(ResultKind::kReserve);
-  const bool ply_results = job.wants_any(ResultKind::kPlyStrains, ResultKind::kFailure);
-  Stages stages{true,
-                job.wants_any(ResultKind::kStresses, ResultKind::kFailure),
-                job.wants(ResultKind::kDisplacements),
-                ply_results,
-                false,
-                false};
-  const bool corrected = job.width_correction == WidthCorrection::kTan && job.width != 0.0;
-  OpenHoleScale scale;
-  if (corrected)
-    scale = tan_correction(job.materials, plies, lc.loads, job.grid.diameter, job.width);
-  SingularCount singular;
-  analyse(problem, stages, work.field, singular, corrected ? &scale : nullptr);
-
-  Evaluation e{&lc,
-               &problem,
-               &work.field.compliance,
-               &work.field.field,
-               ply_results ? &work.field.plies : nullptr,
-               job.grid,
-               Reserve{},
-               singular.count,
-               corrected,
-               scale};
-  e.reserve_grid.distance_step = job.distance;
-  e.reserve_grid.steps = 2;
-  if (reserve) {
-    Problem at_distance = problem;
-    at_distance.grid = e.reserve_grid;
-    Stages ply_stages{true, true, false, true, false, false};
-    AnalysisListener none;
-    analyse(at_distance, ply_stages, work.reserve, none, corrected ? &scale : nullptr);
-    Reserve& r = e.reserve;
-    for (size_t c = 0; c < job.criteria.size() && c < kMaxCriteria; ++c) {
-      r.factor[c] = reserve_factor(job.criteria[c], materials_for(job, job.criteria[c]), plies,
-                                   e.reserve_grid, work.reserve.plies, kFailureStep);
-      if (std::isfinite(r.factor[c].factor) &&
-          (r.smallest < 0 || r.factor[c].factor < r.factor[r.smallest].factor)) {
-        r.smallest = static_cast<int>(c);
-      }
-    }
-    if (r.smallest >= 0) r.margin = r.factor[r.smallest].factor / job.factor_of_safety - 1.0;
-  }
+                              LoadCaseWork& work, Problem& problem) {
+  Evaluation e{analyse_load_case(job.materials, plies, job.grid, job.plate, lc.loads,
+                                 failure_assessment(job), load_case_wants(job), work, problem),
+               &lc};
   return e;
 }
 
 std::vector<std::string> job_warnings(const Job& job) {
   std::vector<std::string> w;
-  const double ratio = job.width / job.grid.diameter;
-  if (job.width != 0.0 && ratio < 8.0 && job.width_correction == WidthCorrection::kNone) {
+  const double ratio = job.plate.width / job.grid.diameter;
+  if (job.plate.width != 0.0 && ratio < 8.0 && !job.plate.corrected()) {
     char text[400];
     std::snprintf(text, sizeof text,
                   "the plate is %.3g hole diameters wide (W/D below 8) and no finite-width "
@@ -87,8 +38,10 @@ std::vector<std::string> job_warnings(const Job& job) {
 }
 
 void evaluate_job(const Job& job, ResultSink& sink) {
-  auto work = std::make_unique<JobWork>();
+  auto work = std::make_unique<LoadCaseWork>();
   auto problem = std::make_unique<Problem>();
+  const FailureAssessment assessment = failure_assessment(job);
+  const LoadCaseWants wants = load_case_wants(job);
   const int layups = job.carpet ? kCarpetLayups : 1;
   PlyStack plies = job.plies;
   for (int i = 0; i < layups; ++i) {
@@ -98,7 +51,10 @@ void evaluate_job(const Job& job, ResultSink& sink) {
     MembraneCompliance laminate = membrane_compliance(job.materials, plies, 0.0);
     sink.laminate(plies, job.carpet ? &shares : nullptr, laminate);
     for (const LoadCase& lc : job.load_cases) {
-      sink.load_case(evaluate_load_case(job, plies, lc, *work, *problem));
+      Evaluation e{analyse_load_case(job.materials, plies, job.grid, job.plate, lc.loads,
+                                     assessment, wants, *work, *problem),
+                   &lc};
+      sink.load_case(e);
     }
     sink.laminate_done();
   }

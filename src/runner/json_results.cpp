@@ -51,9 +51,9 @@ Json loads_json(const Loads& l) {
 }
 
 Json reserve_json(const Job& job, const Evaluation& e) {
-  const Reserve& r = e.reserve;
+  const LoadCaseReserve& r = e.reserve;
   auto entry = [&](int c) {
-    const ReserveFactor& f = r.factor[c];
+    const CriterionReserve& f = r.criterion[c];
     if (!std::isfinite(f.factor)) return Json{{"factor", nullptr}, {"note", "no finite factor"}};
     return Json{{"factor", f.factor},
                 {"ply", f.ply + 1},
@@ -250,9 +250,9 @@ Json inputs_json(const Job& job) {
              {"plies", plies},
              {"hole",
               {{"diameter", g.diameter},
-               {"width", job.width},
+               {"width", job.plate.width},
                {"finite_width_correction",
-                job.width_correction == WidthCorrection::kTan ? "tan" : "none"}}},
+                job.plate.width_correction == WidthCorrection::kTan ? "tan" : "none"}}},
              {"grid",
               {{"angle_step", g.angle_step},
                {"angle_low", g.angle_low},

@@ -1,14 +1,15 @@
-// Load-case files: a header row naming the columns, one load case per row, streamed through a
-// ReserveBatch in chunks shared among threads, one output row per input row in input order.
+#include "runner/load_case_file.hpp"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <istream>
 #include <ostream>
-#include <thread>
+#include <memory>
 
 #include "io/float_to_chars.hpp"
-#include "runner/batch.hpp"
+#include "analysis/superposition.hpp"
+#include "analysis/worker_pool.hpp"
 #include "runner/results_common.hpp"
 
 namespace hs {
@@ -57,8 +58,8 @@ bool parse_header(std::string_view line, std::vector<int>& columns, std::string&
 
 // One row: false with a message naming the line and column of the first bad value.
 bool parse_row(std::string_view line, long line_no, const std::vector<int>& columns,
-               std::string& name, LoadRow& row, std::string& error) {
-  row = LoadRow{};
+               std::string& name, Loads& row, std::string& error) {
+  row = Loads{};
   name.clear();
   size_t start = 0;
   double* fields[kColumns] = {nullptr,       &row.px,      &row.py,        &row.pxy,
@@ -108,14 +109,13 @@ void append_number(std::string& out, double v) {
 }
 
 // One output row for a computed load case.
-void format_row(const ReserveBatch& batch, const std::string& name, const RowReserve& r,
-                std::string& out) {
-  const Job& job = batch.job();
+void format_row(const Job& job, const ReserveSuperposition& batch, const std::string& name,
+                const LoadCaseReserve& r, std::string& out) {
   out += name;
   for (size_t c = 0; c < job.criteria.size(); ++c) {
     out += ',';
-    if (std::isfinite(r.factor[c])) {
-      append_number(out, r.factor[c]);
+    if (std::isfinite(r.criterion[c].factor)) {
+      append_number(out, r.criterion[c].factor);
     } else {
       out += "none";
     }
@@ -124,20 +124,21 @@ void format_row(const ReserveBatch& batch, const std::string& name, const RowRes
     out += ",none,,,,,,,,\n";
     return;
   }
+  const CriterionReserve& at = r.criterion[r.smallest];
   out += ',';
-  append_number(out, r.at.factor);
+  append_number(out, at.factor);
   out += ',';
   out += criterion_name(job.criteria[r.smallest]);
   out += ',';
   append_number(out, r.margin);
-  out += ',' + std::to_string(r.at.ply + 1) + ',';
-  append_number(out, job.plies.angle[r.at.ply]);
+  out += ',' + std::to_string(at.ply + 1) + ',';
+  append_number(out, job.plies.angle[at.ply]);
   out += ',';
-  append_number(out, station_angle(batch.grid(), r.at.station));
+  append_number(out, station_angle(batch.grid(), at.station));
   out += ',';
   append_number(out, job.distance);
   out += ',';
-  out += component_name(r.at.component);
+  out += component_name(at.component);
   out += ",\n";
 }
 
@@ -179,9 +180,17 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
     return 2;
   }
 
-  ReserveBatch batch(job);
-  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  std::vector<ReserveBatch::ScratchPtr> scratch;
+  std::unique_ptr<WorkerPool> pool;
+  try {
+    pool = std::make_unique<WorkerPool>(threads);
+  } catch (const std::exception& e) {
+    err << "holestress: " << e.what() << "\n";
+    return 2;
+  }
+  threads = pool->size();
+  const ReserveSuperposition batch(job.materials, job.plies, job.grid, job.plate,
+                                   failure_assessment(job));
+  std::vector<ReserveSuperposition::ScratchPtr> scratch;
   for (int t = 0; t < threads; ++t) scratch.push_back(batch.scratch());
 
   std::string head = "name";
@@ -212,15 +221,14 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
     }
     const size_t n = chunk.begin.size();
     if (n == 0) break;
-    auto work = [&](int t) {
+    pool->share(n, [&](int t, std::size_t from, std::size_t to) {
       std::string& o = chunk.output[t];
       o.clear();
       chunk.failed[t] = 0;
       std::string name, message;
-      LoadRow row;
-      RowReserve r;
-      size_t from = n * t / threads, to = n * (t + 1) / threads;
-      for (size_t i = from; i < to; ++i) {
+      Loads row;
+      LoadCaseReserve r;
+      for (std::size_t i = from; i < to; ++i) {
         std::string_view text(chunk.text.data() + chunk.begin[i], chunk.end[i] - chunk.begin[i]);
         if (!parse_row(text, chunk.line_no[i], columns, name, row, message)) {
           format_error(name, message, o, job.criteria.size());
@@ -229,17 +237,9 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
         }
         if (name.empty()) name = "LC" + std::to_string(row_count + static_cast<long>(i) + 1);
         batch.reserve(row, *scratch[t], r);
-        format_row(batch, name, r, o);
+        format_row(job, batch, name, r, o);
       }
-    };
-    if (threads == 1) {
-      work(0);
-    } else {
-      std::vector<std::thread> pool;
-      for (int t = 1; t < threads; ++t) pool.emplace_back(work, t);
-      work(0);
-      for (std::thread& th : pool) th.join();
-    }
+    });
     for (int t = 0; t < threads; ++t) {
       out << chunk.output[t];
       any_failed = any_failed || chunk.failed[t] > 0;

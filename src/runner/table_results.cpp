@@ -74,9 +74,9 @@ class TableSink : public ResultSink {
   void print_reserve(const Evaluation& e) {
     con_.write("(///20X,'RESERVE FACTORS AT DISTANCE',F8.3)", {job_.distance});
     con_.write("(/'  CRITERION            FACTOR     PLY  PLY ANGLE     ANGLE  COMPONENT')");
-    const Reserve& r = e.reserve;
+    const LoadCaseReserve& r = e.reserve;
     for (size_t c = 0; c < job_.criteria.size(); ++c) {
-      const ReserveFactor& f = r.factor[c];
+      const CriterionReserve& f = r.criterion[c];
       std::string row = "  " + left(criterion_name(job_.criteria[c]), 14);
       if (std::isfinite(f.factor)) {
         row += fixed(12, 4, f.factor) + right(std::to_string(f.ply + 1), 8) +

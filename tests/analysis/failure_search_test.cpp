@@ -20,7 +20,7 @@ double governing_at(const Problem& pb, const Compliance& c, double factor) {
   static auto work = std::make_unique<Workspace>();
   Loads l = pb.loads;
   for (double* v : {&l.px, &l.py, &l.pxy, &l.bearing, &l.bypass}) *v *= factor;
-  field_around_hole(pb.grid, l, c, false, work->reuse, work->field);
+  field_around_hole(pb.grid, l, c, false, work->cache, work->field);
   ply_values(pb.materials, pb.plies, pb.grid, work->field, work->plies);
   return governing_value(pb.criterion, pb.materials, pb.plies, pb.grid, work->plies, kFailureStep)
       .value;
@@ -34,8 +34,8 @@ struct Outcome : DialogueWatcher {
   void analysed(const Problem& pb, const Workspace& done, const Shares&,
                 SearchOutcome outcome) override {
     found.push_back(outcome == SearchOutcome::kFound);
-    at_failure.push_back(governing_at(pb, done.compliance.compliance, 1.0));
-    below.push_back(governing_at(pb, done.compliance.compliance, 0.99));
+    at_failure.push_back(governing_at(pb, done.laminate.compliance, 1.0));
+    below.push_back(governing_at(pb, done.laminate.compliance, 0.99));
   }
 };
 
@@ -73,10 +73,10 @@ TEST(FailureSearch, CompressionCarpetPlotFindsFirstPlyFailure) {
 // scaled by one factor, at which the governing failure number is 1.
 TEST(FailureSearch, ScalesEveryLoadTogether) {
   Problem pb{};
-  pb.materials.count = 1;
+  pb.materials.resize(1);
   pb.materials.elastic[0] = {20e6, 1.4e6, 0.7e6, 0.3};
   pb.materials.allowables[0] = {200e3, 180e3, 8e3, 30e3, 12e3};
-  pb.plies = {4, {0, 45, -45, 90}, {0.005, 0.005, 0.005, 0.005}, {}};
+  pb.plies = {4, {0, 45, -45, 90}, {0.005, 0.005, 0.005, 0.005}, {0, 0, 0, 0}};
   pb.grid = {0.25, 30, 0, 330, 0.05, 2};
   pb.criterion = Criterion::kHoffman;
   const Loads typed{2000, 400, 200, 10, 1000, 30, 100};
@@ -95,7 +95,7 @@ TEST(FailureSearch, ScalesEveryLoadTogether) {
   }
   EXPECT_EQ(typed.off_axis, l.off_axis);
   EXPECT_EQ(typed.bolt_angle, l.bolt_angle);
-  EXPECT_NEAR(1.0, governing_at(pb, work->compliance.compliance, 1.0), 0.0021);
+  EXPECT_NEAR(1.0, governing_at(pb, work->laminate.compliance, 1.0), 0.0021);
 }
 
 // Catches failure loads that do not follow from the stress field: for one 0-degree ply the

@@ -20,10 +20,10 @@ using Rows = std::vector<std::vector<double>>;
 // What the tables print for the field of the loads on the grid (an isotropic laminate).
 template <class Print>
 std::string tables(const Grid& grid, const Loads& loads, Print print) {
-  static auto reuse = std::make_unique<HoleReuse>();
+  static auto cache = std::make_unique<HoleSolutionCache>();
   static auto f = std::make_unique<LaminateField>();
   const Mat3 a{{1e-7, -3e-8, 0, -3e-8, 1e-7, 0, 0, 0, 2.6e-7}};
-  field_around_hole(grid, loads, Compliance{a, a}, true, *reuse, *f);
+  field_around_hole(grid, loads, Compliance{a, a}, true, *cache, *f);
   std::istringstream in;
   std::ostringstream out;
   {

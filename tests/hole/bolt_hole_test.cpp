@@ -15,9 +15,9 @@ constexpr double kPi = 3.1415927410125732;  // angles convert with pi held in si
 
 constexpr double kP0 = 1000 * 4.0 / kPi;  // peak pressure of the bearing stress 1000
 
-// One reuse for every call of the file, over changing grids, compliances and bolt angles: what
+// One cache for every call of the file, over changing grids, compliances and bolt angles: what
 // it keeps must never leak into a field.
-BoltHoleReuse reuse;
+BoltHoleCache cache;
 
 // The field of a bearing stress of 1000 at the bolt angle, D = 0.25, with the number of
 // singular systems.
@@ -26,7 +26,7 @@ struct Bolt : Field {
 };
 const Bolt& bolt(const Mat3& a, double angle, Grid grid = {0.25, 15, 0, 360, 0.05, 3}) {
   static Bolt b;
-  b.singular = bolt_hole_field(grid, 1000, a, angle, true, reuse, b.sig, b.u, b.v);
+  b.singular = bolt_hole_field(grid, 1000, a, angle, true, cache, b.sig, b.u, b.v);
   return b;
 }
 
@@ -107,7 +107,7 @@ TEST(BoltHoleField, EdgeCarriesTheBearingPressure) {
 Mat3 bolt_axes(double t, double angle) {
   const Materials carbon{1, {{20e6, 1.4e6, 0.7e6, 0.3}}, {}};
   const double h = 0.005;
-  const PlyStack plies{5, {t, t, 45 + t, 90 + t, 30 + t}, {h, h, h, h, h}, {}};
+  const PlyStack plies{5, {t, t, 45 + t, 90 + t, 30 + t}, {h, h, h, h, h}, {0, 0, 0, 0, 0}};
   return membrane_compliance(carbon, plies, angle).compliance.bolt_axes;
 }
 

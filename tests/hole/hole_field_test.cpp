@@ -19,9 +19,9 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 // anisotropic in the bolt axes (so that a mix-up shows).
 const LaminateField& field(const Grid& grid, const Loads& loads, const Mat3& bolt_axes = kAniso,
                            int* singular = nullptr) {
-  static auto reuse = std::make_unique<HoleReuse>();
+  static auto cache = std::make_unique<HoleSolutionCache>();
   static auto f = std::make_unique<LaminateField>();
-  int n = field_around_hole(grid, loads, Compliance{kOrtho, bolt_axes}, false, *reuse, *f);
+  int n = field_around_hole(grid, loads, Compliance{kOrtho, bolt_axes}, false, *cache, *f);
   if (singular) *singular = n;
   return *f;
 }

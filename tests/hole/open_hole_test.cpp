@@ -13,15 +13,15 @@ namespace {
 
 using namespace hole_cases;
 
-// One reuse for every call of the file, over changing grids and compliances: what it keeps must
+// One cache for every call of the file, over changing grids and compliances: what it keeps must
 // never leak into a field.
-OpenHoleReuse reuse;
+OpenHoleCache cache;
 
 // The field of S along alpha degrees at 25 stations every 15 degrees round the hole and three
 // distances from its edge, D = 0.25.
 const Field& solve(const Mat3& a, double alpha, double S = 1000, double step = 0.05) {
   static Field f;
-  open_hole_field(Grid{0.25, 15, 0, 360, step, 3}, S, a, alpha, true, reuse, f.sig, f.u, f.v);
+  open_hole_field(Grid{0.25, 15, 0, 360, step, 3}, S, a, alpha, true, cache, f.sig, f.u, f.v);
   return f;
 }
 
@@ -55,12 +55,12 @@ TEST(OpenHoleField, ReferenceStations) {
 // (or left stale) when they are not asked for.
 TEST(OpenHoleField, ZeroLoadAndNoDisplacements) {
   const Field& f = solve(kAniso, 30, 0.0);
-  for (int k = 0; k < kMaxStations * kMaxSteps; ++k) {
+  for (int k = 0; k < f.sig.stations() * f.sig.steps(); ++k) {
     EXPECT_EQ(0.0, std::fabs((&f.u[0][0])[k]) + std::fabs((&f.v[0][0])[k]));
     for (int c = 0; c < 3; ++c) EXPECT_EQ(0.0, (&f.sig[0][0][0])[3 * k + c]);
   }
   static Field g;
-  open_hole_field(Grid{0.25, 15, 0, 360, 0.05, 3}, 1000, kAniso, 30, false, reuse, g.sig, g.u, g.v);
+  open_hole_field(Grid{0.25, 15, 0, 360, 0.05, 3}, 1000, kAniso, 30, false, cache, g.sig, g.u, g.v);
   EXPECT_TRUE(std::isnan(g.u[24][2]) && std::isnan(g.v[0][0]));
   EXPECT_EQ(solve(kAniso, 30).sig[24][2][1], g.sig[24][2][1]);
 }
@@ -120,7 +120,7 @@ TEST(OpenHoleField, DisplacementsDifferentiateToStrainsWithCoupling) {
     double r[3], t[3];
     for (int n = 0; n < 3; ++n) {
       Grid g{D, da, p.angle - da, p.angle + 1.5 * da, p.dist + (n - 1) * dr, 2};
-      open_hole_field(g, S, kAniso, p.alpha, true, reuse, f[n].sig, f[n].u, f[n].v);
+      open_hole_field(g, S, kAniso, p.alpha, true, cache, f[n].sig, f[n].u, f[n].v);
       r[n] = D / 2 + g.distance_step;
       t[n] = station_angle(g, n) * kPiSingle / 180;
     }

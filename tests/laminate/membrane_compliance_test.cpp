@@ -15,9 +15,11 @@ using Ply = std::tuple<double, double, int>;  // angle, thickness, material numb
 // the bolt at ba degrees.
 MembraneCompliance laminate(std::vector<ElasticConstants> mats, std::vector<Ply> plies,
                             double ba = 0) {
-  Materials m{static_cast<int>(mats.size()), {}, {}};
+  Materials m;
+  m.resize(static_cast<int>(mats.size()));
   for (size_t k = 0; k < mats.size(); ++k) m.elastic[k] = mats[k];
-  PlyStack stack{static_cast<int>(plies.size()), {}, {}, {}};
+  PlyStack stack;
+  stack.resize(static_cast<int>(plies.size()));
   for (size_t k = 0; k < plies.size(); ++k) {
     std::tie(stack.angle[k], stack.thickness[k], stack.material[k]) = plies[k];
     --stack.material[k];

@@ -7,7 +7,7 @@
 namespace hs {
 namespace {
 
-// Catches a station count rounded instead of truncated, one not limited to the grid arrays, an
+// Catches a station count rounded instead of truncated, one not limited as the grid asks, an
 // undefined conversion of a ratio that is not a number or far out of the integer range (a huge
 // negative ratio must give no stations, not a wrapped-around count), and a step count not limited
 // to 0..kMaxSteps. Columns: angle step, low, high, steps; expected stations (at most, for the
@@ -24,7 +24,7 @@ TEST(Grid, StationAndStepCounts) {
       // clang-format on
   };
   for (const auto& c : cases) {
-    Grid g{0.25, c.step, c.low, c.high, 0.05, c.steps};
+    Grid g{0.25, c.step, c.low, c.high, 0.05, c.steps, kMaxStations, kMaxSteps};
     if (c.stations > 0) {
       EXPECT_EQ(c.stations, station_count(g)) << c.step << " " << c.high;
     } else {
@@ -32,6 +32,10 @@ TEST(Grid, StationAndStepCounts) {
     }
     EXPECT_EQ(c.step_count, step_count(g)) << c.steps;
   }
+  // Without limits (a job file's grid) the counts are as typed.
+  Grid g{0.25, 0.1, 0, 360, 0.05, 1000};
+  EXPECT_EQ(3601, station_count(g));
+  EXPECT_EQ(1000, step_count(g));
 }
 
 }  // namespace

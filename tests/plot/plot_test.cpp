@@ -239,7 +239,7 @@ TEST(Figures, UndefinedPointsLeaveGaps) {
 TEST(Figures, FirstPlyFailureLabelClearOfTheCurves) {
   PassRecord r = pass({1000, 0, 0, 0, 0, 0, 0});
   r.grid = {0.25, 90, 0, 90, 0.05, 2};
-  r.plies.count = 1;
+  r.plies.resize(1);
   r.field.nstep = 2;
   r.field.nply = 1;
   r.field.failure = true;
@@ -270,6 +270,7 @@ TEST(Figures, FirstPlyFailureLabelClearOfTheCurves) {
 TEST(Figures, CoincidingCarpetLinesAreNamed) {
   PassRecord r;
   r.carpet = true;
+  r.plies.resize(4);
   r.plies.angle[0] = 0, r.plies.angle[1] = 45, r.plies.angle[2] = -45, r.plies.angle[3] = 90;
   for (int a = 0; a <= 10; ++a) {
     for (int b = 0; a + b <= 10; ++b) {

@@ -12,12 +12,13 @@ namespace {
 // One 0-degree ply (material 2 of 2, so that a material mix-up shows) on a grid of two distance
 // steps (0.05 apart) and nang stations 10 degrees apart; the ply values are put in by hand.
 struct Case {
-  Materials materials{2, {}, {}};
+  Materials materials{2, {{}, {}}, {{}, {}}};
   PlyStack plies{1, {0.0}, {0.005}, {1}};
   Grid grid;
   std::unique_ptr<PlyField> field = std::make_unique<PlyField>();
   Case(const double allow[5], int nang) : grid{0.25, 10.0, 0.0, 10.0 * (nang - 1), 0.05, 2} {
     materials.allowables[1] = {allow[0], allow[1], allow[2], allow[3], allow[4]};
+    field->resize(nang, 2, 1);
   }
   // Ply values s1, s2, s12 (strains and stresses alike) at distance step k and station j.
   void put(int k, int j, std::array<double, 3> s) {

@@ -30,6 +30,7 @@ TEST(PlyValues, AtOnePoint) {
       {0, carbon, true, {1e-3, 0, 0}, {20e3 / 0.9937, 420 / 0.9937, 0}},
   };
   auto laminate = std::make_unique<LaminateField>();
+  laminate->resize(1, 1);
   auto plies = std::make_unique<PlyField>();
   for (const auto& t : cases) {
     const Materials m{2, {{1, 1, 1, 0}, t.mat}, {}};

@@ -209,7 +209,7 @@ class ReserveFactorsTest(unittest.TestCase):
             ((job, np.zeros(6)), "loads: shape (N, 6) is needed (px, py, pxy, off_axis, bearing, "
                                  "bolt_angle), not (6,)"),
             ((job, [["a"] * 6]), "loads: an array of numbers of shape (N, 6) is needed, not list"),
-            ((job, np.zeros((1, 6)), -1), "threads: 0 (every core) or a positive number, not -1"),
+            ((job, np.zeros((1, 6)), -1), "threads: 0 (every core) or a number from 1 to 256, not -1"),
             ((no_criteria, np.zeros((1, 6))),
              "<dict>: failure.criteria: the reserve factors need a [failure] table with criteria"),
             ((carpet, np.zeros((1, 6))), "<dict>: carpet: the reserve factors of load cases are "

@@ -12,12 +12,12 @@ namespace {
 Job aluminium_open_hole() {
   Job job;
   job.title = "aluminium open hole";
-  job.materials.count = 1;
+  job.resize_materials(1);
   job.materials.elastic[0] = {10.0e6, 10.0e6, 10.0e6 / 2.6, 0.3};
   job.materials.allowables[0] = {40000, 40000, 40000, 40000, 40000};
   job.material_names[0] = "aluminium";
   job.has_allowables[0] = true;
-  job.plies.count = 1;
+  job.plies.resize(1);
   job.plies.thickness[0] = 0.1;
   job.grid = {0.25, 15, 0, 90, 0.05, 2};
   job.load_cases.push_back({"LC1", Loads{10000, 0, 0, 0, 0, 0, 0}});
@@ -87,13 +87,13 @@ TEST(JsonResults, NoFiniteFactor) {
 // stated; and a narrow plate without a correction that gives no warning.
 TEST(JsonResults, FiniteWidthCorrection) {
   Job job = aluminium_open_hole();
-  job.width = 1.0;  // W/D = 4
+  job.plate.width = 1.0;  // W/D = 4
   Json plain = results_json(job);
   ASSERT_EQ(1u, plain["warnings"].size());
   EXPECT_NE(std::string::npos, plain["warnings"][0].get<std::string>().find("W/D below 8"));
   EXPECT_FALSE(plain["load_cases"][0].contains("finite_width_correction"));
 
-  job.width_correction = WidthCorrection::kTan;
+  job.plate.width_correction = WidthCorrection::kTan;
   Json corrected = results_json(job);
   EXPECT_TRUE(corrected["warnings"].empty());
   // Isotropic: Heywood's (2 + (1 - D/W)^3) / (3 (1 - D/W)) on the edge hoop stress 3 S.

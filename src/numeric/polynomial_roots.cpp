@@ -1,4 +1,4 @@
-#include "numeric/roots.hpp"
+#include "numeric/polynomial_roots.hpp"
 
 #include <cmath>
 
@@ -58,33 +58,23 @@ void deflate(double* b, int m, double a, double s) {
 
 }  // namespace
 
-void roots(const double* COEF, double* WORK, int NDEG, double* ZRE, double* ZIM, int& ISTAT) {
-  if (NDEG < 0) {  // outside the contract; there is no leading coefficient to look at
-    ISTAT = 1;
-    return;
+RootsResult polynomial_roots(const double* coefficients, int degree, double* work, double* re,
+                             double* im) {
+  if (degree < 0) {  // outside the contract; there is no leading coefficient to look at
+    return {RootStatus::kDegreeBelowOne, 0};
   }
-  if (COEF[NDEG] == 0.0) {
-    ISTAT = 4;
-    return;
-  }
-  if (NDEG < 1) {
-    ISTAT = 1;
-    return;
-  }
-  if (NDEG > kMaxRootsDegree) {
-    ISTAT = 2;
-    return;
-  }
-  ISTAT = 0;
+  if (coefficients[degree] == 0.0) return {RootStatus::kZeroLeadingCoefficient, 0};
+  if (degree < 1) return {RootStatus::kDegreeBelowOne, 0};
+  if (degree > kMaxRootsDegree) return {RootStatus::kDegreeTooHigh, 0};
 
-  // Working polynomial in WORK and polishing polynomial in pol, both in descending powers.
+  // Working polynomial in work and polishing polynomial in pol, both in descending powers.
   double pol[kMaxRootsDegree + 1];
-  for (int k = 0; k <= NDEG; ++k) {
-    WORK[k] = COEF[NDEG - k];
-    pol[k] = WORK[k];
+  for (int k = 0; k <= degree; ++k) {
+    work[k] = coefficients[degree - k];
+    pol[k] = work[k];
   }
-  int n = NDEG;
-  int npol = NDEG;
+  int n = degree;
+  int npol = degree;
   int next = 0;
 
   while (n > 0) {
@@ -105,7 +95,7 @@ void roots(const double* COEF, double* WORK, int NDEG, double* ZRE, double* ZIM,
     bool zero_root = false;
     double ux = 0.0, uy = 0.0;  // the root before polishing
     for (;;) {
-      Pass res = polishing ? newton(pol, npol, x, y) : newton(WORK, n, x, y);
+      Pass res = polishing ? newton(pol, npol, x, y) : newton(work, n, x, y);
       if (res == Pass::kZeroRoot) {
         zero_root = true;
         break;
@@ -124,8 +114,7 @@ void roots(const double* COEF, double* WORK, int NDEG, double* ZRE, double* ZIM,
         continue;
       }
       if ((res == Pass::kStepLimit && starts >= kStartLimit) || starts >= kStartBound) {
-        ISTAT = 3;
-        return;
+        return {RootStatus::kSearchFailed, next};
       }
       take_start();
     }
@@ -134,29 +123,30 @@ void roots(const double* COEF, double* WORK, int NDEG, double* ZRE, double* ZIM,
     if (zero_root) {
       x = 0.0;
       y = 0.0;
-      deflate(WORK, n - 1, 0.0, 0.0);
+      deflate(work, n - 1, 0.0, 0.0);
       n = n - 1;
       npol = npol - 1;
     } else if (std::fabs(y) < kRealTest * std::fabs(x) || n == 1) {
-      // A linear factor has a real root; storing a pair there would run past NDEG.
+      // A linear factor has a real root; storing a pair there would run past the degree.
       y = 0.0;
-      deflate(WORK, n - 1, x, 0.0);
+      deflate(work, n - 1, x, 0.0);
       n = n - 1;
     } else {
       pair = true;
-      deflate(WORK, n - 2, 2.0 * x, x * x + y * y);
+      deflate(work, n - 2, 2.0 * x, x * x + y * y);
       n = n - 2;
     }
 
-    ZRE[next] = x;
-    ZIM[next] = y;
+    re[next] = x;
+    im[next] = y;
     ++next;
     if (pair) {
-      ZRE[next] = x;
-      ZIM[next] = -y;
+      re[next] = x;
+      im[next] = -y;
       ++next;
     }
   }
+  return {RootStatus::kFound, next};
 }
 
 }  // namespace hs

@@ -7,18 +7,19 @@
 #pragma once
 
 #include <complex>
+#include <cstddef>
+#include <vector>
 
-#include "model/limits.hpp"
+#include "model/fields.hpp"
 
 namespace hs {
 
 // Open hole: the ratios w = z/s on the branch that tends to +1 far away, and the denominators
-// H of the stress functions, at each station [j][k].
-struct OpenHoleReuse {
+// H of the stress functions, at each station, index j * steps + k.
+struct OpenHoleCache {
   double key[8];  // angle step, angle low, distance step, diameter, mu1, mu2
   int nstep = -1, nang = -1;
-  std::complex<double> w1[kMaxStations][kMaxSteps], w2[kMaxStations][kMaxSteps];
-  std::complex<double> H1[kMaxStations][kMaxSteps], H2[kMaxStations][kMaxSteps];
+  std::vector<std::complex<double>> w1, w2, H1, H2;
 };
 
 // Bolt-loaded hole, per station: the mapped variables, the square roots on the branch the
@@ -29,15 +30,18 @@ struct BoltStation {
   double yb;
   bool mapped;
 };
-struct BoltHoleReuse {
+struct BoltHoleCache {
   double key[9];  // angle step, angle low, distance step, diameter, mu1, mu2, bolt angle
   int nstep = -1, nang = -1;
-  BoltStation at[kMaxStations][kMaxSteps];
+  std::vector<BoltStation> at;  // index j * steps + k
 };
 
-struct HoleReuse {
-  OpenHoleReuse open;
-  BoltHoleReuse bolt;
+struct HoleSolutionCache {
+  OpenHoleCache open;
+  BoltHoleCache bolt;
+  // Room for one piece of the field while the pieces are added up.
+  GridVector piece_stress;
+  GridScalar piece_u, piece_v;
 };
 
 }  // namespace hs

@@ -1,4 +1,4 @@
-#include "numeric/simult.hpp"
+#include "numeric/linear_solve.hpp"
 
 #include <cmath>
 
@@ -10,10 +10,9 @@ namespace {
 constexpr double kEps = 7.11e-15;  // the precision the pivot test allows for
 }  // namespace
 
-void simult(double* a, double* b, int n, int& iflag) {
-  iflag = 0;
-  if (n <= 0) return;
-  auto A = [a, n](int i, int j) -> double& { return a[(i - 1) + n * (j - 1)]; };
+LinearStatus solve_linear(double* a, double* b, int n) {
+  if (n <= 0) return LinearStatus::kSolved;
+  auto at = [a, n](int i, int j) -> double& { return a[(i - 1) + n * (j - 1)]; };
   double tolf = (kEps * kPivotToleranceScale) * static_cast<double>(n - 1);
   double pmax = 0.0;
 
@@ -21,36 +20,36 @@ void simult(double* a, double* b, int n, int& iflag) {
     double p = 0.0;
     int r = j;
     for (int i = j; i <= n; ++i) {
-      if (std::fabs(p) - std::fabs(A(i, j)) < 0.0) {
-        p = A(i, j);
+      if (std::fabs(p) - std::fabs(at(i, j)) < 0.0) {
+        p = at(i, j);
         r = i;
       }
     }
     if (std::fabs(p) > pmax) pmax = std::fabs(p);
     if (std::fabs(p) - tolf * pmax <= 0.0) {
-      iflag = 1;
-      return;
+      return LinearStatus::kSingular;
     }
     for (int k = j; k <= n; ++k) {
-      double t = A(j, k);
-      A(j, k) = A(r, k);
-      A(r, k) = t;
-      A(j, k) = A(j, k) / p;
+      double t = at(j, k);
+      at(j, k) = at(r, k);
+      at(r, k) = t;
+      at(j, k) = at(j, k) / p;
     }
     double t = b[r - 1];
     b[r - 1] = b[j - 1];
     b[j - 1] = t / p;
     if (j == n) break;
     for (int i = j + 1; i <= n; ++i) {
-      for (int k = j + 1; k <= n; ++k) A(i, k) = A(i, k) - A(i, j) * A(j, k);
-      b[i - 1] = b[i - 1] - b[j - 1] * A(i, j);
+      for (int k = j + 1; k <= n; ++k) at(i, k) = at(i, k) - at(i, j) * at(j, k);
+      b[i - 1] = b[i - 1] - b[j - 1] * at(i, j);
     }
   }
 
   for (int m = 1; m <= n - 1; ++m) {
     int q = n - m;
-    for (int c = n; c >= q + 1; --c) b[q - 1] = b[q - 1] - A(q, c) * b[c - 1];
+    for (int c = n; c >= q + 1; --c) b[q - 1] = b[q - 1] - at(q, c) * b[c - 1];
   }
+  return LinearStatus::kSolved;
 }
 
 }  // namespace hs

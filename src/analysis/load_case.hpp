@@ -1,0 +1,48 @@
+// One load case on one laminate, as the job runner, the Python module and the web page analyse
+// it: the compliance, the field around the hole, the ply values and the reserve factors, with the
+// finite-width correction of the plate.
+#pragma once
+
+#include "analysis/analysis.hpp"
+#include "analysis/reserve.hpp"
+#include "model/assessment.hpp"
+#include "model/plate.hpp"
+
+namespace hs {
+
+// Which results beyond the compliance are wanted.
+struct LoadCaseWants {
+  bool field = false;          // stresses and strains on the grid
+  bool displacements = false;  // and the displacements
+  bool ply_values = false;     // ply strains and stresses on the grid
+  bool reserve = false;        // reserve factors at the characteristic distance
+};
+
+// The work space of load-case analyses: the field on the grid, and the ply values at the
+// characteristic distance. Large: allocate it once.
+struct LoadCaseWork {
+  Workspace field, reserve;
+};
+
+// The results, pointing into the work space and the problem the caller gave (valid until the
+// next analysis with them). The field and ply values are on the problem's grid; the reserve
+// factors are judged on reserve_grid.
+struct LoadCaseAnalysis {
+  const Problem* problem;
+  const MembraneCompliance* compliance;
+  const LaminateField* field;
+  const PlyField* plies;  // null when no ply values are wanted
+  Grid reserve_grid;
+  LoadCaseReserve reserve;
+  int singular_systems;  // singular coefficient systems of the bolt solution (not meaningful)
+  bool width_corrected;  // the open-hole pieces carry a finite-width correction:
+  OpenHoleScale width_scale;
+};
+
+// problem receives the laminate, grid and loads of the analysis.
+LoadCaseAnalysis analyse_load_case(const Materials& materials, const PlyStack& plies,
+                                   const Grid& grid, const Plate& plate, const Loads& loads,
+                                   const FailureAssessment& assessment, const LoadCaseWants& wants,
+                                   LoadCaseWork& work, Problem& problem);
+
+}  // namespace hs

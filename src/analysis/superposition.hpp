@@ -1,0 +1,60 @@
+// Reserve factors of many load cases on one laminate, hole, plate and grid, by superposition.
+//
+// The field is linear in the loads. The ply values at the stations of the characteristic distance
+// are worked out once for unit far-field stresses (sigma-x, sigma-y, tau-xy in the laminate axes)
+// and, for each bolt angle met, for a unit bearing stress; each load case then superposes them and
+// solves every criterion for its load factor in closed form (point_reserve). The far-field
+// stresses of a load case are turned into the laminate axes piece by piece as the field around
+// the hole takes them (px along the off-axis angle, py 90 degrees on, pxy as tension at +45 and
+// compression at -45 degrees, the bypass along the bolt), each with its own finite-width factor,
+// so the factors agree with those of a full analysis of the load case (analyse_load_case) to
+// rounding.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "analysis/reserve.hpp"
+#include "model/assessment.hpp"
+#include "model/loads.hpp"
+#include "model/plate.hpp"
+
+namespace hs {
+
+class ReserveSuperposition {
+ public:
+  // grid: the job's grid (its stations round the hole); the distance comes from the assessment.
+  ReserveSuperposition(const Materials& materials, const PlyStack& plies, const Grid& grid,
+                       const Plate& plate, const FailureAssessment& assessment);
+  ~ReserveSuperposition();
+
+  // Working storage of one thread: the unit bolt fields of the bolt angles met most recently.
+  struct Scratch;
+  struct ScratchDeleter {
+    void operator()(Scratch* s) const;
+  };
+  using ScratchPtr = std::unique_ptr<Scratch, ScratchDeleter>;
+  ScratchPtr scratch() const;
+
+  // The reserve factors of one load case. loads.bypass is not read: the bypass stress follows
+  // from the bearing stress, the diameter and the plate width.
+  void reserve(const Loads& loads, Scratch& scratch, LoadCaseReserve& out) const;
+
+  const Grid& grid() const { return grid_; }  // the stations of the reserve factors
+  const PlyStack& plies() const { return plies_; }
+  const FailureAssessment& assessment() const { return assessment_; }
+
+ private:
+  Materials materials_;
+  PlyStack plies_;
+  Plate plate_;
+  FailureAssessment assessment_;
+  Grid grid_;  // the stations at the characteristic distance (step kFailureStep)
+  int nang_;
+  // Ply values (strains, then stresses) at the stations for the unit far-field stresses.
+  std::vector<double> unit_[3];
+  bool needs_[2] = {false, false};  // strains (maximum strain), stresses (the other criteria)
+  std::vector<std::vector<CriterionConstants>> constants_;  // per criterion and ply
+};
+
+}  // namespace hs

@@ -1,0 +1,190 @@
+// Reserve factors of many load cases by superposition, against a full analysis of each load case
+// and against the failure load the dialogue's search finds.
+#include "analysis/superposition.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <sstream>
+
+#include "analysis/finite_width.hpp"
+#include "analysis/load_case.hpp"
+#include "dialogue/program.hpp"
+
+namespace hs {
+namespace {
+
+const Criterion kAll[] = {Criterion::kMaxStrain, Criterion::kMaxStress, Criterion::kTsaiHill,
+                          Criterion::kTsaiWu, Criterion::kHoffman};
+
+// Carbon/epoxy plies on a quarter-inch hole, every criterion at 0.05 from the edge.
+struct Laminate {
+  Materials materials;
+  PlyStack plies;
+  Grid grid{0.25, 15, 0, 360, 0.05, 2};
+  FailureAssessment assessment;
+};
+
+Laminate carbon(std::initializer_list<double> angles) {
+  Laminate l;
+  l.materials.resize(1);
+  l.materials.elastic[0] = {20.0e6, 1.4e6, 0.7e6, 0.3};
+  l.materials.allowables[0] = {200e3, 180e3, 8e3, 30e3, 12e3};
+  l.plies.resize(static_cast<int>(angles.size()));
+  int p = 0;
+  for (double a : angles) {
+    l.plies.angle[p] = a;
+    l.plies.thickness[p++] = 0.005;
+  }
+  l.assessment.criteria.assign(std::begin(kAll), std::end(kAll));
+  for (Criterion c : kAll) {
+    Materials m = l.materials;
+    if (c == Criterion::kMaxStrain) {  // strengths over moduli, as a job without strain allowables
+      const Allowables& a = l.materials.allowables[0];
+      const ElasticConstants& e = l.materials.elastic[0];
+      m.allowables[0] = {a.T1 / e.E1, a.C1 / e.E1, a.T2 / e.E2, a.C2 / e.E2, a.S12 / e.G12};
+    }
+    l.assessment.allowables.push_back(m);
+  }
+  l.assessment.distance = 0.05;
+  l.assessment.factor_of_safety = 1.5;
+  return l;
+}
+
+Loads random_loads(std::mt19937& rng, bool bolt) {
+  std::uniform_real_distribution<double> stress(-20000, 20000), angle(-90, 90);
+  Loads r{stress(rng), stress(rng), stress(rng) / 2, angle(rng), 0, 0, 0};
+  if (bolt) {
+    r.bearing = std::abs(stress(rng)) * 2;
+    r.bolt_angle = 30.0 * std::uniform_int_distribution<int>(0, 11)(rng);
+  }
+  return r;
+}
+
+// Each load piece alone (px, py, pxy, bearing with its bypass), then random mixtures.
+std::vector<Loads> load_cases(std::mt19937& rng) {
+  std::vector<Loads> cases = {{12000, 0, 0, 20, 0, 0, 0},
+                              {0, -9000, 0, 35, 0, 0, 0},
+                              {0, 0, 6000, -10, 0, 0, 0},
+                              {0, 0, 0, 0, 25000, 60, 0},
+                              {0, 0, 0, 0, 25000, 60.000000001, 0}};  // a bolt angle close by
+  for (int i = 0; i < 60; ++i) cases.push_back(random_loads(rng, i % 2 == 1));
+  return cases;
+}
+
+// Catches a unit field, a rotation of the loads into the laminate axes, a bolt field of the
+// wrong angle (or one kept for an angle close by), a finite-width factor missing from one load
+// piece or given another direction's factor, a margin without the factor of safety, or a
+// closed-form factor that departs from the full analysis of the load case: on an infinite plate,
+// a plate of finite width, and the same with Tan's correction on every piece.
+TEST(ReserveSuperposition, AgreesWithFullAnalysis) {
+  std::mt19937 rng(7);
+  auto work = std::make_unique<LoadCaseWork>();
+  auto problem = std::make_unique<Problem>();
+  const Plate plates[] = {{0.0, WidthCorrection::kNone},
+                          {1.0, WidthCorrection::kNone},
+                          {1.0, WidthCorrection::kTan}};
+  LoadCaseWants wants;
+  wants.reserve = true;
+  for (const Laminate& l : {carbon({0, 45, -45, 90}), carbon({0, 0, 45, -45}), carbon({30})}) {
+    for (const Plate& plate : plates) {
+      const ReserveSuperposition batch(l.materials, l.plies, l.grid, plate, l.assessment);
+      auto scratch = batch.scratch();
+      int n = 0;
+      for (Loads loads : load_cases(rng)) {
+        LoadCaseReserve fast;
+        batch.reserve(loads, *scratch, fast);
+        loads.bypass = bypass_stress(loads.bearing, l.grid.diameter, plate.width);
+        const LoadCaseReserve full = analyse_load_case(l.materials, l.plies, l.grid, plate, loads,
+                                                       l.assessment, wants, *work, *problem)
+                                         .reserve;
+        for (int c = 0; c < 5; ++c) {
+          const CriterionReserve &want = full.criterion[c], &got = fast.criterion[c];
+          ASSERT_NEAR(want.factor, got.factor, 1e-9 * want.factor)
+              << "case " << n << " criterion " << c << " width " << plate.width;
+          EXPECT_EQ(want.station, got.station) << "case " << n << " criterion " << c;
+          EXPECT_EQ(want.ply, got.ply) << "case " << n << " criterion " << c;
+          EXPECT_EQ(want.component, got.component) << "case " << n << " criterion " << c;
+        }
+        ASSERT_EQ(full.smallest, fast.smallest) << "case " << n;
+        EXPECT_NEAR(full.margin, fast.margin, 1e-9) << "case " << n;
+        EXPECT_NEAR(fast.criterion[fast.smallest].factor / 1.5 - 1.0, fast.margin, 1e-12);
+        ++n;
+      }
+    }
+  }
+}
+
+// Catches a finite-width factor left out of a far-field piece or taken from another direction:
+// on an orthotropic laminate a single open-hole piece's whole field scales with its own factor,
+// so the reserve factors of every criterion scale by its inverse.
+TEST(ReserveSuperposition, TanFactorOfEachDirection) {
+  const Laminate l = carbon({0, 0, 45, -45});
+  const Plate plate{1.0, WidthCorrection::kTan};
+  const ReserveSuperposition plain(l.materials, l.plies, l.grid, {1.0, WidthCorrection::kNone},
+                                   l.assessment);
+  const ReserveSuperposition corrected(l.materials, l.plies, l.grid, plate, l.assessment);
+  auto s1 = plain.scratch(), s2 = corrected.scratch();
+  for (const Loads& loads : {Loads{12000, 0, 0, 20, 0, 0, 0}, Loads{0, -9000, 0, 35, 0, 0, 0}}) {
+    const OpenHoleScale k = tan_correction(l.materials, l.plies, loads, 0.25, 1.0);
+    const double factor = loads.px != 0.0 ? k.px : k.py;
+    ASSERT_GT(factor, 1.01);
+    LoadCaseReserve a, b;
+    plain.reserve(loads, *s1, a);
+    corrected.reserve(loads, *s2, b);
+    for (int c = 0; c < 5; ++c) {
+      // Tsai-Wu and Hoffman have linear terms: only the three homogeneous criteria scale.
+      if (c >= 3) continue;
+      EXPECT_NEAR(a.criterion[c].factor / factor, b.criterion[c].factor,
+                  1e-12 * a.criterion[c].factor)
+          << "criterion " << c << " px " << loads.px;
+    }
+  }
+}
+
+// The failure load of case 10 in the dialogue: PX of the table after FAILURE STRESSES.
+double dialogue_failure_px(int criterion, const Loads& r) {
+  std::ostringstream in;
+  in << "NO\n10/\n4 1\n20.0E6 1.4E6 0.7E6 0.3\n200E3 180E3 8E3 30E3 12E3\n0 45 -45 90\n"
+     << "0.005 0.005 0.005 0.005\n"
+     << r.px << " " << r.py << " " << r.pxy << " " << r.off_axis << " " << r.bearing << " "
+     << r.bolt_angle << "\n"
+     << (r.bearing != 0 ? "1.0\n" : "") << "0.25 15 0 360 0.05 2\n"
+     << criterion << "\nNO\n";
+  std::istringstream input(in.str());
+  std::ostringstream out, err;
+  EXPECT_EQ(0, run_dialogue(input, out, err));
+  std::string text = out.str();
+  size_t at = text.find("PX          PY");
+  if (at == std::string::npos) return NAN;
+  at = text.find("\r\n", at) + 2;
+  return std::stod(text.substr(at, text.find("\r\n", at) - at));
+}
+
+// Catches reserve factors that do not give the failure load the dialogue's search converges on
+// (within its window of 0.1 percent).
+TEST(ReserveSuperposition, AgreesWithTheSearch) {
+  std::mt19937 rng(11);
+  Laminate l = carbon({0, 45, -45, 90});
+  // The dialogue's allowables are the same for every criterion.
+  l.assessment.allowables[0] = l.materials;
+  const ReserveSuperposition batch(l.materials, l.plies, l.grid, {1.0, WidthCorrection::kNone},
+                                   l.assessment);
+  auto scratch = batch.scratch();
+  for (int i = 0; i < 10; ++i) {
+    Loads row = random_loads(rng, i % 2 == 0);
+    row.px = std::abs(row.px) + 1000;  // a PX to compare
+    LoadCaseReserve r;
+    batch.reserve(row, *scratch, r);
+    for (int c = 1; c < 5; ++c) {
+      double px = dialogue_failure_px(c + 1, row);
+      EXPECT_NEAR(px, r.criterion[c].factor * row.px, 1.5e-3 * std::abs(px))
+          << "criterion " << c + 1;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace hs
