@@ -60,7 +60,7 @@ void BM_EditF(benchmark::State& state) {
   char out[hs::kMaxFieldWidth];
   for (auto _ : state) {
     for (const Field& f : fields) {
-      hs::edit_f(out, f.w, f.d, f.v);
+      hs::format_fixed(out, f.w, f.d, f.v);
       benchmark::DoNotOptimize(out);
     }
   }
@@ -73,7 +73,7 @@ void BM_EditE(benchmark::State& state) {
   char out[hs::kMaxFieldWidth];
   for (auto _ : state) {
     for (const Field& f : fields) {
-      hs::edit_e(out, f.w, f.d, f.v);
+      hs::format_exponent(out, f.w, f.d, f.v);
       benchmark::DoNotOptimize(out);
     }
   }

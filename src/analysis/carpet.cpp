@@ -6,25 +6,25 @@
 namespace hs {
 
 CarpetLayup carpet_layup(int index) {
-  for (int A = 100; A >= 0; A -= 10) {
-    int count = (100 - A) / 10 + 1;
-    if (index < count) return {A, 10 * index};
+  for (int percent0 = 100; percent0 >= 0; percent0 -= 10) {
+    int count = (100 - percent0) / 10 + 1;
+    if (index < count) return {percent0, 10 * index};
     index -= count;
   }
   return {0, 100};
 }
 
 Shares apply_carpet_layup(const PlyStack& typed, CarpetLayup layup, PlyStack& plies) {
-  int A = layup.percent0, B = layup.percent45;
+  const int a = layup.percent0, b = layup.percent45;
   for (int p = 0; p < 4; ++p) {
     plies.angle[p] = typed.angle[p];
     plies.thickness[p] = typed.thickness[p];
   }
   plies.count = 4;
-  plies.thickness[0] = A / 100.0;
-  plies.thickness[1] = B / 200.0;
-  plies.thickness[2] = B / 200.0;
-  plies.thickness[3] = (100 - A - B) / 100.0;
+  plies.thickness[0] = a / 100.0;
+  plies.thickness[1] = b / 200.0;
+  plies.thickness[2] = b / 200.0;
+  plies.thickness[3] = (100 - a - b) / 100.0;
   Shares s = {truncate_to_int(plies.thickness[0] * kShareScale),
               truncate_to_int(plies.thickness[1] * kHalfShareScale),
               truncate_to_int(plies.thickness[3] * kShareScale)};

@@ -118,10 +118,10 @@ ReserveSuperposition::ScratchPtr ReserveSuperposition::scratch() const {
   return s;
 }
 
-void ReserveSuperposition::reserve(const Loads& in, Scratch& scratch, LoadCaseReserve& out) const {
+void ReserveSuperposition::reserve(const Loads& typed, Scratch& scratch, LoadCaseReserve& out) const {
   const int nply = plies_.count;
   const std::size_t half = scratch.row.size() / 2;
-  Loads loads = in;
+  Loads loads = typed;
   loads.bypass = bypass_stress(loads.bearing, grid_.diameter, plate_.width);
 
   // A finite-width correction scales each open-hole piece by the factor of its direction.

@@ -36,9 +36,9 @@ class ReserveSuperposition {
   using ScratchPtr = std::unique_ptr<Scratch, ScratchDeleter>;
   ScratchPtr scratch() const;
 
-  // The reserve factors of one load case. loads.bypass is not read: the bypass stress follows
+  // The reserve factors of one load case. typed.bypass is not read: the bypass stress follows
   // from the bearing stress, the diameter and the plate width.
-  void reserve(const Loads& loads, Scratch& scratch, LoadCaseReserve& out) const;
+  void reserve(const Loads& typed, Scratch& scratch, LoadCaseReserve& out) const;
 
   const Grid& grid() const { return grid_; }  // the stations of the reserve factors
   const PlyStack& plies() const { return plies_; }

@@ -53,10 +53,10 @@ void print_polar(Console& con, const Grid& g, const LaminateField& f) {
   int nstep = step_count(g), nang = station_count(g);
   for (int k = 0; k < nstep; ++k) {
     for (int j = 0; j < nang; ++j) {
-      double ANG = station_angle(g, j);
-      PolarValues v = polar_values(ANG, f.stress[j][k], f.strain[j][k]);
+      double angle = station_angle(g, j);
+      PolarValues v = polar_values(angle, f.stress[j][k], f.strain[j][k]);
       con.write("(F6.3,F10.2,F12.2,2F11.2,3F9.6)",
-                {edge_distance(g, k), ANG, v.hoop_stress, v.radial_stress, v.shear_stress,
+                {edge_distance(g, k), angle, v.hoop_stress, v.radial_stress, v.shear_stress,
                  v.hoop_strain, v.radial_strain, v.shear_strain});
     }
   }
@@ -130,12 +130,12 @@ void print_failure_numbers(Console& con, const Problem& pb, const PlyField& plie
       for (int p = 0; p < pb.plies.count; ++p) {
         double fv[4];
         ply_failure_at(pb.criterion, pb.materials, pb.plies, plies, j, k, p, fv);
-        double DIST = edge_distance(g, k), ANG = station_angle(g, j);
+        double dist = edge_distance(g, k), angle = station_angle(g, j);
         if (three) {
-          con.write("(F7.3,2F10.2,3F10.3)", {DIST, ANG, pb.plies.angle[p], fv[0], fv[1], fv[2]});
+          con.write("(F7.3,2F10.2,3F10.3)", {dist, angle, pb.plies.angle[p], fv[0], fv[1], fv[2]});
         } else {
           con.write("(F7.3,2F10.2,4F10.3)",
-                    {DIST, ANG, pb.plies.angle[p], fv[0], fv[1], fv[2], fv[3]});
+                    {dist, angle, pb.plies.angle[p], fv[0], fv[1], fv[2], fv[3]});
         }
       }
     }
@@ -146,7 +146,7 @@ void print_failure_load(Console& con, const Problem& pb, const PlyField& plies,
                         const Governing& gv) {
   const Grid& g = pb.grid;
   const Loads& l = pb.loads;
-  double ANG = station_angle(g, gv.station);
+  double angle = station_angle(g, gv.station);
   const bool three = has_three_numbers(pb.criterion);
   if (three) {
     con.write(
@@ -162,10 +162,10 @@ void print_failure_load(Console& con, const Problem& pb, const PlyField& plies,
     ply_failure_at(pb.criterion, pb.materials, pb.plies, plies, gv.station, kFailureStep, p, fv);
     if (three) {
       con.write("(F11.3,F9.2,F10.2,3F8.3)",
-                {g.distance_step, ANG, pb.plies.angle[p], fv[0], fv[1], fv[2]});
+                {g.distance_step, angle, pb.plies.angle[p], fv[0], fv[1], fv[2]});
     } else {
       con.write("(F11.3,F9.2,F10.2,4F10.3)",
-                {g.distance_step, ANG, pb.plies.angle[p], fv[0], fv[1], fv[2], fv[3]});
+                {g.distance_step, angle, pb.plies.angle[p], fv[0], fv[1], fv[2], fv[3]});
     }
   }
 }

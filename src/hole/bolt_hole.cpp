@@ -92,10 +92,10 @@ void series(cd zeta1, cd zeta2, const cd* msc1, const cd* msc2, cd* pw1, cd* pw2
 
 // F = sum of SC[m] zeta^(-m), the series of a stress function.
 template <bool checked>
-cd power_sum(const cd* SC, const cd* pw) {
-  cd F(0.0, 0.0);
-  for (int m = 1; m <= kTerms; ++m) F = F + mul<checked>(SC[m], pw[m]);
-  return F;
+cd power_sum(const cd* sc, const cd* pw) {
+  cd sum(0.0, 0.0);
+  for (int m = 1; m <= kTerms; ++m) sum = sum + mul<checked>(sc[m], pw[m]);
+  return sum;
 }
 
 bool finite(cd z) {

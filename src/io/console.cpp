@@ -190,13 +190,13 @@ void Console::write(const char* format, const Value* values, int n) {
           char* at = field(item.a);
           if (at == nullptr) break;
           if (item.kind == FormatItem::kInt) {
-            edit_i(at, item.a, v.is_int ? v.i : truncate_to_int(v.d));
+            format_integer(at, item.a, v.is_int ? v.i : truncate_to_int(v.d));
           } else {
             double x = v.is_int ? static_cast<double>(v.i) : v.d;
             if (item.kind == FormatItem::kFixed) {
-              edit_f(at, item.a, item.b, x);
+              format_fixed(at, item.a, item.b, x);
             } else {
-              edit_e(at, item.a, item.b, x);
+              format_exponent(at, item.a, item.b, x);
             }
           }
           break;

@@ -44,7 +44,7 @@ void fit(char* out, int w, const char* text, int len) {
 }
 
 // NaN and the infinities, which have no digits to round. Returns false for finite values.
-bool edit_non_finite(char* out, int w, double v) {
+bool format_non_finite(char* out, int w, double v) {
   if (std::isfinite(v)) return false;  // the usual case, by one test
   if (std::isnan(v)) {
     fit(out, w, "NaN", 3);
@@ -160,7 +160,7 @@ bool scaled_integer(double a, int d, uint64_t& n) {
 
 }  // namespace
 
-void edit_i(char* out, int w, int value) {
+void format_integer(char* out, int w, int value) {
   char text[12];
   int len = 0;
   uint64_t mag = value < 0 ? -static_cast<int64_t>(value) : value;
@@ -172,7 +172,7 @@ void edit_i(char* out, int w, int value) {
 namespace {
 
 // Fw.d beyond the integer path: the C library also renders the exact binary value, ties to even.
-[[gnu::noinline]] void edit_f_general(char* out, int w, int d, bool negative, double a) {
+[[gnu::noinline]] void format_fixed_general(char* out, int w, int d, bool negative, double a) {
   // Text: sign, integer digits, point, d decimals. Doubles have at most 309 integer digits.
   char buf[340 + kMaxFieldWidth];
   int blen = std::snprintf(buf, sizeof buf, "%.*f", d, a);
@@ -211,13 +211,13 @@ namespace {
 
 }  // namespace
 
-void edit_f(char* out, int w, int d, double value) {
-  if (edit_non_finite(out, w, value)) return;
+void format_fixed(char* out, int w, int d, double value) {
+  if (format_non_finite(out, w, value)) return;
   bool negative = std::signbit(value);
   double a = std::fabs(value);
   uint64_t n;
   if (!scaled_integer(a, d, n)) {
-    edit_f_general(out, w, d, negative, a);
+    format_fixed_general(out, w, d, negative, a);
     return;
   }
 
@@ -261,8 +261,8 @@ void edit_f(char* out, int w, int d, double value) {
   if (negative) *--end = '-';
 }
 
-void edit_e(char* out, int w, int d, double value) {
-  if (edit_non_finite(out, w, value)) return;
+void format_exponent(char* out, int w, int d, double value) {
+  if (format_non_finite(out, w, value)) return;
   if (d < 1 || d > kMaxFieldWidth) {
     std::memset(out, '*', w);
     return;

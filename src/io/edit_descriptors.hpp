@@ -11,8 +11,11 @@ namespace hs {
 
 constexpr int kMaxFieldWidth = 64;
 
-void edit_i(char* out, int w, int value);
-void edit_f(char* out, int w, int d, double value);
-void edit_e(char* out, int w, int d, double value);
+// Iw: an integer right-justified in w columns.
+void format_integer(char* out, int w, int value);
+// Fw.d: fixed point with d decimals.
+void format_fixed(char* out, int w, int d, double value);
+// Ew.d: 0.DDDE+XX with d significant digits.
+void format_exponent(char* out, int w, int d, double value);
 
 }  // namespace hs

@@ -71,12 +71,12 @@ Mat3 averaged_stiffness(const Materials& materials, const PlyStack& plies, doubl
 
 }  // namespace
 
-EngineeringConstants engineering_constants(const Mat3& A) {
-  double EX = 1.0 / A(1, 1);
-  double EY = 1.0 / A(2, 2);
-  double VXY = -A(1, 2) * EX;
-  double GXY = 1.0 / A(3, 3);
-  return {EX, EY, GXY, VXY};
+EngineeringConstants engineering_constants(const Mat3& a) {
+  const double ex = 1.0 / a(1, 1);
+  const double ey = 1.0 / a(2, 2);
+  const double vxy = -a(1, 2) * ex;
+  const double gxy = 1.0 / a(3, 3);
+  return {ex, ey, gxy, vxy};
 }
 
 MembraneCompliance membrane_compliance(const Materials& materials, const PlyStack& plies,

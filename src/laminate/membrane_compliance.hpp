@@ -23,10 +23,11 @@ struct MembraneCompliance {
 MembraneCompliance membrane_compliance(const Materials& materials, const PlyStack& plies,
                                        double bolt_angle);
 
-// In the units of the moduli; VXY is the major Poisson's ratio of the laminate.
+// From the compliance a in the laminate axes, in the units of the moduli; VXY is the major
+// Poisson's ratio of the laminate.
 struct EngineeringConstants {
   double EX, EY, GXY, VXY;
 };
-EngineeringConstants engineering_constants(const Mat3& laminate_axes_compliance);
+EngineeringConstants engineering_constants(const Mat3& a);
 
 }  // namespace hs

@@ -5,17 +5,17 @@
 
 namespace hs {
 
-// 1 - NU12 NU21, the denominator of the reduced stiffness, with NU21 = NU12 E2 / E1.
+// 1 - NU12 nu21, the denominator of the reduced stiffness, with nu21 = NU12 E2 / E1.
 inline double poisson_denominator(const ElasticConstants& e) {
-  double NU21 = e.NU12 * e.E2 / e.E1;
-  return 1.0 - e.NU12 * NU21;
+  double nu21 = e.NU12 * e.E2 / e.E1;
+  return 1.0 - e.NU12 * nu21;
 }
 
 // Ply stresses sigma-1, sigma-2, tau-12 from the ply strains eps-1, eps-2, gamma-12.
 inline void ply_stress(const ElasticConstants& e, const double eps[3], double sig[3]) {
-  double DEN = poisson_denominator(e);
-  sig[0] = e.E1 * eps[0] / DEN + e.NU12 * e.E2 * (eps[1] / DEN);
-  sig[1] = e.NU12 * e.E2 * eps[0] / DEN + e.E2 * (eps[1] / DEN);
+  double den = poisson_denominator(e);
+  sig[0] = e.E1 * eps[0] / den + e.NU12 * e.E2 * (eps[1] / den);
+  sig[1] = e.NU12 * e.E2 * eps[0] / den + e.E2 * (eps[1] / den);
   sig[2] = e.G12 * eps[2];
 }
 

@@ -29,9 +29,9 @@ const char* const kLoadNames[4] = {"PX", "PY", "PXY", "P"};
 std::string printed(char kind, int w, int d, double v) {
   char buf[kMaxFieldWidth];
   if (kind == 'F') {
-    edit_f(buf, w, d, v);
+    format_fixed(buf, w, d, v);
   } else {
-    edit_e(buf, w, d, v);
+    format_exponent(buf, w, d, v);
   }
   int i = 0;
   while (i < w && buf[i] == ' ') ++i;

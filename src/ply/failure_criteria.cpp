@@ -21,9 +21,9 @@ struct TsaiWu {
   double f1, f2, f11, f22, f66;
 };
 
-TsaiWu tsai_wu(const Allowables& a, double S) {
+TsaiWu tsai_wu(const Allowables& a, double shear) {
   return {1.0 / a.T1 - 1.0 / a.C1, 1.0 / a.T2 - 1.0 / a.C2, 1.0 / (a.T1 * a.C1),
-          1.0 / (a.T2 * a.C2), 1.0 / (S * S)};
+          1.0 / (a.T2 * a.C2), 1.0 / (shear * shear)};
 }
 
 // Smallest positive root of quad x^2 + lin x = t, or infinity.
@@ -61,24 +61,24 @@ void ply_failure(Criterion criterion, const Allowables& allow, const double s[3]
     out[3] = 0.0;
     return;
   }
-  double FN;
+  double fn;
   if (criterion == Criterion::kTsaiHill) {
-    FN = s1 * s1 / (a.X * a.X) + s2 * s2 / (a.Y * a.Y) - s1 * s2 / (a.X * a.X) +
+    fn = s1 * s1 / (a.X * a.X) + s2 * s2 / (a.Y * a.Y) - s1 * s2 / (a.X * a.X) +
          s12 * s12 / (a.S * a.S);
   } else {
     TsaiWu c = tsai_wu(allow, a.S);
     if (criterion == Criterion::kTsaiWu) {
-      FN = std::fabs(c.f1 * s1 + c.f2 * s2 + c.f11 * s1 * s1 + c.f22 * s2 * s2 + c.f66 * s12 * s12);
+      fn = std::fabs(c.f1 * s1 + c.f2 * s2 + c.f11 * s1 * s1 + c.f22 * s2 * s2 + c.f66 * s12 * s12);
     } else {
       // Hoffman adds the interaction of the two direct stresses.
-      FN = std::fabs(c.f1 * s1 + c.f2 * s2 + c.f11 * s1 * s1 + c.f22 * s2 * s2 -
+      fn = std::fabs(c.f1 * s1 + c.f2 * s2 + c.f11 * s1 * s1 + c.f22 * s2 * s2 -
                      s1 * s2 / (allow.T1 * allow.C1) + c.f66 * s12 * s12);
     }
   }
-  out[0] = FN;
-  out[1] = (s1 / a.X) / std::sqrt(FN);
-  out[2] = (s2 / a.Y) / std::sqrt(FN);
-  out[3] = (s12 / a.S) / std::sqrt(FN);
+  out[0] = fn;
+  out[1] = (s1 / a.X) / std::sqrt(fn);
+  out[2] = (s2 / a.Y) / std::sqrt(fn);
+  out[3] = (s12 / a.S) / std::sqrt(fn);
 }
 
 void ply_failure_at(Criterion criterion, const Materials& materials, const PlyStack& plies,
@@ -124,7 +124,7 @@ double first_failure_factor(Criterion criterion, const Materials& materials, con
       } else if (criterion == Criterion::kTsaiHill) {
         if (fv[0] != 0.0) best = std::fmin(best, 1.0 / std::sqrt(std::fabs(fv[0])));
       } else {
-        // FN = |lin x + quad x^2| at x times the current loads.
+        // fn = |lin x + quad x^2| at x times the current loads.
         const Allowables& allow = materials.allowables[plies.material[p]];
         const double* s = field.stress[j][step][p];
         double s1 = s[0], s2 = s[1], s12 = s[2];

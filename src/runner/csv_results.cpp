@@ -47,34 +47,34 @@ class CsvSink : public ResultSink {
  public:
   explicit CsvSink(const Job& job) : job_(job) {
     ResultUnits u = result_units(job);
-    const std::string S = " [" + u.stress + "]", L = " [" + u.length + "]", A = " [deg]";
+    const std::string stress = " [" + u.stress + "]", length = " [" + u.length + "]", degrees = " [deg]";
     const std::string prefix = job.carpet ? "share_0,share_45,share_90," : "";
-    const std::string at = prefix + "load_case,distance" + L + ",angle" + A;
+    const std::string at = prefix + "load_case,distance" + length + ",angle" + degrees;
     auto add = [&](ResultKind k, const char* name, const std::string& header) {
       if (!job.wants(k)) return;
       index_[static_cast<int>(k)] = static_cast<int>(tables_.size());
       tables_.push_back({name, header + "\n"});
     };
     add(ResultKind::kProperties, "properties.csv",
-        prefix + "thickness" + L + ",EX" + S + ",EY" + S + ",GXY" + S + ",VXY");
+        prefix + "thickness" + length + ",EX" + stress + ",EY" + stress + ",GXY" + stress + ",VXY");
     add(ResultKind::kStresses, "stresses.csv",
-        at + ",sigma_x" + S + ",sigma_y" + S + ",tau_xy" + S + ",max_principal" + S +
-            ",min_principal" + S + ",principal_direction" + A);
+        at + ",sigma_x" + stress + ",sigma_y" + stress + ",tau_xy" + stress + ",max_principal" + stress +
+            ",min_principal" + stress + ",principal_direction" + degrees);
     add(ResultKind::kStrains, "strains.csv",
-        at + ",eps_x,eps_y,gamma_xy,max_principal,min_principal,principal_direction" + A);
+        at + ",eps_x,eps_y,gamma_xy,max_principal,min_principal,principal_direction" + degrees);
     add(ResultKind::kPolar, "polar.csv",
-        at + ",hoop_stress" + S + ",radial_stress" + S + ",shear_stress" + S +
+        at + ",hoop_stress" + stress + ",radial_stress" + stress + ",shear_stress" + stress +
             ",hoop_strain,radial_strain,shear_strain");
-    add(ResultKind::kDisplacements, "displacements.csv", at + ",u" + L + ",v" + L);
+    add(ResultKind::kDisplacements, "displacements.csv", at + ",u" + length + ",v" + length);
     add(ResultKind::kPlyStrains, "ply_strains.csv",
-        at + ",ply,ply_angle" + A + ",eps_1,eps_2,gamma_12");
+        at + ",ply,ply_angle" + degrees + ",eps_1,eps_2,gamma_12");
     add(ResultKind::kPlyStresses, "ply_stresses.csv",
-        at + ",ply,ply_angle" + A + ",sigma_1" + S + ",sigma_2" + S + ",tau_12" + S);
+        at + ",ply,ply_angle" + degrees + ",sigma_1" + stress + ",sigma_2" + stress + ",tau_12" + stress);
     add(ResultKind::kFailure, "failure.csv",
-        prefix + "load_case,criterion,distance" + L + ",angle" + A + ",ply,ply_angle" + A +
+        prefix + "load_case,criterion,distance" + length + ",angle" + degrees + ",ply,ply_angle" + degrees +
             ",number_1,number_2,number_12,number,ratio_1,ratio_2,ratio_12");
     add(ResultKind::kReserve, "reserve.csv",
-        prefix + "load_case,criterion,factor,ply,ply_angle" + A + ",angle" + A + ",distance" + L +
+        prefix + "load_case,criterion,factor,ply,ply_angle" + degrees + ",angle" + degrees + ",distance" + length +
             ",component,margin_of_safety");
   }
 

@@ -17,7 +17,7 @@ namespace {
 // A real in an Fw.d field, as the tables write it.
 std::string fixed(int w, int d, double v) {
   char buf[kMaxFieldWidth];
-  edit_f(buf, w, d, v);
+  format_fixed(buf, w, d, v);
   return std::string(buf, w);
 }
 

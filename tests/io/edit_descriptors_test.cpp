@@ -28,9 +28,9 @@ std::string render(const std::string& descriptor, double v) {
   char out[kMaxFieldWidth];
   int w = 0, d = 0;
   std::sscanf(descriptor.c_str() + 1, "%d.%d", &w, &d);
-  if (descriptor[0] == 'I') edit_i(out, w, static_cast<int>(v));
-  if (descriptor[0] == 'F') edit_f(out, w, d, v);
-  if (descriptor[0] == 'E') edit_e(out, w, d, v);
+  if (descriptor[0] == 'I') format_integer(out, w, static_cast<int>(v));
+  if (descriptor[0] == 'F') format_fixed(out, w, d, v);
+  if (descriptor[0] == 'E') format_exponent(out, w, d, v);
   return std::string(out, w);
 }
 
