@@ -75,10 +75,10 @@ bool read_geometry(Console& con, Grid& grid, bool instructions) {
       return false;
     }
     if (grid.steps > kMaxSteps) grid.steps = kMaxSteps;
-    // At most 72 intervals fit the grid. A ratio that is not a number (no angle step with equal
-    // ends) or infinite (no angle step) is as unusable as one that is too large.
+    // At most kMaxStations - 1 intervals fit the tables. A ratio that is not a number (no angle
+    // step with equal ends) or infinite (no angle step) is as unusable as one that is too large.
     double ratio = (grid.angle_high - grid.angle_low) / grid.angle_step;
-    if (ratio > 72.0 || std::isnan(ratio) || std::isinf(ratio)) {
+    if (ratio > kMaxStations - 1 || std::isnan(ratio) || std::isinf(ratio)) {
       con.write("(' DEGREES BETWEEN OUTPUT TOO SMALL, TRY AGAIN...')");
       continue;
     }
