@@ -21,6 +21,13 @@ class Reader : public FieldReader {
   void read_grid(const toml::table& root, Job& job);
   void read_load_cases(const toml::table& root, Job& job);
   void read_failure(const toml::table& root, Job& job);
+  // failure.distance, or distance_tension with distance_compression, and the method.
+  void read_distances(const toml::table& failure, Job& job);
+  void read_method(const toml::table& failure, Job& job);
+  // A non-negative distance, or a non-empty list of them: kOk with the values and whether they
+  // were a list.
+  Got distance_values(const toml::table& t, std::string_view name, std::vector<double>& out,
+                      bool& list, const toml::node** at);
   void read_results(const toml::table& root, Job& job);
   void read_carpet(const toml::table& root, Job& job);
   void check_size(const toml::table& root, const Job& job);

@@ -26,7 +26,7 @@ void draw_job(const Job& job, Page& page) {
     st.problem = Problem{materials_for(job, criterion), job.plies, job.grid, lc.loads, criterion};
     if (list.selected(OutputCase::kFailureSearch)) {
       // The search judges failure at the characteristic distance, one step from the edge.
-      st.problem.grid.distance_step = job.distance;
+      st.problem.grid.distance_step = job.distances.front().tension;
       st.problem.grid.steps = 2;
     }
     page.pass_begun(st, job.carpet);

@@ -16,10 +16,10 @@
 #include <thread>
 #include <vector>
 
-#include "job/job_reader.hpp"
-#include "python/convert.hpp"
 #include "analysis/superposition.hpp"
 #include "analysis/worker_pool.hpp"
+#include "job/job_reader.hpp"
+#include "python/convert.hpp"
 #include "runner/json_results.hpp"
 #include "runner/results_common.hpp"
 
@@ -148,16 +148,22 @@ py::dict reserve_factors(py::handle job_arg, py::handle loads_arg, int threads) 
     }
   }
 
-  // The results, one array each, filled with the interpreter lock released.
+  // The results, one array each, filled with the interpreter lock released: of length N, or
+  // of shape (N, D) when the job lists D characteristic distances.
   const int ncrit = static_cast<int>(std::min<size_t>(job->criteria.size(), kMaxCriteria));
+  const int nd = static_cast<int>(job->distances.size());
+  std::vector<py::ssize_t> shape = {n};
+  if (job->distance_list) shape.push_back(nd);
   std::vector<py::array_t<double>> factor;
-  for (int c = 0; c < ncrit; ++c) factor.emplace_back(n);
-  py::array_t<double> smallest(n), margin(n), ply_angle(n), angle(n);
-  py::array_t<std::int64_t> criterion(n), ply(n), component(n);
+  for (int c = 0; c < ncrit; ++c) factor.emplace_back(shape);
+  py::array_t<double> smallest(shape), margin(shape), ply_angle(shape), angle(shape),
+      distance(shape);
+  py::array_t<std::int64_t> criterion(shape), ply(shape), component(shape);
   double* factor_out[kMaxCriteria] = {};
   for (int c = 0; c < ncrit; ++c) factor_out[c] = factor[c].mutable_data();
   double *smallest_out = smallest.mutable_data(), *margin_out = margin.mutable_data();
   double *ply_angle_out = ply_angle.mutable_data(), *angle_out = angle.mutable_data();
+  double* distance_out = distance.mutable_data();
   std::int64_t *criterion_out = criterion.mutable_data(), *ply_out = ply.mutable_data();
   std::int64_t* component_out = component.mutable_data();
   {
@@ -167,20 +173,25 @@ py::dict reserve_factors(py::handle job_arg, py::handle loads_arg, int threads) 
     WorkerPool pool(threads);
     pool.share(static_cast<std::size_t>(n), [&](int, std::size_t from, std::size_t to) {
       ReserveSuperposition::ScratchPtr scratch = batch.scratch();
-      LoadCaseReserve r;
+      std::vector<LoadCaseReserve> r(nd);
       for (std::size_t i = from; i < to; ++i) {
         const double* l = in + 6 * i;
-        batch.reserve(Loads{l[0], l[1], l[2], l[3], l[4], l[5], 0.0}, *scratch, r);
-        for (int c = 0; c < ncrit; ++c) factor_out[c][i] = r.criterion[c].factor;
-        const bool any = r.smallest >= 0;
-        const CriterionReserve& at = r.criterion[any ? r.smallest : 0];
-        smallest_out[i] = any ? at.factor : kInf;
-        criterion_out[i] = r.smallest;
-        margin_out[i] = any ? r.margin : kInf;
-        ply_out[i] = any ? at.ply + 1 : 0;
-        ply_angle_out[i] = any ? job->plies.angle[at.ply] : kNaN;
-        angle_out[i] = any ? station_angle(batch.grid(), at.station) : kNaN;
-        component_out[i] = any ? at.component : -1;
+        const Loads loads{l[0], l[1], l[2], l[3], l[4], l[5], 0.0};
+        batch.reserve(loads, *scratch, r.data());
+        for (int d = 0; d < (job->distance_list ? nd : 1); ++d) {
+          const std::size_t k = i * (job->distance_list ? nd : 1) + d;
+          for (int c = 0; c < ncrit; ++c) factor_out[c][k] = r[d].criterion[c].factor;
+          const bool any = r[d].smallest >= 0;
+          const CriterionReserve& at = r[d].criterion[any ? r[d].smallest : 0];
+          smallest_out[k] = any ? at.factor : kInf;
+          criterion_out[k] = r[d].smallest;
+          margin_out[k] = any ? r[d].margin : kInf;
+          ply_out[k] = any ? at.ply + 1 : 0;
+          ply_angle_out[k] = any ? job->plies.angle[at.ply] : kNaN;
+          angle_out[k] = any ? batch.station_angle(at.station) : kNaN;
+          distance_out[k] = any ? batch.station_distance(d, at.station, loads) : kNaN;
+          component_out[k] = any ? at.component : -1;
+        }
       }
     });
   }
@@ -193,6 +204,7 @@ py::dict reserve_factors(py::handle job_arg, py::handle loads_arg, int threads) 
   out["ply"] = ply;
   out["ply_angle"] = ply_angle;
   out["angle"] = angle;
+  if (!plain_reserve(*job)) out["distance"] = distance;
   out["component"] = component;
   return out;
 }
@@ -241,7 +253,8 @@ PYBIND11_MODULE(holestress, m) {
         "\n"
         "The reserve factors of many load cases on the job's laminate, hole and grid: the load\n"
         "factor at which the first ply fails at the job's characteristic distance from the hole\n"
-        "edge (failure.distance, length unit), for each of the job's criteria; the same numbers\n"
+        "edge (failure.distance, or the curve of distance_tension and distance_compression, by\n"
+        "failure.method), for each of the job's criteria; the same numbers\n"
         "as a load-case file run by `holestress run`. The job's own load cases are not used.\n"
         "\n"
         "loads: array of shape (N, 6), columns px, py, pxy (far-field stresses in the load axes,\n"
@@ -256,8 +269,12 @@ PYBIND11_MODULE(holestress, m) {
         "(int, index into the job's criteria of the smallest, -1 where none);\n"
         "'margin_of_safety' (smallest / factor_of_safety - 1, inf where none); 'ply' (int, from\n"
         "1 at the bottom, 0 where none); 'ply_angle' (degrees, NaN where none); 'angle' (of the\n"
-        "station round the hole, degrees, NaN where none); 'component' (int: 0 fibre,\n"
-        "1 transverse, 2 shear, -1 where none).\n"
+        "station round the hole, degrees, NaN where none); 'distance' (of that station from\n"
+        "the hole edge, length unit, NaN where none; only when the job gives a method,\n"
+        "distance_tension and distance_compression, or a list of distances); 'component'\n"
+        "(int: 0 fibre, 1 transverse, 2 shear, -1 where none). When failure.distance (or\n"
+        "distance_tension and distance_compression) is a list of D distances, every array has\n"
+        "shape (N, D), column d for distance d.\n"
         "Raises ValueError for a job with mistakes or without criteria and allowables, a\n"
         "carpet job, loads of another shape, or a load that is not finite (naming its row and\n"
         "column).");

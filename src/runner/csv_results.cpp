@@ -47,7 +47,8 @@ class CsvSink : public ResultSink {
  public:
   explicit CsvSink(const Job& job) : job_(job) {
     ResultUnits u = result_units(job);
-    const std::string stress = " [" + u.stress + "]", length = " [" + u.length + "]", degrees = " [deg]";
+    const std::string stress = " [" + u.stress + "]", length = " [" + u.length + "]",
+                      degrees = " [deg]";
     const std::string prefix = job.carpet ? "share_0,share_45,share_90," : "";
     const std::string at = prefix + "load_case,distance" + length + ",angle" + degrees;
     auto add = [&](ResultKind k, const char* name, const std::string& header) {
@@ -58,8 +59,8 @@ class CsvSink : public ResultSink {
     add(ResultKind::kProperties, "properties.csv",
         prefix + "thickness" + length + ",EX" + stress + ",EY" + stress + ",GXY" + stress + ",VXY");
     add(ResultKind::kStresses, "stresses.csv",
-        at + ",sigma_x" + stress + ",sigma_y" + stress + ",tau_xy" + stress + ",max_principal" + stress +
-            ",min_principal" + stress + ",principal_direction" + degrees);
+        at + ",sigma_x" + stress + ",sigma_y" + stress + ",tau_xy" + stress + ",max_principal" +
+            stress + ",min_principal" + stress + ",principal_direction" + degrees);
     add(ResultKind::kStrains, "strains.csv",
         at + ",eps_x,eps_y,gamma_xy,max_principal,min_principal,principal_direction" + degrees);
     add(ResultKind::kPolar, "polar.csv",
@@ -69,13 +70,21 @@ class CsvSink : public ResultSink {
     add(ResultKind::kPlyStrains, "ply_strains.csv",
         at + ",ply,ply_angle" + degrees + ",eps_1,eps_2,gamma_12");
     add(ResultKind::kPlyStresses, "ply_stresses.csv",
-        at + ",ply,ply_angle" + degrees + ",sigma_1" + stress + ",sigma_2" + stress + ",tau_12" + stress);
+        at + ",ply,ply_angle" + degrees + ",sigma_1" + stress + ",sigma_2" + stress + ",tau_12" +
+            stress);
     add(ResultKind::kFailure, "failure.csv",
-        prefix + "load_case,criterion,distance" + length + ",angle" + degrees + ",ply,ply_angle" + degrees +
-            ",number_1,number_2,number_12,number,ratio_1,ratio_2,ratio_12");
+        prefix + "load_case,criterion,distance" + length + ",angle" + degrees + ",ply,ply_angle" +
+            degrees + ",number_1,number_2,number_12,number,ratio_1,ratio_2,ratio_12");
+    // With other methods or distances than one point-stress distance, each row also says its
+    // method and characteristic distance; distance is that of the station where the factor is
+    // reached.
+    const std::string characteristic =
+        plain_reserve(job)
+            ? ""
+            : "method,distance_tension" + length + ",distance_compression" + length + ",";
     add(ResultKind::kReserve, "reserve.csv",
-        prefix + "load_case,criterion,factor,ply,ply_angle" + degrees + ",angle" + degrees + ",distance" + length +
-            ",component,margin_of_safety");
+        prefix + "load_case," + characteristic + "criterion,factor,ply,ply_angle" + degrees +
+            ",angle" + degrees + ",distance" + length + ",component,margin_of_safety");
   }
 
   void laminate(const PlyStack& plies, const Shares* layup, const MembraneCompliance& c) override {
@@ -151,16 +160,27 @@ class CsvSink : public ResultSink {
       }
     }
     if (Table* t = table(ResultKind::kReserve)) {
-      const LoadCaseReserve& r = e.reserve;
-      for (size_t c = 0; c < job_.criteria.size(); ++c) {
-        const CriterionReserve& rf = r.criterion[c];
-        bool finite = std::isfinite(rf.factor);
-        t->row({prefix_ + name, criterion_name(job_.criteria[c]), csv_number(rf.factor),
-                finite ? std::to_string(rf.ply + 1) : "",
-                finite ? csv_number(plies.angle[rf.ply]) : "",
-                finite ? csv_number(station_angle(e.reserve_grid, rf.station)) : "",
-                csv_number(job_.distance), finite ? component_name(rf.component) : "",
-                static_cast<int>(c) == r.smallest ? csv_number(r.margin) : ""});
+      const bool plain = plain_reserve(job_);
+      for (int d = 0; d < e.stations->entries; ++d) {
+        const LoadCaseReserve& r = e.reserve[d];
+        const CharacteristicDistance& cd = job_.distances[d];
+        const std::string which = plain ? ""
+                                        : std::string(method_name(job_.method)) + "," +
+                                              csv_number(cd.tension) + "," +
+                                              csv_number(cd.compression) + ",";
+        for (size_t c = 0; c < job_.criteria.size(); ++c) {
+          const CriterionReserve& rf = r.criterion[c];
+          bool finite = std::isfinite(rf.factor);
+          const double distance =
+              plain ? cd.tension : e.stations->distance_at(d, finite ? rf.station : 0);
+          t->row({prefix_ + name + "," + which + criterion_name(job_.criteria[c]),
+                  csv_number(rf.factor), finite ? std::to_string(rf.ply + 1) : "",
+                  finite ? csv_number(plies.angle[rf.ply]) : "",
+                  finite ? csv_number(e.stations->angle[rf.station]) : "",
+                  plain || finite ? csv_number(distance) : "",
+                  finite ? component_name(rf.component) : "",
+                  static_cast<int>(c) == r.smallest ? csv_number(r.margin) : ""});
+        }
       }
     }
   }

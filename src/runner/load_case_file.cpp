@@ -4,12 +4,12 @@
 #include <charconv>
 #include <cmath>
 #include <istream>
-#include <ostream>
 #include <memory>
+#include <ostream>
 
-#include "io/float_to_chars.hpp"
 #include "analysis/superposition.hpp"
 #include "analysis/worker_pool.hpp"
+#include "io/float_to_chars.hpp"
 #include "runner/results_common.hpp"
 
 namespace hs {
@@ -108,44 +108,60 @@ void append_number(std::string& out, double v) {
   out.append(buf, r.ptr);
 }
 
-// One output row for a computed load case.
-void format_row(const Job& job, const ReserveSuperposition& batch, const std::string& name,
-                const LoadCaseReserve& r, std::string& out) {
-  out += name;
-  for (size_t c = 0; c < job.criteria.size(); ++c) {
-    out += ',';
-    if (std::isfinite(r.criterion[c].factor)) {
-      append_number(out, r.criterion[c].factor);
-    } else {
-      out += "none";
+// The output rows of a computed load case: one, or with other methods or distances than one
+// point-stress distance, one per characteristic distance, each naming its method and distance.
+void format_rows(const Job& job, const ReserveSuperposition& batch, const std::string& name,
+                 const Loads& loads, const LoadCaseReserve* reserves, std::string& out) {
+  const bool plain = plain_reserve(job);
+  for (int d = 0; d < batch.distances(); ++d) {
+    const LoadCaseReserve& r = reserves[d];
+    out += name;
+    if (!plain) {
+      out += ',';
+      out += method_name(job.method);
+      out += ',';
+      append_number(out, job.distances[d].tension);
+      out += ',';
+      append_number(out, job.distances[d].compression);
     }
+    for (size_t c = 0; c < job.criteria.size(); ++c) {
+      out += ',';
+      if (std::isfinite(r.criterion[c].factor)) {
+        append_number(out, r.criterion[c].factor);
+      } else {
+        out += "none";
+      }
+    }
+    if (r.smallest < 0) {
+      out += ",none,,,,,,,,\n";
+      continue;
+    }
+    const CriterionReserve& at = r.criterion[r.smallest];
+    out += ',';
+    append_number(out, at.factor);
+    out += ',';
+    out += criterion_name(job.criteria[r.smallest]);
+    out += ',';
+    append_number(out, r.margin);
+    out += ',' + std::to_string(at.ply + 1) + ',';
+    append_number(out, job.plies.angle[at.ply]);
+    out += ',';
+    append_number(out, batch.station_angle(at.station));
+    out += ',';
+    append_number(out,
+                  plain ? job.distances[0].tension : batch.station_distance(d, at.station, loads));
+    out += ',';
+    out += component_name(at.component);
+    out += ",\n";
   }
-  if (r.smallest < 0) {
-    out += ",none,,,,,,,,\n";
-    return;
-  }
-  const CriterionReserve& at = r.criterion[r.smallest];
-  out += ',';
-  append_number(out, at.factor);
-  out += ',';
-  out += criterion_name(job.criteria[r.smallest]);
-  out += ',';
-  append_number(out, r.margin);
-  out += ',' + std::to_string(at.ply + 1) + ',';
-  append_number(out, job.plies.angle[at.ply]);
-  out += ',';
-  append_number(out, station_angle(batch.grid(), at.station));
-  out += ',';
-  append_number(out, job.distance);
-  out += ',';
-  out += component_name(at.component);
-  out += ",\n";
 }
 
-void format_error(const std::string& name, const std::string& message, std::string& out,
-                  size_t criteria) {
+// One error row, whatever the number of distances.
+void format_error(const Job& job, const std::string& name, const std::string& message,
+                  std::string& out) {
   out += name;
-  for (size_t c = 0; c < criteria + 8; ++c) out += ',';
+  const size_t columns = job.criteria.size() + 8 + (plain_reserve(job) ? 0 : 3);
+  for (size_t c = 0; c < columns; ++c) out += ',';
   out += "error: ";
   out += message;
   out += '\n';
@@ -194,6 +210,10 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
   for (int t = 0; t < threads; ++t) scratch.push_back(batch.scratch());
 
   std::string head = "name";
+  if (!plain_reserve(job)) {
+    head += ",method,distance_tension [" + job.length_unit + "],distance_compression [" +
+            job.length_unit + "]";
+  }
   for (Criterion c : job.criteria) head += std::string(",") + criterion_name(c);
   head += ",smallest,criterion,margin_of_safety,ply,ply_angle [deg],angle [deg],distance [" +
           job.length_unit + "],component,error\n";
@@ -227,17 +247,17 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
       chunk.failed[t] = 0;
       std::string name, message;
       Loads row;
-      LoadCaseReserve r;
+      std::vector<LoadCaseReserve> r(batch.distances());
       for (std::size_t i = from; i < to; ++i) {
         std::string_view text(chunk.text.data() + chunk.begin[i], chunk.end[i] - chunk.begin[i]);
         if (!parse_row(text, chunk.line_no[i], columns, name, row, message)) {
-          format_error(name, message, o, job.criteria.size());
+          format_error(job, name, message, o);
           ++chunk.failed[t];
           continue;
         }
         if (name.empty()) name = "LC" + std::to_string(row_count + static_cast<long>(i) + 1);
-        batch.reserve(row, *scratch[t], r);
-        format_row(job, batch, name, r, o);
+        batch.reserve(row, *scratch[t], r.data());
+        format_rows(job, batch, name, row, r.data(), o);
       }
     });
     for (int t = 0; t < threads; ++t) {
