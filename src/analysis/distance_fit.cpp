@@ -193,13 +193,17 @@ double whitney_nuismer_ratio(StrengthMethod method, double k, double x) {
   return 2.0 * (1.0 - x) / (2.0 - x2 - x4 + (k - 3.0) * (x6 - x8));
 }
 
+double laminate_rule_strength(StrengthMethod method, double k, double unnotched,
+                              const Coupon& coupon, double distance) {
+  const double radius = 0.5 * coupon.diameter;
+  return unnotched * whitney_nuismer_ratio(method, k, radius / (radius + distance)) /
+         tan_finite_width_factor(k, coupon.diameter / coupon.width);
+}
+
 DistanceFit fit_laminate_rule(StrengthMethod method, double k, double unnotched,
                               const std::vector<Coupon>& coupons, bool compression) {
   return fit(coupons, compression, [&](int i, double d) {
-    const Coupon& c = coupons[i];
-    const double radius = 0.5 * c.diameter;
-    return unnotched * whitney_nuismer_ratio(method, k, radius / (radius + d)) /
-           tan_finite_width_factor(k, c.diameter / c.width);
+    return laminate_rule_strength(method, k, unnotched, coupons[i], d);
   });
 }
 

@@ -82,9 +82,13 @@ DistanceFit fit_distance(const CouponModel& model, const std::vector<Coupon>& co
 // 7 x^8)), average stress 2 (1 - x) / (2 - x^2 - x^4 + (k - 3)(x^6 - x^8)).
 double whitney_nuismer_ratio(StrengthMethod method, double k, double x);
 
-// The laminate-level rule fitted to the coupons of one loading: each coupon's prediction is
-// unnotched * whitney_nuismer_ratio(R / (R + d)) / Tan's factor of its width, k the laminate's
-// concentration along the coupons' axis.
+// The notched strength of a coupon by the laminate-level rule at distance d: unnotched *
+// whitney_nuismer_ratio(R / (R + d)) / Tan's factor of its width, k the laminate's concentration
+// along the coupons' axis.
+double laminate_rule_strength(StrengthMethod method, double k, double unnotched,
+                              const Coupon& coupon, double distance);
+
+// The laminate-level rule fitted to the coupons of one loading.
 DistanceFit fit_laminate_rule(StrengthMethod method, double k, double unnotched,
                               const std::vector<Coupon>& coupons, bool compression);
 

@@ -289,6 +289,10 @@ void Reader::read_results(const toml::table& root, Job& job) {
   if (!failure_given_ || !(job.wants(ResultKind::kFailure) || job.wants(ResultKind::kReserve))) {
     return;
   }
+  check_allowables(job, "the failure results");
+}
+
+void Reader::check_allowables(const Job& job, const std::string& needed_by) {
   // Maximum strain alone may do with strain allowables.
   bool strengths = false;
   for (Criterion c : job.criteria) strengths = strengths || c != Criterion::kMaxStrain;
@@ -299,7 +303,7 @@ void Reader::read_results(const toml::table& root, Job& job) {
     if (used && entry.table && !entry.allowables_reported && !job.has_allowables[m] &&
         !entry.table->contains("T1")) {
       error(entry.table->source(), join("materials", entry.name),
-            "no allowables (T1, C1, T2, C2, S12), needed for the failure results");
+            "no allowables (T1, C1, T2, C2, S12), needed for " + needed_by);
     }
   }
 }

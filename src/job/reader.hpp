@@ -1,6 +1,7 @@
 // The reader of a job file, section by section (job_reader.cpp and job_reader_sections.cpp).
 #pragma once
 
+#include "job/coupon_file.hpp"
 #include "job/job_fields.hpp"
 
 namespace hs::job_detail {
@@ -10,6 +11,9 @@ class Reader : public FieldReader {
   using FieldReader::FieldReader;
 
   void read(const toml::table& root, Job& job);
+  // A coupon file (coupon_file.hpp): the laminate and [failure] as a job file gives them, then
+  // the coupons, the unnotched strengths and the settings of the fit.
+  void read(const toml::table& root, CouponFile& file);
 
  private:
   void read_units(const toml::table& root, Job& job);
@@ -31,6 +35,10 @@ class Reader : public FieldReader {
   void read_results(const toml::table& root, Job& job);
   void read_carpet(const toml::table& root, Job& job);
   void check_size(const toml::table& root, const Job& job);
+  // Every material a ply is made of has the allowables the criteria compare.
+  void check_allowables(const Job& job, const std::string& needed_by);
+  void read_coupon_list(const toml::table& root, CouponFile& file);
+  void read_coupon_settings(const toml::table& root, CouponFile& file);
 
   // What later checks need to know about earlier parts of the file.
   struct MaterialEntry {
