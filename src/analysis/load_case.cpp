@@ -44,7 +44,7 @@ LoadCaseAnalysis analyse_load_case(const Materials& materials, const PlyStack& p
     const int entries = work.stations.entries;
     work.reserves.resize(entries);
     for (int e = 0; e < entries; ++e) {
-      work.reserves[e] = judge_reserve(assessment, plies, work.stations, work.at_stations, e);
+      work.reserves[e] = judge_reserve(assessment, plies, work.stations, work.at_stations.plies, e);
     }
     a.stations = &work.stations;
     a.reserve = work.reserves.data();

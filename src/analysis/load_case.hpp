@@ -27,7 +27,7 @@ struct LoadCaseWants {
 struct LoadCaseWork {
   Workspace field, reserve;
   ReserveStations stations;
-  PlyField at_stations;
+  ReserveValues at_stations;
   std::vector<LoadCaseReserve> reserves;
 };
 

@@ -104,37 +104,35 @@ bool place_reserve_stations(const Grid& grid, const FailureAssessment& assessmen
 int reserve_ply_values(const ReserveStations& stations, const Materials& materials,
                        const PlyStack& plies, const MembraneCompliance& laminate,
                        const Loads& loads, const OpenHoleScale* scale, Workspace& work,
-                       PlyField& out) {
-  const int nply = plies.count;
-  out.resize(stations.stations, stations.entries, nply);
-  const std::size_t size =
-      static_cast<std::size_t>(stations.stations) * stations.entries * nply * 3;
-  for (std::size_t n = 0; n < size; ++n) out.strain.data()[n] = out.stress.data()[n] = 0.0;
+                       ReserveValues& out) {
+  LaminateField& at = out.laminate;
+  at.resize(stations.stations, stations.entries);
+  const std::size_t size = at.stress.points() * 3;
+  for (std::size_t n = 0; n < size; ++n) at.stress.data()[n] = at.strain.data()[n] = 0.0;
 
+  // The weighted laminate field of every batch, added up station by station.
   int singular = 0;
   for (const StationBatch& b : stations.batches) {
     const int s =
         field_around_hole(b.grid, loads, laminate.compliance, false, work.cache, work.field, scale);
     if (s > singular) singular = s;
-    ply_values(materials, plies, b.grid, work.field, work.plies);
     const int nang = station_count(b.grid), nstep = step_count(b.grid);
     for (int k = 0; k < nstep; ++k) {
       const double w = stations.weights[b.at + k];
       if (w == 0.0) continue;
       for (int j = 0; j < nang; ++j) {
-        for (int p = 0; p < nply; ++p) {
-          const double* e = work.plies.strain[j][k][p];
-          const double* t = work.plies.stress[j][k][p];
-          double* oe = out.strain[b.first + j][b.entry][p];
-          double* ot = out.stress[b.first + j][b.entry][p];
-          for (int c = 0; c < 3; ++c) {
-            oe[c] = oe[c] + w * e[c];
-            ot[c] = ot[c] + w * t[c];
-          }
+        const double* e = work.field.strain[j][k];
+        const double* t = work.field.stress[j][k];
+        double* oe = at.strain[b.first + j][b.entry];
+        double* ot = at.stress[b.first + j][b.entry];
+        for (int c = 0; c < 3; ++c) {
+          oe[c] = oe[c] + w * e[c];
+          ot[c] = ot[c] + w * t[c];
         }
       }
     }
   }
+  ply_values(materials, plies, station_count_grid(stations), at, out.plies);
   return singular;
 }
 

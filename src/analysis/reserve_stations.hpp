@@ -15,9 +15,10 @@
 // Point stress takes the ply values at the station; average stress averages them along the
 // radial line from the hole edge out to the station, each ply's stresses (strains, for maximum
 // strain) in its own material axes, by a quadrature rule (numeric/quadrature.hpp), and the
-// criterion judges the averages. The ply values are linear in the laminate field and the ply
-// axes do not turn along a radial line, so this is the average of the laminate field turned into
-// each ply; averaging failure numbers instead would not be linear, and would not superpose.
+// criterion judges the averages. The ply values are linear in the laminate strains and the ply
+// axes do not turn along a radial line, so the averages are worked out as the ply values of the
+// averaged laminate field; averaging failure numbers instead would not be linear, and would not
+// superpose.
 #pragma once
 
 #include <vector>
@@ -71,18 +72,24 @@ bool stations_turn(const FailureAssessment& assessment);
 bool place_reserve_stations(const Grid& grid, const FailureAssessment& assessment, double axis,
                             ReserveStations& out);
 
-// The ply values at the stations under `loads`: out.strain and out.stress [station][entry][ply],
-// sized stations by entries by plies. laminate: the compliance for loads.bolt_angle; work: room
-// for the field of each batch; scale: the finite-width factors of the open-hole pieces, or null.
-// Returns the count of singular coefficient systems of the bolt solution (the largest of any
-// batch).
+// The values at the reserve stations, [station][entry]: the laminate field (averaged along the
+// radius for the average-stress method; u and v are not used) and the ply values from it.
+struct ReserveValues {
+  LaminateField laminate;
+  PlyField plies;
+};
+
+// The values at the stations under `loads`, out sized stations by entries (by plies).
+// laminate: the compliance for loads.bolt_angle; work: room for the field of each batch; scale:
+// the finite-width factors of the open-hole pieces, or null. Returns the count of singular
+// coefficient systems of the bolt solution (the largest of any batch).
 int reserve_ply_values(const ReserveStations& stations, const Materials& materials,
                        const PlyStack& plies, const MembraneCompliance& laminate,
                        const Loads& loads, const OpenHoleScale* scale, Workspace& work,
-                       PlyField& out);
+                       ReserveValues& out);
 
 // A grid that only counts: the reserve stations as its stations, the characteristic distances as
-// its distance steps, as criterion_reserve reads a PlyField of reserve_ply_values.
+// its distance steps, as ply_values and criterion_reserve read the values at the stations.
 Grid station_count_grid(const ReserveStations& stations);
 
 }  // namespace hs

@@ -16,7 +16,8 @@ namespace {
 
 // The ply values at the reserve stations: the strains [distance][station][ply][component]
 // followed by the stresses in the same layout.
-void take_ply_values(const PlyField& at, double* out) {
+void take_ply_values(const ReserveValues& values, double* out) {
+  const PlyField& at = values.plies;
   const int nang = at.strain.stations(), entries = at.strain.steps(), nply = at.strain.plies();
   const std::size_t half = static_cast<std::size_t>(entries) * nang * nply * 3;
   for (int e = 0; e < entries; ++e) {
@@ -76,7 +77,7 @@ struct ReserveSuperposition::Scratch {
   std::vector<Unit> axes;   // unit far-field values by the curve's axis (stations that turn)
   std::unique_ptr<Workspace> work = std::make_unique<Workspace>();
   ReserveStations stations;  // of the axis being worked out
-  PlyField at;
+  ReserveValues at;
   std::vector<double> row;  // the ply values of the current load case
 };
 
@@ -114,7 +115,7 @@ ReserveSuperposition::ReserveSuperposition(const Materials& materials, const Ply
   }
   if (!turns_) {
     auto work = std::make_unique<Workspace>();
-    PlyField at;
+    ReserveValues at;
     unit_.resize(6 * half_);
     unit_far_field(stations_, *work, at, unit_.data());
   }
@@ -137,7 +138,7 @@ double ReserveSuperposition::station_distance(int e, int j, const Loads& loads) 
 }
 
 void ReserveSuperposition::unit_far_field(const ReserveStations& stations, Workspace& work,
-                                          PlyField& at, double* out) const {
+                                          ReserveValues& at, double* out) const {
   const std::size_t size = 2 * half_;
   std::vector<double> g(3 * size);
   const MembraneCompliance laminate = membrane_compliance(materials_, plies_, 0.0);
@@ -156,7 +157,7 @@ void ReserveSuperposition::unit_far_field(const ReserveStations& stations, Works
 }
 
 void ReserveSuperposition::unit_bolt(const ReserveStations& stations, double bolt_angle,
-                                     Workspace& work, PlyField& at, double* out) const {
+                                     Workspace& work, ReserveValues& at, double* out) const {
   const MembraneCompliance laminate = membrane_compliance(materials_, plies_, bolt_angle);
   reserve_ply_values(stations, materials_, plies_, laminate, Loads{0, 0, 0, 0, 1.0, bolt_angle, 0},
                      nullptr, work, at);

@@ -73,10 +73,10 @@ class ReserveSuperposition {
   Mat3 unit_inverse_;  // from unit uniaxial stresses along 0, 90 and 45 degrees to them
 
   // The unit far-field values (as unit_) and the unit bolt values at `stations`.
-  void unit_far_field(const ReserveStations& stations, Workspace& work, PlyField& at,
+  void unit_far_field(const ReserveStations& stations, Workspace& work, ReserveValues& at,
                       double* out) const;
-  void unit_bolt(const ReserveStations& stations, double bolt_angle, Workspace& work, PlyField& at,
-                 double* out) const;
+  void unit_bolt(const ReserveStations& stations, double bolt_angle, Workspace& work,
+                 ReserveValues& at, double* out) const;
   bool needs_[2] = {false, false};  // strains (maximum strain), stresses (the other criteria)
   std::vector<std::vector<CriterionConstants>> constants_;  // per criterion and ply
 };

@@ -256,9 +256,10 @@ TEST(ReserveStations, OneDistanceAsBefore) {
        {Loads{12000, -3000, 2500, 20, 0, 0, 0}, Loads{5000, 0, 0, 0, 25000, 40, 3125}}) {
     ReserveStations s;
     ASSERT_TRUE(place_reserve_stations(grid, a, curve_axis(loads), s));
-    PlyField at;
+    ReserveValues values;
     const MembraneCompliance c = membrane_compliance(m, plies, loads.bolt_angle);
-    reserve_ply_values(s, m, plies, c, loads, nullptr, *work, at);
+    reserve_ply_values(s, m, plies, c, loads, nullptr, *work, values);
+    const PlyField& at = values.plies;
 
     Grid before = grid;
     before.distance_step = 0.05;

@@ -10,6 +10,16 @@
 namespace hs {
 namespace {
 
+// Every message, one a line, for a failure's report.
+std::string listed(const std::vector<JobError>& errors) {
+  std::string all;
+  for (const JobError& e : errors) {
+    all += '\n';
+    all += to_string(e);
+  }
+  return all;
+}
+
 // A coupon file that reads cleanly; the broken ones below are edits of it. Line numbers:
 // 1 [materials.c] ... 10 S12, 11 [[plies]], 14 [failure], 15 criteria, 16 [[coupons]],
 // 17 loading, 18 diameter, 19 width, 20 strength.
@@ -118,7 +128,7 @@ TEST(CouponFile, MistakesLocated) {
       EXPECT_TRUE(ok) << c.to;
       continue;
     }
-    ASSERT_EQ(1u, errors.size()) << c.to << (errors.size() > 1 ? "\n" + to_string(errors[1]) : "");
+    ASSERT_EQ(1u, errors.size()) << c.to << listed(errors);
     EXPECT_EQ(c.line, errors[0].line) << c.to;
     EXPECT_EQ(c.column, errors[0].column) << c.to;
     EXPECT_EQ(c.key, errors[0].key) << c.to;

@@ -13,6 +13,16 @@
 namespace hs {
 namespace {
 
+// Every message, one a line, for a failure's report.
+std::string listed(const std::vector<JobError>& errors) {
+  std::string all;
+  for (const JobError& e : errors) {
+    all += '\n';
+    all += to_string(e);
+  }
+  return all;
+}
+
 // A job that reads cleanly; [failure] follows on line 21.
 const char* const kJob = R"([materials.c]
 E1 = 20e6
@@ -205,7 +215,7 @@ TEST(StrengthKeys, MistakesLocated) {
   for (const auto& c : cases) {
     std::vector<JobError> errors;
     read(c.text, errors);
-    ASSERT_EQ(1u, errors.size()) << c.text << (errors.empty() ? "" : "\n" + to_string(errors[1]));
+    ASSERT_EQ(1u, errors.size()) << c.text << listed(errors);
     EXPECT_EQ(c.line, errors[0].line) << c.text;
     EXPECT_EQ(c.column, errors[0].column) << c.text;
     EXPECT_EQ(c.key, errors[0].key) << c.text;
