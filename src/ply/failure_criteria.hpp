@@ -23,6 +23,10 @@ namespace hs {
 void ply_failure(Criterion criterion, const Allowables& allowables, const double s[3],
                  double out[4]);
 
+// The value F of the modified Tsai-Wu or Hoffman criterion at one ply point (stresses s), with
+// its sign: the ply fails at F = +1. ply_failure prints its magnitude.
+double quadratic_criterion(Criterion criterion, const Allowables& allowables, const double s[3]);
+
 // The ply values a criterion compares with its allowables: the strains for maximum strain, the
 // stresses otherwise.
 inline const double* criterion_input(const PlyField& f, Criterion c, int j, int k, int p) {
@@ -41,13 +45,17 @@ struct Governing {
   double value;
   int station;
   int ply;
+  // Modified Tsai-Wu and Hoffman: the governing failure number is the magnitude of a criterion
+  // value below zero. Such a point is inside the failure envelope (the criterion fails at +1),
+  // however large the magnitude; the failure search does not scale the loads towards it.
+  bool below_zero;
 };
 Governing governing_value(Criterion criterion, const Materials& materials, const PlyStack& plies,
                           const Grid& grid, const PlyField& field, int step);
 
 // The smallest factor on the loads of the field at which some ply at distance step `step`
-// reaches a failure number of magnitude 1, solved from the ply values (which scale with the
-// loads). 0.0 when no finite positive factor exists.
+// fails (a failure number of magnitude 1; for modified Tsai-Wu and Hoffman F = +1), solved from
+// the ply values (which scale with the loads). 0.0 when no finite positive factor exists.
 double first_failure_factor(Criterion criterion, const Materials& materials, const PlyStack& plies,
                             const Grid& grid, const PlyField& field, int step);
 
