@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "job/reader.hpp"
+#include "job/toml_limits.hpp"
 #include "model/fields.hpp"
 
 namespace hs {
@@ -291,6 +292,11 @@ bool read_job(std::string_view text, const std::string& path, Job& job,
   job = Job{};
   job.path = path;
   const std::size_t before = errors.size();
+  TomlLimitBreach breach;
+  if (!within_toml_limits(text, breach)) {
+    errors.push_back({path, breach.line, breach.column, "", breach.message});
+    return false;
+  }
   toml::parse_result parsed = toml::parse(text, std::string_view(path));
   if (!parsed) {
     const toml::parse_error& e = parsed.error();
