@@ -282,6 +282,13 @@ void Reader::read_grid(const toml::table& root, Job& job) {
       g.steps = static_cast<int>(s);
     }
   }
+  if (ok && diameter_ok_ && (g.steps - 1) * g.distance_step > kMaxGridDiameters * g.diameter) {
+    error(grid->get("distance_step")->source(), "grid.distance_step",
+          "the last distance step lies more than " +
+              std::to_string(static_cast<int>(kMaxGridDiameters)) +
+              " hole diameters from the edge");
+    ok = false;
+  }
   grid_ok_ = ok;
 }
 

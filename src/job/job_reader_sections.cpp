@@ -115,7 +115,12 @@ void Reader::read_failure(const toml::table& root, Job& job) {
       job.criteria.push_back(*c);
     }
   }
-  real(*failure, "failure", "distance", false, Range::kNonNegative, job.distance);
+  if (real(*failure, "failure", "distance", false, Range::kNonNegative, job.distance) == Got::kOk &&
+      diameter_ok_ && job.distance > kMaxDistanceDiameters * job.grid.diameter) {
+    error(failure->get("distance")->source(), "failure.distance",
+          "more than " + std::to_string(static_cast<int>(kMaxDistanceDiameters)) +
+              " hole diameters from the edge: the field there is the far field");
+  }
   real(*failure, "failure", "factor_of_safety", false, Range::kPositive, job.factor_of_safety);
 }
 

@@ -193,6 +193,7 @@ CriterionReserve criterion_reserve(Criterion criterion, const Materials& materia
     for (int p = 0; p < plies.count; ++p) {
       const double* s = criterion_input(field, criterion, j, step, p);
       const double f = point_reserve(constants[p], s[0], s[1], s[2]);
+      if (std::isnan(f)) return {f, j, p, 0};
       if (f > 0.0 && f < best.factor) {
         best = {f, j, p, governing_component(constants[p], s[0], s[1], s[2])};
       }

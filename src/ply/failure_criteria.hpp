@@ -79,8 +79,10 @@ double positive_quadratic_root(double quad, double lin);
 // so the allowables chosen by sign stay: maximum strain and maximum stress are linear (each
 // value over its allowable reaches magnitude 1), Tsai-Hill is homogeneous of degree two (the
 // square root), modified Tsai-Wu and Hoffman are quadratic with linear terms and reach F = +1 at
-// the positive root of quad R^2 + lin R = 1.
+// the positive root of quad R^2 + lin R = 1. Ply values that are not finite (a field that could
+// not be worked out) give NaN: undefined, which is not "never fails".
 inline double point_reserve(const CriterionConstants& k, double s1, double s2, double s12) {
+  if (!std::isfinite(s1 + s2 + s12)) return std::numeric_limits<double>::quiet_NaN();
   const double ix = s1 < 0.0 ? k.inv_c1 : k.inv_t1, iy = s2 < 0.0 ? k.inv_c2 : k.inv_t2;
   switch (k.criterion) {
     case Criterion::kMaxStrain:
@@ -111,7 +113,8 @@ int governing_component(const CriterionConstants& k, double s1, double s2, doubl
 // smallest point_reserve of every ply at every station, with the station and ply where it is
 // reached first (the first on ties) and its governing component. factor is +infinity, at station
 // 0 and ply 0, when no finite factor exists (no load, or a criterion that a load of this shape
-// never reaches).
+// never reaches), and NaN, at the first point concerned, when the ply values are not finite
+// somewhere (the reserve factor is undefined).
 struct CriterionReserve {
   double factor;
   int station;

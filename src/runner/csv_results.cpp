@@ -172,7 +172,8 @@ class CsvSink : public ResultSink {
                 finite ? std::to_string(rf.ply + 1) : "",
                 finite ? csv_number(plies.angle[rf.ply]) : "",
                 finite ? csv_number(station_angle(e.reserve_grid, rf.station)) : "",
-                csv_number(job_.distance), finite ? component_name(rf.component) : "",
+                csv_number(job_.distance),
+                finite ? component_name(rf.component) : std::isnan(rf.factor) ? "undefined" : "",
                 static_cast<int>(c) == r.smallest ? csv_number(r.margin) : ""});
       }
     }

@@ -54,6 +54,10 @@ Json reserve_json(const Job& job, const Evaluation& e) {
   const LoadCaseReserve& r = e.reserve;
   auto entry = [&](int c) {
     const CriterionReserve& f = r.criterion[c];
+    if (std::isnan(f.factor)) {
+      return Json{{"factor", nullptr},
+                  {"note", "undefined: the field is not finite at the stations (see warnings)"}};
+    }
     if (!std::isfinite(f.factor)) return Json{{"factor", nullptr}, {"note", "no finite factor"}};
     return Json{{"factor", f.factor},
                 {"ply", f.ply + 1},

@@ -208,6 +208,23 @@ TEST(JobReader, EachMistakeWithItsPlace) {
        "distance_step = 0.05",
        "distance_step = -0.05",
        {{14, 17, "grid.distance_step", "must be 0 or greater"}}},
+      {"a modulus beyond the range of the analysis",
+       "E1 = 20e6",
+       "E1 = 1e308",
+       {{2, 6, "materials.c.E1", "must be 0 or of a magnitude from 1e-150 to 1e150"}}},
+      {"an allowable that vanishes in a square",
+       "E1 = 20e6",
+       "E1 = 20e6\nT1 = 1\nC1 = 1\nT2 = 1\nC2 = 1\nS12 = 5e-324",
+       {{7, 7, "materials.c.S12", "must be 0 or of a magnitude from 1e-150 to 1e150"}}},
+      {"a load of 1e308",
+       "px = 1",
+       "px = 1e308",
+       {{16, 6, "load_cases[0].px", "must be 0 or of a magnitude from 1e-150 to 1e150"}}},
+      {"a grid reaching past the far field",
+       "distance_step = 0.05",
+       "distance_step = 100\nsteps = 4",
+       {{14, 17, "grid.distance_step",
+         "the last distance step lies more than 1000 hole diameters from the edge"}}},
       {"no steps",
        "distance_step = 0.05",
        "distance_step = 0.05\nsteps = 0",
@@ -305,6 +322,14 @@ TEST(JobReader, EachMistakeWithItsPlace) {
        {{1, 1, "materials.\"c 1\".E1", missing}}},
   };
   for (const Case& c : cases) expect_errors(edit(kMinimal, c.from, c.to), c.errors, c.label);
+  expect_errors(kMinimal + std::string("[failure]\ncriteria = [\"max-stress\"]\ndistance = 1e155\n[results]\ntables = [\"stresses\"]\n"),
+                {{19, 12, "failure.distance",
+                  "must be 0 or of a magnitude from 1e-150 to 1e150"}},
+                "a distance of 1e155");
+  expect_errors(kMinimal + std::string("[failure]\ncriteria = [\"max-stress\"]\ndistance = 2.6\n[results]\ntables = [\"stresses\"]\n"),
+                {{19, 12, "failure.distance",
+                  "more than 10 hole diameters from the edge: the field there is the far field"}},
+                "a distance in the far field");
 }
 
 // Catches a limit on the number of plies or materials left from the dialogue, and a stack read
@@ -588,12 +613,13 @@ TEST(JobWriter, RoundTripsBitForBit) {
   job.length_unit = "mm";
   job.material_names[0] = "glass fibre/epoxy";
   job.material_names[1] = "c.1";
-  job.materials.elastic[1] = {0.1 + 0.2, 1e-300, 2.5e+22, -0.0};
-  job.materials.allowables[1] = {5e-324, 1.7976931348623157e308, 123456789012345683968.0,
-                                 9007199254740993.0, 1e16};
+  // Awkward doubles within the range a job may hold (1e-150 to 1e150 in magnitude).
+  job.materials.elastic[1] = {0.1 + 0.2, 1.0000000000000001e-150, 2.5e+22, -0.0};
+  job.materials.allowables[1] = {3.0000000000000006e-150, 9.999999999999999e149,
+                                 123456789012345683968.0, 9007199254740993.0, 1e16};
   job.plies.angle[0] = -1e-5;
   job.plies.angle[1] = 1.0 / 3.0;
-  job.plies.thickness[2] = 2e-308;
+  job.plies.thickness[2] = 2.0000000000000004e-150;
   job.plate.width = 1.0 + 1e-15;
   job.grid.distance_step = 0.0;
   job.grid.angle_low = -7.5;
@@ -604,7 +630,7 @@ TEST(JobWriter, RoundTripsBitForBit) {
     lc.loads.bypass = bypass_stress(lc.loads.bearing, job.grid.diameter, job.plate.width);
   }
   job.load_cases[0].name = "tension \"0\" \xe2\x80\x93 x";
-  job.distance = 4.9406564584124654e-324;
+  job.distance = 1.0000000000000002e-150;
   job.factor_of_safety = 1e21;
   expect_same_job(job, reread(job));
 
