@@ -1,6 +1,6 @@
 // The strip model's side of the finite-element validation, until the job runner learns the strip:
-// solves one laminate and geometry and prints the hoop stress on the hole edge every 5 degrees for
-// one load case, the peak of each unit load, the residual tractions and the solution time.
+// solves one laminate and geometry and prints the hoop stress on the hole edge for one load case
+// every 0.625 degrees, the peak of each unit load, the residual tractions and the solution time.
 //
 //   holestress_strip_probe E1 E2 G12 NU12 ANGLES THICKNESSES D W E BEARING BYPASS [SETTINGS...]
 //
@@ -78,9 +78,10 @@ int main(int argc, char** argv) {
     std::printf("peak_%s %.17g\nresidual_%s %.6g %.6g %.6g %.6g\n", names[load], s.peak_hoop[load],
                 names[load], r.hole, r.sides, r.front_end, r.back_end);
   }
-  for (int deg = 0; deg <= 360; deg += 5) {
-    double t = deg * std::numbers::pi / 180.0;
-    std::printf("hoop %d %.17g\n", deg, hs::strip_edge_hoop_stress(s, bearing, bypass, t));
+  // Every 0.625 degrees: the hole-edge nodes of the finite-element meshes (72 to 576 around).
+  for (int i = 0; i <= 576; ++i) {
+    double deg = 0.625 * i, t = deg * std::numbers::pi / 180.0;
+    std::printf("hoop %.3f %.17g\n", deg, hs::strip_edge_hoop_stress(s, bearing, bypass, t));
   }
   return 0;
 }
