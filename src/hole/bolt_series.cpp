@@ -210,7 +210,11 @@ cd mapping_root(cd mu, double r, cd zeta) {
 
 cd bolt_stress_function_derivative(const ExactBoltSeries& s, int k, cd zeta) {
   cd w = 1.0 / zeta;
-  cd sum = s.weight[k][0] * bearing_sum_e1(w) + s.weight[k][1] * bearing_sum_e2(w);
+  // E1 and E2 as bearing_sum_e1 and bearing_sum_e2 have them, from one C(w) - 2.
+  const cd even = even_sum_less_two(w);
+  const cd e1 = w * (2.0 + even) + 0.5 * kPi * w * w;
+  const cd e2 = w == cd(0.0, 0.0) ? w : even / w;
+  cd sum = s.weight[k][0] * e1 + s.weight[k][1] * e2;
   // dPhi/dzeta zeta = L - sum m C_m zeta^(-m), and dzeta/dz = zeta / root.
   return (s.log_term[k] - sum) / mapping_root(s.mu[k], s.radius, zeta);
 }

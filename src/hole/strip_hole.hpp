@@ -20,7 +20,8 @@
 // 2000) and for bolt-loaded composite plates (Madenci and co-workers, e.g. Hanauska, Kradinov and
 // Madenci, Compos. Struct. 54, 2001; the review in Ireman, KTH report 99-03, 1999); Lekhnitskii,
 // Anisotropic Plates (1968), for the potentials. The least-squares problem is solved with scaled
-// columns by Eigen's column-pivoting Householder QR, never by normal equations.
+// columns by Eigen's column-pivoting Householder QR, never by normal equations; a laminate
+// orthotropic in the strip's axes is fitted on the half strip with the symmetric columns only.
 // A far end stands at `far_end` widths from the hole, carrying the far field's uniform traction.
 // Trouble shows as a status; the residual tractions on each boundary, in percent of the peak hoop
 // stress, measure the error of a solution.
