@@ -3,7 +3,8 @@
 //   holestress-plot [DIALOGUE-OR-JOB-FILE] [--output FILE]
 //
 // A dialogue (standard input by default) runs as holestress runs it, with the tables switched
-// off; a job file (named *.toml) draws each of its load cases.
+// off, and its page speaks the dialogue's words (passes, output cases, PX, DIST); a job file
+// (named *.toml) is run by the job runner and drawn in its own words, load case by load case.
 #include <CLI/CLI.hpp>
 #include <fstream>
 #include <iostream>
@@ -22,7 +23,7 @@ bool is_job_file(const std::string& path) {
 }
 
 int run(const std::string& input, std::ostream& out) {
-  hs::plot::Page page;
+  std::string html;
   if (is_job_file(input)) {
     std::ifstream f(input, std::ios::binary);
     if (!f) {
@@ -42,8 +43,7 @@ int run(const std::string& input, std::ostream& out) {
                 << ": a job with a load-case file has no pictures (its load cases are rows)\n";
       return 2;
     }
-    page.set_units(job.stress_unit, job.length_unit);
-    hs::plot::draw_job(job, page);
+    html = hs::plot::job_pictures(job);
   } else {
     std::ifstream f;
     std::istream* in = &std::cin;
@@ -56,11 +56,12 @@ int run(const std::string& input, std::ostream& out) {
       in = &f;
     }
     std::ostream nowhere(nullptr);  // the tables are not wanted
+    hs::plot::Page page;
     int status = hs::run_dialogue(*in, nowhere, std::cerr, &page, true);
     // Bad input ends the run as it ends holestress: its diagnostic, its status, and no page.
     if (status != 0) return status;
+    html = page.html();
   }
-  const std::string html = page.html();
   out.write(html.data(), static_cast<std::streamsize>(html.size()));
   out.flush();
   if (!out) {
