@@ -323,7 +323,7 @@ std::string load_case_section(const Job& job, const FailureAssessment& assessmen
   PassRecord r = record_of(job, lc, number, pb);
   take_field(r, *e.field);
   std::string out = section_head(lc, number);
-  out += "<div class=\"head\"><div>\n" + loads_text(job, r.loads, &e) + "</div>\n";
+  out += "<div class=\"head\"><div class=\"loads\">\n" + loads_text(job, r.loads, &e) + "</div>\n";
   const bool grid = r.field.nstep > 0 && r.field.nang > 0;
   if (grid) out += key_figure(r);
   out += "</div>\n";

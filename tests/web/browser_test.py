@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Opens the one-file page of holestress in headless Chromium from a file:// URL and checks a run.
 
-    browser_test.py PAGE [--against HOLESTRESS JOB.toml...] [--screenshot PNG]
+    browser_test.py PAGE [--against HOLESTRESS JOB.toml...] [--screenshot PNG [JOB.toml]]
     browser_test.py PAGE --smoke
 
 With --smoke (a page built on the toolchain probe rather than the analysis) only the module is
@@ -506,9 +506,11 @@ def screenshot(chromium, page, job, png, width=1200):
         b.send("Emulation.setDeviceMetricsOverride", {"width": width, "height": 1000,
                                                       "deviceScaleFactor": 1, "mobile": False})
         time.sleep(0.5)
-        # From the top to the end of the pictures (the text tables below are long).
-        height = b.eval("Math.ceil(document.getElementById('pictures').getBoundingClientRect()"
-                        ".bottom + window.scrollY + 8)")
+        # From the top to the end of the pictures of the first load case (the other load cases
+        # and the text tables below are long).
+        height = b.eval("(() => { const host = document.getElementById('pictures'); "
+                        "const first = host.shadowRoot && host.shadowRoot.querySelector('section.load-case'); "
+                        "return Math.ceil((first || host).getBoundingClientRect().bottom + window.scrollY + 8); })()")
         wide = b.eval("Math.max(%d, document.documentElement.scrollWidth)" % width)
         data = b.send("Page.captureScreenshot", {
             "format": "png", "captureBeyondViewport": True,
@@ -638,10 +640,13 @@ def main():
         del args[i:j]
         if len(against) < 2:
             raise SystemExit(__doc__)
+    shot_file = None
     if "--screenshot" in args:
         i = args.index("--screenshot")
         png = args[i + 1]
-        del args[i:i + 2]
+        j = i + 3 if i + 2 < len(args) and args[i + 2].endswith(".toml") else i + 2
+        shot_file = args[i + 2] if j == i + 3 else None
+        del args[i:j]
     if len(args) != 1:
         raise SystemExit(__doc__)
     page = args[0]
@@ -736,6 +741,9 @@ def main():
         print("out-of-range job: not run; messages %r" % marked)
 
         if png:
+            if shot_file:
+                with open(shot_file, encoding="utf-8") as f:
+                    shot_job = f.read()
             screenshot(chromium, page, shot_job, png)
             print("screenshot", png)
     finally:
