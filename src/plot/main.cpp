@@ -3,7 +3,8 @@
 //   holestress-plot [DIALOGUE-OR-JOB-FILE] [--output FILE]
 //
 // A dialogue (standard input by default) runs as holestress runs it, with the tables switched
-// off; a job file (named *.toml) draws each of its load cases.
+// off, and its page speaks the dialogue's words (passes, output cases, PX, DIST); a job file
+// (named *.toml) is run by the job runner and drawn in its own words, load case by load case.
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
@@ -27,7 +28,6 @@ bool is_job_file(const std::string& path) {
 
 // The page of the input, in html; a status as holestress gives it when there is none.
 int run(const std::string& input, std::string& html) {
-  hs::plot::Page page;
   if (is_job_file(input)) {
     std::string text, error;
     if (!hs::read_file(input, hs::kMaxJobFileBytes, text, error)) {
@@ -45,8 +45,7 @@ int run(const std::string& input, std::string& html) {
                 << ": a job with a load-case file has no pictures (its load cases are rows)\n";
       return 2;
     }
-    page.set_units(job.stress_unit, job.length_unit);
-    hs::plot::draw_job(job, page);
+    html = hs::plot::job_pictures(job);
   } else {
     std::ifstream f;
     std::istream* in = &std::cin;
@@ -59,11 +58,12 @@ int run(const std::string& input, std::string& html) {
       in = &f;
     }
     std::ostream nowhere(nullptr);  // the tables are not wanted
+    hs::plot::Page page;
     int status = hs::run_dialogue(*in, nowhere, std::cerr, &page, true);
     // Bad input ends the run as it ends holestress: its diagnostic, its status, and no page.
     if (status != 0) return status;
+    html = page.html();
   }
-  html = page.html();
   return 0;
 }
 
