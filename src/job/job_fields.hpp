@@ -230,7 +230,7 @@ class FieldReader {
     return true;
   }
 
-  const std::string& path_;
+  std::string path_;  // the file the errors are in: the job, or its materials file
   std::vector<JobError>& errors_;
 };
 

@@ -176,8 +176,11 @@ void Reader::read_results(const toml::table& root, Job& job) {
     if (!strengths && job.has_strain_allowables[m]) continue;
     if (used && entry.table && !entry.allowables_reported && !job.has_allowables[m] &&
         !entry.table->contains("T1")) {
+      const std::string job_path = path_;
+      path_ = entry.file;
       error(entry.table->source(), join("materials", entry.name),
             "no allowables (T1, C1, T2, C2, S12), needed for the failure results");
+      path_ = job_path;
     }
   }
 }
