@@ -31,6 +31,14 @@ void Reader::read(const toml::table& root, Job& job) {
   read_units(root, job);
   read_materials(root, job);
   read_plies(root, job);
+  // A job of the laminate's properties alone needs no hole, grid or load case.
+  properties_only_ = false;
+  if (const toml::table* results = root.get("results") ? root.get("results")->as_table() : nullptr) {
+    if (const toml::array* tables = results->get("tables") ? results->get("tables")->as_array()
+                                                          : nullptr) {
+      properties_only_ = tables->size() == 1 && (*tables)[0].value<std::string>() == "properties";
+    }
+  }
   read_hole(root, job);
   read_grid(root, job);
   read_load_cases(root, job);
@@ -78,7 +86,11 @@ bool Reader::read_materials_file(const toml::table& root, Job& job) {
   if (file.is_relative() && job_path.front() != '<') {
     file = std::filesystem::path(job_path).parent_path() / file;
   }
-  const std::string name = file.string();
+  // The file by its absolute name: the results say where each material came from, whatever the
+  // folder the job was run from.
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
+  const std::string name = (ec ? file : absolute).lexically_normal().string();
   std::string text, message;
   if (job.materials_file.empty() || !read_file(name, kMaxJobFileBytes, text, message)) {
     error(at->source(), "materials_file",
@@ -380,7 +392,7 @@ void Reader::read_laminate(const toml::table& t, Job& job) {
 }
 
 void Reader::read_hole(const toml::table& root, Job& job) {
-  const toml::table* hole = table(root, "", "hole", true);
+  const toml::table* hole = table(root, "", "hole", !properties_only_);
   if (!hole) return;
   check_keys(*hole, "hole", {"diameter", "width", "finite_width_correction"});
   diameter_ok_ =
@@ -409,7 +421,7 @@ void Reader::read_hole(const toml::table& root, Job& job) {
 }
 
 void Reader::read_grid(const toml::table& root, Job& job) {
-  const toml::table* grid = table(root, "", "grid", true);
+  const toml::table* grid = table(root, "", "grid", !properties_only_);
   if (!grid) return;
   Grid& g = job.grid;
   check_keys(*grid, "grid", {"angle_step", "angle_low", "angle_high", "distance_step", "steps"});

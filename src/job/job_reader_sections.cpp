@@ -25,7 +25,7 @@ void Reader::read_load_cases(const toml::table& root, Job& job) {
   }
   if (file) return;  // of the wrong type, reported
   if (!cases) {
-    missing(root, "load_cases", "missing required key (or load_cases_file)");
+    if (!properties_only_) missing(root, "load_cases", "missing required key (or load_cases_file)");
     return;
   }
   const toml::array* a = cases->as_array();

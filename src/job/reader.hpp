@@ -45,6 +45,7 @@ class Reader : public FieldReader {
   int plies_read_ = -1;             // number of plies, -1 when the plies are unusable
   bool diameter_ok_ = false, grid_ok_ = false;
   bool failure_given_ = false;
+  bool properties_only_ = false;  // the results are the laminate's properties alone
 };
 
 }  // namespace hs::job_detail

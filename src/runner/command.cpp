@@ -186,15 +186,15 @@ int run_job(const std::string& path, const std::string& format, const std::strin
   return 0;
 }
 
-int convert(const std::string& path, const std::string& output, std::istream& in, std::ostream& out,
-            std::ostream& err) {
+int convert(const std::string& path, const std::string& output, const DialogueUnits& units,
+            std::istream& in, std::ostream& out, std::ostream& err) {
   std::string text;
   if (!slurp(path, in, text, err)) return 1;
   std::istringstream dialogue(text);
   std::vector<Job> jobs;
   const std::string name =
       path == "-" ? "<stdin>" : std::filesystem::path(path).filename().string();
-  int status = dialogue_to_jobs(dialogue, name, err, jobs);
+  int status = dialogue_to_jobs(dialogue, name, err, jobs, units);
   if (status != 0) return status;
   if (jobs.empty()) {
     err << "holestress: " << name << " analyses nothing (no output case from 2 up): no job\n";
@@ -251,6 +251,13 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
   CLI::App* conv = app.add_subcommand("convert", "write the job file equivalent to a dialogue");
   std::string conv_path, conv_output;
   conv->add_option("DIALOGUE-FILE", conv_path, "the dialogue (- for standard input)")->required();
+  DialogueUnits units;
+  conv->add_option("--stress-unit", units.stress,
+                   "the unit the dialogue's stresses and moduli are in (default psi)")
+      ->check(CLI::IsMember({"psi", "ksi", "Pa", "kPa", "MPa", "GPa"}));
+  conv->add_option("--length-unit", units.length,
+                   "the unit the dialogue's lengths are in (default in)")
+      ->check(CLI::IsMember({"in", "mm", "m"}));
   conv->add_option("--output", conv_output,
                    "the job file (default standard output); for a dialogue of several jobs the "
                    "folder of DIALOGUE-1.toml, ... (default the current folder)");
@@ -263,7 +270,7 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
     return code == 0 ? 0 : 2;
   }
   if (*run) return run_job(job_path, format, output, threads, in, out, err);
-  if (*conv) return convert(conv_path, conv_output, in, out, err);
+  if (*conv) return convert(conv_path, conv_output, units, in, out, err);
   return run_dialogue_file(dialogue, in, out, err);
 }
 
