@@ -30,6 +30,9 @@ inline constexpr double kSmallestMagnitude = 1e-150;
 // says nothing about the hole.
 inline constexpr double kMaxDistanceDiameters = 10.0;
 inline constexpr double kMaxGridDiameters = 1000.0;
+// The most numbers the results of a job may hold: its JSON document, tables and CSV files are
+// made whole before they are written (some 50 bytes a number at the peak).
+inline constexpr double kMaxResultNumbers = 10e6;
 // The largest working storage (bytes) a job may need: field_storage_bytes of its grid and stack.
 inline constexpr double kMaxWorkingStorage = 2.0 * 1024 * 1024 * 1024;
 

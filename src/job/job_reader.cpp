@@ -51,20 +51,50 @@ void Reader::read(const toml::table& root, Job& job) {
   check_size(root, job);
 }
 
-// The grid and the stack must fit the working storage of an analysis.
+// The grid and the stack must fit the working storage of an analysis, and the results of all
+// load cases must fit what a job writes at once (the JSON document, the tables and the CSV files
+// are made whole before they are written).
 void Reader::check_size(const toml::table& root, const Job& job) {
   if (!grid_ok_ || plies_read_ < 1) return;
   const double stations = station_count(job.grid), steps = step_count(job.grid);
   const double bytes = field_storage_bytes(stations, steps, plies_read_);
-  if (bytes <= kMaxWorkingStorage) return;
-  char text[300];
-  std::snprintf(text, sizeof text,
-                "%.0f stations times %.0f distance steps with %d plies need %.1f GiB of working "
-                "storage, more than the limit of %.0f GiB: use fewer stations, steps or plies",
-                stations, steps, plies_read_, bytes / (1024.0 * 1024 * 1024),
-                kMaxWorkingStorage / (1024.0 * 1024 * 1024));
   const toml::node* grid = root.get("grid");
-  error(grid ? grid->source() : root.source(), "grid", text);
+  if (bytes > kMaxWorkingStorage) {
+    char text[300];
+    std::snprintf(text, sizeof text,
+                  "%.0f stations times %.0f distance steps with %d plies need %.1f GiB of working "
+                  "storage, more than the limit of %.0f GiB: use fewer stations, steps or plies",
+                  stations, steps, plies_read_, bytes / (1024.0 * 1024 * 1024),
+                  kMaxWorkingStorage / (1024.0 * 1024 * 1024));
+    error(grid ? grid->source() : root.source(), "grid", text);
+    return;
+  }
+  // The numbers of each load case's results: per station and step, its place, the laminate's
+  // fields and the plies' values asked for.
+  auto wants = [&](ResultKind k) { return job.results[static_cast<int>(k)]; };
+  double per_point = 0.0;
+  if (wants(ResultKind::kStresses) || wants(ResultKind::kStrains) || wants(ResultKind::kPolar) ||
+      wants(ResultKind::kDisplacements) || wants(ResultKind::kPlyStrains) ||
+      wants(ResultKind::kPlyStresses) || wants(ResultKind::kFailure)) {
+    per_point += 2;
+  }
+  per_point += 6.0 * (wants(ResultKind::kStresses) + wants(ResultKind::kStrains) +
+                      wants(ResultKind::kPolar));
+  per_point += 2.0 * wants(ResultKind::kDisplacements);
+  per_point += 3.0 * plies_read_ * (wants(ResultKind::kPlyStrains) + wants(ResultKind::kPlyStresses));
+  if (wants(ResultKind::kFailure)) per_point += 4.0 * plies_read_ * job.criteria.size();
+  const double cases = static_cast<double>(job.load_cases.size()) * (job.carpet ? 66 : 1);
+  const double numbers = per_point * stations * steps * cases;
+  if (numbers > kMaxResultNumbers) {
+    char text[400];
+    std::snprintf(text, sizeof text,
+                  "the results would hold %.3g numbers (%.0f load cases of %.0f stations and %.0f "
+                  "steps), more than the %.0f million a job writes at once: ask for fewer tables, "
+                  "stations or load cases; for the reserve factors of many load cases give them "
+                  "in a load_cases_file",
+                  numbers, cases, stations, steps, kMaxResultNumbers / 1e6);
+    error(root.source(), "load_cases", text);
+  }
 }
 
 void Reader::read_units(const toml::table& root, Job& job) {
