@@ -230,7 +230,7 @@ TEST(JobReader, EachMistakeWithItsPlace) {
        "angle_step = 0.1\nangle_high = 359\ndistance_step = 0.05\nsteps = 300\n[results]\n"
        "tables = [\"stresses\", \"strains\", \"polar\"]",
        {{1, 1, "load_cases",
-         "the results would hold 1.94e+07 numbers (1 load cases of 3591 stations and 300 steps), "
+         "the results would hold 2.15e+07 numbers (1 load cases of 3591 stations and 300 steps), "
          "more than the 10 million a job writes at once: ask for fewer tables, stations or load "
          "cases; for the reserve factors of many load cases give them in a load_cases_file"}}},
       {"no steps",
