@@ -45,8 +45,10 @@ inline std::string join(const std::string& prefix, std::string_view name) {
   return prefix.empty() ? key : prefix + "." + key;
 }
 
+// The key of entry i (0-based) of an array: entries are counted from 1, as the results count
+// plies and load cases ("plies[1]" is the bottom ply).
 inline std::string index(const std::string& prefix, std::size_t i) {
-  return prefix + "[" + std::to_string(i) + "]";
+  return prefix + "[" + std::to_string(i + 1) + "]";
 }
 
 inline const char* type_phrase(toml::node_type t) {

@@ -104,7 +104,7 @@ void Reader::read_failure(const toml::table& root, Job& job) {
     const toml::node* node = names[i].second;
     const Criterion* c = std::find_if(std::begin(kCriteria), std::end(kCriteria),
                                       [&](Criterion k) { return name == criterion_name(k); });
-    std::string key = "failure.criteria[" + std::to_string(i) + "]";
+    std::string key = index("failure.criteria", i);
     if (c == std::end(kCriteria)) {
       error(node->source(), key,
             "unknown criterion " + toml_string(name) +
@@ -144,7 +144,7 @@ void Reader::read_results(const toml::table& root, Job& job) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string& name = names[i].first;
     const toml::node* node = names[i].second;
-    std::string key = "results.tables[" + std::to_string(i) + "]";
+    std::string key = index("results.tables", i);
     int kind = 0;
     while (kind < kResultKinds && name != result_name(static_cast<ResultKind>(kind))) ++kind;
     if (kind == kResultKinds) {
