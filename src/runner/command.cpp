@@ -244,7 +244,7 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
       ->check(CLI::IsMember({"json", "csv", "table"}));
   run->add_option("--output", output,
                   "the file to write (json, table; default standard output) or the folder "
-                  "(csv; default JOB-results)");
+                  "(csv; default: the job file's name with -results, laminate.toml: laminate-results)");
   run->add_option("--threads", threads, "threads for a load-case file (default: every core)")
       ->check(CLI::NonNegativeNumber);
 
