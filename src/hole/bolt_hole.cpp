@@ -297,6 +297,9 @@ int bolt_hole_field(const Grid& grid, double bearing, const Mat3& a, double bolt
   sig.resize(nang, nstep);
   u.resize(nang, nstep);
   v.resize(nang, nstep);
+  // Products that do not change from station to station, formed as the formulas below form them.
+  const cd mu11 = mu1 * mu1, mu22 = mu2 * mu2;
+  const double cb2 = cb * cb, sb2 = sb * sb;
   double* const out0 = sig.data();
   double *ou = u.data(), *ov = v.data();
   for (int i = 0; i < nstep; ++i) {
@@ -323,12 +326,12 @@ int bolt_hole_field(const Grid& grid, double bearing, const Mat3& a, double bolt
       dphi2 = divide(l2 - s2, at.t2);
     }
 
-    double sx = 2.0 * (mu1 * mu1 * dphi1 + mu2 * mu2 * dphi2).real();
+    double sx = 2.0 * (mu11 * dphi1 + mu22 * dphi2).real();
     double sy = 2.0 * (dphi1 + dphi2).real();
     double txy = -2.0 * (mu1 * dphi1 + mu2 * dphi2).real();
-    out[0] = sx * (cb * cb) + sy * (sb * sb) - 2.0 * txy * sb * cb;
-    out[1] = sx * (sb * sb) + sy * (cb * cb) + 2.0 * txy * sb * cb;
-    out[2] = (sx - sy) * sb * cb + txy * (cb * cb - sb * sb);
+    out[0] = sx * cb2 + sy * sb2 - 2.0 * txy * sb * cb;
+    out[1] = sx * sb2 + sy * cb2 + 2.0 * txy * sb * cb;
+    out[2] = (sx - sy) * sb * cb + txy * (cb2 - sb2);
     if (!displacements) {
       ou[n] = ov[n] = nan;
       continue;
