@@ -15,6 +15,9 @@ struct LoadCaseReserve {
   CriterionReserve criterion[kMaxCriteria];  // in the assessment's order; station: reserve station
   int smallest = -1;    // index of the smallest finite factor; -1 when no factor is finite
   double margin = 0.0;  // of the smallest: factor / factor_of_safety - 1
+  // Some criterion's factor is undefined (NaN: the field is not finite): then there is no
+  // smallest either, since the undefined one might be smaller.
+  bool undefined = false;
 };
 
 // The reserve factors of characteristic distance `entry` from the ply values at the stations

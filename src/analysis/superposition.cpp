@@ -236,6 +236,11 @@ void ReserveSuperposition::reserve(const Loads& typed, Scratch& scratch,
         for (int p = 0; p < nply; ++p) {
           const double* s = values + (static_cast<std::size_t>(j) * nply + p) * 3;
           const double f = point_reserve(kp[p], s[0], s[1], s[2]);
+          if (std::isnan(f)) {
+            best = {f, j, p, 0};
+            j = nang_;  // undefined: the search ends
+            break;
+          }
           if (f > 0.0 && f < best.factor) best = {f, j, p, 0};
         }
       }

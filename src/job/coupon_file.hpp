@@ -1,7 +1,8 @@
 // A coupon file: the notched (and unnotched) strengths of open-hole coupons of one laminate, from
 // which `holestress fit-distance` fits the characteristic distances (docs/strength.md).
 //
-// Its laminate ([units], [materials], [[plies]]) and how failure is judged ([failure]: criteria,
+// Its laminate ([units], [materials] or materials_file, [[plies]] or [laminate]) and how failure
+// is judged ([failure]: criteria,
 // method, average_rule, average_points; no distances, which are what the fit finds) are read as a
 // job file's; then [[coupons]], one per hole size and loading, [unnotched] and [fit].
 #pragma once

@@ -12,7 +12,8 @@ namespace job_detail {
 
 void Reader::read(const toml::table& root, CouponFile& file) {
   check_keys(root, "",
-             {"title", "units", "materials", "plies", "failure", "coupons", "unnotched", "fit"});
+             {"title", "units", "materials", "materials_file", "plies", "laminate", "failure",
+              "coupons", "unnotched", "fit"});
   const toml::node* title_at = nullptr;
   if (string(root, "", "title", false, file.title, &title_at) == Got::kOk &&
       has_control_character(file.title)) {

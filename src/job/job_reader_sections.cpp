@@ -26,7 +26,7 @@ void Reader::read_load_cases(const toml::table& root, Job& job) {
   }
   if (file) return;  // of the wrong type, reported
   if (!cases) {
-    missing(root, "load_cases", "missing required key (or load_cases_file)");
+    if (!properties_only_) missing(root, "load_cases", "missing required key (or load_cases_file)");
     return;
   }
   const toml::array* a = cases->as_array();
@@ -107,7 +107,7 @@ void Reader::read_failure(const toml::table& root, Job& job) {
     const toml::node* node = names[i].second;
     const Criterion* c = std::find_if(std::begin(kCriteria), std::end(kCriteria),
                                       [&](Criterion k) { return name == criterion_name(k); });
-    std::string key = "failure.criteria[" + std::to_string(i) + "]";
+    std::string key = index("failure.criteria", i);
     if (c == std::end(kCriteria)) {
       error(node->source(), key,
             "unknown criterion " + toml_string(name) +
@@ -123,8 +123,8 @@ void Reader::read_failure(const toml::table& root, Job& job) {
   real(*failure, "failure", "factor_of_safety", false, Range::kPositive, job.factor_of_safety);
 }
 
-Got Reader::distance_values(const toml::table& t, std::string_view name, std::vector<double>& out,
-                            bool& list, const toml::node** at) {
+Got Reader::distance_values(const toml::table& t, std::string_view name, double diameter,
+                            std::vector<double>& out, bool& list, const toml::node** at) {
   const toml::node* n = t.get(name);
   const std::string key = join("failure", name);
   *at = n;
@@ -134,7 +134,8 @@ Got Reader::distance_values(const toml::table& t, std::string_view name, std::ve
   const toml::array* a = n->as_array();
   if (!a) {
     double d = 0.0;
-    const Got got = real(t, "failure", name, false, Range::kNonNegative, d);
+    Got got = real(t, "failure", name, false, Range::kNonNegative, d);
+    if (got == Got::kOk && !within_reach(*n, key, d, diameter)) got = Got::kBad;
     if (got == Got::kOk) out.push_back(d);
     return got;
   }
@@ -163,10 +164,21 @@ Got Reader::distance_values(const toml::table& t, std::string_view name, std::ve
     } else if (!(d >= 0.0)) {
       error(e.source(), item, "must be 0 or greater");
       ok = false;
+    } else if (!within_reach(e, item, d, diameter)) {
+      ok = false;
     }
     out.push_back(d);
   }
   return ok ? Got::kOk : Got::kBad;
+}
+
+bool Reader::within_reach(const toml::node& n, const std::string& key, double distance,
+                          double diameter) {
+  if (!diameter_ok_ || !(distance > kMaxDistanceDiameters * diameter)) return true;
+  error(n.source(), key,
+        "more than " + std::to_string(static_cast<int>(kMaxDistanceDiameters)) +
+            " hole diameters from the edge: the field there is the far field");
+  return false;
 }
 
 // One distance all round (distance), or the tension and compression distances of the
@@ -175,11 +187,12 @@ void Reader::read_distances(const toml::table& failure, Job& job) {
   std::vector<double> one, tension, compression;
   bool one_list = false, tension_list = false, compression_list = false;
   const toml::node *one_at = nullptr, *tension_at = nullptr, *compression_at = nullptr;
-  const Got got_one = distance_values(failure, "distance", one, one_list, &one_at);
+  const double d = job.grid.diameter;
+  const Got got_one = distance_values(failure, "distance", d, one, one_list, &one_at);
   const Got got_t =
-      distance_values(failure, "distance_tension", tension, tension_list, &tension_at);
-  const Got got_c = distance_values(failure, "distance_compression", compression, compression_list,
-                                    &compression_at);
+      distance_values(failure, "distance_tension", d, tension, tension_list, &tension_at);
+  const Got got_c = distance_values(failure, "distance_compression", d, compression,
+                                    compression_list, &compression_at);
   if (one_at && (tension_at || compression_at)) {
     const toml::node* at = tension_at ? tension_at : compression_at;
     error(at->source(), tension_at ? "failure.distance_tension" : "failure.distance_compression",
@@ -266,7 +279,7 @@ void Reader::read_results(const toml::table& root, Job& job) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string& name = names[i].first;
     const toml::node* node = names[i].second;
-    std::string key = "results.tables[" + std::to_string(i) + "]";
+    std::string key = index("results.tables", i);
     int kind = 0;
     while (kind < kResultKinds && name != result_name(static_cast<ResultKind>(kind))) ++kind;
     if (kind == kResultKinds) {
@@ -302,8 +315,11 @@ void Reader::check_allowables(const Job& job, const std::string& needed_by) {
     if (!strengths && job.has_strain_allowables[m]) continue;
     if (used && entry.table && !entry.allowables_reported && !job.has_allowables[m] &&
         !entry.table->contains("T1")) {
+      const std::string job_path = path_;
+      path_ = entry.file;
       error(entry.table->source(), join("materials", entry.name),
             "no allowables (T1, C1, T2, C2, S12), needed for " + needed_by);
+      path_ = job_path;
     }
   }
 }

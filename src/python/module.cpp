@@ -5,6 +5,7 @@
 #include <pybind11/pybind11.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <exception>
@@ -16,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "io/output_file.hpp"
+#include "job/toml_limits.hpp"
 #include "analysis/superposition.hpp"
 #include "analysis/worker_pool.hpp"
 #include "job/job_reader.hpp"
@@ -37,6 +40,16 @@ std::string type_name(py::handle h) {
   return py::str(py::type::of(h).attr("__name__"));
 }
 
+// Raises ValueError with a message that may quote bytes of a file that are not UTF-8 (escaped).
+[[noreturn]] void value_error(const std::string& message) {
+  PyObject* text = PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()),
+                                        "backslashreplace");
+  if (!text) throw py::error_already_set();
+  PyErr_SetObject(PyExc_ValueError, text);
+  Py_DECREF(text);
+  throw py::error_already_set();
+}
+
 // The job of a path or a dict, read as the command line reads a job file. A mistake raises
 // ValueError with the command line's message: "holestress: cannot read PATH", or every
 // "FILE:LINE:COLUMN: KEY: MESSAGE" line of the job reader (FILE "<dict>" for a dict).
@@ -51,12 +64,19 @@ std::unique_ptr<Job> load_job(py::handle arg) {
         !py::isinstance(arg, os.attr("PathLike"))) {
       throw py::type_error("job: a path (str or os.PathLike) or a dict, not " + type_name(arg));
     }
-    source = os.attr("fsdecode")(arg).cast<std::string>();
-    std::ifstream f(source, std::ios::binary);
-    if (!f) throw py::value_error("holestress: cannot read " + source);
-    std::ostringstream s;
-    s << f.rdbuf();
-    text = s.str();
+    // The path's bytes as the system takes them; in messages, undecodable bytes escaped.
+    const py::bytes raw = os.attr("fsencode")(arg);
+    const std::string path = raw;
+    source = py::str(raw.attr("decode")("utf-8", "backslashreplace"));
+    std::string error;
+    int code = 0;
+    if (!read_file(path, kMaxJobFileBytes, text, error, &code)) {
+      if (code == EFBIG) value_error("holestress: cannot read " + source + ": larger than the " + std::to_string(kMaxJobFileBytes / (1024 * 1024)) + " MiB of a job file");
+      // FileNotFoundError, IsADirectoryError, PermissionError, ... as open() raises them.
+      errno = code;
+      PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, py::str(source).ptr());
+      throw py::error_already_set();
+    }
   }
   auto job = std::make_unique<Job>();
   std::vector<JobError> errors;
@@ -66,7 +86,7 @@ std::unique_ptr<Job> load_job(py::handle arg) {
       if (!message.empty()) message += '\n';
       message += to_string(e);
     }
-    throw py::value_error(message);
+    value_error(message);
   }
   return job;
 }

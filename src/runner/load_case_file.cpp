@@ -129,11 +129,11 @@ void format_rows(const Job& job, const ReserveSuperposition& batch, const std::s
       if (std::isfinite(r.criterion[c].factor)) {
         append_number(out, r.criterion[c].factor);
       } else {
-        out += "none";
+        out += std::isnan(r.criterion[c].factor) ? "undefined" : "none";
       }
     }
     if (r.smallest < 0) {
-      out += ",none,,,,,,,,\n";
+      out += r.undefined ? ",undefined,,,,,,,,\n" : ",none,,,,,,,,\n";
       continue;
     }
     const CriterionReserve& at = r.criterion[r.smallest];

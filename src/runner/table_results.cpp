@@ -131,7 +131,7 @@ class TableSink : public ResultSink {
                fixed(10, 3, e.stations->distance_at(d, f.station)) + "  " +
                component_name(f.component);
       } else {
-        row += "  no finite factor";
+        row += std::isnan(f.factor) ? "  undefined (the field is not finite)" : "  no finite factor";
       }
       con_.write_record(row);
     }

@@ -79,6 +79,17 @@ TEST(CouponFile, ExampleReadAsMeant) {
   EXPECT_EQ(1.0, file.angle_step);
 }
 
+// Catches a coupon file whose laminate cannot be given as a job file's layup.
+TEST(CouponFile, LaminateByLayup) {
+  std::string text = edit(kCoupons, "[[plies]]\nangle = 0\nthickness = 0.005\n",
+                          "[laminate]\nlayup = \"[45/0/-45/90]s\"\nply_thickness = 0.005\n");
+  CouponFile file;
+  std::vector<JobError> errors;
+  ASSERT_TRUE(read_coupon_file(text, "c.toml", file, errors)) << listed(errors);
+  ASSERT_EQ(8, file.laminate.plies.count);
+  EXPECT_EQ(-45.0, file.laminate.plies.angle[2]);
+}
+
 // Catches a mistake let through or reported without its place: distances given (they are what
 // the fit finds), coupons missing or malformed, names repeated, the settings out of range.
 TEST(CouponFile, MistakesLocated) {
@@ -96,23 +107,23 @@ TEST(CouponFile, MistakesLocated) {
       {"[failure]\ncriteria = [\"max-stress\"]\n", "", 1, 1, "failure", "missing required key"},
       {"T1 = 200e3\nC1 = 180e3\nT2 = 8e3\nC2 = 30e3\nS12 = 12e3\n", "", 1, 1, "materials.c",
        "no allowables (T1, C1, T2, C2, S12), needed for the fit"},
-      {"loading = \"tension\"", "loading = \"shear\"", 17, 11, "coupons[0].loading",
+      {"loading = \"tension\"", "loading = \"shear\"", 17, 11, "coupons[1].loading",
        "unsupported loading \"shear\" (tension, compression)"},
-      {"loading = \"tension\"\n", "", 16, 1, "coupons[0].loading",
+      {"loading = \"tension\"\n", "", 16, 1, "coupons[1].loading",
        "missing required key (\"tension\" or \"compression\")"},
-      {"width = 1.5", "width = 0.25", 19, 9, "coupons[0].width",
+      {"width = 1.5", "width = 0.25", 19, 9, "coupons[1].width",
        "must be greater than the diameter"},
-      {"strength = 60e3", "strength = []", 20, 12, "coupons[0].strength",
+      {"strength = 60e3", "strength = []", 20, 12, "coupons[1].strength",
        "needs at least one value"},
-      {"strength = 60e3", "strength = [60e3, -1]", 20, 19, "coupons[0].strength[1]",
+      {"strength = 60e3", "strength = [60e3, -1]", 20, 19, "coupons[1].strength[2]",
        "must be greater than 0 and finite"},
-      {"strength = 60e3\n", "", 16, 1, "coupons[0].strength",
+      {"strength = 60e3\n", "", 16, 1, "coupons[1].strength",
        "missing required key (the notched strength)"},
       {"[[coupons]]\n", "[[coupons]]\nname = \"A\"\n", 0, 0, "", ""},  // fine: see below
       {"strength = 60e3\n",
        "strength = 60e3\n[[coupons]]\nname = \"C1\"\nloading = \"compression\"\ndiameter = 1\n"
        "width = 2\nstrength = 1\n",
-       22, 8, "coupons[1].name", "duplicate coupon name \"C1\""},
+       22, 8, "coupons[2].name", "duplicate coupon name \"C1\""},
       {"strength = 60e3\n", "strength = 60e3\n[fit]\nangle_step = 120\n", 22, 14, "fit.angle_step",
        "must be 90 or less"},
       {"strength = 60e3\n", "strength = 60e3\n[unnotched]\nshear = 1\n", 22, 1, "unnotched.shear",

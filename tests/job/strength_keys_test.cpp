@@ -195,8 +195,8 @@ TEST(StrengthKeys, MistakesLocated) {
        "must be of the same form as distance_tension: both numbers, or both lists of one length "
        "(2 distances)"},
       {"distance = []", 24, 12, "failure.distance", "needs at least one distance"},
-      {"distance = [0.1, -0.2]", 24, 18, "failure.distance[1]", "must be 0 or greater"},
-      {"distance = [0.1, \"far\"]", 24, 18, "failure.distance[1]",
+      {"distance = [0.1, -0.2]", 24, 18, "failure.distance[2]", "must be 0 or greater"},
+      {"distance = [0.1, \"far\"]", 24, 18, "failure.distance[2]",
        "expected a number, found a string"},
       {"distance = -1", 24, 12, "failure.distance", "must be 0 or greater"},
       {"distance_tension = 0.1\ndistance_compression = nan", 25, 24, "failure.distance_compression",
