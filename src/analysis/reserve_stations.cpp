@@ -27,24 +27,15 @@ double curve_distance(const CharacteristicDistance& d, double angle, double axis
 namespace {
 
 // The radial steps of one station, or of all the stations of a circle, at distance `reach` from
-// the edge: the grid `g` gets steps and their spacing, the weights one entry per step. A point
-// takes the second step of a grid of two (the first is on the hole edge), as the characteristic
-// distance of the dialogue's failure search is one step from the edge; each Gauss-Legendre point
-// likewise takes a grid of its own; Simpson's equally spaced points, the edge included, one grid.
-void add_batches(const Grid& g, int first, int entry, double reach,
-                 const FailureAssessment& assessment, const double* offsets, const double* weights,
-                 int points, ReserveStations& out) {
+// the edge: the grid `g` gets steps and their spacing, the weights one entry per step. Simpson's
+// equally spaced points, the edge included, take one grid; any other point (the point of the
+// point-stress method, a Gauss-Legendre point) the second step of a grid of two of its own (the
+// first is on the hole edge), as the dialogue's failure search takes its characteristic distance
+// one step from the edge.
+void add_batches(const Grid& g, int first, int entry, double reach, Quadrature rule,
+                 const double* offsets, const double* weights, int points, ReserveStations& out) {
   StationBatch b{g, first, entry, 0};
-  if (assessment.method == StrengthMethod::kPointStress) {
-    b.grid.distance_step = reach;
-    b.grid.steps = 2;
-    b.at = static_cast<int>(out.weights.size());
-    out.weights.push_back(0.0);
-    out.weights.push_back(1.0);
-    out.batches.push_back(b);
-    return;
-  }
-  if (assessment.average_rule == Quadrature::kSimpson) {
+  if (rule == Quadrature::kSimpson) {
     b.grid.distance_step = reach / (points - 1);
     b.grid.steps = points;
     b.at = static_cast<int>(out.weights.size());
@@ -72,12 +63,12 @@ bool place_reserve_stations(const Grid& grid, const FailureAssessment& assessmen
   out.distance.clear();
   out.batches.clear();
   out.weights.clear();
-  double offsets[kMaxQuadraturePoints], weights[kMaxQuadraturePoints];
+  // The point-stress method: one point, at the distance, its weight 1.
+  double offsets[kMaxQuadraturePoints] = {1.0}, weights[kMaxQuadraturePoints] = {1.0};
   const bool average = assessment.method == StrengthMethod::kAverageStress;
+  const Quadrature rule = average ? assessment.average_rule : Quadrature::kGaussLegendre;
   const int points = average ? assessment.average_points : 1;
-  if (average && !quadrature_points(assessment.average_rule, points, offsets, weights)) {
-    return false;
-  }
+  if (average && !quadrature_points(rule, points, offsets, weights)) return false;
   const int nang = station_count(grid) > 0 ? station_count(grid) : 0;
   const int entries = static_cast<int>(assessment.distances.size());
   out.stations = nang;
@@ -88,14 +79,14 @@ bool place_reserve_stations(const Grid& grid, const FailureAssessment& assessmen
     for (int j = 0; j < nang; ++j) out.distance.push_back(curve_distance(d, out.angle[j], axis));
     if (d.circular()) {
       // One distance all round: every station in the same grids.
-      add_batches(grid, 0, e, d.tension, assessment, offsets, weights, points, out);
+      add_batches(grid, 0, e, d.tension, rule, offsets, weights, points, out);
       continue;
     }
     for (int j = 0; j < nang; ++j) {
       Grid one = grid;
       one.angle_low = out.angle[j];
       one.angle_high = out.angle[j];
-      add_batches(one, j, e, out.distance_at(e, j), assessment, offsets, weights, points, out);
+      add_batches(one, j, e, out.distance_at(e, j), rule, offsets, weights, points, out);
     }
   }
   return true;
