@@ -37,8 +37,7 @@ class Reader : public FieldReader {
   Got distance_values(const toml::table& t, std::string_view name, double diameter,
                       std::vector<double>& out, bool& list, const toml::node** at);
   // Reports a distance beyond kMaxDistanceDiameters hole diameters from the edge.
-  bool within_reach(const toml::node& n, const std::string& key, double distance,
-                    double diameter);
+  bool within_reach(const toml::node& n, const std::string& key, double distance, double diameter);
   void read_results(const toml::table& root, Job& job);
   void read_carpet(const toml::table& root, Job& job);
   void check_size(const toml::table& root, const Job& job);

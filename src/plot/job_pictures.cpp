@@ -25,8 +25,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // the curve of docs/strength.md (the pictures draw the first of several distances).
 std::string judged_where(const Job& job) {
   const CharacteristicDistance& d = job.distances.front();
-  std::string out = job.method == StrengthMethod::kAverageStress ? "by the stresses averaged "
-                                                                 : "";
+  std::string out = job.method == StrengthMethod::kAverageStress ? "by the stresses averaged " : "";
   if (d.circular()) {
     out += (job.method == StrengthMethod::kAverageStress ? "out to " : "") +
            from_the_edge(d.tension, job.length_unit) + " (the characteristic distance)";
@@ -160,9 +159,8 @@ std::string inputs_section(const Job& job, bool swatches) {
   if (!job.criteria.empty()) {
     std::vector<std::string> names;
     for (Criterion c : job.criteria) names.push_back(criterion_words(c));
-    b += "<p>Failure criteria: " + series(names) + "; reserve factors " +
-         judged_where(job) + ", factor of safety " + number(job.factor_of_safety) +
-         ".</p>\n";
+    b += "<p>Failure criteria: " + series(names) + "; reserve factors " + judged_where(job) +
+         ", factor of safety " + number(job.factor_of_safety) + ".</p>\n";
     bool derived = false;
     for (Criterion c : job.criteria) derived = derived || c == Criterion::kMaxStrain;
     std::vector<std::string> without;

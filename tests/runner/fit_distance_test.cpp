@@ -18,7 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kExample = std::string(HOLESTRESS_EXAMPLES_DIR) + "/coupons/open-hole-coupons.toml";
+const std::string kExample =
+    std::string(HOLESTRESS_EXAMPLES_DIR) + "/coupons/open-hole-coupons.toml";
 
 std::string read(const fs::path& p) {
   std::ifstream f(p, std::ios::binary);
