@@ -92,7 +92,7 @@ class TableSink : public ResultSink {
                fixed(11, 2, e.problem->plies.angle[f.ply]) +
                fixed(10, 2, e.stations->angle[f.station]) + "  " + component_name(f.component);
       } else {
-        row += "  no finite factor";
+        row += std::isnan(f.factor) ? "  undefined (the field is not finite)" : "  no finite factor";
       }
       con_.write_record(row);
     }
