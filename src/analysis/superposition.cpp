@@ -7,6 +7,7 @@
 
 #include "analysis/analysis.hpp"
 #include "analysis/finite_width.hpp"
+#include "analysis/reserve_kernel.hpp"
 #include "numeric/constants.hpp"
 #include "numeric/inverse.hpp"
 
@@ -31,6 +32,17 @@ void take_ply_values(const Workspace& w, int nang, int nply, double* out) {
   }
 }
 
+// Ply values in the layout of take_ply_values, component by component over the ply points.
+void to_points(const double* values, std::size_t points, ReserveSuperposition::PointValues& out) {
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int c = 0; c < 3; ++c) {
+      std::vector<double>& v = out[kind * 3 + c];
+      v.resize(points);
+      for (std::size_t n = 0; n < points; ++n) v[n] = values[(kind * points + n) * 3 + c];
+    }
+  }
+}
+
 // The far-field stress of a uniaxial piece s along `angle` degrees, added in the laminate axes,
 // as the open-hole solution forms it.
 void add_uniaxial(double s, double angle, double t[3]) {
@@ -47,14 +59,25 @@ constexpr Stages kPlyValuesOnly{true, true, false, true, false, false};
 }  // namespace
 
 struct ReserveSuperposition::Scratch {
-  static constexpr int kBoltAngles = 16;
+  // The unit bolt fields of the bolt angles met most recently.
+  static constexpr std::size_t kBoltAngles = 16;
   struct Bolt {
     double angle;
-    std::vector<double> values;
+    unsigned long used;  // when last used: the least recently used is replaced
+    PointValues values;
   };
-  std::vector<Bolt> bolts;  // most recently used first
+  std::vector<Bolt> bolts;
+  unsigned long clock = 0;
   std::unique_ptr<Workspace> work = std::make_unique<Workspace>();
-  std::vector<double> row;  // the ply values of the current load case
+  std::vector<double> taken;  // the ply values of a bolt field as take_ply_values gives them
+  std::vector<double> keys;   // the kernel's working storage
+  // Load cases waiting for a full block, one group per bolt field and the last for the cases
+  // without bearing; row: where each case's results go.
+  struct Group {
+    CaseBlock cases;
+    LoadCaseReserve* out[kBlockCases];
+  };
+  Group groups[kBoltAngles + 1];
 };
 
 ReserveSuperposition::ReserveSuperposition(const Materials& materials, const PlyStack& plies,
@@ -98,11 +121,15 @@ ReserveSuperposition::ReserveSuperposition(const Materials& materials, const Ply
     }
     constants_.push_back(std::move(k));
   }
+  std::vector<double> unit(size);
   for (int u = 0; u < 3; ++u) {
-    unit_[u].assign(size, 0.0);
     for (std::size_t n = 0; n < size; ++n) {
-      unit_[u][n] = ti(u + 1, 1) * g[0][n] + ti(u + 1, 2) * g[1][n] + ti(u + 1, 3) * g[2][n];
+      unit[n] = ti(u + 1, 1) * g[0][n] + ti(u + 1, 2) * g[1][n] + ti(u + 1, 3) * g[2][n];
     }
+    to_points(unit.data(), size / 6, unit_[u]);
+  }
+  for (const std::vector<CriterionConstants>& k : constants_) {
+    point_constants_.push_back(point_constants(k, nang_));
   }
 }
 
@@ -114,88 +141,129 @@ void ReserveSuperposition::ScratchDeleter::operator()(Scratch* s) const {
 
 ReserveSuperposition::ScratchPtr ReserveSuperposition::scratch() const {
   ScratchPtr s(new Scratch);
-  s->row.resize(static_cast<std::size_t>(nang_) * plies_.count * 6);
+  s->taken.resize(static_cast<std::size_t>(nang_) * plies_.count * 6);
+  s->bolts.reserve(Scratch::kBoltAngles);
+  s->keys.resize(constants_.size() * kBlockCases * nang_ * plies_.count);
   return s;
 }
 
-void ReserveSuperposition::reserve(const Loads& typed, Scratch& scratch, LoadCaseReserve& out) const {
-  const int nply = plies_.count;
-  const std::size_t half = scratch.row.size() / 2;
-  Loads loads = typed;
-  loads.bypass = bypass_stress(loads.bearing, grid_.diameter, plate_.width);
+void ReserveSuperposition::reserve(const Loads& typed, Scratch& scratch,
+                                   LoadCaseReserve& out) const {
+  reserve(&typed, 1, scratch, &out);
+}
 
-  // A finite-width correction scales each open-hole piece by the factor of its direction.
-  OpenHoleScale k;
-  if (plate_.corrected()) {
-    k = tan_correction(materials_, plies_, loads, grid_.diameter, plate_.width);
-  }
-  double t[3] = {0, 0, 0};
-  add_uniaxial(loads.px * k.px, loads.off_axis, t);
-  add_uniaxial(loads.py * k.py, loads.off_axis + 90.0, t);
-  add_uniaxial(loads.pxy * k.pxy_tension, loads.off_axis + 45.0, t);
-  add_uniaxial(-loads.pxy * k.pxy_compression, loads.off_axis - 45.0, t);
-  if (loads.bearing != 0.0) add_uniaxial(loads.bypass * k.bypass, loads.bolt_angle, t);
+void ReserveSuperposition::reserve(const Loads* typed, std::size_t count, Scratch& scratch,
+                                   LoadCaseReserve* out) const {
+  constexpr std::size_t kNoBolt = Scratch::kBoltAngles;
+  for (std::size_t i = 0; i < count; ++i) {
+    Loads loads = typed[i];
+    loads.off_axis = reduce_degrees(loads.off_axis);
+    loads.bolt_angle = reduce_degrees(loads.bolt_angle);
+    loads.bypass = bypass_stress(loads.bearing, grid_.diameter, plate_.width);
 
-  const double* fb = nullptr;
-  if (loads.bearing != 0.0) {
-    // The bolt field of this angle at unit bearing stress, worked out on first use.
-    auto& bolts = scratch.bolts;
-    auto it = std::find_if(bolts.begin(), bolts.end(), [&](const Scratch::Bolt& b) {
-      return std::memcmp(&b.angle, &loads.bolt_angle, sizeof(double)) == 0;
-    });
-    if (it == bolts.end()) {
-      if (bolts.size() == Scratch::kBoltAngles) bolts.pop_back();
-      Scratch::Bolt b{loads.bolt_angle, std::vector<double>(2 * half)};
-      Problem pb{materials_, plies_, grid_, Loads{0, 0, 0, 0, 1.0, loads.bolt_angle, 0},
-                 Criterion::kMaxStress};
-      AnalysisListener none;
-      analyse(pb, kPlyValuesOnly, *scratch.work, none);
-      take_ply_values(*scratch.work, nang_, nply, b.values.data());
-      bolts.insert(bolts.begin(), std::move(b));
-      it = bolts.begin();
-    } else if (it != bolts.begin()) {
-      std::rotate(bolts.begin(), it, it + 1);
-      it = bolts.begin();
+    // 1. The far-field stresses in the laminate axes. A finite-width correction scales each
+    //    open-hole piece by the factor of its direction.
+    OpenHoleScale k;
+    if (plate_.corrected()) {
+      k = tan_correction(materials_, plies_, loads, grid_.diameter, plate_.width);
     }
-    fb = it->values.data();
-  }
+    double t[3] = {0, 0, 0};
+    add_uniaxial(loads.px * k.px, loads.off_axis, t);
+    add_uniaxial(loads.py * k.py, loads.off_axis + 90.0, t);
+    add_uniaxial(loads.pxy * k.pxy_tension, loads.off_axis + 45.0, t);
+    add_uniaxial(-loads.pxy * k.pxy_compression, loads.off_axis - 45.0, t);
+    if (loads.bearing != 0.0) add_uniaxial(loads.bypass * k.bypass, loads.bolt_angle, t);
 
-  // The ply values of the load case: strains in the first half, stresses in the second, each
-  // worked out only when a criterion compares it.
-  double* v = scratch.row.data();
+    // 2. The bolt field of its angle at unit bearing stress, worked out on first use; the
+    //    least recently used one gives way once the blocks waiting for it are worked out.
+    std::size_t slot = kNoBolt;
+    if (loads.bearing != 0.0) {
+      auto& bolts = scratch.bolts;
+      auto it = std::find_if(bolts.begin(), bolts.end(), [&](const Scratch::Bolt& b) {
+        return std::memcmp(&b.angle, &loads.bolt_angle, sizeof(double)) == 0;
+      });
+      if (it == bolts.end()) {
+        if (bolts.size() < Scratch::kBoltAngles) {
+          it = bolts.emplace(bolts.end());
+        } else {
+          for (std::size_t g = 0; g < Scratch::kBoltAngles; ++g) run_block(g, scratch);
+          it = std::min_element(
+              bolts.begin(), bolts.end(),
+              [](const Scratch::Bolt& a, const Scratch::Bolt& b) { return a.used < b.used; });
+        }
+        Problem pb{materials_, plies_, grid_, Loads{0, 0, 0, 0, 1.0, loads.bolt_angle, 0},
+                   Criterion::kMaxStress};
+        AnalysisListener none;
+        analyse(pb, kPlyValuesOnly, *scratch.work, none);
+        take_ply_values(*scratch.work, nang_, plies_.count, scratch.taken.data());
+        it->angle = loads.bolt_angle;
+        to_points(scratch.taken.data(), scratch.taken.size() / 6, it->values);
+      }
+      it->used = ++scratch.clock;
+      slot = static_cast<std::size_t>(it - bolts.begin());
+    }
+
+    // 3. Into the block of its bolt field, worked out when full.
+    Scratch::Group& g = scratch.groups[slot];
+    const std::size_t at = g.cases.count++;
+    for (int c = 0; c < 3; ++c) g.cases.t[at][c] = t[c];
+    g.cases.bearing[at] = loads.bearing;
+    g.out[at] = out + i;
+    if (g.cases.count == kBlockCases) run_block(slot, scratch);
+  }
+  for (std::size_t g = 0; g <= kNoBolt; ++g) run_block(g, scratch);
+}
+
+// The reserve factors of the cases waiting in the block of bolt field `slot`.
+void ReserveSuperposition::run_block(std::size_t slot, Scratch& scratch) const {
+  Scratch::Group& g = scratch.groups[slot];
+  if (g.cases.count == 0) return;
+  const int nply = plies_.count;
+  const std::size_t points = static_cast<std::size_t>(nang_) * nply;
+  const int ncrit = static_cast<int>(constants_.size());
   for (int kind = 0; kind < 2; ++kind) {
     if (!needs_[kind]) continue;
-    const std::size_t o = kind * half;
-    const double *fx = unit_[0].data() + o, *fy = unit_[1].data() + o, *fs = unit_[2].data() + o;
-    double* w = v + o;
-    for (std::size_t n = 0; n < half; ++n) w[n] = t[0] * fx[n] + t[1] * fy[n] + t[2] * fs[n];
-    if (fb) {
-      const double b = loads.bearing;
-      const double* fbo = fb + o;
-      for (std::size_t n = 0; n < half; ++n) w[n] = w[n] + b * fbo[n];
-    }
-  }
-
-  const int ncrit = static_cast<int>(constants_.size());
-  for (int c = 0; c < ncrit; ++c) {
-    const Criterion criterion = assessment_.criteria[c];
-    const double* values = v + (criterion == Criterion::kMaxStrain ? 0 : half);
-    const CriterionConstants* kp = constants_[c].data();
-    CriterionReserve best = {std::numeric_limits<double>::infinity(), 0, 0, 0};
-    for (int j = 0; j < nang_; ++j) {
-      for (int p = 0; p < nply; ++p) {
-        const double* s = values + (static_cast<std::size_t>(j) * nply + p) * 3;
-        const double f = point_reserve(kp[p], s[0], s[1], s[2]);
-        if (f > 0.0 && f < best.factor) best = {f, j, p, 0};
+    // The criteria that compare this kind of ply value (strains for maximum strain).
+    const PointConstants* criteria[kMaxCriteria];
+    int which[kMaxCriteria];
+    std::size_t count = 0;
+    for (int c = 0; c < ncrit; ++c) {
+      if ((assessment_.criteria[c] == Criterion::kMaxStrain) == (kind == 0)) {
+        criteria[count] = &point_constants_[c];
+        which[count++] = c;
       }
     }
-    if (std::isfinite(best.factor)) {
-      const double* s = values + (static_cast<std::size_t>(best.station) * nply + best.ply) * 3;
-      best.component = governing_component(kp[best.ply], s[0], s[1], s[2]);
+    UnitPointFields f;
+    for (int j = 0; j < 3; ++j) {
+      f.x[j] = unit_[0][kind * 3 + j].data();
+      f.y[j] = unit_[1][kind * 3 + j].data();
+      f.xy[j] = unit_[2][kind * 3 + j].data();
+      f.bolt[j] =
+          slot < Scratch::kBoltAngles ? scratch.bolts[slot].values[kind * 3 + j].data() : nullptr;
     }
-    out.criterion[c] = best;
+    PointMinimum m[kMaxCriteria * kBlockCases];
+    smallest_point_reserves(criteria, count, f, g.cases, points, scratch.keys.data(), m);
+    for (std::size_t a = 0; a < count; ++a) {
+      const int c = which[a];
+      for (std::size_t i = 0; i < g.cases.count; ++i) {
+        const PointMinimum& at = m[a * kBlockCases + i];
+        CriterionReserve best = {at.factor, 0, 0, 0};
+        if (std::isfinite(at.factor)) {
+          best.station = static_cast<int>(at.point / nply);
+          best.ply = static_cast<int>(at.point % nply);
+          best.component = governing_component(constants_[c][best.ply],
+                                               superpose_point(f, g.cases, i, 0, at.point),
+                                               superpose_point(f, g.cases, i, 1, at.point),
+                                               superpose_point(f, g.cases, i, 2, at.point));
+        }
+        g.out[i]->criterion[c] = best;
+      }
+    }
   }
-  settle_smallest(out, ncrit, assessment_.factor_of_safety);
+  for (std::size_t i = 0; i < g.cases.count; ++i) {
+    settle_smallest(*g.out[i], ncrit, assessment_.factor_of_safety);
+  }
+  g.cases.count = 0;
 }
 
 }  // namespace hs

@@ -8,13 +8,19 @@
 // the hole takes them (px along the off-axis angle, py 90 degrees on, pxy as tension at +45 and
 // compression at -45 degrees, the bypass along the bolt), each with its own finite-width factor,
 // so the factors agree with those of a full analysis of the load case (analyse_load_case) to
-// rounding.
+// rounding. The off-axis and bolt angles are first reduced to less than a turn (reduce_degrees).
+//
+// The ply values are kept component by component over the ply points (reserve_kernel.hpp), and
+// the superposition and each criterion's smallest factor run on SIMD vectors of points.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
 #include "analysis/reserve.hpp"
+#include "analysis/reserve_kernel.hpp"
 #include "model/assessment.hpp"
 #include "model/loads.hpp"
 #include "model/plate.hpp"
@@ -39,22 +45,32 @@ class ReserveSuperposition {
   // The reserve factors of one load case. typed.bypass is not read: the bypass stress follows
   // from the bearing stress, the diameter and the plate width.
   void reserve(const Loads& typed, Scratch& scratch, LoadCaseReserve& out) const;
+  // The same for count load cases, out[i] of loads[i]: the cases are worked out in blocks of
+  // those with the same bolt angle, each with the same bits as alone.
+  void reserve(const Loads* loads, std::size_t count, Scratch& scratch, LoadCaseReserve* out) const;
+
+  // Ply values at the ply points (station by station, the plies of a station together): the
+  // strains, then the stresses, each component in its own array.
+  using PointValues = std::array<std::vector<double>, 6>;
 
   const Grid& grid() const { return grid_; }  // the stations of the reserve factors
   const PlyStack& plies() const { return plies_; }
   const FailureAssessment& assessment() const { return assessment_; }
 
  private:
+  void run_block(std::size_t slot, Scratch& scratch) const;
+
   Materials materials_;
   PlyStack plies_;
   Plate plate_;
   FailureAssessment assessment_;
   Grid grid_;  // the stations at the characteristic distance (step kFailureStep)
   int nang_;
-  // Ply values (strains, then stresses) at the stations for the unit far-field stresses.
-  std::vector<double> unit_[3];
+  // Ply values at the ply points for the unit far-field stresses.
+  PointValues unit_[3];
   bool needs_[2] = {false, false};  // strains (maximum strain), stresses (the other criteria)
   std::vector<std::vector<CriterionConstants>> constants_;  // per criterion and ply
+  std::vector<PointConstants> point_constants_;             // per criterion
 };
 
 }  // namespace hs
