@@ -3,18 +3,20 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
+#include "analysis/worker_pool.hpp"
 #include "dialogue/program.hpp"
 #include "job/job_reader.hpp"
 #include "job/job_writer.hpp"
-#include "runner/load_case_file.hpp"
 #include "runner/convert.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/json_results.hpp"
+#include "runner/load_case_file.hpp"
 #include "runner/results_common.hpp"
 #include "runner/table_results.hpp"
 
@@ -90,9 +92,20 @@ bool load_job(const std::string& path, std::istream& in, Job& job, std::ostream&
   return true;
 }
 
-// A job whose load cases come from a CSV file: the reserve factors of every row, streamed.
-int run_load_case_file(const Job& job, const std::string& output, int threads, std::istream& in,
-                       std::ostream& out, std::ostream& err) {
+// A job whose load cases come from a CSV file: the reserve factors of every row, streamed as CSV.
+// format: as given on the command line ("" when left out).
+int run_load_case_file(const Job& job, const std::string& format, const std::string& output,
+                       int threads, std::istream& in, std::ostream& out, std::ostream& err) {
+  if (!format.empty() && format != "csv") {
+    err << "holestress: --format " << format << ": the load cases of " << job.path
+        << " come from a file (load_cases_file), whose reserve factors are written as CSV rows: "
+           "give --format csv or leave --format out\n";
+    return 2;
+  }
+  if (std::string problem = batch_job_problem(job); !problem.empty()) {
+    err << problem << "\n";
+    return 2;
+  }
   std::ifstream file;
   std::istream* rows = &in;
   if (job.load_cases_file != "-") {
@@ -106,13 +119,15 @@ int run_load_case_file(const Job& job, const std::string& output, int threads, s
     }
     rows = &file;
   }
-  if (output.empty() || output == "-") return run_batch(job, *rows, out, err, threads);
+  // Progress while the rows are worked through, on a terminal only.
+  const bool progress = &err == &std::cerr && isatty(STDERR_FILENO);
+  if (output.empty() || output == "-") return run_batch(job, *rows, out, err, threads, progress);
   std::ofstream f(output, std::ios::binary);
   if (!f) {
     err << "holestress: cannot write " << output << "\n";
     return 1;
   }
-  return run_batch(job, *rows, f, err, threads);
+  return run_batch(job, *rows, f, err, threads, progress);
 }
 
 int run_job(const std::string& path, const std::string& format, const std::string& output,
@@ -120,8 +135,11 @@ int run_job(const std::string& path, const std::string& format, const std::strin
   Job job;
   int status = 0;
   if (!load_job(path, in, job, err, status)) return status;
-  if (!job.load_cases_file.empty()) return run_load_case_file(job, output, threads, in, out, err);
-  if (format == "json") return emit(output, results_json(job).dump(1) + "\n", out, err);
+  if (!job.load_cases_file.empty()) {
+    return run_load_case_file(job, format, output, threads, in, out, err);
+  }
+  if (format.empty() || format == "json")
+    return emit(output, results_json(job).dump(1) + "\n", out, err);
   if (format == "table") {
     std::ostringstream text;
     write_table_results(job, text);
@@ -194,16 +212,33 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
                  "subcommand as ./run)");
 
   CLI::App* run = app.add_subcommand("run", "run a job file");
-  std::string job_path, format = "json", output;
+  std::string job_path, format, output;
   int threads = 0;
   run->add_option("JOB", job_path, "the job file (TOML; - for standard input)")->required();
-  run->add_option("--format", format, "json (default), csv (a folder of files) or table")
+  run->add_option("--format", format,
+                  "json (default), csv (a folder of files) or table; a job with a load-case file "
+                  "writes CSV rows only")
       ->check(CLI::IsMember({"json", "csv", "table"}));
   run->add_option("--output", output,
                   "the file to write (json, table; default standard output) or the folder "
                   "(csv; default JOB-results)");
-  run->add_option("--threads", threads, "threads for a load-case file (default: every core)")
-      ->check(CLI::NonNegativeNumber);
+  // The check says the range itself: CLI11's own range checks print their bounds as doubles.
+  const CLI::Validator thread_count(
+      [](std::string& text) {
+        int n = -1;
+        const auto r = std::from_chars(text.data(), text.data() + text.size(), n);
+        if (r.ec == std::errc() && r.ptr == text.data() + text.size() && n >= 0 &&
+            n <= kMaxThreads) {
+          return std::string();
+        }
+        return "0 (every core) or a number of threads from 1 to " + std::to_string(kMaxThreads) +
+               ", not " + text;
+      },
+      "0.." + std::to_string(kMaxThreads));
+  run->add_option("--threads", threads,
+                  "threads for a load-case file (default 0: every core; at most " +
+                      std::to_string(kMaxThreads) + ")")
+      ->check(thread_count);
 
   CLI::App* conv = app.add_subcommand("convert", "write the job file equivalent to a dialogue");
   std::string conv_path, conv_output;
