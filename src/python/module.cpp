@@ -5,6 +5,7 @@
 #include <pybind11/pybind11.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <exception>
@@ -16,11 +17,12 @@
 #include <thread>
 #include <vector>
 
-#include "job/job_reader.hpp"
-#include "python/convert.hpp"
 #include "analysis/superposition.hpp"
 #include "analysis/worker_pool.hpp"
+#include "job/job_reader.hpp"
+#include "python/convert.hpp"
 #include "runner/json_results.hpp"
+#include "runner/load_case_file.hpp"
 #include "runner/results_common.hpp"
 
 namespace py = pybind11;
@@ -35,6 +37,22 @@ const char* const kLoadColumns[6] = {"px", "py", "pxy", "off_axis", "bearing", "
 
 std::string type_name(py::handle h) {
   return py::str(py::type::of(h).attr("__name__"));
+}
+
+// A job file's text read as the command line reads it; source names it in the messages. A mistake
+// raises ValueError with every "FILE:LINE:COLUMN: KEY: MESSAGE" line of the job reader.
+std::unique_ptr<Job> read_job_text(const std::string& text, const std::string& source) {
+  auto job = std::make_unique<Job>();
+  std::vector<JobError> errors;
+  if (!read_job(text, source, *job, errors)) {
+    std::string message;
+    for (const JobError& e : errors) {
+      if (!message.empty()) message += '\n';
+      message += to_string(e);
+    }
+    throw py::value_error(message);
+  }
+  return job;
 }
 
 // The job of a path or a dict, read as the command line reads a job file. A mistake raises
@@ -58,17 +76,7 @@ std::unique_ptr<Job> load_job(py::handle arg) {
     s << f.rdbuf();
     text = s.str();
   }
-  auto job = std::make_unique<Job>();
-  std::vector<JobError> errors;
-  if (!read_job(text, source, *job, errors)) {
-    std::string message;
-    for (const JobError& e : errors) {
-      if (!message.empty()) message += '\n';
-      message += to_string(e);
-    }
-    throw py::value_error(message);
-  }
-  return job;
+  return read_job_text(text, source);
 }
 
 py::object analyse_job(py::handle job_arg) {
@@ -86,39 +94,20 @@ py::object analyse_job(py::handle job_arg) {
   return to_python(doc);
 }
 
-// The job must have criteria and allowables for them, and one laminate.
-void check_reserve_job(const Job& job) {
-  if (job.criteria.empty()) {
-    throw py::value_error(job.path +
-                          ": failure.criteria: the reserve factors need a [failure] "
-                          "table with criteria");
-  }
-  if (job.carpet) {
-    throw py::value_error(job.path +
-                          ": carpet: the reserve factors of load cases are for the "
-                          "job's own laminate, not a carpet plot");
-  }
-  for (Criterion c : job.criteria) {
-    for (int p = 0; p < job.plies.count; ++p) {
-      const int m = job.plies.material[p];
-      const bool ok =
-          job.has_allowables[m] || (c == Criterion::kMaxStrain && job.has_strain_allowables[m]);
-      if (!ok) {
-        throw py::value_error(job.path + ": materials." + job.material_names[m] +
-                              ": no allowables (T1, C1, T2, C2, S12), needed for the " +
-                              criterion_name(c) + " reserve factors");
-      }
-    }
-  }
-}
+// Rows handed to a thread at a time: a few milliseconds of work, so that Ctrl-C stops the
+// threads within a block.
+constexpr std::size_t kBlockRows = 2048;
+// How often the calling thread looks for a signal (Ctrl-C) while the threads work.
+constexpr std::chrono::milliseconds kSignalInterval(20);
 
-py::dict reserve_factors(py::handle job_arg, py::handle loads_arg, int threads) {
+py::dict reserve_factors_of_job(const Job& job, py::handle loads_arg, int threads) {
   if (threads < 0 || threads > kMaxThreads) {
     throw py::value_error("threads: 0 (every core) or a number from 1 to " +
                           std::to_string(kMaxThreads) + ", not " + std::to_string(threads));
   }
-  std::unique_ptr<Job> job = load_job(job_arg);
-  check_reserve_job(*job);
+  if (std::string problem = batch_job_problem(job); !problem.empty()) {
+    throw py::value_error(problem);
+  }
 
   using Array = py::array_t<double, py::array::c_style | py::array::forcecast>;
   Array loads = Array::ensure(loads_arg);
@@ -149,7 +138,7 @@ py::dict reserve_factors(py::handle job_arg, py::handle loads_arg, int threads) 
   }
 
   // The results, one array each, filled with the interpreter lock released.
-  const int ncrit = static_cast<int>(std::min<size_t>(job->criteria.size(), kMaxCriteria));
+  const int ncrit = static_cast<int>(std::min<size_t>(job.criteria.size(), kMaxCriteria));
   std::vector<py::array_t<double>> factor;
   for (int c = 0; c < ncrit; ++c) factor.emplace_back(n);
   py::array_t<double> smallest(n), margin(n), ply_angle(n), angle(n);
@@ -160,33 +149,65 @@ py::dict reserve_factors(py::handle job_arg, py::handle loads_arg, int threads) 
   double *ply_angle_out = ply_angle.mutable_data(), *angle_out = angle.mutable_data();
   std::int64_t *criterion_out = criterion.mutable_data(), *ply_out = ply.mutable_data();
   std::int64_t* component_out = component.mutable_data();
+  bool whole = true;
   {
     py::gil_scoped_release unlocked;
-    const ReserveSuperposition batch(job->materials, job->plies, job->grid, job->plate,
-                                     failure_assessment(*job));
-    WorkerPool pool(threads);
-    pool.share(static_cast<std::size_t>(n), [&](int, std::size_t from, std::size_t to) {
-      ReserveSuperposition::ScratchPtr scratch = batch.scratch();
-      LoadCaseReserve r;
-      for (std::size_t i = from; i < to; ++i) {
-        const double* l = in + 6 * i;
-        batch.reserve(Loads{l[0], l[1], l[2], l[3], l[4], l[5], 0.0}, *scratch, r);
-        for (int c = 0; c < ncrit; ++c) factor_out[c][i] = r.criterion[c].factor;
-        const bool any = r.smallest >= 0;
-        const CriterionReserve& at = r.criterion[any ? r.smallest : 0];
-        smallest_out[i] = any ? at.factor : kInf;
-        criterion_out[i] = r.smallest;
-        margin_out[i] = any ? r.margin : kInf;
-        ply_out[i] = any ? at.ply + 1 : 0;
-        ply_angle_out[i] = any ? job->plies.angle[at.ply] : kNaN;
-        angle_out[i] = any ? station_angle(batch.grid(), at.station) : kNaN;
-        component_out[i] = any ? at.component : -1;
-      }
-    });
+    const auto batch = std::make_unique<ReserveSuperposition>(job.materials, job.plies, job.grid,
+                                                              job.plate, failure_assessment(job));
+    // The threads work; this one watches for Ctrl-C. A thread that cannot be started raises
+    // RuntimeError with the system's reason.
+    const auto pool = std::make_unique<WorkerPool>(threads, WorkerPool::Caller::kWatches);
+    // Each thread's working storage and block of rows.
+    struct Worker {
+      ReserveSuperposition::ScratchPtr scratch;
+      std::vector<Loads> loads;
+      std::vector<LoadCaseReserve> results;
+    };
+    std::vector<Worker> workers(pool->size());
+    for (Worker& w : workers) {
+      w.scratch = batch->scratch();
+      w.loads.resize(kBlockRows);
+      w.results.resize(kBlockRows);
+    }
+    const std::size_t rows = static_cast<std::size_t>(n);
+    const std::size_t blocks = (rows + kBlockRows - 1) / kBlockRows;
+    whole = pool->share_blocks(
+        blocks,
+        [&](int t, std::size_t b) {
+          Worker& w = workers[t];
+          const std::size_t from = b * kBlockRows, count = std::min(kBlockRows, rows - from);
+          for (std::size_t k = 0; k < count; ++k) {
+            const double* l = in + 6 * (from + k);
+            w.loads[k] = Loads{l[0], l[1], l[2], l[3], l[4], l[5], 0.0};
+          }
+          batch->reserve(w.loads.data(), count, *w.scratch, w.results.data());
+          for (std::size_t k = 0; k < count; ++k) {
+            const LoadCaseReserve& r = w.results[k];
+            const std::size_t i = from + k;
+            for (int c = 0; c < ncrit; ++c) factor_out[c][i] = r.criterion[c].factor;
+            const bool any = r.smallest >= 0;
+            const CriterionReserve& at = r.criterion[any ? r.smallest : 0];
+            smallest_out[i] = any ? at.factor : kInf;
+            criterion_out[i] = r.smallest;
+            margin_out[i] = any ? r.margin : kInf;
+            ply_out[i] = any ? at.ply + 1 : 0;
+            ply_angle_out[i] = any ? job.plies.angle[at.ply] : kNaN;
+            angle_out[i] = any ? station_angle(batch->grid(), at.station) : kNaN;
+            component_out[i] = any ? at.component : -1;
+          }
+        },
+        [] {
+          // A signal's Python handler runs here, in the calling thread; KeyboardInterrupt (or
+          // whatever it raises) stays set and is raised once the threads have stopped.
+          py::gil_scoped_acquire locked;
+          return PyErr_CheckSignals() == 0;
+        },
+        kSignalInterval);
   }
+  if (!whole) throw py::error_already_set();
 
   py::dict out;
-  for (int c = 0; c < ncrit; ++c) out[criterion_name(job->criteria[c])] = factor[c];
+  for (int c = 0; c < ncrit; ++c) out[criterion_name(job.criteria[c])] = factor[c];
   out["smallest"] = smallest;
   out["criterion"] = criterion;
   out["margin_of_safety"] = margin;
@@ -197,11 +218,16 @@ py::dict reserve_factors(py::handle job_arg, py::handle loads_arg, int threads) 
   return out;
 }
 
+py::dict reserve_factors(py::handle job_arg, py::handle loads_arg, int threads) {
+  std::unique_ptr<Job> job = load_job(job_arg);
+  return reserve_factors_of_job(*job, loads_arg, threads);
+}
+
 }  // namespace
 
 }  // namespace hs
 
-PYBIND11_MODULE(holestress, m) {
+PYBIND11_MODULE(_holestress, m) {
   // The docstrings start with the signatures in Python's terms rather than pybind11's.
   py::options options;
   options.disable_function_signatures();
@@ -248,7 +274,8 @@ PYBIND11_MODULE(holestress, m) {
         "stress unit), off_axis (degrees from the laminate x axis to the load x axis), bearing\n"
         "(bolt bearing stress, stress unit), bolt_angle (degrees); every value finite.\n"
         "threads: threads to share the rows (0: one per core). The interpreter lock is released\n"
-        "while they work.\n"
+        "while they work; Ctrl-C stops them within a block of rows and raises KeyboardInterrupt.\n"
+        "Off-axis and bolt angles of a turn or more are reduced modulo 360 exactly.\n"
         "\n"
         "Returns arrays of length N, in this order: one per criterion of the job, named as in\n"
         "the job ('max-strain', 'max-stress', 'tsai-hill', 'tsai-wu', 'hoffman'; inf where no\n"
@@ -261,6 +288,19 @@ PYBIND11_MODULE(holestress, m) {
         "Raises ValueError for a job with mistakes or without criteria and allowables, a\n"
         "carpet job, loads of another shape, or a load that is not finite (naming its row and\n"
         "column).");
+
+  m.def(
+      "reserve_factors_of_text",
+      [](const std::string& text, const std::string& source, py::handle loads, int threads) {
+        std::unique_ptr<hs::Job> job = hs::read_job_text(text, source);
+        return hs::reserve_factors_of_job(*job, loads, threads);
+      },
+      py::arg("text"), py::arg("source"), py::arg("loads"), py::arg("threads") = 0,
+      "reserve_factors_of_text(text: str, source: str, loads: numpy.ndarray, threads: int = 0)\n"
+      "    -> dict[str, numpy.ndarray]\n"
+      "\n"
+      "reserve_factors for a job given as the text of its job file; source names it in the\n"
+      "messages (as FILE). For holestress.dask, which sends the job to its workers so.");
 
   m.def(
       "dict_to_toml", [](const py::dict& d) { return hs::dict_to_toml(d); }, py::arg("job"),
