@@ -41,12 +41,12 @@ if [[ $target == job ]]; then
   artifacts=$build/fuzz-job-artifacts
   mkdir -p "$corpus" "$artifacts"
   cp "$root"/examples/*.toml "$corpus"/
-  # -max_len: the example job files are under 3 kB. -timeout: reading a job file takes
-  # milliseconds; 60 s leaves room for a busy or niced machine, and an input still running then is
-  # a hang.
+  # -max_len: the example job files are under 3 kB; 64 kB lets the fuzzer build long keys, deep
+  # nesting and long layups. -timeout: reading a job file takes milliseconds; 60 s leaves room for
+  # a busy or niced machine, and an input still running then is a hang.
   cd "$build"
   exec "$build/fuzz/holestress_job_fuzz" "$corpus" \
-    -max_total_time="$seconds" -max_len=8192 -timeout=60 -rss_limit_mb=2048 \
+    -max_total_time="$seconds" -max_len=65536 -timeout=60 -rss_limit_mb=2048 \
     -dict="$root/fuzz/job.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 "${@:2}"
 fi
 

@@ -1,7 +1,8 @@
 """Plane-stress finite-element model of a plate with a circular hole: gmsh mesh, CalculiX solve.
 
 The hole (diameter D, centre at the origin) is cut from a rectangle, length LX along x, width LY
-along y. The hole edge is divided into NTHETA equal arcs (a multiple of 72, so that every 5
+along y, centred at (XC, 0) (XC = 0 unless the hole sits nearer one end, as in a strip with an edge
+distance). The hole edge is divided into NTHETA equal arcs (a multiple of 72, so that every 5
 degree station is a node); the element size grows linearly with the distance from the hole.
 Elements are 8-node quadrilaterals (CPS8) with a few 6-node triangles (CPS6) where the quad
 recombination leaves them. Loads are consistent nodal forces of the boundary tractions,
@@ -27,7 +28,7 @@ def have_tools():
     return subprocess.run(["which", "ccx"], capture_output=True).returncode == 0
 
 
-def mesh(D, LX, LY, ntheta, growth):
+def mesh(D, LX, LY, ntheta, growth, xc=0.0):
     """Nodes {id: (x, y)}, elements [(type, [nodes])], boundary edges per side, hole-edge nodes."""
     import gmsh
 
@@ -54,7 +55,8 @@ def mesh(D, LX, LY, ntheta, growth):
         loop = g.addCurveLoop([arcs[k], rays[(k + 1) % 4], -oarcs[k], -rays[k]])
         ring.append(g.addPlaneSurface([loop]))
     X, Y = LX / 2.0, LY / 2.0
-    cp = [g.addPoint(X, -Y, 0), g.addPoint(X, Y, 0), g.addPoint(-X, Y, 0), g.addPoint(-X, -Y, 0)]
+    cp = [g.addPoint(xc + X, -Y, 0), g.addPoint(xc + X, Y, 0), g.addPoint(xc - X, Y, 0),
+          g.addPoint(xc - X, -Y, 0)]
     sides = [g.addLine(cp[k], cp[(k + 1) % 4]) for k in range(4)]  # right, top, left, bottom
     outer = g.addCurveLoop(sides)
     surf = g.addPlaneSurface([outer, g.addCurveLoop(oarcs)])
@@ -165,12 +167,12 @@ def aniso_constants(C):
     return [C[i, j] for i, j in idx]
 
 
-def solve(C2, D, LX, LY, load_cases, ntheta=144, growth=0.12, workdir=None):
+def solve(C2, D, LX, LY, load_cases, ntheta=144, growth=0.12, workdir=None, xc=0.0):
     """Solve each load case; load_cases: list of {side_name: traction function}.
 
     Returns, per load case, (angles in degrees of the hole-edge nodes, hoop stress, radial
     stress) and the model size."""
-    nodes, elements, edges, hole_nodes = mesh(D, LX, LY, ntheta, growth)
+    nodes, elements, edges, hole_nodes = mesh(D, LX, LY, ntheta, growth, xc)
     lines = ["*NODE"]
     lines += [f"{k},{x:.12f},{y:.12f}" for k, (x, y) in sorted(nodes.items())]
     for typ, name in ((16, "CPS8"), (9, "CPS6")):
@@ -198,8 +200,8 @@ def solve(C2, D, LX, LY, load_cases, ntheta=144, growth=0.12, workdir=None):
         lines.append(",".join(consts[k:k + 8]))
     lines += ["*SOLID SECTION, ELSET=PLATE, MATERIAL=LAM", "1.0"]
     # three rigid-body freedoms: the nodes nearest the ends of the x axis
-    far = sorted(nodes, key=lambda k: (nodes[k][0] - LX / 2) ** 2 + nodes[k][1] ** 2)[0]
-    far2 = sorted(nodes, key=lambda k: (nodes[k][0] + LX / 2) ** 2 + nodes[k][1] ** 2)[0]
+    far = sorted(nodes, key=lambda k: (nodes[k][0] - xc - LX / 2) ** 2 + nodes[k][1] ** 2)[0]
+    far2 = sorted(nodes, key=lambda k: (nodes[k][0] - xc + LX / 2) ** 2 + nodes[k][1] ** 2)[0]
     lines += ["*BOUNDARY", f"{far},1,2", f"{far2},2,2"]
     for case in load_cases:
         forces = {}

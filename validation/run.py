@@ -6,7 +6,10 @@
     validation/run.py --series   coarse meshes with the series and a three-level convergence study
     validation/run.py --gate     coarse meshes, no documents: exit 1 when a difference exceeds its
                                  tolerance, 77 when gmsh or ccx is missing (unless
-                                 HOLESTRESS_REQUIRE_VALIDATION=1)
+                                 HOLESTRESS_REQUIRE_VALIDATION=1); includes a few strip cases
+    validation/run.py --strip    the strip model against finite elements of the same strips (open
+                                 hole and bolt, W/D and edge distances, three laminates), writes
+                                 docs/strip-validation.md (with --full: finer meshes)
 """
 import argparse
 import math
@@ -22,6 +25,7 @@ import numpy as np  # noqa: E402
 
 import laminate as lam  # noqa: E402
 import program  # noqa: E402
+import strip_study  # noqa: E402
 
 ROOT = HERE.parent
 STATIONS = np.arange(0.0, 360.0 + 1e-9, 5.0)
@@ -221,10 +225,14 @@ def main():
     ap.add_argument("--full", action="store_true")
     ap.add_argument("--gate", action="store_true")
     ap.add_argument("--series", action="store_true")
+    ap.add_argument("--strip", action="store_true")
     ap.add_argument("--program")
+    ap.add_argument("--probe", help="validation/holestress_strip_probe of the build")
     args = ap.parse_args()
     if args.program:
         program.PROGRAM = Path(args.program)
+    if args.probe:
+        strip_study.PROBE = Path(args.probe)
     import fe
 
     if not fe.have_tools():
@@ -232,6 +240,18 @@ def main():
         return 1 if os.environ.get("HOLESTRESS_REQUIRE_VALIDATION") == "1" else 77
     t0 = time.time()
     st = Study(args.full)
+    if args.strip:
+        strip_study.run(st, LAMINATES, stiffness, strip_study.all_cases(LAMINATES), st.nt)
+        elapsed = time.time() - t0
+        strip_study.summary(st)
+        if not args.gate:
+            strip_study.write(st, ROOT / "docs", elapsed)
+        for f in st.failures:
+            print("FAIL", f)
+        print(f"{len(st.failures)} failures, {elapsed:.0f} s")
+        return 1 if st.failures else 0
+    if args.gate:
+        strip_study.run(st, LAMINATES, stiffness, strip_study.GATE, st.nt)
     st.closed_forms()
     st.open_hole()
     series = args.full or args.series
@@ -269,6 +289,7 @@ def summary(st):
     print("kirsch max rel", st.results["kirsch"][1], "pin", st.results["pin"])
     for r in st.results.get("convergence", []):
         print("conv", r)
+    strip_study.summary(st)
 
 
 if __name__ == "__main__":

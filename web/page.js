@@ -580,13 +580,20 @@ if (typeof document === 'object') {
     return modulePromise;
   };
 
-  // Fields: an input (or select) with the path of its value and a message slot after it.
+  // Fields: an input (or select) with the path of its value and a message slot after it. An
+  // input is at least `size` characters wide and widens to show its whole value (fitField).
+  const fitField = (input) => {
+    input.size = Math.max(Number(input.getAttribute('data-size')) || 1, input.value.length + 1);
+  };
   const field = (path, value, attrs) => {
     const input = el('input', {type: 'text', inputmode: 'decimal', 'data-path': path,
-                               'aria-label': path, ...attrs});
+                               'aria-label': path, ...attrs, 'data-size': (attrs || {}).size});
     input.value = value === undefined || value === null ? '' : String(value);
+    fitField(input);
     return el('span', {class: 'field'}, input, el('span', {class: 'msg', 'data-for': path}));
   };
+  // A field under its name, for the rows of materials and load cases, which wrap.
+  const labelled = (name, f) => el('label', {class: 'f'}, el('span', {class: 'l', text: name}), f);
   const select = (path, options, value) => {
     const s = el('select', {'data-path': path, 'aria-label': path});
     for (const o of options) s.append(el('option', {value: o, text: o}));
@@ -671,25 +678,30 @@ if (typeof document === 'object') {
     $('units-field').replaceChildren('stress ', select('units.stress', STRESS_UNITS, job.units.stress),
                                      ' length ', select('units.length', LENGTH_UNITS, job.units.length));
 
+    // A material is a row of three groups (moduli, strengths, strain allowables) that wrap on
+    // a narrow page rather than run past the form's edge.
     const mat = $('materials');
     mat.replaceChildren();
+    const names = {nu12: 'ν12', strain_T1: 'εT1', strain_C1: 'εC1', strain_T2: 'εT2',
+                   strain_C2: 'εC2', strain_S12: 'εS12'};
     job.materials.forEach((m, i) => {
-      const row = el('tr', {}, el('td', {}, field('materials.' + i + '.name', m.name, {inputmode: 'text', size: 8})));
-      for (const k of ELASTIC.concat(ALLOWABLES, STRAIN_ALLOWABLES)) {
-        row.append(el('td', {}, field('materials.' + i + '.' + k, m[k], {size: k.startsWith('strain') ? 4 : 6})));
-      }
-      row.append(el('td', {}, job.materials.length > 1 ? removeButton(() => {
-        state = checkJobLoose(); state.materials.splice(i, 1); buildForm();
-      }) : null));
-      mat.append(row);
+      const group = (keys, size) => el('span', {class: 'group'}, ...keys.map((k) =>
+          labelled(names[k] || k, field('materials.' + i + '.' + k, m[k], {size}))));
+      mat.append(el('div', {class: 'row material'},
+                    labelled('name', field('materials.' + i + '.name', m.name, {inputmode: 'text', size: 10})),
+                    group(ELASTIC, 8), group(ALLOWABLES, 7), group(STRAIN_ALLOWABLES, 7),
+                    job.materials.length > 1 ? removeButton(() => {
+                      state = checkJobLoose(); state.materials.splice(i, 1); buildForm();
+                    }) : null));
     });
     $('add-material').disabled = job.materials.length >= LIMITS.materials;
 
-    const names = job.materials.map((m) => String(m.name));
+    const materialNames = job.materials.map((m) => String(m.name));
     const plies = $('plies');
     plies.replaceChildren();
     job.plies.forEach((p, i) => {
-      const options = names.includes(String(p.material)) ? names : names.concat([String(p.material)]);
+      const options = materialNames.includes(String(p.material)) ? materialNames
+                                                                   : materialNames.concat([String(p.material)]);
       plies.append(el('tr', {}, el('td', {text: String(i + 1)}),
                       el('td', {}, field('plies.' + i + '.angle', p.angle, {size: 6})),
                       el('td', {}, field('plies.' + i + '.thickness', p.thickness, {size: 7})),
@@ -717,15 +729,18 @@ if (typeof document === 'object') {
                      k === 'distance_step' ? el('span', {class: 'u-length'}) : null), ' ');
     }
 
+    // A load case is a row: its name, as wide as the name, then its loads; the row wraps.
     const cases = $('load-cases');
     cases.replaceChildren();
+    const loadNames = {off_axis: 'off-axis (°)', bolt_angle: 'bolt angle (°)'};
     job.load_cases.forEach((lc, i) => {
-      const row = el('tr', {}, el('td', {}, field('load_cases.' + i + '.name', lc.name, {inputmode: 'text', size: 8})));
-      for (const k of LOADS) row.append(el('td', {}, field('load_cases.' + i + '.' + k, lc[k], {size: 7})));
-      row.append(el('td', {}, job.load_cases.length > 1 ? removeButton(() => {
-        state = checkJobLoose(); state.load_cases.splice(i, 1); buildForm();
-      }) : null));
-      cases.append(row);
+      cases.append(el('div', {class: 'row load-case'},
+                      labelled('name', field('load_cases.' + i + '.name', lc.name, {inputmode: 'text', size: 12})),
+                      el('span', {class: 'group'}, ...LOADS.map((k) =>
+                          labelled(loadNames[k] || k, field('load_cases.' + i + '.' + k, lc[k], {size: 8})))),
+                      job.load_cases.length > 1 ? removeButton(() => {
+                        state = checkJobLoose(); state.load_cases.splice(i, 1); buildForm();
+                      }) : null));
     });
 
     const crit = $('criteria');
@@ -817,15 +832,24 @@ if (typeof document === 'object') {
                        el('tr', {}, ...['criterion', 'reserve factor', 'ply', 'ply angle',
                                         'angle around the hole', 'distance', 'component']
                                       .map((h) => el('th', {text: h}))));
+      // The distance is the job's characteristic distance, one for every criterion. A criterion
+      // that no load of this shape brings to failure has no factor, ply or angle.
+      const length = ' ' + (units.length || '');
+      // Angles and the distance to six digits, in full on hover.
+      const short = (v, unit) => el('td', {title: String(v) + unit, text: String(Number(Number(v).toPrecision(6))) + unit});
       for (const [c, v] of Object.entries(reserve.criteria || {})) {
         const label = (CRITERIA.find((k) => k[0] === c) || [c, c])[1];
         const row = el('tr', {'data-criterion': c, class: smallest && smallest.criterion === c ? 'smallest' : null},
-                       el('td', {text: label}),
-                       el('td', {class: 'factor', 'data-value': String(v.factor), text: fmt(v.factor, 3)}),
-                       el('td', {text: String(v.ply)}), el('td', {text: v.ply_angle + '°'}),
-                       el('td', {text: v.angle + '°'}),
-                       el('td', {text: v.distance + ' ' + (units.length || '')}),
-                       el('td', {text: String(v.component || '')}));
+                       el('td', {text: label}));
+        if (typeof v.factor === 'number') {
+          row.append(el('td', {class: 'factor', 'data-value': String(v.factor), text: fmt(v.factor, 3)}),
+                     el('td', {text: String(v.ply)}), short(v.ply_angle, '°'), short(v.angle, '°'),
+                     short(reserve.distance, length), el('td', {text: String(v.component || '')}));
+        } else {
+          row.append(el('td', {class: 'factor none', 'data-value': 'Infinity', colspan: '6',
+                               text: 'none: ' + (v.note || 'no finite factor') + ' at ' +
+                                     Number(Number(reserve.distance).toPrecision(6)) + length}));
+        }
         table.append(row);
       }
       out.append(table);
@@ -833,7 +857,7 @@ if (typeof document === 'object') {
         out.append(el('p', {class: 'smallest-line', 'data-load-case': lc.name,
                             text: 'Smallest reserve factor ' + fmt(smallest.factor, 3) + ' (' +
                                   ((CRITERIA.find((k) => k[0] === smallest.criterion) || [0, smallest.criterion])[1]) +
-                                  ') in ply ' + smallest.ply + ' at ' + smallest.angle +
+                                  ') in ply ' + smallest.ply + ' at ' + Number(Number(smallest.angle).toPrecision(6)) +
                                   '° around the hole' +
                                   (reserve.margin_of_safety !== undefined
                                        ? '; margin of safety ' + fmt(reserve.margin_of_safety, 3) : '') + '.'}));
@@ -980,6 +1004,7 @@ if (typeof document === 'object') {
 
   function wire() {
     $('job-form').addEventListener('input', (e) => {
+      if (e.target.matches('input[type=text][data-path]')) fitField(e.target);
       if (e.target.matches('[data-path="units.stress"], [data-path="units.length"]')) unitLabels();
       const rename = /^materials\.(\d+)\.name$/.exec(e.target.getAttribute('data-path') || '');
       if (rename) {

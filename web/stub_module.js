@@ -45,12 +45,16 @@ var createHolestress = (function () {
         : Object.keys(FACTORS).filter(function (c) { return list.indexOf('"' + c + '"') >= 0; });
     var stress = pick(text, /^\s*stress\s*=\s*"([^"]*)"/m, 'psi');
     var length = pick(text, /^\s*length\s*=\s*"([^"]*)"/m, 'in');
+    // The reserve factors as holestress run writes them: one characteristic distance for all
+    // criteria.
+    var distance = Number(pick(text, /^\s*distance\s*=\s*([0-9.eE+-]+)/m, '0.05'));
     var cases = names.map(function (name, i) {
-      var scale = 1 / (1 + 0.5 * i), reserve = {criteria: {}}, best = null;
+      var scale = 1 / (1 + 0.5 * i), best = null;
+      var reserve = {distance: distance, factor_of_safety: 1, criteria: {}};
       criteria.forEach(function (c) {
         var p = PLACE[c], f = Math.round(FACTORS[c] * scale * 1000) / 1000;
         reserve.criteria[c] = {factor: f, ply: p[0], ply_angle: p[1], angle: p[2],
-                               distance: 0.05, component: p[3]};
+                               component: p[3]};
         if (!best || f < best.factor) best = {criterion: c, factor: f, ply: p[0], angle: p[2]};
       });
       if (best) {

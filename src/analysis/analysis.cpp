@@ -51,12 +51,17 @@ SearchOutcome analyse(Problem& problem, const Stages& stages, Workspace& work,
       // The factor that brings the governing value to 1: the failure numbers of criteria 1 and 2
       // are linear in the loads, the others are taken as quadratic.
       factor = has_three_numbers(criterion) ? 1.0 / std::fabs(g.value) : 1.0 / std::sqrt(g.value);
-      at_failure = stages.search && !(factor < kConvergedLow) && !(factor > kConvergedHigh);
+      at_failure = stages.search && !g.below_zero && !(factor < kConvergedLow) &&
+                   !(factor > kConvergedHigh);
     }
     listener.failure_evaluated(iteration, problem, work.plies, g, at_failure);
     if (!stages.search) break;
 
-    FailureSearch::Outcome outcome = search.next(problem.loads, factor, iteration, g.value == 0.0);
+    // A governing modified Tsai-Wu or Hoffman value below zero lies inside the envelope: scaling
+    // its magnitude to 1 would stop at F = -1. The failure load follows directly instead.
+    FailureSearch::Outcome outcome =
+        g.below_zero ? search.solve_directly_now()
+                     : search.next(problem.loads, factor, iteration, g.value == 0.0);
     if (outcome == FailureSearch::kSolveDirectly) {
       // The ply values scale with the loads: the first-ply failure load follows directly.
       double lambda = first_failure_factor(criterion, problem.materials, problem.plies,

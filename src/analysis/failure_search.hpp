@@ -27,6 +27,10 @@ class FailureSearch {
   // kSolveDirectly the caller works out the direct factor and hands it to solved_directly.
   Outcome next(const Loads& loads, double factor, int iteration, bool governing_is_zero);
 
+  // The repetitions cannot reach the failure load (the governing value lies inside the
+  // envelope): kSolveDirectly, or kStopped when a direct solution was already tried.
+  Outcome solve_directly_now() const { return direct_ ? kStopped : kSolveDirectly; }
+
   // The factor of the direct solution on the current loads (0.0 when none exists): kRepeat with
   // factor set for the last repetition, or kStopped.
   Outcome solved_directly(double lambda, double& factor);

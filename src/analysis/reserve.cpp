@@ -28,6 +28,9 @@ LoadCaseReserve judge_reserve(const FailureAssessment& assessment, const PlyStac
 void settle_smallest(LoadCaseReserve& r, int criteria, double factor_of_safety) {
   r.smallest = -1;
   r.margin = 0.0;
+  r.undefined = false;
+  for (int c = 0; c < criteria; ++c) r.undefined = r.undefined || std::isnan(r.criterion[c].factor);
+  if (r.undefined) return;
   for (int c = 0; c < criteria; ++c) {
     const double f = r.criterion[c].factor;
     if (std::isfinite(f) && (r.smallest < 0 || f < r.criterion[r.smallest].factor)) r.smallest = c;

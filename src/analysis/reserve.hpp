@@ -15,6 +15,9 @@ struct LoadCaseReserve {
   CriterionReserve criterion[kMaxCriteria];  // in the assessment's order
   int smallest = -1;  // index of the smallest finite factor; -1 when no factor is finite
   double margin = 0.0;  // of the smallest: factor / factor_of_safety - 1
+  // Some criterion's factor is undefined (NaN: the field is not finite): then there is no
+  // smallest either, since the undefined one might be smaller.
+  bool undefined = false;
 };
 
 // The stations at which reserve factors are judged: those of `grid` at the hole edge (step 0)

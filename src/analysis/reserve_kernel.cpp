@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "analysis/reserve_kernel.cpp"
@@ -80,6 +81,7 @@ HWY_INLINE V vector_reserve(const VectorLanes& l, Criterion criterion, const Vec
 }
 
 constexpr std::size_t kMaxLanes = HWY_MAX_BYTES / sizeof(double);
+constexpr std::int64_t kNoPoint = std::numeric_limits<std::int64_t>::max();
 
 // Screening. The exact factor of every point would cost a division (and a square root) per
 // point; a key per point, cheap to form, that orders the points as their factors do (larger key,
@@ -116,18 +118,23 @@ HWY_INLINE Key quadratic_key(V quad, V lin) {
 template <Criterion kCriterion>
 HWY_INLINE Key screening_key(const VectorLanes& l, const VectorConstants& k, V s1, V s2, V s12) {
   const D d;
+  const V inf = hn::Set(d, kReserveNone);
+  Key key;
   if constexpr (kCriterion == Criterion::kMaxStrain || kCriterion == Criterion::kMaxStress ||
                 kCriterion == Criterion::kTsaiHill) {
-    V key = kCriterion == Criterion::kTsaiHill ? tsai_hill_number_of(l, k, s1, s2, s12)
-                                               : max_ratio_of(l, k, s1, s2, s12);
-    key = hn::IfThenElseZero(
-        hn::And(hn::Lt(hn::Zero(d), key), hn::Lt(key, hn::Set(d, kReserveNone))), key);
-    return {key, key};
+    V value = kCriterion == Criterion::kTsaiHill ? tsai_hill_number_of(l, k, s1, s2, s12)
+                                                 : max_ratio_of(l, k, s1, s2, s12);
+    value = hn::IfThenElseZero(hn::And(hn::Lt(hn::Zero(d), value), hn::Lt(value, inf)), value);
+    key = {value, value};
   } else {
     V quad, lin;
     quadratic_terms_of<VectorLanes>(k, s1, s2, s12, quad, lin);
-    return quadratic_key(quad, lin);
+    key = quadratic_key(quad, lin);
   }
+  // Ply values that are not finite make the factor undefined: always evaluated exactly.
+  const auto finite = hn::Lt(hn::Abs(s1 + s2 + s12), inf);
+  return {hn::IfThenElse(finite, key.low, hn::Zero(d)),
+          hn::IfThenElse(finite, key.high, hn::NaN(d))};
 }
 
 HWY_INLINE Key vector_key(const VectorLanes& l, Criterion criterion, const VectorConstants& k, V s1,
@@ -213,6 +220,9 @@ void smallest_of_block(const PointConstants* const* criteria, std::size_t count,
       const V bar = hn::Set(d, threshold);
       V best = hn::Set(d, kReserveNone);
       auto best_at = hn::Zero(di);
+      // The first point of each lane with an undefined factor (none: kNoPoint).
+      const auto none = hn::Set(di, kNoPoint);
+      auto undefined_at = none;
       for (std::size_t n = 0; n < whole; n += lanes) {
         const V key = hn::LoadU(d, keys + o * points + n);
         if (hn::AllFalse(d, hn::Or(hn::Ge(key, bar), hn::IsNaN(key)))) continue;
@@ -220,27 +230,39 @@ void smallest_of_block(const PointConstants* const* criteria, std::size_t count,
         superpose<kBolt>(d, f, cases, i, n, s);
         const V r = vector_reserve(l, constants.criterion, load_constants(d, constants, n), s[0],
                                    s[1], s[2]);
+        const auto at = hn::Iota(di, static_cast<std::int64_t>(n));
         const auto better = hn::And(hn::Lt(zero, r), hn::Lt(r, best));
         best = hn::IfThenElse(better, r, best);
-        best_at = hn::IfThenElse(hn::RebindMask(di, better),
-                                 hn::Iota(di, static_cast<std::int64_t>(n)), best_at);
+        best_at = hn::IfThenElse(hn::RebindMask(di, better), at, best_at);
+        const auto first_undefined =
+            hn::And(hn::RebindMask(di, hn::IsNaN(r)), hn::Eq(undefined_at, none));
+        undefined_at = hn::IfThenElse(first_undefined, at, undefined_at);
       }
       HWY_ALIGN double lane_best[kMaxLanes];
-      HWY_ALIGN std::int64_t lane_at[kMaxLanes];
+      HWY_ALIGN std::int64_t lane_at[kMaxLanes], lane_undefined[kMaxLanes];
       hn::Store(best, d, lane_best);
       hn::Store(best_at, di, lane_at);
+      hn::Store(undefined_at, di, lane_undefined);
       PointMinimum m{kReserveNone, 0};
+      std::int64_t undefined = kNoPoint;
       for (std::size_t lane = 0; lane < lanes; ++lane) {
         const auto point = static_cast<std::size_t>(lane_at[lane]);
         if (lane_best[lane] < m.factor || (lane_best[lane] == m.factor && point < m.point)) {
           m = {lane_best[lane], point};
         }
+        undefined = std::min(undefined, lane_undefined[lane]);
       }
-      for (std::size_t p = whole; p < points; ++p) {
+      // An undefined factor anywhere makes the criterion's undefined, at the first such point.
+      if (undefined != kNoPoint) m = {kReserveUndefined, static_cast<std::size_t>(undefined)};
+      for (std::size_t p = whole; p < points && !std::isnan(m.factor); ++p) {
         const double r =
             point_reserve(constants_at(constants, p), superpose_point(f, cases, i, 0, p),
                           superpose_point(f, cases, i, 1, p), superpose_point(f, cases, i, 2, p));
-        if (r > 0.0 && r < m.factor) m = {r, p};
+        if (std::isnan(r)) {
+          m = {r, p};
+        } else if (r > 0.0 && r < m.factor) {
+          m = {r, p};
+        }
       }
       out[o] = m;
     }

@@ -57,7 +57,8 @@ inline double superpose_point(const UnitPointFields& f, const CaseBlock& cases, 
 }
 
 // The smallest positive point_reserve over the points and the first point where it is reached;
-// +infinity at point 0 when no point has a positive factor.
+// +infinity at point 0 when no point has a positive factor; NaN (undefined) at the first point
+// whose ply values are not finite, when there is one.
 struct PointMinimum {
   double factor;
   std::size_t point;

@@ -8,6 +8,7 @@
 #include <limits>
 #include <numbers>
 
+#include "hole/bolt_series.hpp"
 #include "hole/characteristic_roots.hpp"
 #include "hole/open_hole.hpp"
 #include "numeric/complex_divide.hpp"
@@ -207,7 +208,7 @@ void bearing_pressure(double p0, double d, std::complex<double> (&pf)[99], doubl
 
 int bolt_hole_field(const Grid& grid, double bearing, const Mat3& a, double bolt_angle,
                     bool displacements, BoltHoleCache& cache, GridVector& sig, GridScalar& u,
-                    GridScalar& v) {
+                    GridScalar& v, BoltSeries series_kind) {
   const double d = grid.diameter;
   double a11 = a(1, 1), a12 = a(1, 2), a16 = a(1, 3);
   double a22 = a(2, 2), a26 = a(2, 3);
@@ -219,6 +220,16 @@ int bolt_hole_field(const Grid& grid, double bearing, const Mat3& a, double bolt
     return 0;
   }
   double alpha1 = mu1.real(), beta1 = mu1.imag(), alpha2 = mu2.real(), beta2 = mu2.imag();
+  // The converged series: every power, summed in closed form.
+  const bool converged = series_kind == BoltSeries::converged;
+  ExactBoltSeries exact;
+  if (converged) {
+    exact = exact_bolt_series(a, d, bearing);
+    if (!exact.solved) {
+      undefined_field(grid, sig, u, v);
+      return 1;
+    }
+  }
 
   // 2. Displacement constants.
   auto [p1, q1] = displacement_coefficients(a, mu1);
@@ -286,6 +297,9 @@ int bolt_hole_field(const Grid& grid, double bearing, const Mat3& a, double bolt
   sig.resize(nang, nstep);
   u.resize(nang, nstep);
   v.resize(nang, nstep);
+  // Products that do not change from station to station, formed as the formulas below form them.
+  const cd mu11 = mu1 * mu1, mu22 = mu2 * mu2;
+  const double cb2 = cb * cb, sb2 = sb * sb;
   double* const out0 = sig.data();
   double *ou = u.data(), *ov = v.data();
   for (int i = 0; i < nstep; ++i) {
@@ -299,30 +313,41 @@ int bolt_hole_field(const Grid& grid, double bearing, const Mat3& a, double bolt
       continue;
     }
 
-    cd pw1[kTerms + 1], pw2[kTerms + 1], s1, s2;
-    series<false>(at.zeta1, at.zeta2, msc1, msc2, pw1, pw2, s1, s2);
-    if (!finite(s1) || !finite(s2)) {
-      series<true>(at.zeta1, at.zeta2, msc1, msc2, pw1, pw2, s1, s2);
+    cd pw1[kTerms + 1], pw2[kTerms + 1], s1, s2, dphi1, dphi2;
+    if (converged) {
+      dphi1 = bolt_stress_function_derivative(exact, 0, at.zeta1);
+      dphi2 = bolt_stress_function_derivative(exact, 1, at.zeta2);
+    } else {
+      series<false>(at.zeta1, at.zeta2, msc1, msc2, pw1, pw2, s1, s2);
+      if (!finite(s1) || !finite(s2)) {
+        series<true>(at.zeta1, at.zeta2, msc1, msc2, pw1, pw2, s1, s2);
+      }
+      dphi1 = divide(l1 - s1, at.t1);
+      dphi2 = divide(l2 - s2, at.t2);
     }
-    cd dphi1 = divide(l1 - s1, at.t1);
-    cd dphi2 = divide(l2 - s2, at.t2);
 
-    double sx = 2.0 * (mu1 * mu1 * dphi1 + mu2 * mu2 * dphi2).real();
+    double sx = 2.0 * (mu11 * dphi1 + mu22 * dphi2).real();
     double sy = 2.0 * (dphi1 + dphi2).real();
     double txy = -2.0 * (mu1 * dphi1 + mu2 * dphi2).real();
-    out[0] = sx * (cb * cb) + sy * (sb * sb) - 2.0 * txy * sb * cb;
-    out[1] = sx * (sb * sb) + sy * (cb * cb) + 2.0 * txy * sb * cb;
-    out[2] = (sx - sy) * sb * cb + txy * (cb * cb - sb * sb);
+    out[0] = sx * cb2 + sy * sb2 - 2.0 * txy * sb * cb;
+    out[1] = sx * sb2 + sy * cb2 + 2.0 * txy * sb * cb;
+    out[2] = (sx - sy) * sb * cb + txy * (cb2 - sb2);
     if (!displacements) {
       ou[n] = ov[n] = nan;
       continue;
     }
 
-    cd f1 = power_sum<false>(sc1, pw1), f2 = power_sum<false>(sc2, pw2);
-    if (!finite(f1)) f1 = power_sum<true>(sc1, pw1);
-    if (!finite(f2)) f2 = power_sum<true>(sc2, pw2);
-    cd phi1 = l1 * log_behind_bolt(at.zeta1, at.yb) + f1;
-    cd phi2 = l2 * log_behind_bolt(at.zeta2, at.yb) + f2;
+    cd phi1, phi2;
+    if (converged) {
+      phi1 = bolt_stress_function(exact, 0, at.zeta1, at.yb);
+      phi2 = bolt_stress_function(exact, 1, at.zeta2, at.yb);
+    } else {
+      cd f1 = power_sum<false>(sc1, pw1), f2 = power_sum<false>(sc2, pw2);
+      if (!finite(f1)) f1 = power_sum<true>(sc1, pw1);
+      if (!finite(f2)) f2 = power_sum<true>(sc2, pw2);
+      phi1 = l1 * log_behind_bolt(at.zeta1, at.yb) + f1;
+      phi2 = l2 * log_behind_bolt(at.zeta2, at.yb) + f2;
+    }
     double ub = 2.0 * (p1 * phi1 + p2 * phi2).real();
     double vb = 2.0 * (q1 * phi1 + q2 * phi2).real();
     // The displacements are along the bolt axes; turn them into the laminate axes, where the
@@ -331,7 +356,7 @@ int bolt_hole_field(const Grid& grid, double bearing, const Mat3& a, double bolt
     ov[n] = ub * sb + vb * cb;
     }
   }
-  return singular;
+  return converged ? 0 : singular;
 }
 
 }  // namespace hs

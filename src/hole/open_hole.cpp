@@ -99,6 +99,13 @@ void open_hole_field(const Grid& grid, double s, const Mat3& a, double angle, bo
   sig.resize(nang, nstep);
   u.resize(nang, nstep);
   v.resize(nang, nstep);
+  // The factors that do not change from station to station, each the same product as the
+  // formulas below form it, so that the values are the same to the last bit.
+  const cd load1 = i_unit * s * d * k2, load2 = i_unit * s * d * k1;
+  const cd den1 = -2.0 * n1, den2 = 2.0 * n2;
+  const cd mu11 = mu1 * mu1, mu22 = mu2 * mu2;
+  const double far_x = s * ca * ca, far_y = s * sa * sa, far_xy = s * sa * ca;
+  const cd phi_load1 = -(d * d * s * (mu1 + i_unit) * k2), phi_load2 = d * d * s * (mu2 + i_unit) * k1;
   // Point by point in storage order: every station's values depend on its own geometry alone.
   const std::size_t points = sig.points();
   double* out = sig.data();
@@ -107,19 +114,19 @@ void open_hole_field(const Grid& grid, double s, const Mat3& a, double angle, bo
     const cd w1 = g.w1[at], w2 = g.w2[at];
 
     // Derivatives of the stress functions, each with the load factor of the other root.
-    const cd dphi1 = divide(i_unit * s * d * k2 * (1.0 - w1), -2.0 * n1);
-    const cd dphi2 = divide(i_unit * s * d * k1 * (1.0 - w2), 2.0 * n2);
-    out[0] = 2.0 * (mu2 * mu2 * dphi2 + mu1 * mu1 * dphi1).real() + s * ca * ca;
-    out[1] = 2.0 * (dphi2 + dphi1).real() + s * sa * sa;
-    out[2] = -2.0 * (mu2 * dphi2 + mu1 * dphi1).real() + s * sa * ca;
+    const cd dphi1 = divide(load1 * (1.0 - w1), den1);
+    const cd dphi2 = divide(load2 * (1.0 - w2), den2);
+    out[0] = 2.0 * (mu22 * dphi2 + mu11 * dphi1).real() + far_x;
+    out[1] = 2.0 * (dphi2 + dphi1).real() + far_y;
+    out[2] = -2.0 * (mu2 * dphi2 + mu1 * dphi1).real() + far_xy;
     if (!displacements) {
       ou[at] = ov[at] = std::numeric_limits<double>::quiet_NaN();
       continue;
     }
 
     // Stress functions, from the branch-corrected roots.
-    const cd phi1 = divide(-(d * d * s * (mu1 + i_unit) * k2), g.H1[at]);
-    const cd phi2 = divide(d * d * s * (mu2 + i_unit) * k1, g.H2[at]);
+    const cd phi1 = divide(phi_load1, g.H1[at]);
+    const cd phi2 = divide(phi_load2, g.H2[at]);
     ou[at] = 2.0 * (p2 * phi2 + p1 * phi1).real();
     ov[at] = 2.0 * (q2 * phi2 + q1 * phi1).real();
   }

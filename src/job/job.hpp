@@ -60,7 +60,11 @@ struct Job {
   std::vector<bool> has_allowables;
   std::vector<Allowables> strain_allowables;
   std::vector<bool> has_strain_allowables;
+  // Where each material came from: "" for the job file itself, else its materials_file.
+  std::vector<std::string> material_sources;
+  std::string materials_file;  // as written in the job, "" when none
   PlyStack plies;
+  std::string layup;  // the stacking notation the plies were expanded from, "" for [[plies]]
 
   void resize_materials(int n) {
     materials.resize(n);
@@ -68,6 +72,7 @@ struct Job {
     has_allowables.resize(n);
     strain_allowables.resize(n);
     has_strain_allowables.resize(n);
+    material_sources.resize(n);
   }
 
   Plate plate;

@@ -21,6 +21,18 @@ inline constexpr const char* kStrainAllowableKeys[] = {"strain_T1", "strain_C1",
 // working storage of the analysis is the real limit (kMaxWorkingStorage).
 inline constexpr int kMaxStationIntervals = 10'000'000;
 inline constexpr int kMaxJobSteps = 10'000'000;
+// The magnitudes of the numbers of a job: their squares and products stay within the range of
+// doubles.
+inline constexpr double kLargestMagnitude = 1e150;
+inline constexpr double kSmallestMagnitude = 1e-150;
+// The characteristic distance may reach this many hole diameters from the edge, and the grid's
+// farthest step this many: the field there is the far field, and judging failure farther out
+// says nothing about the hole.
+inline constexpr double kMaxDistanceDiameters = 10.0;
+inline constexpr double kMaxGridDiameters = 1000.0;
+// The most numbers the results of a job may hold: its JSON document, tables and CSV files are
+// made whole before they are written (some 50 bytes a number at the peak).
+inline constexpr double kMaxResultNumbers = 10e6;
 // The largest working storage (bytes) a job may need: field_storage_bytes of its grid and stack.
 inline constexpr double kMaxWorkingStorage = 2.0 * 1024 * 1024 * 1024;
 
@@ -33,8 +45,10 @@ inline std::string join(const std::string& prefix, std::string_view name) {
   return prefix.empty() ? key : prefix + "." + key;
 }
 
+// The key of entry i (0-based) of an array: entries are counted from 1, as the results count
+// plies and load cases ("plies[1]" is the bottom ply).
 inline std::string index(const std::string& prefix, std::size_t i) {
-  return prefix + "[" + std::to_string(i) + "]";
+  return prefix + "[" + std::to_string(i + 1) + "]";
 }
 
 inline const char* type_phrase(toml::node_type t) {
@@ -142,6 +156,13 @@ class FieldReader {
       error(n->source(), key, "must be finite");
       return Got::kBad;
     }
+    // The analysis squares and multiplies these values (moduli, allowables, thicknesses, loads):
+    // beyond this range an intermediate result would overflow or vanish and every result be
+    // undefined.
+    if (x != 0.0 && !(std::fabs(x) <= kLargestMagnitude && std::fabs(x) >= kSmallestMagnitude)) {
+      error(n->source(), key, "must be 0 or of a magnitude from 1e-150 to 1e150");
+      return Got::kBad;
+    }
     if (range == Range::kPositive && !(x > 0.0)) {
       error(n->source(), key, "must be greater than 0");
       return Got::kBad;
@@ -214,7 +235,7 @@ class FieldReader {
     return true;
   }
 
-  const std::string& path_;
+  std::string path_;  // the file the errors are in: the job, or its materials file
   std::vector<JobError>& errors_;
 };
 

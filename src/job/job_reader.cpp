@@ -4,11 +4,15 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <utility>
 
+#include "job/layup.hpp"
 #include "job/reader.hpp"
+#include "io/output_file.hpp"
+#include "job/toml_limits.hpp"
 #include "model/fields.hpp"
 
 namespace hs {
@@ -17,8 +21,8 @@ namespace job_detail {
 
 void Reader::read(const toml::table& root, Job& job) {
   check_keys(root, "",
-             {"title", "units", "materials", "plies", "hole", "grid", "load_cases",
-              "load_cases_file", "failure", "results", "carpet"});
+             {"title", "units", "materials", "materials_file", "plies", "laminate", "hole", "grid",
+              "load_cases", "load_cases_file", "failure", "results", "carpet"});
   const toml::node* title_at = nullptr;
   if (string(root, "", "title", false, job.title, &title_at) == Got::kOk &&
       has_control_character(job.title)) {
@@ -27,6 +31,14 @@ void Reader::read(const toml::table& root, Job& job) {
   read_units(root, job);
   read_materials(root, job);
   read_plies(root, job);
+  // A job of the laminate's properties alone needs no hole, grid or load case.
+  properties_only_ = false;
+  if (const toml::table* results = root.get("results") ? root.get("results")->as_table() : nullptr) {
+    if (const toml::array* tables = results->get("tables") ? results->get("tables")->as_array()
+                                                          : nullptr) {
+      properties_only_ = tables->size() == 1 && (*tables)[0].value<std::string>() == "properties";
+    }
+  }
   read_hole(root, job);
   read_grid(root, job);
   read_load_cases(root, job);
@@ -39,20 +51,50 @@ void Reader::read(const toml::table& root, Job& job) {
   check_size(root, job);
 }
 
-// The grid and the stack must fit the working storage of an analysis.
+// The grid and the stack must fit the working storage of an analysis, and the results of all
+// load cases must fit what a job writes at once (the JSON document, the tables and the CSV files
+// are made whole before they are written).
 void Reader::check_size(const toml::table& root, const Job& job) {
   if (!grid_ok_ || plies_read_ < 1) return;
   const double stations = station_count(job.grid), steps = step_count(job.grid);
   const double bytes = field_storage_bytes(stations, steps, plies_read_);
-  if (bytes <= kMaxWorkingStorage) return;
-  char text[300];
-  std::snprintf(text, sizeof text,
-                "%.0f stations times %.0f distance steps with %d plies need %.1f GiB of working "
-                "storage, more than the limit of %.0f GiB: use fewer stations, steps or plies",
-                stations, steps, plies_read_, bytes / (1024.0 * 1024 * 1024),
-                kMaxWorkingStorage / (1024.0 * 1024 * 1024));
   const toml::node* grid = root.get("grid");
-  error(grid ? grid->source() : root.source(), "grid", text);
+  if (bytes > kMaxWorkingStorage) {
+    char text[300];
+    std::snprintf(text, sizeof text,
+                  "%.0f stations times %.0f distance steps with %d plies need %.1f GiB of working "
+                  "storage, more than the limit of %.0f GiB: use fewer stations, steps or plies",
+                  stations, steps, plies_read_, bytes / (1024.0 * 1024 * 1024),
+                  kMaxWorkingStorage / (1024.0 * 1024 * 1024));
+    error(grid ? grid->source() : root.source(), "grid", text);
+    return;
+  }
+  // The numbers of each load case's results: per station and step, its place, the laminate's
+  // fields and the plies' values asked for.
+  auto wants = [&](ResultKind k) { return job.results[static_cast<int>(k)]; };
+  double per_point = 0.0;
+  if (wants(ResultKind::kStresses) || wants(ResultKind::kStrains) || wants(ResultKind::kPolar) ||
+      wants(ResultKind::kDisplacements) || wants(ResultKind::kPlyStrains) ||
+      wants(ResultKind::kPlyStresses) || wants(ResultKind::kFailure)) {
+    per_point += 2;
+  }
+  per_point += 6.0 * (wants(ResultKind::kStresses) + wants(ResultKind::kStrains) +
+                      wants(ResultKind::kPolar));
+  per_point += 2.0 * wants(ResultKind::kDisplacements);
+  per_point += 3.0 * plies_read_ * (wants(ResultKind::kPlyStrains) + wants(ResultKind::kPlyStresses));
+  if (wants(ResultKind::kFailure)) per_point += 4.0 * plies_read_ * job.criteria.size();
+  const double cases = static_cast<double>(job.load_cases.size()) * (job.carpet ? 66 : 1);
+  const double numbers = per_point * stations * steps * cases;
+  if (numbers > kMaxResultNumbers) {
+    char text[400];
+    std::snprintf(text, sizeof text,
+                  "the results would hold %.3g numbers (%.0f load cases of %.0f stations and %.0f "
+                  "steps), more than the %.0f million a job writes at once: ask for fewer tables, "
+                  "stations or load cases; for the reserve factors of many load cases give them "
+                  "in a load_cases_file",
+                  numbers, cases, stations, steps, kMaxResultNumbers / 1e6);
+    error(root.source(), "load_cases", text);
+  }
 }
 
 void Reader::read_units(const toml::table& root, Job& job) {
@@ -63,73 +105,141 @@ void Reader::read_units(const toml::table& root, Job& job) {
   word(*units, "units", "length", kLengthUnits, "length unit", job.length_unit);
 }
 
-void Reader::read_materials(const toml::table& root, Job& job) {
-  const toml::table* all = table(root, "", "materials", true);
-  if (!all) return;
-  // toml++ keeps a table's keys sorted by name: the materials are numbered in file order.
-  for (auto&& [k, v] : *all) {
-    materials_.push_back({std::string(k.str()), v.as_table(), &k.source(), false});
+// The materials of a materials file (materials_file = "...", relative to the job file): its
+// [materials.NAME] tables, read as the job's own and overridden by a job's material of the same
+// name. False when the file cannot be used (its mistakes reported, located in it).
+bool Reader::read_materials_file(const toml::table& root, Job& job) {
+  const toml::node* at = nullptr;
+  if (string(root, "", "materials_file", false, job.materials_file, &at) != Got::kOk) return true;
+  std::filesystem::path file = job.materials_file;
+  const std::string job_path = path_;
+  if (file.is_relative() && job_path.front() != '<') {
+    file = std::filesystem::path(job_path).parent_path() / file;
   }
-  std::stable_sort(materials_.begin(), materials_.end(), [](const auto& a, const auto& b) {
-    const auto &pa = a.key_at->begin, &pb = b.key_at->begin;
-    return pa.line != pb.line ? pa.line < pb.line : pa.column < pb.column;
+  // The file by its absolute name: the results say where each material came from, whatever the
+  // folder the job was run from.
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
+  const std::string name = (ec ? file : absolute).lexically_normal().string();
+  std::string text, message;
+  if (job.materials_file.empty() || !read_file(name, kMaxJobFileBytes, text, message)) {
+    error(at->source(), "materials_file",
+          job.materials_file.empty() ? "must not be empty" : message);
+    return false;
+  }
+  TomlLimitBreach breach;
+  if (!within_toml_limits(text, breach)) {
+    errors_.push_back({name, breach.line, breach.column, "", breach.message});
+    return false;
+  }
+  library_ = toml::parse(text, std::string_view(name));
+  if (!library_) {
+    const toml::parse_error& e = library_.error();
+    errors_.push_back({name, static_cast<int>(e.source().begin.line),
+                       static_cast<int>(e.source().begin.column), "",
+                       std::string(e.description())});
+    return false;
+  }
+  path_ = name;
+  check_keys(library_.table(), "", {"materials"});
+  const toml::table* all = table(library_.table(), "", "materials", true);
+  path_ = job_path;
+  if (!all) return false;
+  std::vector<MaterialEntry> library;
+  for (auto&& [k, v] : *all) {
+    library.push_back({std::string(k.str()), v.as_table(), &k.source(), false, name, &v});
+  }
+  std::stable_sort(library.begin(), library.end(), [](const auto& x, const auto& y) {
+    const auto &px = x.key_at->begin, &py = y.key_at->begin;
+    return px.line != py.line ? px.line < py.line : px.column < py.column;
   });
+  for (MaterialEntry& e : library) {
+    const bool overridden = std::any_of(materials_.begin(), materials_.end(),
+                                        [&](const MaterialEntry& m) { return m.name == e.name; });
+    if (!overridden) materials_.push_back(e);
+  }
+  return true;
+}
+
+void Reader::read_materials(const toml::table& root, Job& job) {
+  const bool library = root.contains("materials_file");
+  const toml::table* all = table(root, "", "materials", !library);
+  // toml++ keeps a table's keys sorted by name: the materials are numbered in file order.
+  if (all) {
+    for (auto&& [k, v] : *all) {
+      materials_.push_back({std::string(k.str()), v.as_table(), &k.source(), false, path_, &v});
+    }
+    std::stable_sort(materials_.begin(), materials_.end(), [](const auto& a, const auto& b) {
+      const auto &pa = a.key_at->begin, &pb = b.key_at->begin;
+      return pa.line != pb.line ? pa.line < pb.line : pa.column < pb.column;
+    });
+  }
+  if (library && !read_materials_file(root, job)) return;
+  if (!all && !library) return;
   if (materials_.empty()) {
-    error(all->source(), "materials", "needs at least one material, found none");
+    error((all ? all : &root)->source(), "materials", "needs at least one material, found none");
     return;
   }
   job.resize_materials(static_cast<int>(materials_.size()));
+  const std::string job_path = path_;
   for (std::size_t m = 0; m < materials_.size(); ++m) {
-    MaterialEntry& entry = materials_[m];
-    std::string prefix = join("materials", entry.name);
-    job.material_names[m] = entry.name;
-    if (entry.name.empty()) {
-      error(*entry.key_at, prefix, "material name must not be empty");
-    } else if (has_control_character(entry.name)) {
-      error(*entry.key_at, prefix,
-            "material name must not contain a line break or control character");
-    }
-    if (!entry.table) {
-      wrong_type(*all->get(entry.name), prefix, "a table");
-      continue;
-    }
-    const toml::table& t = *entry.table;
-    check_keys(t, prefix,
-               {"E1", "E2", "G12", "nu12", "T1", "C1", "T2", "C2", "S12", "strain_T1", "strain_C1",
-                "strain_T2", "strain_C2", "strain_S12"});
-    read_strain_allowables(t, prefix, job, m);
-    ElasticConstants& e = job.materials.elastic[m];
-    Got e1 = real(t, prefix, "E1", true, Range::kPositive, e.E1);
-    Got e2 = real(t, prefix, "E2", true, Range::kPositive, e.E2);
-    real(t, prefix, "G12", true, Range::kPositive, e.G12);
-    Got nu = real(t, prefix, "nu12", true, Range::kAny, e.NU12);
-    // A positive definite compliance needs nu12^2 < E1/E2 (nu21 nu12 < 1).
-    if (e1 == Got::kOk && e2 == Got::kOk && nu == Got::kOk &&
-        !(e.NU12 * e.NU12 * e.E2 / e.E1 < 1.0)) {
-      error(t.get("nu12")->source(), join(prefix, "nu12"),
-            "Poisson's ratio beyond what the moduli allow");
-    }
-    int present = 0;
-    for (const char* a : kAllowableKeys) present += t.contains(a) ? 1 : 0;
-    if (present == 0) continue;
-    if (present < 5) {
-      entry.allowables_reported = true;
-      for (const char* a : kAllowableKeys) {
-        if (!t.contains(a)) {
-          missing(t, join(prefix, a),
-                  "missing required key (the allowables T1, C1, T2, C2, S12 go together)");
-        }
+    path_ = materials_[m].file;
+    job.material_sources[m] = path_ == job_path ? "" : path_;
+    read_material(materials_[m], m, job);
+  }
+  path_ = job_path;
+}
+
+// One [materials.NAME] table, of the job or of its materials file.
+void Reader::read_material(MaterialEntry& entry, std::size_t m, Job& job) {
+  std::string prefix = join("materials", entry.name);
+  job.material_names[m] = entry.name;
+  if (entry.name.empty()) {
+    error(*entry.key_at, prefix, "material name must not be empty");
+  } else if (has_control_character(entry.name)) {
+    error(*entry.key_at, prefix,
+          "material name must not contain a line break or control character");
+  }
+  if (!entry.table) {
+    wrong_type(*entry.node, prefix, "a table");
+    return;
+  }
+  const toml::table& t = *entry.table;
+  check_keys(t, prefix,
+             {"E1", "E2", "G12", "nu12", "T1", "C1", "T2", "C2", "S12", "strain_T1", "strain_C1",
+              "strain_T2", "strain_C2", "strain_S12"});
+  read_strain_allowables(t, prefix, job, m);
+  ElasticConstants& e = job.materials.elastic[m];
+  Got e1 = real(t, prefix, "E1", true, Range::kPositive, e.E1);
+  Got e2 = real(t, prefix, "E2", true, Range::kPositive, e.E2);
+  real(t, prefix, "G12", true, Range::kPositive, e.G12);
+  Got nu = real(t, prefix, "nu12", true, Range::kAny, e.NU12);
+  // A positive definite compliance needs nu12^2 < E1/E2 (nu21 nu12 < 1).
+  if (e1 == Got::kOk && e2 == Got::kOk && nu == Got::kOk &&
+      !(e.NU12 * e.NU12 * e.E2 / e.E1 < 1.0)) {
+    error(t.get("nu12")->source(), join(prefix, "nu12"),
+          "Poisson's ratio beyond what the moduli allow");
+  }
+  int present = 0;
+  for (const char* a : kAllowableKeys) present += t.contains(a) ? 1 : 0;
+  if (present == 0) return;
+  if (present < 5) {
+    entry.allowables_reported = true;
+    for (const char* a : kAllowableKeys) {
+      if (!t.contains(a)) {
+        missing(t, join(prefix, a),
+                "missing required key (the allowables T1, C1, T2, C2, S12 go together)");
       }
     }
-    Allowables& al = job.materials.allowables[m];
-    double* values[] = {&al.T1, &al.C1, &al.T2, &al.C2, &al.S12};
-    bool all_ok = present == 5;
-    for (int i = 0; i < 5; ++i) {
-      Got g = real(t, prefix, kAllowableKeys[i], false, Range::kPositive, *values[i]);
-      all_ok = all_ok && g == Got::kOk;
-    }
-    job.has_allowables[m] = all_ok;
   }
+  Allowables& al = job.materials.allowables[m];
+  double* values[] = {&al.T1, &al.C1, &al.T2, &al.C2, &al.S12};
+  bool all_ok = present == 5;
+  for (int i = 0; i < 5; ++i) {
+    Got g = real(t, prefix, kAllowableKeys[i], false, Range::kPositive, *values[i]);
+    all_ok = all_ok && g == Got::kOk;
+  }
+  job.has_allowables[m] = all_ok;
 }
 
 // The strain allowables of the maximum-strain criterion: all five or none, each positive.
@@ -158,10 +268,38 @@ void Reader::read_strain_allowables(const toml::table& t, const std::string& pre
   job.has_strain_allowables[m] = all_ok;
 }
 
+// The material of a name, its index; -1, reported, when there is none of that name (the message
+// lists the names there are).
+int Reader::material_index(const std::string& name, const toml::source_region& at,
+                           const std::string& key, int column_offset) {
+  auto it = std::find_if(materials_.begin(), materials_.end(),
+                         [&](const MaterialEntry& m) { return m.name == name; });
+  if (it != materials_.end()) return static_cast<int>(it - materials_.begin());
+  std::string known;
+  for (const MaterialEntry& m : materials_) known += (known.empty() ? "" : ", ") + toml_string(m.name);
+  toml::source_region where = at;
+  where.begin.column += column_offset;
+  error(where, key,
+        "unknown material " + toml_string(name) + (known.empty() ? "" : " (the materials: " + known + ")"));
+  return -1;
+}
+
 void Reader::read_plies(const toml::table& root, Job& job) {
   const toml::node* n = root.get("plies");
+  if (const toml::node* lam = root.get("laminate")) {
+    if (n) {
+      error(lam->source(), "laminate", "give either [laminate] or [[plies]], not both");
+      return;
+    }
+    if (!lam->is_table()) {
+      wrong_type(*lam, "laminate", "a table");
+      return;
+    }
+    read_laminate(*lam->as_table(), job);
+    return;
+  }
   if (!n) {
-    missing(root, "plies");
+    missing(root, "plies", "missing required key (or a [laminate] table with a layup)");
     return;
   }
   const toml::array* a = n->as_array();
@@ -198,20 +336,93 @@ void Reader::read_plies(const toml::table& root, Job& job) {
     } else if (got == Got::kAbsent && materials_.size() == 1) {
       ply_materials_[p] = 0;
     } else if (got == Got::kOk) {
-      auto it = std::find_if(materials_.begin(), materials_.end(),
-                             [&](const MaterialEntry& m) { return m.name == name; });
-      if (it == materials_.end()) {
-        error(at->source(), join(prefix, "material"), "unknown material " + toml_string(name));
-      } else {
-        ply_materials_[p] = static_cast<int>(it - materials_.begin());
-      }
+      ply_materials_[p] = material_index(name, at->source(), join(prefix, "material"));
     }
     job.plies.material[p] = ply_materials_[p] < 0 ? 0 : ply_materials_[p];
   }
 }
 
+// [laminate]: a stacking notation (layup), the material of the plies that name none, and the
+// ply thickness (one for all, or one per material name).
+void Reader::read_laminate(const toml::table& t, Job& job) {
+  check_keys(t, "laminate", {"layup", "material", "ply_thickness"});
+  const toml::node* at = nullptr;
+  if (string(t, "laminate", "layup", true, job.layup, &at) != Got::kOk) return;
+  std::vector<LayupPly> plies;
+  LayupError mistake;
+  if (!expand_layup(job.layup, plies, mistake)) {
+    // The column of the character: after the opening quote of a basic or literal string.
+    toml::source_region where = at->source();
+    where.begin.column += static_cast<toml::source_index>(1 + mistake.offset);
+    error(where, "laminate.layup", mistake.message);
+    return;
+  }
+  std::string default_name;
+  const toml::node* default_at = nullptr;
+  const Got named = string(t, "laminate", "material", false, default_name, &default_at);
+  int default_material = -1;
+  if (named == Got::kOk && !materials_.empty()) {
+    default_material = material_index(default_name, default_at->source(), "laminate.material");
+  } else if (named == Got::kAbsent && materials_.size() == 1) {
+    default_material = 0;
+  }
+  // The thickness: a number for every ply, or a table of numbers by material name.
+  const toml::node* thick = t.get("ply_thickness");
+  double common = 0.0;
+  const toml::table* by_material = thick ? thick->as_table() : nullptr;
+  if (!thick) {
+    missing(t, "laminate.ply_thickness");
+  } else if (!by_material &&
+             real(t, "laminate", "ply_thickness", true, Range::kPositive, common) != Got::kOk) {
+    return;
+  }
+  std::vector<double> thickness_of(materials_.size(), std::nan(""));
+  if (by_material) {
+    for (auto&& [k, v] : *by_material) {
+      auto it = std::find_if(materials_.begin(), materials_.end(),
+                             [&](const MaterialEntry& m) { return m.name == k.str(); });
+      if (it == materials_.end()) {
+        error(k.source(), join("laminate.ply_thickness", k.str()), "not a material of the job");
+      } else {
+        real(*by_material, "laminate.ply_thickness", k.str(), true, Range::kPositive,
+             thickness_of[static_cast<std::size_t>(it - materials_.begin())]);
+      }
+    }
+  }
+  plies_read_ = static_cast<int>(plies.size());
+  job.plies.resize(plies_read_);
+  bool reported_default = false;
+  std::vector<bool> reported(materials_.size(), false);
+  for (std::size_t p = 0; p < plies.size(); ++p) {
+    int m = default_material;
+    if (!plies[p].material.empty()) {
+      m = materials_.empty() ? -1
+                             : material_index(plies[p].material, at->source(), "laminate.layup",
+                                              1 + static_cast<int>(job.layup.find(plies[p].material)));
+    } else if (m < 0 && !reported_default && named == Got::kAbsent && materials_.size() > 1) {
+      missing(t, "laminate.material",
+              "missing required key (the material of the plies the layup names none for)");
+      reported_default = true;
+    }
+    ply_materials_.push_back(m);
+    job.plies.angle[p] = plies[p].angle;
+    job.plies.material[p] = m < 0 ? 0 : m;
+    job.plies.thickness[p] = common;
+    if (by_material && m >= 0) {
+      const std::size_t k = static_cast<std::size_t>(m);
+      if (std::isnan(thickness_of[k]) && !reported[k] &&
+          !by_material->contains(materials_[k].name)) {
+        error(thick->source(), "laminate.ply_thickness",
+              "no thickness for the plies of material " + toml_string(materials_[k].name));
+      }
+      reported[k] = true;
+      job.plies.thickness[p] = thickness_of[k];
+    }
+  }
+}
+
 void Reader::read_hole(const toml::table& root, Job& job) {
-  const toml::table* hole = table(root, "", "hole", true);
+  const toml::table* hole = table(root, "", "hole", !properties_only_);
   if (!hole) return;
   check_keys(*hole, "hole", {"diameter", "width", "finite_width_correction"});
   diameter_ok_ =
@@ -240,7 +451,7 @@ void Reader::read_hole(const toml::table& root, Job& job) {
 }
 
 void Reader::read_grid(const toml::table& root, Job& job) {
-  const toml::table* grid = table(root, "", "grid", true);
+  const toml::table* grid = table(root, "", "grid", !properties_only_);
   if (!grid) return;
   Grid& g = job.grid;
   check_keys(*grid, "grid", {"angle_step", "angle_low", "angle_high", "distance_step", "steps"});
@@ -281,6 +492,13 @@ void Reader::read_grid(const toml::table& root, Job& job) {
       g.steps = static_cast<int>(s);
     }
   }
+  if (ok && diameter_ok_ && (g.steps - 1) * g.distance_step > kMaxGridDiameters * g.diameter) {
+    error(grid->get("distance_step")->source(), "grid.distance_step",
+          "the last distance step lies more than " +
+              std::to_string(static_cast<int>(kMaxGridDiameters)) +
+              " hole diameters from the edge");
+    ok = false;
+  }
   grid_ok_ = ok;
 }
 
@@ -291,6 +509,11 @@ bool read_job(std::string_view text, const std::string& path, Job& job,
   job = Job{};
   job.path = path;
   const std::size_t before = errors.size();
+  TomlLimitBreach breach;
+  if (!within_toml_limits(text, breach)) {
+    errors.push_back({path, breach.line, breach.column, "", breach.message});
+    return false;
+  }
   toml::parse_result parsed = toml::parse(text, std::string_view(path));
   if (!parsed) {
     const toml::parse_error& e = parsed.error();

@@ -25,7 +25,7 @@ void Reader::read_load_cases(const toml::table& root, Job& job) {
   }
   if (file) return;  // of the wrong type, reported
   if (!cases) {
-    missing(root, "load_cases", "missing required key (or load_cases_file)");
+    if (!properties_only_) missing(root, "load_cases", "missing required key (or load_cases_file)");
     return;
   }
   const toml::array* a = cases->as_array();
@@ -104,7 +104,7 @@ void Reader::read_failure(const toml::table& root, Job& job) {
     const toml::node* node = names[i].second;
     const Criterion* c = std::find_if(std::begin(kCriteria), std::end(kCriteria),
                                       [&](Criterion k) { return name == criterion_name(k); });
-    std::string key = "failure.criteria[" + std::to_string(i) + "]";
+    std::string key = index("failure.criteria", i);
     if (c == std::end(kCriteria)) {
       error(node->source(), key,
             "unknown criterion " + toml_string(name) +
@@ -115,7 +115,12 @@ void Reader::read_failure(const toml::table& root, Job& job) {
       job.criteria.push_back(*c);
     }
   }
-  real(*failure, "failure", "distance", false, Range::kNonNegative, job.distance);
+  if (real(*failure, "failure", "distance", false, Range::kNonNegative, job.distance) == Got::kOk &&
+      diameter_ok_ && job.distance > kMaxDistanceDiameters * job.grid.diameter) {
+    error(failure->get("distance")->source(), "failure.distance",
+          "more than " + std::to_string(static_cast<int>(kMaxDistanceDiameters)) +
+              " hole diameters from the edge: the field there is the far field");
+  }
   real(*failure, "failure", "factor_of_safety", false, Range::kPositive, job.factor_of_safety);
 }
 
@@ -139,7 +144,7 @@ void Reader::read_results(const toml::table& root, Job& job) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string& name = names[i].first;
     const toml::node* node = names[i].second;
-    std::string key = "results.tables[" + std::to_string(i) + "]";
+    std::string key = index("results.tables", i);
     int kind = 0;
     while (kind < kResultKinds && name != result_name(static_cast<ResultKind>(kind))) ++kind;
     if (kind == kResultKinds) {
@@ -171,8 +176,11 @@ void Reader::read_results(const toml::table& root, Job& job) {
     if (!strengths && job.has_strain_allowables[m]) continue;
     if (used && entry.table && !entry.allowables_reported && !job.has_allowables[m] &&
         !entry.table->contains("T1")) {
+      const std::string job_path = path_;
+      path_ = entry.file;
       error(entry.table->source(), join("materials", entry.name),
             "no allowables (T1, C1, T2, C2, S12), needed for the failure results");
+      path_ = job_path;
     }
   }
 }

@@ -89,34 +89,38 @@ std::string write_job(const Job& job) {
     o.line("material", toml_string(material_name(job, job.plies.material[p])));
   }
 
-  o.raw("");
-  o.raw("[hole]");
-  o.line("diameter", toml_number(job.grid.diameter), length);
-  o.line("width", toml_number(job.plate.width), length + ", 0 = infinite plate");
-  o.line("finite_width_correction",
-         toml_string(job.plate.width_correction == WidthCorrection::kTan ? "tan" : "none"));
-
-  const Grid& g = job.grid;
-  o.raw("");
-  o.raw("[grid]");
-  o.line("angle_step", toml_number(g.angle_step), "degrees between stations");
-  o.line("angle_low", toml_number(g.angle_low), "degrees, first station");
-  o.line("angle_high", toml_number(g.angle_high), "degrees, last station");
-  o.line("distance_step", toml_number(g.distance_step), length + ", between distance steps");
-  o.line("steps", std::to_string(g.steps), "distance steps from the hole edge");
-
-  for (const LoadCase& lc : job.load_cases) {
-    const Loads& l = lc.loads;
+  // A job of the laminate's properties alone has no hole, grid or load case.
+  const bool field = !job.load_cases.empty() || !job.load_cases_file.empty();
+  if (field) {
     o.raw("");
-    o.raw("[[load_cases]]");
-    o.line("name", toml_string(lc.name));
-    o.line("px", toml_number(l.px), stress + ", along the load x axis");
-    o.line("py", toml_number(l.py), stress + ", across it");
-    o.line("pxy", toml_number(l.pxy), stress + ", shear");
-    o.line("off_axis", toml_number(l.off_axis),
-           "degrees from the laminate x axis to the load x axis");
-    o.line("bearing", toml_number(l.bearing), stress + ", bearing stress of the bolt");
-    o.line("bolt_angle", toml_number(l.bolt_angle), "degrees, direction of the bolt load");
+    o.raw("[hole]");
+    o.line("diameter", toml_number(job.grid.diameter), length);
+    o.line("width", toml_number(job.plate.width), length + ", 0 = infinite plate");
+    o.line("finite_width_correction",
+           toml_string(job.plate.width_correction == WidthCorrection::kTan ? "tan" : "none"));
+
+    const Grid& g = job.grid;
+    o.raw("");
+    o.raw("[grid]");
+    o.line("angle_step", toml_number(g.angle_step), "degrees between stations");
+    o.line("angle_low", toml_number(g.angle_low), "degrees, first station");
+    o.line("angle_high", toml_number(g.angle_high), "degrees, last station");
+    o.line("distance_step", toml_number(g.distance_step), length + ", between distance steps");
+    o.line("steps", std::to_string(g.steps), "distance steps from the hole edge");
+
+    for (const LoadCase& lc : job.load_cases) {
+      const Loads& l = lc.loads;
+      o.raw("");
+      o.raw("[[load_cases]]");
+      o.line("name", toml_string(lc.name));
+      o.line("px", toml_number(l.px), stress + ", along the load x axis");
+      o.line("py", toml_number(l.py), stress + ", across it");
+      o.line("pxy", toml_number(l.pxy), stress + ", shear");
+      o.line("off_axis", toml_number(l.off_axis),
+             "degrees from the laminate x axis to the load x axis");
+      o.line("bearing", toml_number(l.bearing), stress + ", bearing stress of the bolt");
+      o.line("bolt_angle", toml_number(l.bolt_angle), "degrees, direction of the bolt load");
+    }
   }
 
   if (!job.criteria.empty()) {

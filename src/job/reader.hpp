@@ -17,6 +17,10 @@ class Reader : public FieldReader {
   void read_strain_allowables(const toml::table& t, const std::string& prefix, Job& job,
                               std::size_t m);
   void read_plies(const toml::table& root, Job& job);
+  void read_laminate(const toml::table& laminate, Job& job);
+  bool read_materials_file(const toml::table& root, Job& job);
+  int material_index(const std::string& name, const toml::source_region& at, const std::string& key,
+                     int column_offset = 0);
   void read_hole(const toml::table& root, Job& job);
   void read_grid(const toml::table& root, Job& job);
   void read_load_cases(const toml::table& root, Job& job);
@@ -31,12 +35,17 @@ class Reader : public FieldReader {
     const toml::table* table;  // null when the entry is not a table
     const toml::source_region* key_at;
     bool allowables_reported;  // some but not all allowables: already reported
+    std::string file;          // the file the entry is in (for messages)
+    const toml::node* node;    // the entry's value
   };
+  void read_material(MaterialEntry& entry, std::size_t m, Job& job);
+  toml::parse_result library_;  // the materials file, kept while its entries are read
   std::vector<MaterialEntry> materials_;
   std::vector<int> ply_materials_;  // per ply, -1 when unknown
   int plies_read_ = -1;             // number of plies, -1 when the plies are unusable
   bool diameter_ok_ = false, grid_ok_ = false;
   bool failure_given_ = false;
+  bool properties_only_ = false;  // the results are the laminate's properties alone
 };
 
 }  // namespace hs::job_detail

@@ -7,36 +7,28 @@
 
 namespace hs::plot {
 
-std::string carpet_figures(const PassRecord& r) {
-  struct Quantity {
-    const char* name;
-    std::string title, unit;
-    double Layup::*value;
-  };
-  std::vector<Quantity> quantities = {{"EX", "EX", modulus_unit(r), &Layup::EX},
-                                      {"EY", "EY", modulus_unit(r), &Layup::EY},
-                                      {"GXY", "GXY", modulus_unit(r), &Layup::GXY}};
-  bool search = r.cases.selected(OutputCase(10));
-  if (search && r.failure_load >= 0) {
-    quantities.push_back({"failure",
-                          std::string(kLoadNames[r.failure_load]) + " at first-ply failure",
-                          stress_unit(r), &Layup::failure});
-  }
-  std::string zero = degrees(r.plies.angle[0]),
-              pm = degrees(r.plies.angle[1]) + "/" + degrees(r.plies.angle[2]),
-              last = degrees(r.plies.angle[3]);
-  std::string out = "<h3" + attr("id", "pass-" + std::to_string(r.number) + "-carpet") +
-                    ">Carpet chart</h3>\n<p class=\"legend\">One line for each share of the " + pm +
+std::string carpet_legend(const PassRecord& r) {
+  const std::string pm = degrees(r.plies.angle[1]) + "/" + degrees(r.plies.angle[2]),
+                    last = degrees(r.plies.angle[3]);
+  std::string out = "<p class=\"legend\">One line for each share of the " + pm +
                     " plies (labelled, percent of the thickness; the " + last +
                     " plies make up the rest):";
   for (int b = 0; b <= 10; ++b) {
     out += "<span class=\"sw\"" + attr("style", std::string("background:") + kShareColours[b]) +
            "></span>" + std::to_string(10 * b);
   }
-  out += "</p>\n<div class=\"charts\">\n";
+  return out + "</p>\n";
+}
+
+std::string carpet_charts(const PassRecord& r, const std::vector<CarpetQuantity>& quantities,
+                          const std::string& caption) {
+  std::string zero = degrees(r.plies.angle[0]),
+              pm = degrees(r.plies.angle[1]) + "/" + degrees(r.plies.angle[2]),
+              last = degrees(r.plies.angle[3]);
+  std::string out = "<div class=\"charts\">\n";
   std::string notes;
   int undefined = 0;
-  for (const Quantity& q : quantities) {
+  for (const CarpetQuantity& q : quantities) {
     double lo = 0.0, hi = 0.0;
     for (int a = 0; a <= 10; ++a) {
       for (int b = 0; a + b <= 10; ++b) {
@@ -44,7 +36,7 @@ std::string carpet_figures(const PassRecord& r) {
         if (std::isfinite(v)) {
           lo = std::fmin(lo, v);
           hi = std::fmax(hi, v);
-        } else if (q.value != &Layup::failure) {
+        } else if (!q.at_failure) {
           ++undefined;
         }
       }
@@ -84,9 +76,7 @@ std::string carpet_figures(const PassRecord& r) {
     }
     Chart chart(440, 310, Axis{0.0, 100.0, 10.0}, y_axis,
                 AxisTitle{zero + " plies", "percent of the thickness"}, AxisTitle{q.title, q.unit},
-                attr("class", "plot carpet") + attr("data-quantity", q.name) +
-                    (q.value == &Layup::failure ? attr("data-load", kLoadNames[r.failure_load])
-                                                : std::string()) +
+                attr("class", "plot carpet") + attr("data-quantity", q.name) + q.attributes +
                     attr("data-curves", "11") + attr("data-coincide", coincide));
     const std::string unit = stress_suffix(r);
     for (int b = 0; b <= 10; ++b) {
@@ -95,12 +85,13 @@ std::string carpet_figures(const PassRecord& r) {
       for (int a = 0; a + b <= 10; ++a) {
         x.push_back(10.0 * a);
         y.push_back(r.layups[a][b].*q.value);
+        const std::string value = r.job                        ? exact(y.back())
+                                  : q.value == &Layup::failure ? printed('F', 12, 2, y.back())
+                                                               : printed('E', 9, 3, y.back());
         titles.push_back(q.title + " at " + std::to_string(10 * a) + "% " + zero + ", " +
                          std::to_string(10 * b) + "% " + pm + ", " +
-                         std::to_string(100 - 10 * a - 10 * b) + "% " + last + ": " +
-                         (q.value == &Layup::failure ? printed('F', 12, 2, y.back())
-                                                     : printed('E', 9, 3, y.back())) +
-                         unit);
+                         std::to_string(100 - 10 * a - 10 * b) + "% " + last + ": " + value +
+                         (q.unit.empty() ? std::string() : unit));
       }
       chart.curve(x, y, kShareColours[b], 2.2,
                   attr("data-share45", std::to_string(10 * b)) +
@@ -146,14 +137,29 @@ std::string carpet_figures(const PassRecord& r) {
            std::to_string(undefined) +
            " points of the charts: gaps in the lines, no markers.</p>\n";
   }
-  if (search) {
-    out +=
-        "<p class=\"caption\">The failure stress of each layup is the load at which its "
-        "first ply fails (the automatic search for failure); the other loads typed keep "
-        "their ratio to it. A layup whose search found no failure load has no point.</p>\n";
-  }
+  out += caption;
   out += "<p class=\"caption\">Each point gives its layup and value on hover.</p>\n";
   return out;
+}
+
+std::string carpet_figures(const PassRecord& r) {
+  std::vector<CarpetQuantity> quantities = {
+      {"EX", "EX", modulus_unit(r), &Layup::EX, false, ""},
+      {"EY", "EY", modulus_unit(r), &Layup::EY, false, ""},
+      {"GXY", "GXY", modulus_unit(r), &Layup::GXY, false, ""}};
+  bool search = r.cases.selected(OutputCase(10));
+  if (search && r.failure_load >= 0) {
+    quantities.push_back(
+        {"failure", std::string(kLoadNames[r.failure_load]) + " at first-ply failure",
+         stress_unit(r), &Layup::failure, true, attr("data-load", kLoadNames[r.failure_load])});
+  }
+  const std::string caption =
+      search ? "<p class=\"caption\">The failure stress of each layup is the load at which its "
+               "first ply fails (the automatic search for failure); the other loads typed keep "
+               "their ratio to it. A layup whose search found no failure load has no point.</p>\n"
+             : "";
+  return "<h3" + attr("id", "pass-" + std::to_string(r.number) + "-carpet") +
+         ">Carpet chart</h3>\n" + carpet_legend(r) + carpet_charts(r, quantities, caption);
 }
 
 }  // namespace hs::plot

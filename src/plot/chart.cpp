@@ -60,6 +60,19 @@ Axis nice_axis(double lo, double hi, int ticks) {
   return a;
 }
 
+Axis angle_axis(double a0, double a1) {
+  if (!(a1 > a0)) return {a0 - 1.0, a0 + 1.0, 1.0};
+  if (a1 - a0 > 720.0) return nice_axis(a0, a1, 6);
+  double step = 90.0;
+  for (double s : {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 45.0, 60.0, 90.0}) {
+    if ((a1 - a0) / s <= 8.0) {
+      step = s;
+      break;
+    }
+  }
+  return {std::floor(a0 / step + 1e-9) * step, std::ceil(a1 / step - 1e-9) * step, step};
+}
+
 int axis_power(const Axis& axis) {
   double big = std::fmax(std::fabs(axis.lo), std::fabs(axis.hi));
   if (big >= 1e5 || (big > 0.0 && big < 1e-3)) {
@@ -74,6 +87,65 @@ std::string tick_label(double v, const Axis& axis) {
   double shown = v / scale;
   if (std::fabs(shown) < axis.step / scale * 1e-6) shown = 0.0;  // no "-0"
   return fixed(shown, step_decimals(axis.step / scale));
+}
+
+std::vector<Stretch> coinciding_stretches(const std::vector<std::vector<double>>& y, double near) {
+  const int n = static_cast<int>(y.size());
+  const size_t points = n > 0 ? y.front().size() : 0;
+  auto close = [&](int p, int q, size_t j) {
+    const double a = y[p][j], b = y[q][j];
+    return std::isfinite(a) && std::isfinite(b) && std::fabs(a - b) <= near;
+  };
+  std::vector<Stretch> out;
+  for (size_t s = 0; s + 1 < points; ++s) {
+    // On segment s each curve, from the last drawn back, gathers the earlier ones it covers.
+    std::vector<bool> taken(n, false);
+    for (int q = n - 1; q >= 0; --q) {
+      if (taken[q]) continue;
+      std::vector<int> group;
+      for (int p = 0; p < q; ++p) {
+        if (!taken[p] && close(p, q, s) && close(p, q, s + 1)) group.push_back(p);
+      }
+      if (group.empty()) continue;
+      group.push_back(q);
+      for (int p : group) taken[p] = true;
+      // The same curves on the segment before: one stretch.
+      bool merged = false;
+      for (Stretch& st : out) {
+        if (st.curves == group && st.last == static_cast<int>(s)) {
+          st.last = static_cast<int>(s) + 1;
+          merged = true;
+          break;
+        }
+      }
+      if (!merged) out.push_back({group, static_cast<int>(s), static_cast<int>(s) + 1});
+    }
+  }
+  return out;
+}
+
+std::vector<std::vector<int>> coinciding_curves(const std::vector<std::vector<double>>& y,
+                                                double near) {
+  std::vector<std::vector<int>> groups;
+  std::vector<bool> taken(y.size(), false);
+  for (size_t p = 0; p < y.size(); ++p) {
+    if (taken[p]) continue;
+    std::vector<int> group{static_cast<int>(p)};
+    for (size_t q = p + 1; q < y.size(); ++q) {
+      bool same = !taken[q];
+      for (size_t j = 0; same && j < y[p].size(); ++j) {
+        const double a = y[p][j], b = y[q][j];
+        same =
+            std::isfinite(a) == std::isfinite(b) && (!std::isfinite(a) || std::fabs(a - b) <= near);
+      }
+      if (same) {
+        group.push_back(static_cast<int>(q));
+        taken[q] = true;
+      }
+    }
+    if (group.size() > 1) groups.push_back(group);
+  }
+  return groups;
 }
 
 Chart::Chart(double width, double height, Axis x, Axis y, const AxisTitle& x_title,
@@ -175,6 +247,21 @@ bool Chart::label(const std::vector<Place>& candidates, std::string_view text, d
   taken_.push_back(text_box(c.at, text, c.anchor, font_px));
   svg_.text(c.at, text, std::string(attributes) + attr("text-anchor", c.anchor));
   return false;
+}
+
+void Chart::overlay(const Stretch& st, const std::vector<double>& x,
+                    const std::vector<std::vector<double>>& y,
+                    const std::vector<std::string>& colours, std::string_view attributes) {
+  const size_t m = st.curves.size();
+  const double dash = 4.0, gap = dash * static_cast<double>(m - 1);
+  for (size_t i = 0; i + 1 < m; ++i) {
+    std::vector<Point> over;
+    for (int j = st.first; j <= st.last; ++j) over.push_back(at(x[j], y[st.curves[i]][j]));
+    svg_.path(over, attr("class", "coincide") + attr("stroke", colours[st.curves[i]]) +
+                        attr("stroke-dasharray", fixed(dash, 0) + " " + fixed(gap, 0)) +
+                        attr("stroke-dashoffset", fixed(-dash * static_cast<double>(i), 0)) +
+                        std::string(attributes));
+  }
 }
 
 void Chart::guide(double y, std::string_view css_class) {

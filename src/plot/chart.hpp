@@ -19,6 +19,10 @@ struct Axis {
 // the values from lo to hi.
 Axis nice_axis(double lo, double hi, int ticks);
 
+// An axis of angles in degrees from a0 to a1 with ticks at multiples of a round number of
+// degrees (1, 2, 5, 10, 15, 30, 45, 60 or 90), at most eight intervals.
+Axis angle_axis(double a0, double a1);
+
 // A tick value as a label: decimals as the step needs, thousands grouped into a power of ten
 // given once in the axis label (see axis_power).
 std::string tick_label(double v, const Axis& axis);
@@ -26,6 +30,22 @@ std::string tick_label(double v, const Axis& axis);
 // The power of ten (a multiple of 3) by which tick labels of large or small values are divided;
 // 0 when they are written as they are.
 int axis_power(const Axis& axis);
+
+// Where curves lie on each other: a group of curves (indices in the order they are drawn, the
+// last one on top) within `near` of the last at every point from first to last. In a symmetric
+// laminate plies 1 and n, 2 and n-1, ... carry the same stresses everywhere: one stretch over
+// every point.
+struct Stretch {
+  std::vector<int> curves;
+  int first, last;
+};
+std::vector<Stretch> coinciding_stretches(const std::vector<std::vector<double>>& y, double near);
+// The curves that lie on each other everywhere: groups (two or more, in the order given) within
+// `near` of the group's first at every point, both finite or both not.
+std::vector<std::vector<int>> coinciding_curves(const std::vector<std::vector<double>>& y,
+                                                double near);
+// Closer than this share of an axis, two curves are drawn within a line's width of each other.
+constexpr double kCoincide = 0.008;
 
 struct AxisTitle {
   std::string quantity, unit;
@@ -59,6 +79,12 @@ class Chart {
   };
   bool label(const std::vector<Place>& candidates, std::string_view text, double font_px,
              std::string_view attributes);
+
+  // Curves on each other over a stretch: the one drawn last hides the others, which are drawn
+  // again over it in dashes that take turns, so that every colour of the group shows.
+  void overlay(const Stretch& st, const std::vector<double>& x,
+               const std::vector<std::vector<double>>& y, const std::vector<std::string>& colours,
+               std::string_view attributes);
 
   // A dashed horizontal line at y across the frame, when y is inside the axis.
   void guide(double y, std::string_view css_class);

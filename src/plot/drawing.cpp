@@ -1,6 +1,8 @@
 #include "plot/drawing.hpp"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <numbers>
 
 #include "io/edit_descriptors.hpp"
@@ -24,6 +26,8 @@ const char* const kShareColours[11] = {"#5b1c6a", "#542c7f", "#443f86", "#2f5184
 const char* const kCriteria[5] = {"maximum strain", "maximum stress", "Tsai-Hill",
                                   "modified Tsai-Wu", "Hoffman"};
 const char* const kLoadNames[4] = {"PX", "PY", "PXY", "P"};
+const char* const kJobLoadNames[4] = {"px", "py", "pxy", "bearing"};
+const char* const kCriterionColours[5] = {"#0072B2", "#D55E00", "#009E73", "#B8589A", "#A36B00"};
 
 // A value as the tables print it with Fw.d or Ew.d, without the leading blanks.
 std::string printed(char kind, int w, int d, double v) {
@@ -36,6 +40,51 @@ std::string printed(char kind, int w, int d, double v) {
   int i = 0;
   while (i < w && buf[i] == ' ') ++i;
   return std::string(buf + i, buf + w);
+}
+
+std::string readable(double v) {
+  if (!std::isfinite(v)) return exact(v);
+  if (v == 0.0) return "0";
+  const std::string sign = v < 0.0 ? "-" : "";
+  // The four significant digits and the decimal exponent, rounded once, by the C library's
+  // correctly rounded conversion: "4.178e+01".
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.3e", std::fabs(v));
+  const std::string digits{buf[0], buf[2], buf[3], buf[4]};
+  const int exponent = std::atoi(buf + 6);
+  if (exponent >= 4 && exponent < 6) {
+    std::snprintf(buf, sizeof buf, "%.0f", std::fabs(v));
+    return sign + buf;
+  }
+  // Engineering notation outside 0.001 to a million: the exponent a multiple of three.
+  const bool engineering = exponent < -3 || exponent >= 6;
+  const int power = engineering ? exponent - ((exponent % 3) + 3) % 3 : 0;
+  const int point = exponent - power;  // digits before the decimal point, less one
+  std::string text;
+  if (point >= 0) {
+    text = digits.substr(0, point + 1) + "." + digits.substr(point + 1);
+  } else {
+    text = "0.";
+    text.append(-point - 1, '0');
+    text += digits;
+  }
+  while (text.back() == '0') text.pop_back();
+  if (text.back() == '.') text.pop_back();
+  if (engineering) {
+    text += 'e';
+    text += std::to_string(power);
+  }
+  return sign + text;
+}
+
+std::string from_the_edge(double distance, const std::string& length_unit) {
+  if (distance == 0.0) return "at the hole edge";
+  return readable(distance) + (length_unit.empty() ? "" : " " + length_unit) +
+         " from the hole edge";
+}
+
+std::string from_the_edge(const PassRecord& r, double distance) {
+  return from_the_edge(distance, r.length_unit);
 }
 
 std::string degrees(double v) {

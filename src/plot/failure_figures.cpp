@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -9,18 +10,13 @@ namespace hs::plot {
 
 namespace {
 
-// An angle axis with ticks at multiples of a round number of degrees.
-Axis angle_axis(double a0, double a1) {
-  if (!(a1 > a0)) return {a0 - 1.0, a0 + 1.0, 1.0};
-  if (a1 - a0 > 720.0) return nice_axis(a0, a1, 6);
-  double step = 90.0;
-  for (double s : {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 45.0, 60.0, 90.0}) {
-    if ((a1 - a0) / s <= 8.0) {
-      step = s;
-      break;
-    }
+std::string ply_list(const std::vector<int>& group) {
+  std::string out;
+  for (size_t i = 0; i < group.size(); ++i) {
+    out += i == 0 ? "" : (i + 1 == group.size() ? " and " : ", ");
+    out += std::to_string(group[i] + 1);
   }
-  return {std::floor(a0 / step + 1e-9) * step, std::ceil(a1 / step - 1e-9) * step, step};
+  return out;
 }
 
 }  // namespace
@@ -67,16 +63,23 @@ std::string failure_figures(const PassRecord& r) {
     mark_width = std::fmax(mark_width, text_width(l, kMarkTextPx));
 
   const std::string length = length_suffix(r);
-  std::string out = "<h3" + attr("id", "pass-" + std::to_string(r.number) + "-failure") +
-                    ">Failure numbers per ply (" +
-                    std::string(krit >= 1 && krit <= 5 ? kCriteria[krit - 1] : "?") +
-                    ")</h3>\n<p class=\"legend\">";
+  const std::string name = krit >= 1 && krit <= 5 ? kCriteria[krit - 1] : "?";
+  std::string out = r.job
+                        ? "<h3" +
+                              attr("id", "load-case-" + std::to_string(r.number) + "-failure-" +
+                                             std::to_string(krit)) +
+                              attr("data-criterion", std::to_string(krit)) +
+                              ">Failure numbers per ply: " + name + "</h3>\n<p class=\"legend\">"
+                        : "<h3" + attr("id", "pass-" + std::to_string(r.number) + "-failure") +
+                              ">Failure numbers per ply (" + name + ")</h3>\n<p class=\"legend\">";
   for (int p = 0; p < f.nply; ++p) {
     out += "<span class=\"sw\"" + attr("style", std::string("background:") + kPlyColours[p]) +
            "></span>ply " + std::to_string(p + 1) + ", " + degrees(r.plies.angle[p]);
   }
   out += "</p>\n<div class=\"charts\">\n";
   int undefined = 0;
+  std::string coincide_note;  // the groups of plies on each other in a whole chart
+  bool partly = false;        // curves on each other somewhere
   for (int k = 0; k < f.nstep; ++k) {
     double dist = k * r.grid.distance_step;
     const bool marked = critical.shown && k == 1;
@@ -84,31 +87,64 @@ std::string failure_figures(const PassRecord& r) {
     int gaps = 0;
     for (int i = 0; i < f.nang * f.nply; ++i) gaps += !std::isfinite(f.fn[k * f.nang * f.nply + i]);
     undefined += gaps;
+    std::vector<double> angles;
+    for (int j = 0; j < f.nang; ++j) angles.push_back(r.grid.angle_low + j * r.grid.angle_step);
+    std::vector<std::vector<double>> drawn(f.nply);
+    for (int p = 0; p < f.nply; ++p) {
+      for (int j = 0; j < f.nang; ++j)
+        drawn[p].push_back(std::fabs(f.fn[(k * f.nang + j) * f.nply + p]));
+    }
+    const double near = kCoincide * (y.hi - y.lo);
+    const std::vector<Stretch> stretches = coinciding_stretches(drawn, near);
+    // The plies on each other at every station of the chart: "1 8;2 7".
+    const std::vector<std::vector<int>> everywhere = coinciding_curves(drawn, near);
+    std::string coincide;
+    for (const std::vector<int>& g : everywhere) {
+      if (!coincide.empty()) coincide += ';';
+      for (size_t i = 0; i < g.size(); ++i) {
+        if (i) coincide += ' ';
+        coincide += std::to_string(g[i] + 1);
+      }
+      const std::string words = "plies " + ply_list(g);
+      if (coincide_note.find(words) == std::string::npos) {
+        coincide_note += (coincide_note.empty() ? "" : "; ") + words;
+      }
+    }
+    partly = partly || !stretches.empty();
     Chart chart(marked ? std::fmax(290.0, mark_width + 12.0) : 290.0, 230.0 + footer, x, y, xt, yt,
                 attr("class", "plot failure") + attr("data-step", std::to_string(k + 1)) +
                     attr("data-dist", exact(dist)) + attr("data-criterion", std::to_string(krit)) +
                     attr("data-curves", std::to_string(f.nply)) +
-                    attr("data-undefined", std::to_string(gaps)),
+                    attr("data-undefined", std::to_string(gaps)) +
+                    (coincide.empty() ? std::string() : attr("data-coincide", coincide)),
                 footer);
     chart.guide(1.0, "limit");
-    std::vector<double> angles;
-    for (int j = 0; j < f.nang; ++j) angles.push_back(r.grid.angle_low + j * r.grid.angle_step);
     for (int p = 0; p < f.nply; ++p) {
-      std::vector<double> vals, drawn;
+      std::vector<double> vals;
       std::vector<std::string> titles;
       for (int j = 0; j < f.nang; ++j) {
         double v = f.fn[(k * f.nang + j) * f.nply + p];
         vals.push_back(v);
-        drawn.push_back(std::fabs(v));
         titles.push_back("ply " + std::to_string(p + 1) + " (" + degrees(r.plies.angle[p]) +
-                         ") at " + degrees(angles[j]) + ", DIST " + printed('F', 7, 3, dist) +
-                         length + ": failure number " + printed('F', 10, 3, v));
+                         ") at " + degrees(angles[j]) + ", " +
+                         (r.job ? from_the_edge(r, dist) + ": failure number " + exact(v)
+                                : "DIST " + printed('F', 7, 3, dist) + length +
+                                      ": failure number " + printed('F', 10, 3, v)));
       }
-      chart.curve(angles, drawn, kPlyColours[p], f.nang <= 37 ? 2.0 : 0.0,
+      chart.curve(angles, drawn[p], kPlyColours[p], f.nang <= 37 ? 2.0 : 0.0,
                   attr("data-ply", std::to_string(p + 1)) +
                       attr("data-points", std::to_string(f.nang)) +
                       attr("data-angles", list(angles)) + attr("data-values", list(vals)),
                   titles);
+    }
+    const std::vector<std::string> colours(kPlyColours, kPlyColours + f.nply);
+    for (const Stretch& st : stretches) {
+      std::string numbers;
+      for (int p : st.curves) {
+        if (!numbers.empty()) numbers += ' ';
+        numbers += std::to_string(p + 1);
+      }
+      chart.overlay(st, angles, drawn, colours, attr("data-plies", numbers));
     }
     if (marked) {
       // The first-ply failure of the search, at the point of this step where it was found.
@@ -129,10 +165,21 @@ std::string failure_figures(const PassRecord& r) {
                          attr("class", "marklabel") + attr("text-anchor", "start"));
       }
     }
-    out += "<figure><figcaption>DIST " + printed('F', 7, 3, dist) + length + "</figcaption>" +
-           chart.finish() + "</figure>\n";
+    out += "<figure><figcaption>" +
+           (r.job ? from_the_edge(r, dist) : "DIST " + printed('F', 7, 3, dist) + length) +
+           "</figcaption>" + chart.finish() + "</figure>\n";
   }
   out += "</div>\n";
+  if (partly) {
+    out += "<p class=\"caption coincide\">" +
+           (coincide_note.empty()
+                ? std::string()
+                : "The same failure numbers at every station of a chart (as in a symmetric "
+                  "laminate): " +
+                      coincide_note + ". ") +
+           "Where curves lie on each other (within a line's width), the ply drawn last hides the "
+           "others, which are drawn again over it in dashes of their own colours.</p>\n";
+  }
   if (critical.shown) {
     int j = critical.station, p = critical.ply;
     const std::string unit = stress_suffix(r);
@@ -151,10 +198,11 @@ std::string failure_figures(const PassRecord& r) {
         "For each ply the failure number of largest magnitude among the fibre, transverse "
         "and shear values. ";
   }
-  out +=
-      "A ply fails at 1 (red dashed line, drawn when the values come near it). Values at the "
-      "loads as typed; each point gives its value on hover." +
-      undefined_note(undefined, "The failure numbers are") + "</p>\n";
+  out += std::string("A ply fails at 1 (red dashed line, drawn when the values come near it). ") +
+         (r.job ? "Values at the loads of the load case; each point gives its value in full on "
+                  "hover."
+                : "Values at the loads as typed; each point gives its value on hover.") +
+         undefined_note(undefined, "The failure numbers are") + "</p>\n";
   return out;
 }
 

@@ -1,13 +1,21 @@
-// The pictures of a job: each load case drawn as a pass of the dialogue with the cases its
-// results ask for (the reserve factors as the search for the failure load, the failure numbers
-// of its first criterion), each layup of a carpet plot as a layup of the dialogue's.
+// The pictures of a job file, in the job's words: its title and units, the laminate, hole and
+// grid as the file gives them, then for each load case, under its name, the loads, the reserve
+// factor of every chosen criterion around the hole, the stresses around the hole at every
+// distance step of the job's grid and, when the job asks for failure numbers, those of every
+// criterion; for a carpet plot the moduli and each load case's smallest reserve factor over the
+// 66 layups. Each load case is analysed as the job runner analyses it (analyse_load_case with
+// the job's failure assessment), the finite-width correction included; what a figure shows is
+// rounded for reading, each value in full on hover.
 #pragma once
 
+#include <string>
+
 #include "job/job.hpp"
-#include "plot/page.hpp"
 
 namespace hs::plot {
 
-void draw_job(const Job& job, Page& page);
+// The whole page: one self-contained HTML document with inline SVG; the same job always gives
+// the same bytes. The job must have its load cases in the file (no load_cases_file).
+std::string job_pictures(const Job& job);
 
 }  // namespace hs::plot

@@ -3,14 +3,19 @@
 //   holestress-plot [DIALOGUE-OR-JOB-FILE] [--output FILE]
 //
 // A dialogue (standard input by default) runs as holestress runs it, with the tables switched
-// off; a job file (named *.toml) draws each of its load cases.
+// off, and its page speaks the dialogue's words (passes, output cases, PX, DIST); a job file
+// (named *.toml) is run by the job runner and drawn in its own words, load case by load case.
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
 #include "dialogue/program.hpp"
+#include "io/output_file.hpp"
+#include "job/toml_limits.hpp"
 #include "job/job_reader.hpp"
 #include "plot/job_pictures.hpp"
 #include "plot/page.hpp"
@@ -21,19 +26,17 @@ bool is_job_file(const std::string& path) {
   return path.size() > 5 && path.compare(path.size() - 5, 5, ".toml") == 0;
 }
 
-int run(const std::string& input, std::ostream& out) {
-  hs::plot::Page page;
+// The page of the input, in html; a status as holestress gives it when there is none.
+int run(const std::string& input, std::string& html) {
   if (is_job_file(input)) {
-    std::ifstream f(input, std::ios::binary);
-    if (!f) {
-      std::cerr << "holestress-plot: cannot read " << input << "\n";
+    std::string text, error;
+    if (!hs::read_file(input, hs::kMaxJobFileBytes, text, error)) {
+      std::cerr << "holestress-plot: " << error << "\n";
       return 1;
     }
-    std::ostringstream text;
-    text << f.rdbuf();
     hs::Job job;
     std::vector<hs::JobError> errors;
-    if (!hs::read_job(text.str(), input, job, errors)) {
+    if (!hs::read_job(text, input, job, errors)) {
       for (const hs::JobError& e : errors) std::cerr << hs::to_string(e) << "\n";
       return 2;
     }
@@ -42,30 +45,24 @@ int run(const std::string& input, std::ostream& out) {
                 << ": a job with a load-case file has no pictures (its load cases are rows)\n";
       return 2;
     }
-    page.set_units(job.stress_unit, job.length_unit);
-    hs::plot::draw_job(job, page);
+    html = hs::plot::job_pictures(job);
   } else {
     std::ifstream f;
     std::istream* in = &std::cin;
     if (!input.empty() && input != "-") {
       f.open(input, std::ios::binary);
       if (!f) {
-        std::cerr << "holestress-plot: cannot read " << input << "\n";
+        std::cerr << "holestress-plot: cannot read " << input << ": " << std::strerror(errno) << "\n";
         return 1;
       }
       in = &f;
     }
     std::ostream nowhere(nullptr);  // the tables are not wanted
+    hs::plot::Page page;
     int status = hs::run_dialogue(*in, nowhere, std::cerr, &page, true);
     // Bad input ends the run as it ends holestress: its diagnostic, its status, and no page.
     if (status != 0) return status;
-  }
-  const std::string html = page.html();
-  out.write(html.data(), static_cast<std::streamsize>(html.size()));
-  out.flush();
-  if (!out) {
-    std::cerr << "holestress-plot: the page could not be written\n";
-    return 1;
+    html = page.html();
   }
   return 0;
 }
@@ -87,11 +84,23 @@ int main(int argc, char** argv) {
     int code = app.exit(e);
     return code == 0 ? 0 : 2;
   }
-  if (output.empty() || output == "-") return run(input, std::cout);
-  std::ofstream f(output, std::ios::binary);
-  if (!f) {
-    std::cerr << "holestress-plot: cannot write " << output << "\n";
+  std::string html;
+  if (int status = run(input, html); status != 0) return status;
+  // An existing page is replaced only by a whole new one, and only once the input has run.
+  if (output.empty() || output == "-") {
+    std::cout.write(html.data(), static_cast<std::streamsize>(html.size()));
+    std::cout.flush();
+    if (!std::cout) {
+      std::cerr << "holestress-plot: the page could not be written: " << std::strerror(errno)
+                << "\n";
+      return 1;
+    }
+    return 0;
+  }
+  std::string error;
+  if (!hs::write_file_atomically(output, html, error)) {
+    std::cerr << "holestress-plot: " << error << "\n";
     return 1;
   }
-  return run(input, f);
+  return 0;
 }

@@ -125,8 +125,6 @@ void Page::pass_begun(const DialogueState& st, bool carpet) {
   r.grid = st.problem.grid;
   r.loads = st.problem.loads;
   r.criterion = st.problem.criterion;
-  r.stress_unit = stress_unit_;
-  r.length_unit = length_unit_;
   const double typed[4] = {r.loads.px, r.loads.py, r.loads.pxy, r.loads.bearing};
   for (int i = 3; i >= 0; --i) {
     if (typed[i] != 0.0) r.failure_load = i;
@@ -264,17 +262,11 @@ std::string Page::html() {
       "<meta charset=\"utf-8\"/>\n<title>holestress pictures</title>\n<style>\n";
   out += page_style();
   out += "</style>\n</head>\n<body>\n<h1>holestress: pictures of the analysis</h1>\n";
-  if (stress_unit_.empty()) {
-    out +=
-        "<p class=\"note\">The dialogue has no unit input: stresses and moduli are in the units "
-        "typed for them (the loads and E1 in the same units), lengths in the units of the "
-        "diameter and the thicknesses, angles in degrees counter-clockwise from the laminate x "
-        "axis.</p>\n";
-  } else {
-    out += "<p class=\"note\">Stresses and moduli in " + escape(stress_unit_) + ", lengths in " +
-           escape(length_unit_) +
-           ", angles in degrees counter-clockwise from the laminate x axis.</p>\n";
-  }
+  out +=
+      "<p class=\"note\">The dialogue has no unit input: stresses and moduli are in the units "
+      "typed for them (the loads and E1 in the same units), lengths in the units of the "
+      "diameter and the thicknesses, angles in degrees counter-clockwise from the laminate x "
+      "axis.</p>\n";
   out += body_;
   out += "</body>\n</html>\n";
   return out;

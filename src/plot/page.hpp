@@ -1,7 +1,8 @@
-// The page of pictures of a run: it watches the analyses of the dialogue and draws, per pass, a
-// header with the inputs, the hoop, radial and shear stresses around the hole (cases 3 and
-// higher), the failure number of every ply around the hole with the critical point of the
-// failure search (cases 9 and 10), or the carpet chart of a carpet plot (case 1 with 2 or 10).
+// The page of pictures of a dialogue (a job file has its own, job_pictures.hpp): it watches the
+// analyses of the dialogue and draws, per pass, a header with the inputs, the hoop, radial and
+// shear stresses around the hole (cases 3 and higher), the failure number of every ply around the
+// hole with the critical point of the failure search (cases 9 and 10), or the carpet chart of a
+// carpet plot (case 1 with 2 or 10).
 //
 // The page is one self-contained HTML document with inline SVG: nothing is fetched and every
 // number is written in a fixed form, so the same dialogue always gives the same bytes. Stresses
@@ -24,12 +25,6 @@ class Page : public DialogueWatcher {
   void analysed(const Problem& pb, const Workspace& work, const Shares& shares,
                 SearchOutcome outcome) override;
 
-  // The units of the passes to come, as a job file declares them.
-  void set_units(const std::string& stress, const std::string& length) {
-    stress_unit_ = stress;
-    length_unit_ = length;
-  }
-
   // The whole page, after the last pass of the run.
   std::string html();
 
@@ -40,7 +35,6 @@ class Page : public DialogueWatcher {
   int passes_ = 0;
   bool open_ = false;  // a pass whose figures are still to be drawn
   PassRecord pass_;
-  std::string stress_unit_, length_unit_;
 };
 
 }  // namespace hs::plot

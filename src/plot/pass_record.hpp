@@ -26,6 +26,17 @@ struct Critical {
   double PX = 0, PY = 0, PXY = 0, P = 0;
 };
 
+// The reserve factor of one criterion around the hole at the characteristic distance: at each
+// station the smallest over the plies (+infinity where no ply has a finite one), the ply where
+// it is reached, and the job runner's smallest of all with its station, ply and component.
+struct ReserveCurve {
+  Criterion criterion{};
+  std::vector<double> factor;
+  std::vector<int> ply;
+  double smallest = 0.0;
+  int station = 0, smallest_ply = 0, component = 0;
+};
+
 // One layup of a carpet plot: its engineering constants and failure stress.
 struct Layup {
   bool seen = false;
@@ -33,6 +44,10 @@ struct Layup {
 };
 
 struct PassRecord {
+  // Set for the pictures of a job: the load case's name and the job's words ("px", "from the
+  // hole edge") in place of the dialogue's ("PX", "DIST").
+  bool job = false;
+  std::string load_case;
   int number = 0;
   bool carpet = false;
   double width = 0.0;
@@ -52,6 +67,10 @@ struct PassRecord {
   bool has_constants = false;
   int failure_load = -1;  // the load a carpet chart shows at failure: PX, PY, PXY, P (0..3)
   Layup layups[11][11];   // [0-degree share / 10][±45 share / 10]
+
+  // The reserve factors of a job's load case, one curve per criterion in the job's order.
+  std::vector<ReserveCurve> reserve;
+  double reserve_distance = 0.0, factor_of_safety = 1.0;
 };
 
 }  // namespace hs::plot

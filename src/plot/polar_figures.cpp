@@ -30,13 +30,16 @@ struct Load {
   bool single = false;
 };
 
-std::vector<Load> far_field(const Loads& f) {
+// The loads are named as the dialogue names them (PX, PW) or, for a job, as its file does (px,
+// bypass).
+std::vector<Load> far_field(const Loads& f, bool job) {
+  const char* const* names = job ? kJobLoadNames : kLoadNames;
   std::vector<Load> loads;
-  if (f.px != 0.0) loads.push_back({f.px, f.off_axis, "PX"});
-  if (f.py != 0.0) loads.push_back({f.py, f.off_axis + 90.0, "PY"});
+  if (f.px != 0.0) loads.push_back({f.px, f.off_axis, names[0]});
+  if (f.py != 0.0) loads.push_back({f.py, f.off_axis + 90.0, names[1]});
   if (f.pxy != 0.0) {
     // Shear as the program applies it: tension at +45 degrees, compression at -45 degrees.
-    loads.push_back({f.pxy, f.off_axis + 45.0, "PXY"});
+    loads.push_back({f.pxy, f.off_axis + 45.0, names[2]});
     loads.push_back({-f.pxy, f.off_axis - 45.0, ""});
   }
   if (f.bearing != 0.0 && f.bypass != 0.0) {
@@ -46,7 +49,7 @@ std::vector<Load> far_field(const Loads& f) {
     // uniform bypass PW = P D / 2W along the bolt: the ends toward the push then carry nothing,
     // the held end 2 PW. So PW is drawn at the held end, pulling away from the hole (pushing
     // toward it for P < 0), opposite to the bolt's force on the plate.
-    loads.push_back({f.bypass, f.bolt_angle + 180.0, "PW", true});
+    loads.push_back({f.bypass, f.bolt_angle + 180.0, job ? "bypass" : "PW", true});
   }
   return loads;
 }
@@ -76,17 +79,24 @@ Point label_point(const std::vector<Load>& loads, size_t i) {
   return {p.x + shift.x, p.y + shift.y + 13.0 * before};
 }
 
-// A line of text of a polar figure.
+// A line of text of a polar figure, with the tooltip that gives its value in full.
 struct Label {
   Point at;  // baseline
   std::string text;
   const char* anchor;
   std::string css_class;
   double px;
+  std::string title;
 };
 
-// The labels of the loads, the bolt and the axes of the loads sketch.
-std::vector<Label> load_labels(const std::vector<Load>& loads, const Loads& f, double bolt_length) {
+Rect text_box_of(const Label& l) {
+  return text_box(l.at, l.text, l.anchor, l.px);
+}
+
+// The labels of the loads, the bolt and the axes of the loads sketch: each value rounded for
+// reading, in full on hover.
+std::vector<Label> load_labels(const std::vector<Load>& loads, const Loads& f, double bolt_length,
+                               const std::string& unit, bool job) {
   std::vector<Label> out;
   for (size_t i = 0; i < loads.size(); ++i) {
     const Load& l = loads[i];
@@ -95,22 +105,25 @@ std::vector<Label> load_labels(const std::vector<Load>& loads, const Loads& f, d
     double c = std::cos(l.angle * kPi / 180.0);
     const char* anchor = c > 0.3 ? "start" : (c < -0.3 ? "end" : "middle");
     out.push_back({{p.x, p.y + 3.5},
-                   std::string(l.name) + " " + exact(l.stress),
+                   std::string(l.name) + " " + readable(l.stress),
                    anchor,
                    l.single ? "boltlabel" : "",
-                   kTextPx});
+                   kTextPx,
+                   std::string(l.name) + " = " + exact(l.stress) + unit});
   }
   if (f.bearing != 0.0) {
     double angle = f.bearing > 0.0 ? f.bolt_angle : f.bolt_angle + 180.0;
     Point mid = polar(bolt_length * 0.5, angle), side = polar(9.0, angle + 90.0);
+    const std::string name = job ? kJobLoadNames[3] : kLoadNames[3];
     out.push_back({{mid.x + side.x, mid.y + side.y + 3.5},
-                   "P " + exact(f.bearing),
+                   name + " " + readable(f.bearing),
                    "middle",
                    "boltlabel",
-                   kTextPx});
+                   kTextPx,
+                   name + " = " + exact(f.bearing) + unit});
   }
-  out.push_back({{kRim + 10.0, -4.0}, "x", "start", "", kTextPx});
-  out.push_back({{5.0, -kRim - 8.0}, "y", "start", "", kTextPx});
+  out.push_back({{kRim + 10.0, -4.0}, "x", "start", "", kTextPx, ""});
+  out.push_back({{5.0, -kRim - 8.0}, "y", "start", "", kTextPx, ""});
   return out;
 }
 
@@ -131,7 +144,7 @@ std::vector<Label> angle_labels(double lo, double hi) {
   for (double a : scale_angles(lo, hi)) {
     if (std::fmod(std::fabs(a), 90.0) != 0.0) continue;
     Point p = angle_label(a);
-    out.push_back({{p.x, p.y + 3.5}, degrees(a), "middle", "angle", kSmallTextPx});
+    out.push_back({{p.x, p.y + 3.5}, degrees(a), "middle", "angle", kSmallTextPx, ""});
   }
   return out;
 }
@@ -173,9 +186,14 @@ Box polar_box(double a0, double a1, const std::vector<Load>& loads,
 
 void draw_labels(Svg& svg, const std::vector<Label>& labels) {
   for (const Label& t : labels) {
-    svg.text(t.at, t.text,
-             (t.css_class.empty() ? std::string() : attr("class", t.css_class)) +
-                 attr("text-anchor", t.anchor));
+    const std::string attributes =
+        (t.css_class.empty() ? std::string() : attr("class", t.css_class)) +
+        attr("text-anchor", t.anchor);
+    if (t.title.empty()) {
+      svg.text(t.at, t.text, attributes);
+    } else {
+      svg.text(t.at, t.text, attributes, t.title);
+    }
   }
 }
 
@@ -219,9 +237,9 @@ std::string key_figure(const PassRecord& r) {
   double px = 90.0 / outer;  // pixels per unit length
   double lo = r.grid.angle_low, hi = r.grid.angle_low + (nang - 1) * r.grid.angle_step;
   if (hi < lo) std::swap(lo, hi);
-  std::vector<Load> loads = far_field(r.loads);
+  std::vector<Load> loads = far_field(r.loads, r.job);
   double bolt = std::fmax(a * px * 0.8, 18.0);
-  std::vector<Label> labels = load_labels(loads, r.loads, bolt);
+  std::vector<Label> labels = load_labels(loads, r.loads, bolt, stress_suffix(r), r.job);
   Box box = polar_box(lo, hi, loads, labels);
   Svg svg(box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0, attr("class", "key"));
   svg.line({box.x0, 0}, {box.x1, 0}, attr("class", "axisline"));
@@ -232,16 +250,28 @@ std::string key_figure(const PassRecord& r) {
     svg.arc({0, 0}, rk, lo, hi, attr("class", "zero"));
     for (int j = 0; j < nang; ++j) {
       double ang = r.grid.angle_low + j * r.grid.angle_step;
-      svg.circle(polar(rk, ang), 1.6, attr("fill", "#555"),
-                 "station " + std::to_string(j + 1) + " at " + degrees(ang) + ", DIST " +
-                     printed('F', 7, 3, k * r.grid.distance_step) + length_suffix(r));
+      svg.circle(
+          polar(rk, ang), 1.6, attr("fill", "#555"),
+          "station " + std::to_string(j + 1) + " at " + degrees(ang) + ", " +
+              (r.job ? from_the_edge(r, k * r.grid.distance_step)
+                     : "DIST " + printed('F', 7, 3, k * r.grid.distance_step) + length_suffix(r)));
     }
   }
   draw_loads(svg, loads, r.loads, bolt);
   draw_labels(svg, labels);
   std::string caption =
       "Black arrow pairs: uniform far-field stresses, pointing outward for tension.";
-  if (r.loads.bearing != 0.0) {
+  if (r.loads.bearing != 0.0 && r.job) {
+    caption += " Red from the centre: the bolt, bearing on the hole with the bearing stress.";
+    if (r.loads.bypass != 0.0) {
+      caption +=
+          " Single red arrow: the bypass stress, bearing × D / 2W; with the bolt's load it leaves "
+          "the plate held at the end opposite the bolt's push (twice the bypass stress there) and "
+          "free at the other, so it is drawn on the held side, against the bolt's force.";
+    } else {
+      caption += " An infinite plate: the bolt's load is reacted at infinity, no bypass.";
+    }
+  } else if (r.loads.bearing != 0.0) {
     caption += " Red from the centre: the bolt, bearing on the hole with P.";
     if (r.loads.bypass != 0.0) {
       caption +=
@@ -252,9 +282,87 @@ std::string key_figure(const PassRecord& r) {
       caption += " An infinite plate: the bolt's load is reacted at infinity, no bypass.";
     }
   }
+  if (r.job) caption += " Each value is rounded; its full value shows on hover.";
   return "<figure class=\"keyfigure\"><figcaption>Loads and sample points</figcaption>" +
          svg.finish() + "<p class=\"caption\">" + caption + "</p></figure>\n";
 }
+
+namespace {
+
+// The scale of a polar plot: the station circle is 0, each faint ring a multiple of the ring
+// step. The labels go along one ray inside the sampled sector, the first of a few diagonal rays
+// (labels along a steep ray keep clear of each other) whose labels cross the fewest segments of
+// the curve and no other text.
+struct Scale {
+  std::vector<double> values;  // of the labelled rings, from the innermost out
+  double ray = 45.0;           // degrees
+};
+
+std::vector<double> scale_rays(double lo, double hi) {
+  std::vector<double> out;
+  for (double a : {45.0, 135.0, 225.0, 315.0, 67.5, 112.5, 247.5, 292.5}) {
+    for (int turn = -2; turn <= 2; ++turn) {
+      double t = a + 360.0 * turn;
+      if (t >= lo - 1e-9 && t <= hi + 1e-9) {
+        out.push_back(t);
+        break;
+      }
+    }
+  }
+  out.push_back((lo + hi) / 2.0);  // any sector has its middle
+  return out;
+}
+
+// The page position of the label of ring value v along the ray, its baseline and box.
+Label scale_label(double v, double scale, double ray) {
+  Point p = polar(kZero + v * scale, ray);
+  return {{p.x, p.y + 3.0}, readable(v), "middle", "scale", kScalePx, ""};
+}
+
+std::vector<Label> scale_labels(const Scale& sc, double scale) {
+  std::vector<Label> out;
+  for (double v : sc.values) out.push_back(scale_label(v, scale, sc.ray));
+  return out;
+}
+
+Scale choose_scale(const std::vector<double>& values, double scale, double lo, double hi,
+                   const std::vector<Point>& curve, const std::vector<Label>& others) {
+  Scale best{values, scale_rays(lo, hi).front()};
+  int best_score = -1;
+  for (double ray : scale_rays(lo, hi)) {
+    Scale sc{values, ray};
+    std::vector<Rect> boxes;
+    for (const Label& l : scale_labels(sc, scale)) boxes.push_back(text_box_of(l));
+    bool apart = true;
+    for (size_t i = 0; i < boxes.size(); ++i) {
+      for (size_t k = i + 1; k < boxes.size(); ++k) apart = apart && !boxes[i].overlaps(boxes[k]);
+    }
+    if (!apart) continue;
+    int score = 0;
+    for (const Rect& b : boxes) {
+      for (size_t i = 1; i < curve.size(); ++i) {
+        const Point &a = curve[i - 1], &c = curve[i];
+        if (std::isfinite(a.x) && std::isfinite(c.x) && crosses(a, c, b)) ++score;
+      }
+      for (const Label& o : others) score += 100 * b.overlaps(text_box_of(o));
+    }
+    if (best_score < 0 || score < best_score) {
+      best = sc;
+      best_score = score;
+    }
+  }
+  if (best_score < 0) {
+    // No ray keeps every label apart (a narrow sector near the x axis): the station circle and
+    // the outermost rings only.
+    best.values.clear();
+    for (double v : values) {
+      if (v == 0.0 || v == values.front() || v == values.back()) best.values.push_back(v);
+    }
+  }
+  return best;
+}
+
+}  // namespace
 
 std::string polar_figures(const PassRecord& r) {
   const Field& f = r.field;
@@ -281,23 +389,47 @@ std::string polar_figures(const PassRecord& r) {
            "allow). The tables print NaN.</p>\n";
   }
   double scale = smax > 0.0 ? kSwing / smax : 0.0;
+  // Rings about half the largest magnitude apart, a third where that step would leave no ring.
   double ring = smax > 0.0 ? nice_axis(0.0, smax, 2).step : 0.0;
-  std::vector<Load> loads = far_field(r.loads);
-  Box box = polar_box(lo, hi, loads, angle_labels(lo, hi));
+  if (ring > smax) ring = nice_axis(0.0, smax, 3).step;
+  // The rings drawn, the station circle (0) among them, from the innermost out.
+  std::vector<double> rings;
+  for (int i = -9; ring > 0.0 && i <= 9; ++i) {
+    if (i == 0 || (std::fabs(i * ring) <= smax && kZero + i * ring * scale > 1.0)) {
+      rings.push_back(i * ring);
+    }
+  }
+  if (rings.empty()) rings.push_back(0.0);
+  std::vector<Load> loads = far_field(r.loads, r.job);
+  std::vector<Label> angles_text = angle_labels(lo, hi);
+  Box box = polar_box(lo, hi, loads, angles_text);
+  // Room for the scale along any ray it may take.
+  for (double ray : scale_rays(lo, hi)) {
+    for (double v : rings) box.add(text_box_of(scale_label(v, scale, ray)));
+  }
   const char* names[3] = {"hoop", "radial", "shear"};
   const char* heads[3] = {"hoop stress σθ", "radial stress σr", "shear stress τrθ"};
   const std::vector<double>* values[3] = {&f.hoop, &f.radial, &f.shear};
   const std::string unit = stress_suffix(r), length = length_suffix(r);
 
-  std::string out = "<h3" + attr("id", "pass-" + std::to_string(r.number) + "-stresses") +
-                    ">Stresses around the hole</h3>\n<div class=\"polar\"><div></div>";
+  std::string out =
+      "<h3" +
+      attr("id", (r.job ? "load-case-" : "pass-") + std::to_string(r.number) + "-stresses") +
+      ">Stresses around the hole</h3>\n<div class=\"polar\"><div></div>";
   for (const char* h : heads) out += std::string("<div class=\"colhead\">") + h + "</div>";
   out += "\n";
   for (int k = 0; k < f.nstep; ++k) {
     double dist = k * r.grid.distance_step;
     double rk = a + k * r.grid.distance_step;
     double hole = kZero * a / rk;  // the hole to scale with the station circle
-    out += "<div class=\"rowhead\">DIST<br/>" + printed('F', 6, 3, dist) + length + "</div>\n";
+    if (r.job) {
+      out += "<div class=\"rowhead\">" +
+             (dist == 0.0 ? std::string("at the<br/>hole edge")
+                          : readable(dist) + length + "<br/>from the edge") +
+             "</div>\n";
+    } else {
+      out += "<div class=\"rowhead\">DIST<br/>" + printed('F', 6, 3, dist) + length + "</div>\n";
+    }
     for (int q = 0; q < 3; ++q) {
       std::vector<double> angles, vals;
       std::vector<Point> points;
@@ -313,15 +445,13 @@ std::string polar_figures(const PassRecord& r) {
       Svg svg(box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0,
               attr("class", "plot polar") + attr("data-quantity", names[q]) +
                   attr("data-step", std::to_string(k + 1)) + attr("data-dist", exact(dist)) +
-                  attr("data-curves", "1") + attr("data-undefined", std::to_string(gaps)));
+                  attr("data-curves", "1") + attr("data-undefined", std::to_string(gaps)) +
+                  attr("data-scale", exact(scale)));
       svg.circle({0, 0}, hole, attr("class", "hole"));
       svg.line({box.x0, 0}, {box.x1, 0}, attr("class", "axisline"));
       svg.line({0, box.y0}, {0, box.y1}, attr("class", "axisline"));
-      for (int i = -9; ring > 0.0 && i <= 9; ++i) {
-        double rr = kZero + i * ring * scale;
-        if (i != 0 && std::fabs(i * ring) <= smax && rr > 1.0) {
-          svg.arc({0, 0}, rr, lo, hi, attr("class", "ring"));
-        }
+      for (double v : rings) {
+        if (v != 0.0) svg.arc({0, 0}, kZero + v * scale, lo, hi, attr("class", "ring"));
       }
       svg.arc({0, 0}, kZero, lo, hi, attr("class", "zero"));
       draw_angle_scale(svg, lo, hi);
@@ -331,24 +461,41 @@ std::string polar_figures(const PassRecord& r) {
                            attr("data-angles", list(angles)) + attr("data-values", list(vals)));
       for (size_t j = 0; j < points.size(); ++j) {
         if (!std::isfinite(points[j].x)) continue;
-        svg.circle(points[j], 1.8, attr("fill", kStressColours[q]),
-                   std::string(heads[q]) + " at " + degrees(angles[j]) + ", DIST " +
-                       printed('F', 7, 3, dist) + length + ": " + printed('F', 12, 2, vals[j]) +
-                       unit);
+        if (r.job) {
+          svg.circle(points[j], 1.8, attr("fill", kStressColours[q]),
+                     std::string(heads[q]) + " at " + degrees(angles[j]) + ", " +
+                         from_the_edge(r, dist) + ": " + exact(vals[j]) + unit);
+        } else {
+          svg.circle(points[j], 1.8, attr("fill", kStressColours[q]),
+                     std::string(heads[q]) + " at " + degrees(angles[j]) + ", DIST " +
+                         printed('F', 7, 3, dist) + length + ": " + printed('F', 12, 2, vals[j]) +
+                         unit);
+        }
+      }
+      // The scale last, over the curve (each number has a white halo).
+      Scale sc = choose_scale(rings, scale, lo, hi, points, angles_text);
+      for (double v : sc.values) {
+        Label l = scale_label(v, scale, sc.ray);
+        svg.text(
+            l.at, l.text,
+            attr("class", "scale") + attr("text-anchor", l.anchor) + attr("data-value", exact(v)),
+            exact(v) + unit);
       }
       out += svg.finish();
     }
   }
+  const std::string largest = r.job ? readable(smax) : printed('F', 12, 2, smax);
   out +=
       "</div>\n<p class=\"caption\">Each stress is drawn along the radius from its dashed "
-      "station circle: outward for tension, inward for compression; the faint circles are "
+      "station circle (0): outward for tension, inward for compression; the faint circles are "
       "every " +
-      exact(ring) + " (" + stress_unit(r) + "), the largest magnitude is " +
-      printed('F', 12, 2, smax) + unit +
+      (r.job ? readable(ring) : exact(ring)) + " (" + stress_unit(r) +
+      "), numbered along one diagonal; the largest magnitude is " + largest + unit +
       ". The hole (grey) is to scale with the station circle. Arrows: far-field stresses "
       "(black pairs), the bolt load and the bypass that reacts it (red). Angles run "
-      "counter-clockwise from the laminate x axis (to the right). Values at the loads as typed; "
-      "each point gives its value on hover." +
+      "counter-clockwise from the laminate x axis (to the right). " +
+      (r.job ? "Values at the loads of the load case; each point gives its value in full on hover."
+             : "Values at the loads as typed; each point gives its value on hover.") +
       undefined_note(undefined, "The stresses are") + "</p>\n";
   return out;
 }

@@ -26,9 +26,11 @@ const char* page_style() {
          ".load{stroke:#333;fill:#333;stroke-width:1.4}.bolt{stroke:#b01c1c;fill:#b01c1c;"
          "stroke-width:2}.bypass{stroke:#b01c1c;fill:#b01c1c;stroke-width:1.4}"
          "svg .boltlabel{fill:#b01c1c}\n"
-         ".keyfigure .caption{max-width:330px}\n"
-         ".tick{stroke:#999}svg .angle{font-size:9px;fill:#777}\n"
+         ".keyfigure .caption{max-width:330px}.loads{max-width:560px}\n"
+         ".tick{stroke:#999}svg .angle{font-size:9px;fill:#777}svg .scale{font-size:8.5px;fill:#555;"
+         "paint-order:stroke;stroke:#fff;stroke-width:2.5px}\n"
          ".limit{stroke:#c00;stroke-dasharray:5 3}.critical{fill:none;stroke:#000;stroke-width:1.8}"
+         ".minimum{fill:none;stroke-width:1.8}.swatch{stroke-width:3}svg .limitlabel{fill:#c00}"
          "svg .marklabel{font-size:10.5px;font-weight:bold;paint-order:stroke;stroke:#fff;"
          "stroke-width:3px}\n";
 }

@@ -268,6 +268,16 @@ void Svg::text(Point p, std::string_view text, std::string_view attributes) {
   s_ += "</text>\n";
 }
 
+void Svg::text(Point p, std::string_view text, std::string_view attributes,
+               std::string_view title) {
+  s_ += "<g><title>";
+  s_ += escape(title);
+  s_ += "</title>";
+  Svg::text(p, text, attributes);
+  s_.pop_back();  // the line end, after the group instead
+  s_ += "</g>\n";
+}
+
 std::string Svg::finish() {
   s_ += "</svg>\n";
   return std::move(s_);

@@ -58,6 +58,9 @@ class Svg {
   void arrow(Point tail, Point head, double head_length, std::string_view attributes);
   // Text at p; the text is escaped.
   void text(Point p, std::string_view text, std::string_view attributes);
+  // Text at p in a group whose <title> (the tooltip a browser shows on hover) gives more: the
+  // value in full where the text rounds it.
+  void text(Point p, std::string_view text, std::string_view attributes, std::string_view title);
   // Any other element written through unchanged.
   void raw(std::string_view markup) { s_ += markup; }
 

@@ -51,6 +51,17 @@ double smallest_positive_root(double quad, double lin, double t) {
 
 }  // namespace
 
+double quadratic_criterion(Criterion criterion, const Allowables& allow, const double s[3]) {
+  const double s1 = s[0], s2 = s[1], s12 = s[2];
+  const TsaiWu c = tsai_wu(allow, direct_allowables(allow, s1, s2).S);
+  if (criterion == Criterion::kTsaiWu) {
+    return c.f1 * s1 + c.f2 * s2 + c.f11 * s1 * s1 + c.f22 * s2 * s2 + c.f66 * s12 * s12;
+  }
+  // Hoffman adds the interaction of the two direct stresses.
+  return c.f1 * s1 + c.f2 * s2 + c.f11 * s1 * s1 + c.f22 * s2 * s2 -
+         s1 * s2 / (allow.T1 * allow.C1) + c.f66 * s12 * s12;
+}
+
 void ply_failure(Criterion criterion, const Allowables& allow, const double s[3], double out[4]) {
   double s1 = s[0], s2 = s[1], s12 = s[2];
   Direct a = direct_allowables(allow, s1, s2);
@@ -66,14 +77,7 @@ void ply_failure(Criterion criterion, const Allowables& allow, const double s[3]
     fn = s1 * s1 / (a.X * a.X) + s2 * s2 / (a.Y * a.Y) - s1 * s2 / (a.X * a.X) +
          s12 * s12 / (a.S * a.S);
   } else {
-    TsaiWu c = tsai_wu(allow, a.S);
-    if (criterion == Criterion::kTsaiWu) {
-      fn = std::fabs(c.f1 * s1 + c.f2 * s2 + c.f11 * s1 * s1 + c.f22 * s2 * s2 + c.f66 * s12 * s12);
-    } else {
-      // Hoffman adds the interaction of the two direct stresses.
-      fn = std::fabs(c.f1 * s1 + c.f2 * s2 + c.f11 * s1 * s1 + c.f22 * s2 * s2 -
-                     s1 * s2 / (allow.T1 * allow.C1) + c.f66 * s12 * s12);
-    }
+    fn = std::fabs(quadratic_criterion(criterion, allow, s));
   }
   out[0] = fn;
   out[1] = (s1 / a.X) / std::sqrt(fn);
@@ -89,7 +93,7 @@ void ply_failure_at(Criterion criterion, const Materials& materials, const PlySt
 
 Governing governing_value(Criterion criterion, const Materials& materials, const PlyStack& plies,
                           const Grid& grid, const PlyField& field, int step) {
-  Governing g = {0.0, 0, 0};
+  Governing g = {0.0, 0, 0, false};
   if (step_count(grid) <= step) return g;
   int candidates = has_three_numbers(criterion) ? 3 : 1;
   int nang = station_count(grid);
@@ -99,7 +103,12 @@ Governing governing_value(Criterion criterion, const Materials& materials, const
       ply_failure_at(criterion, materials, plies, field, j, step, p, fv);
       // A later value of the same magnitude does not move it.
       for (int c = 0; c < candidates; ++c) {
-        if (std::fabs(fv[c]) > std::fabs(g.value)) g = {fv[c], j, p};
+        if (std::fabs(fv[c]) > std::fabs(g.value)) g = {fv[c], j, p, false};
+      }
+      if (g.station == j && g.ply == p && g.value != 0.0 && !has_three_numbers(criterion) &&
+          criterion != Criterion::kTsaiHill) {
+        const double* s = criterion_input(field, criterion, j, step, p);
+        g.below_zero = quadratic_criterion(criterion, materials.allowables[plies.material[p]], s) < 0.0;
       }
     }
   }
@@ -124,7 +133,7 @@ double first_failure_factor(Criterion criterion, const Materials& materials, con
       } else if (criterion == Criterion::kTsaiHill) {
         if (fv[0] != 0.0) best = std::fmin(best, 1.0 / std::sqrt(std::fabs(fv[0])));
       } else {
-        // fn = |lin x + quad x^2| at x times the current loads.
+        // F = lin x + quad x^2 at x times the current loads.
         const Allowables& allow = materials.allowables[plies.material[p]];
         const double* s = field.stress[j][step][p];
         double s1 = s[0], s2 = s[1], s12 = s[2];
@@ -132,8 +141,8 @@ double first_failure_factor(Criterion criterion, const Materials& materials, con
         double lin = c.f1 * s1 + c.f2 * s2;
         double quad = c.f11 * s1 * s1 + c.f22 * s2 * s2 + c.f66 * s12 * s12;
         if (criterion == Criterion::kHoffman) quad = quad - s1 * s2 / (allow.T1 * allow.C1);
+        // The criterion fails where F = +1; F = -1 lies inside its envelope.
         best = std::fmin(best, smallest_positive_root(quad, lin, 1.0));
-        best = std::fmin(best, smallest_positive_root(quad, lin, -1.0));
       }
     }
   }
@@ -180,6 +189,7 @@ CriterionReserve criterion_reserve(Criterion criterion, const Materials& materia
     for (int p = 0; p < plies.count; ++p) {
       const double* s = criterion_input(field, criterion, j, step, p);
       const double f = point_reserve(constants[p], s[0], s[1], s[2]);
+      if (std::isnan(f)) return {f, j, p, 0};
       if (f > 0.0 && f < best.factor) {
         best = {f, j, p, governing_component(constants[p], s[0], s[1], s[2])};
       }

@@ -23,6 +23,10 @@ namespace hs {
 void ply_failure(Criterion criterion, const Allowables& allowables, const double s[3],
                  double out[4]);
 
+// The value F of the modified Tsai-Wu or Hoffman criterion at one ply point (stresses s), with
+// its sign: the ply fails at F = +1. ply_failure prints its magnitude.
+double quadratic_criterion(Criterion criterion, const Allowables& allowables, const double s[3]);
+
 // The ply values a criterion compares with its allowables: the strains for maximum strain, the
 // stresses otherwise.
 inline const double* criterion_input(const PlyField& f, Criterion c, int j, int k, int p) {
@@ -41,13 +45,17 @@ struct Governing {
   double value;
   int station;
   int ply;
+  // Modified Tsai-Wu and Hoffman: the governing failure number is the magnitude of a criterion
+  // value below zero. Such a point is inside the failure envelope (the criterion fails at +1),
+  // however large the magnitude; the failure search does not scale the loads towards it.
+  bool below_zero;
 };
 Governing governing_value(Criterion criterion, const Materials& materials, const PlyStack& plies,
                           const Grid& grid, const PlyField& field, int step);
 
 // The smallest factor on the loads of the field at which some ply at distance step `step`
-// reaches a failure number of magnitude 1, solved from the ply values (which scale with the
-// loads). 0.0 when no finite positive factor exists.
+// fails (a failure number of magnitude 1; for modified Tsai-Wu and Hoffman F = +1), solved from
+// the ply values (which scale with the loads). 0.0 when no finite positive factor exists.
 double first_failure_factor(Criterion criterion, const Materials& materials, const PlyStack& plies,
                             const Grid& grid, const PlyField& field, int step);
 
@@ -61,8 +69,10 @@ struct CriterionConstants {
 };
 CriterionConstants criterion_constants(Criterion criterion, const Allowables& allowables);
 
-// +infinity: the reserve factor where a criterion is never reached.
+// +infinity: the reserve factor where a criterion is never reached; NaN: undefined (the ply
+// values are not finite).
 constexpr double kReserveNone = std::numeric_limits<double>::infinity();
+constexpr double kReserveUndefined = std::numeric_limits<double>::quiet_NaN();
 
 namespace scalar_formulas {
 
@@ -95,8 +105,10 @@ inline double positive_quadratic_root(double quad, double lin) {
 
 // The reserve factor of one ply point with values s1, s2, s12 (stresses; strains for maximum
 // strain): the factor by which the loads can be scaled before the criterion reaches failure
-// there, +infinity when it never does (the formulas: reserve_formulas-inl.hpp, which the batch
-// of many load cases evaluates on several points at once with the same bits).
+// there, +infinity when it never does, NaN when the ply values are not finite (a field that could
+// not be worked out: undefined, which is not "never fails"). The formulas are in
+// reserve_formulas-inl.hpp, which the batch of many load cases evaluates on several points at
+// once with the same bits.
 inline double point_reserve(const CriterionConstants& k, double s1, double s2, double s12) {
   using scalar_formulas::point_reserve_of;
   const scalar_formulas::ScalarLanes l;
@@ -123,7 +135,8 @@ int governing_component(const CriterionConstants& k, double s1, double s2, doubl
 // smallest point_reserve of every ply at every station, with the station and ply where it is
 // reached first (the first on ties) and its governing component. factor is +infinity, at station
 // 0 and ply 0, when no finite factor exists (no load, or a criterion that a load of this shape
-// never reaches).
+// never reaches), and NaN, at the first point concerned, when the ply values are not finite
+// somewhere (the reserve factor is undefined).
 struct CriterionReserve {
   double factor;
   int station;

@@ -12,12 +12,16 @@ void ply_values(const Materials& materials, const PlyStack& plies, const Grid& g
                 const LaminateField& laminate, PlyField& out) {
   const int nstep = step_count(grid), nang = station_count(grid), nply = plies.count;
   out.resize(nang, nstep, nply);
-  // The ply angles' cosines and sines: the same at every station.
-  std::vector<double> trig(2 * static_cast<std::size_t>(nply > 0 ? nply : 0));
+  // Per ply, the same at every station: its angle's cosine and sine, its material law.
+  struct Ply {
+    double c, s, den;
+    const ElasticConstants* e;
+  };
+  std::vector<Ply> law(static_cast<std::size_t>(nply > 0 ? nply : 0));
   for (int p = 0; p < nply; ++p) {
     const double theta = radians(plies.angle[p]);
-    trig[2 * p] = std::cos(theta);
-    trig[2 * p + 1] = std::sin(theta);
+    const ElasticConstants& e = materials.elastic[plies.material[p]];
+    law[p] = {std::cos(theta), std::sin(theta), poisson_denominator(e), &e};
   }
   // Point by point in storage order: each point's values depend on its own strains alone.
   const std::size_t points = static_cast<std::size_t>(nang > 0 ? nang : 0) * nstep;
@@ -26,11 +30,11 @@ void ply_values(const Materials& materials, const PlyStack& plies, const Grid& g
   double* sig = out.stress.data();
   for (std::size_t n = 0; n < points; ++n, e += 3) {
     for (int p = 0; p < nply; ++p, eps += 3, sig += 3) {
-      const double c = trig[2 * p], s = trig[2 * p + 1];
+      const double c = law[p].c, s = law[p].s;
       eps[0] = c * c * e[0] + s * s * e[1] + s * c * e[2];
       eps[1] = s * s * e[0] + c * c * e[1] - s * c * e[2];
       eps[2] = -2.0 * s * c * e[0] + 2.0 * s * c * e[1] + (c * c - s * s) * e[2];
-      ply_stress(materials.elastic[plies.material[p]], eps, sig);
+      ply_stress(*law[p].e, law[p].den, eps, sig);
     }
   }
 }

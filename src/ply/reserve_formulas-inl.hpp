@@ -96,22 +96,26 @@ template <class L, class K>
 // signs, so the allowables chosen by sign stay: maximum strain and maximum stress are linear (each
 // value over its allowable reaches magnitude 1), Tsai-Hill is homogeneous of degree two (the
 // square root), modified Tsai-Wu and Hoffman are quadratic with linear terms and reach F = +1 at
-// the positive root of quad R^2 + lin R = 1.
+// the positive root of quad R^2 + lin R = 1. Ply values that are not finite (a field that could
+// not be worked out) give NaN: undefined, which is not "never fails".
 template <Criterion kCriterion, class L, class K>
 [[gnu::always_inline]] inline typename L::V point_reserve_of(const L& l, const K& k,
                                                              typename L::V s1, typename L::V s2,
                                                              typename L::V s12) {
   using V = typename L::V;
   const V zero = l.set(0.0);
+  V factor;
   if constexpr (kCriterion == Criterion::kMaxStrain || kCriterion == Criterion::kMaxStress) {
     const V m = max_ratio_of(l, k, s1, s2, s12);
-    return l.select(l.lt(zero, m), l.set(1.0) / m, l.set(kReserveNone));
+    factor = l.select(l.lt(zero, m), l.set(1.0) / m, l.set(kReserveNone));
   } else if constexpr (kCriterion == Criterion::kTsaiHill) {
     const V fn = tsai_hill_number_of(l, k, s1, s2, s12);
-    return l.select(l.lt(zero, fn), l.set(1.0) / l.sqrt(fn), l.set(kReserveNone));
+    factor = l.select(l.lt(zero, fn), l.set(1.0) / l.sqrt(fn), l.set(kReserveNone));
   } else {
     V quad, lin;
     quadratic_terms_of<L>(k, s1, s2, s12, quad, lin);
-    return positive_quadratic_root_of(l, quad, lin);
+    factor = positive_quadratic_root_of(l, quad, lin);
   }
+  return l.select(l.lt(l.abs(s1 + s2 + s12), l.set(kReserveNone)), factor,
+                  l.set(kReserveUndefined));
 }

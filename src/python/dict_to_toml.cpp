@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "job/toml_limits.hpp"
 #include "job/toml_text.hpp"
 #include "python/convert.hpp"
 
@@ -58,9 +59,26 @@ class Writer {
  public:
   std::string text;
 
+  // Nesting deeper than a job file allows is refused before it exhausts the stack: a dict or a
+  // list that contains itself would otherwise recurse for ever.
+  struct Level {
+    Level(int& depth, const std::string& where) : depth_(depth) {
+      if (++depth_ > kMaxTomlNesting) {
+        --depth_;
+        throw py::value_error("<dict>: " + (where.empty() ? std::string("the top level") : where) +
+                              ": nested more than " + std::to_string(kMaxTomlNesting) +
+                              " deep (a dict or list that contains itself?)");
+      }
+    }
+    ~Level() { --depth_; }
+    int& depth_;
+  };
+  int depth = 0;
+
   // The body of a table: its plain keys, then its tables and arrays of tables. header is the
   // table's name as its [header] gives it; where, the dotted key for messages.
   void table(const py::dict& d, const std::string& header, const std::string& where) {
+    const Level level(depth, where);
     struct Nested {
       std::string header, where;
       py::object value;
@@ -108,6 +126,7 @@ class Writer {
 
   // A value written inline: a string, number, boolean, array or inline table.
   std::string value(py::handle v, const std::string& where) {
+    const Level level(depth, where);
     if (py::isinstance<py::bool_>(v)) return v.cast<bool>() ? "true" : "false";
     if (py::isinstance<py::str>(v)) return toml_string(v.cast<std::string>());
     if (py::isinstance<py::float_>(v)) return toml_number(v.cast<double>());

@@ -1,10 +1,12 @@
-// The Python module holestress: a job (a job file or a dict of the same keys) analysed into the
-// structure of the JSON results with NumPy arrays, and the reserve factors of many load cases at
-// once, worked through on several threads with the interpreter lock released.
+// The compiled part of the Python package holestress (holestress._holestress): a job (a job file
+// or a dict of the same keys) analysed into the structure of the JSON results with NumPy arrays,
+// and the reserve factors of many load cases at once, worked through on several threads with the
+// interpreter lock released.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -19,7 +21,9 @@
 
 #include "analysis/superposition.hpp"
 #include "analysis/worker_pool.hpp"
+#include "io/output_file.hpp"
 #include "job/job_reader.hpp"
+#include "job/toml_limits.hpp"
 #include "python/convert.hpp"
 #include "runner/json_results.hpp"
 #include "runner/load_case_file.hpp"
@@ -39,6 +43,16 @@ std::string type_name(py::handle h) {
   return py::str(py::type::of(h).attr("__name__"));
 }
 
+// Raises ValueError with a message that may quote bytes of a file that are not UTF-8 (escaped).
+[[noreturn]] void value_error(const std::string& message) {
+  PyObject* text = PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()),
+                                        "backslashreplace");
+  if (!text) throw py::error_already_set();
+  PyErr_SetObject(PyExc_ValueError, text);
+  Py_DECREF(text);
+  throw py::error_already_set();
+}
+
 // A job file's text read as the command line reads it; source names it in the messages. A mistake
 // raises ValueError with every "FILE:LINE:COLUMN: KEY: MESSAGE" line of the job reader.
 std::unique_ptr<Job> read_job_text(const std::string& text, const std::string& source) {
@@ -50,7 +64,7 @@ std::unique_ptr<Job> read_job_text(const std::string& text, const std::string& s
       if (!message.empty()) message += '\n';
       message += to_string(e);
     }
-    throw py::value_error(message);
+    value_error(message);
   }
   return job;
 }
@@ -69,12 +83,21 @@ std::unique_ptr<Job> load_job(py::handle arg) {
         !py::isinstance(arg, os.attr("PathLike"))) {
       throw py::type_error("job: a path (str or os.PathLike) or a dict, not " + type_name(arg));
     }
-    source = os.attr("fsdecode")(arg).cast<std::string>();
-    std::ifstream f(source, std::ios::binary);
-    if (!f) throw py::value_error("holestress: cannot read " + source);
-    std::ostringstream s;
-    s << f.rdbuf();
-    text = s.str();
+    // The path's bytes as the system takes them; in messages, undecodable bytes escaped.
+    const py::bytes raw = os.attr("fsencode")(arg);
+    const std::string path = raw;
+    source = py::str(raw.attr("decode")("utf-8", "backslashreplace"));
+    std::string error;
+    int code = 0;
+    if (!read_file(path, kMaxJobFileBytes, text, error, &code)) {
+      if (code == EFBIG)
+        value_error("holestress: cannot read " + source + ": larger than the " +
+                    std::to_string(kMaxJobFileBytes / (1024 * 1024)) + " MiB of a job file");
+      // FileNotFoundError, IsADirectoryError, PermissionError, ... as open() raises them.
+      errno = code;
+      PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, py::str(source).ptr());
+      throw py::error_already_set();
+    }
   }
   return read_job_text(text, source);
 }
@@ -105,9 +128,7 @@ py::dict reserve_factors_of_job(const Job& job, py::handle loads_arg, int thread
     throw py::value_error("threads: 0 (every core) or a number from 1 to " +
                           std::to_string(kMaxThreads) + ", not " + std::to_string(threads));
   }
-  if (std::string problem = batch_job_problem(job); !problem.empty()) {
-    throw py::value_error(problem);
-  }
+  if (std::string problem = batch_job_problem(job); !problem.empty()) value_error(problem);
 
   using Array = py::array_t<double, py::array::c_style | py::array::forcecast>;
   Array loads = Array::ensure(loads_arg);
@@ -187,9 +208,11 @@ py::dict reserve_factors_of_job(const Job& job, py::handle loads_arg, int thread
             for (int c = 0; c < ncrit; ++c) factor_out[c][i] = r.criterion[c].factor;
             const bool any = r.smallest >= 0;
             const CriterionReserve& at = r.criterion[any ? r.smallest : 0];
-            smallest_out[i] = any ? at.factor : kInf;
+            // No smallest: none is finite (inf), or one is undefined (NaN: the field is not).
+            const double none = r.undefined ? kNaN : kInf;
+            smallest_out[i] = any ? at.factor : none;
             criterion_out[i] = r.smallest;
-            margin_out[i] = any ? r.margin : kInf;
+            margin_out[i] = any ? r.margin : none;
             ply_out[i] = any ? at.ply + 1 : 0;
             ply_angle_out[i] = any ? job.plies.angle[at.ply] : kNaN;
             angle_out[i] = any ? station_angle(batch->grid(), at.station) : kNaN;
@@ -279,9 +302,11 @@ PYBIND11_MODULE(_holestress, m) {
         "\n"
         "Returns arrays of length N, in this order: one per criterion of the job, named as in\n"
         "the job ('max-strain', 'max-stress', 'tsai-hill', 'tsai-wu', 'hoffman'; inf where no\n"
-        "factor is finite); 'smallest' (the smallest factor, inf where none); 'criterion'\n"
+        "factor is finite, NaN where it is undefined: the field is not finite); 'smallest' (the\n"
+        "smallest factor, inf where none, NaN where some factor is undefined); 'criterion'\n"
         "(int, index into the job's criteria of the smallest, -1 where none);\n"
-        "'margin_of_safety' (smallest / factor_of_safety - 1, inf where none); 'ply' (int, from\n"
+        "'margin_of_safety' (smallest / factor_of_safety - 1, as 'smallest' where none); 'ply'\n"
+        "(int, from\n"
         "1 at the bottom, 0 where none); 'ply_angle' (degrees, NaN where none); 'angle' (of the\n"
         "station round the hole, degrees, NaN where none); 'component' (int: 0 fibre,\n"
         "1 transverse, 2 shear, -1 where none).\n"

@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -11,8 +13,10 @@
 
 #include "analysis/worker_pool.hpp"
 #include "dialogue/program.hpp"
+#include "io/output_file.hpp"
 #include "job/job_reader.hpp"
 #include "job/job_writer.hpp"
+#include "job/toml_limits.hpp"
 #include "runner/convert.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/json_results.hpp"
@@ -24,37 +28,41 @@ namespace hs {
 
 namespace {
 
-// The whole of a file, or of standard input for "-". False when it cannot be read.
+// The whole of a file, or of standard input for "-", of at most kMaxJobFileBytes. False with a
+// message on err when it cannot be read.
 bool slurp(const std::string& path, std::istream& in, std::string& text, std::ostream& err) {
+  std::string error;
   if (path == "-") {
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
+    text.clear();
+    char buf[65536];
+    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+      text.append(buf, static_cast<std::size_t>(in.gcount()));
+      if (text.size() > kMaxJobFileBytes) {
+        err << "holestress: standard input is larger than " << kMaxJobFileBytes / (1024 * 1024)
+            << " MiB: not a job file\n";
+        return false;
+      }
+    }
     return true;
   }
-  std::ifstream f(path, std::ios::binary);
-  if (!f) {
-    err << "holestress: cannot read " << path << "\n";
+  if (!read_file(path, kMaxJobFileBytes, text, error)) {
+    err << "holestress: " << error << "\n";
     return false;
   }
-  std::ostringstream s;
-  s << f.rdbuf();
-  text = s.str();
   return true;
 }
 
-// Writes text to the file, or to out when path is empty or "-".
+// Writes text to the file (whole or not at all), or to out when path is empty or "-".
 int emit(const std::string& path, const std::string& text, std::ostream& out, std::ostream& err) {
   if (path.empty() || path == "-") {
+    // A failure to write standard output is reported once, by main, with its reason.
     out << text;
     out.flush();
     return out ? 0 : 1;
   }
-  std::ofstream f(path, std::ios::binary);
-  f << text;
-  f.close();
-  if (!f) {
-    err << "holestress: cannot write " << path << "\n";
+  std::string error;
+  if (!write_file_atomically(path, text, error)) {
+    err << "holestress: " << error << "\n";
     return 1;
   }
   return 0;
@@ -67,9 +75,14 @@ int run_dialogue_file(const std::string& path, std::istream& in, std::ostream& o
     const bool terminal = &in == &std::cin && isatty(STDIN_FILENO);
     return run_dialogue(in, out, err, nullptr, false, terminal);
   }
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    err << "holestress: cannot read " << path << ": it is a folder, not a file\n";
+    return 1;
+  }
   std::ifstream f(path, std::ios::binary);
   if (!f) {
-    err << "holestress: cannot read " << path << "\n";
+    err << "holestress: cannot read " << path << ": " << std::strerror(errno) << "\n";
     return 1;
   }
   return run_dialogue(f, out, err);
@@ -112,9 +125,14 @@ int run_load_case_file(const Job& job, const std::string& format, const std::str
     std::filesystem::path p = job.load_cases_file;
     if (p.is_relative() && job.path != "<stdin>")
       p = std::filesystem::path(job.path).parent_path() / p;
+    std::error_code ec;
+    if (std::filesystem::is_directory(p, ec)) {
+      err << "holestress: cannot read " << p.string() << ": it is a folder, not a file\n";
+      return 1;
+    }
     file.open(p, std::ios::binary);
     if (!file) {
-      err << "holestress: cannot read " << p.string() << "\n";
+      err << "holestress: cannot read " << p.string() << ": " << std::strerror(errno) << "\n";
       return 1;
     }
     rows = &file;
@@ -122,12 +140,37 @@ int run_load_case_file(const Job& job, const std::string& format, const std::str
   // Progress while the rows are worked through, on a terminal only.
   const bool progress = &err == &std::cerr && isatty(STDERR_FILENO);
   if (output.empty() || output == "-") return run_batch(job, *rows, out, err, threads, progress);
-  std::ofstream f(output, std::ios::binary);
-  if (!f) {
-    err << "holestress: cannot write " << output << "\n";
+  // The rows stream into a file beside the output, renamed into place once the run has gone
+  // through: the output holds its old content until then, and never half a batch.
+  const std::string temporary = output + ".tmp-" + std::to_string(getpid());
+  int status;
+  bool written;
+  {
+    std::ofstream f(temporary, std::ios::binary);
+    if (!f) {
+      err << "holestress: cannot write " << output << ": " << std::strerror(errno) << "\n";
+      return 1;
+    }
+    status = run_batch(job, *rows, f, err, threads, progress);
+    f.close();
+    written = static_cast<bool>(f);
+    if (!written && status != 2) {
+      err << "holestress: cannot write " << output << ": " << std::strerror(errno) << "\n";
+      status = 1;
+    }
+  }
+  std::error_code ec;
+  if (status == 2 || !written) {
+    std::filesystem::remove(temporary, ec);
+    return status;
+  }
+  std::filesystem::rename(temporary, output, ec);
+  if (ec) {
+    err << "holestress: cannot write " << output << ": " << ec.message() << "\n";
+    std::filesystem::remove(temporary, ec);
     return 1;
   }
-  return run_batch(job, *rows, f, err, threads, progress);
+  return status;
 }
 
 int run_job(const std::string& path, const std::string& format, const std::string& output,
@@ -161,15 +204,15 @@ int run_job(const std::string& path, const std::string& format, const std::strin
   return 0;
 }
 
-int convert(const std::string& path, const std::string& output, std::istream& in, std::ostream& out,
-            std::ostream& err) {
+int convert(const std::string& path, const std::string& output, const DialogueUnits& units,
+            std::istream& in, std::ostream& out, std::ostream& err) {
   std::string text;
   if (!slurp(path, in, text, err)) return 1;
   std::istringstream dialogue(text);
   std::vector<Job> jobs;
   const std::string name =
       path == "-" ? "<stdin>" : std::filesystem::path(path).filename().string();
-  int status = dialogue_to_jobs(dialogue, name, err, jobs);
+  int status = dialogue_to_jobs(dialogue, name, err, jobs, units);
   if (status != 0) return status;
   if (jobs.empty()) {
     err << "holestress: " << name << " analyses nothing (no output case from 2 up): no job\n";
@@ -219,9 +262,10 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
                   "json (default), csv (a folder of files) or table; a job with a load-case file "
                   "writes CSV rows only")
       ->check(CLI::IsMember({"json", "csv", "table"}));
-  run->add_option("--output", output,
-                  "the file to write (json, table; default standard output) or the folder "
-                  "(csv; default JOB-results)");
+  run->add_option(
+      "--output", output,
+      "the file to write (json, table; default standard output) or the folder "
+      "(csv; default: the job file's name with -results, laminate.toml: laminate-results)");
   // The check says the range itself: CLI11's own range checks print their bounds as doubles.
   const CLI::Validator thread_count(
       [](std::string& text) {
@@ -243,6 +287,13 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
   CLI::App* conv = app.add_subcommand("convert", "write the job file equivalent to a dialogue");
   std::string conv_path, conv_output;
   conv->add_option("DIALOGUE-FILE", conv_path, "the dialogue (- for standard input)")->required();
+  DialogueUnits units;
+  conv->add_option("--stress-unit", units.stress,
+                   "the unit the dialogue's stresses and moduli are in (default psi)")
+      ->check(CLI::IsMember({"psi", "ksi", "Pa", "kPa", "MPa", "GPa"}));
+  conv->add_option("--length-unit", units.length,
+                   "the unit the dialogue's lengths are in (default in)")
+      ->check(CLI::IsMember({"in", "mm", "m"}));
   conv->add_option("--output", conv_output,
                    "the job file (default standard output); for a dialogue of several jobs the "
                    "folder of DIALOGUE-1.toml, ... (default the current folder)");
@@ -255,7 +306,7 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
     return code == 0 ? 0 : 2;
   }
   if (*run) return run_job(job_path, format, output, threads, in, out, err);
-  if (*conv) return convert(conv_path, conv_output, in, out, err);
+  if (*conv) return convert(conv_path, conv_output, units, in, out, err);
   return run_dialogue_file(dialogue, in, out, err);
 }
 

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "dialogue/program.hpp"
+#include "job/job_reader.hpp"
 #include "job/job_writer.hpp"
 
 namespace hs {
@@ -27,7 +28,8 @@ Job job_from_pass(const DialogueState& st, bool carpet, const std::string& title
     job.strain_allowables[m] = pb.materials.allowables[m];
   }
   job.plies = pb.plies;
-  job.plies.resize(pb.plies.count);
+  // The carpet plot's layups are made of the first four plies alone.
+  job.plies.resize(carpet && pb.plies.count > 4 ? 4 : pb.plies.count);
   job.carpet = carpet;
   for (int k = 0; k < kResultKinds; ++k) {
     job.results[k] = cases.selected(dialogue_case(static_cast<ResultKind>(k)));
@@ -52,12 +54,27 @@ namespace {
 
 class PassRecorder : public DialogueWatcher {
  public:
-  PassRecorder(const std::string& name, std::vector<Job>& jobs) : name_(name), jobs_(jobs) {}
+  PassRecorder(const std::string& name, std::vector<Job>& jobs, const DialogueUnits& units,
+               std::ostream& err)
+      : name_(name), jobs_(jobs), units_(units), err_(err) {}
+  bool refused() const { return refused_; }
   void pass_begun(const DialogueState& st, bool carpet) override {
     ++pass_;
     if (!st.cases.needs(OutputCase::kProperties)) return;
     Job job = job_from_pass(st, carpet, name_ + ", pass " + std::to_string(pass_));
+    job.stress_unit = units_.stress;
+    job.length_unit = units_.length;
     for (LoadCase& lc : job.load_cases) lc.name = "pass " + std::to_string(pass_);
+    // The job as `holestress run` would read it: a pass it cannot hold is refused with why.
+    Job back;
+    std::vector<JobError> errors;
+    if (!read_job(write_job(job), "job", back, errors)) {
+      err_ << "holestress: " << name_ << ", pass " << pass_
+           << ": the dialogue ran with inputs no job file can hold:\n";
+      for (const JobError& e : errors) err_ << "  " << e.key << ": " << e.message << "\n";
+      refused_ = true;
+      return;
+    }
     if (!jobs_.empty() && same_but_loads(jobs_.back(), job)) {
       jobs_.back().load_cases.push_back(job.load_cases.front());
       return;
@@ -81,16 +98,20 @@ class PassRecorder : public DialogueWatcher {
 
   std::string name_;
   std::vector<Job>& jobs_;
+  DialogueUnits units_;
+  std::ostream& err_;
   int pass_ = 0;
+  bool refused_ = false;
 };
 
 }  // namespace
 
 int dialogue_to_jobs(std::istream& in, const std::string& name, std::ostream& err,
-                     std::vector<Job>& jobs) {
-  PassRecorder recorder(name, jobs);
+                     std::vector<Job>& jobs, const DialogueUnits& units) {
+  PassRecorder recorder(name, jobs, units, err);
   std::ostream nowhere(nullptr);
-  return run_dialogue(in, nowhere, err, &recorder, true);
+  const int status = run_dialogue(in, nowhere, err, &recorder, true);
+  return status != 0 ? status : recorder.refused() ? 2 : 0;
 }
 
 }  // namespace hs

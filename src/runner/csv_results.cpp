@@ -1,5 +1,7 @@
 #include "runner/csv_results.hpp"
 
+#include "io/output_file.hpp"
+
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -43,6 +45,16 @@ std::string quoted(const std::string& s) {
   return q + "\"";
 }
 
+}  // namespace
+
+std::string csv_file_name(ResultKind kind) {
+  std::string name = result_name(kind);
+  for (char& c : name) c = c == '-' ? '_' : c;
+  return name + ".csv";
+}
+
+namespace {
+
 class CsvSink : public ResultSink {
  public:
   explicit CsvSink(const Job& job) : job_(job) {
@@ -50,30 +62,31 @@ class CsvSink : public ResultSink {
     const std::string stress = " [" + u.stress + "]", length = " [" + u.length + "]", degrees = " [deg]";
     const std::string prefix = job.carpet ? "share_0,share_45,share_90," : "";
     const std::string at = prefix + "load_case,distance" + length + ",angle" + degrees;
-    auto add = [&](ResultKind k, const char* name, const std::string& header) {
+    auto add = [&](ResultKind k, const std::string& header) {
+      const std::string name = csv_file_name(k);
       if (!job.wants(k)) return;
       index_[static_cast<int>(k)] = static_cast<int>(tables_.size());
       tables_.push_back({name, header + "\n"});
     };
-    add(ResultKind::kProperties, "properties.csv",
+    add(ResultKind::kProperties,
         prefix + "thickness" + length + ",EX" + stress + ",EY" + stress + ",GXY" + stress + ",VXY");
-    add(ResultKind::kStresses, "stresses.csv",
+    add(ResultKind::kStresses,
         at + ",sigma_x" + stress + ",sigma_y" + stress + ",tau_xy" + stress + ",max_principal" + stress +
             ",min_principal" + stress + ",principal_direction" + degrees);
-    add(ResultKind::kStrains, "strains.csv",
+    add(ResultKind::kStrains,
         at + ",eps_x,eps_y,gamma_xy,max_principal,min_principal,principal_direction" + degrees);
-    add(ResultKind::kPolar, "polar.csv",
+    add(ResultKind::kPolar,
         at + ",hoop_stress" + stress + ",radial_stress" + stress + ",shear_stress" + stress +
             ",hoop_strain,radial_strain,shear_strain");
-    add(ResultKind::kDisplacements, "displacements.csv", at + ",u" + length + ",v" + length);
-    add(ResultKind::kPlyStrains, "ply_strains.csv",
+    add(ResultKind::kDisplacements, at + ",u" + length + ",v" + length);
+    add(ResultKind::kPlyStrains,
         at + ",ply,ply_angle" + degrees + ",eps_1,eps_2,gamma_12");
-    add(ResultKind::kPlyStresses, "ply_stresses.csv",
+    add(ResultKind::kPlyStresses,
         at + ",ply,ply_angle" + degrees + ",sigma_1" + stress + ",sigma_2" + stress + ",tau_12" + stress);
-    add(ResultKind::kFailure, "failure.csv",
+    add(ResultKind::kFailure,
         prefix + "load_case,criterion,distance" + length + ",angle" + degrees + ",ply,ply_angle" + degrees +
             ",number_1,number_2,number_12,number,ratio_1,ratio_2,ratio_12");
-    add(ResultKind::kReserve, "reserve.csv",
+    add(ResultKind::kReserve,
         prefix + "load_case,criterion,factor,ply,ply_angle" + degrees + ",angle" + degrees + ",distance" + length +
             ",component,margin_of_safety");
   }
@@ -159,7 +172,8 @@ class CsvSink : public ResultSink {
                 finite ? std::to_string(rf.ply + 1) : "",
                 finite ? csv_number(plies.angle[rf.ply]) : "",
                 finite ? csv_number(station_angle(e.reserve_grid, rf.station)) : "",
-                csv_number(job_.distance), finite ? component_name(rf.component) : "",
+                csv_number(job_.distance),
+                finite ? component_name(rf.component) : std::isnan(rf.factor) ? "undefined" : "",
                 static_cast<int>(c) == r.smallest ? csv_number(r.margin) : ""});
       }
     }
@@ -198,16 +212,26 @@ bool write_csv_results(const Job& job, const std::string& folder, std::vector<st
     error = "cannot create the folder " + folder + ": " + ec.message();
     return false;
   }
-  for (const auto& [name, text] : csv_results(job)) {
-    std::filesystem::path path = std::filesystem::path(folder) / name;
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    out.close();
-    if (!out) {
-      error = "cannot write " + path.string();
-      return false;
+  const auto files = csv_results(job);
+  // A result file of an earlier job that this one does not write would be taken for this job's:
+  // it goes (only the names this program writes, nothing else in the folder).
+  for (int k = 0; k < kResultKinds; ++k) {
+    const std::string name = csv_file_name(static_cast<ResultKind>(k));
+    bool kept = false;
+    for (const auto& f : files) kept = kept || f.first == name;
+    const std::filesystem::path stale = std::filesystem::path(folder) / name;
+    if (!kept && std::filesystem::exists(stale, ec)) {
+      std::filesystem::remove(stale, ec);
+      if (ec) {
+        error = "cannot remove the earlier " + stale.string() + ": " + ec.message();
+        return false;
+      }
     }
-    written.push_back(path.string());
+  }
+  for (const auto& [name, text] : files) {
+    const std::string path = (std::filesystem::path(folder) / name).string();
+    if (!write_file_atomically(path, text, error)) return false;
+    written.push_back(path);
   }
   return true;
 }

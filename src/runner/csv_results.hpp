@@ -18,6 +18,9 @@ bool write_csv_results(const Job& job, const std::string& folder, std::vector<st
 // The same files as (name, text) pairs, in memory.
 std::vector<std::pair<std::string, std::string>> csv_results(const Job& job);
 
+// The file of a kind of result: "properties.csv", "ply_strains.csv", ...
+std::string csv_file_name(ResultKind kind);
+
 // A number as the CSV files write it: the shortest text that reads back to the same double;
 // "NaN", "Inf", "-Inf" when not finite.
 std::string csv_number(double v);

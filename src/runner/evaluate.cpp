@@ -1,5 +1,6 @@
 #include "runner/evaluate.hpp"
 
+#include <cmath>
 #include <cstdio>
 
 namespace hs {
@@ -33,6 +34,21 @@ std::vector<std::string> job_warnings(const Job& job) {
                   "and 45 percent at 2 (finite_width_correction = \"tan\" corrects them)",
                   ratio);
     w.push_back(text);
+  }
+  // A stack whose stiffness cannot be inverted, or whose compliance is not that of a material,
+  // has no field of this kind: every field value and reserve factor is then undefined.
+  if (!job.carpet) {
+    const MembraneCompliance c = membrane_compliance(job.materials, job.plies, 0.0);
+    const Mat3& a = c.compliance.laminate_axes;
+    bool finite = true;
+    for (double v : a.a) finite = finite && std::isfinite(v);
+    const double minor = a(1, 1) * a(2, 2) - a(1, 2) * a(2, 1);
+    if (c.singular_laminate_axes || !finite || !(a(1, 1) > 0.0 && minor > 0.0 && a(3, 3) > 0.0)) {
+      w.push_back(
+          "the laminate's membrane compliance is singular, not finite or not that of a material "
+          "(check the moduli and Poisson's ratios): the field around the hole and every reserve "
+          "factor are undefined");
+    }
   }
   return w;
 }

@@ -54,6 +54,10 @@ Json reserve_json(const Job& job, const Evaluation& e) {
   const LoadCaseReserve& r = e.reserve;
   auto entry = [&](int c) {
     const CriterionReserve& f = r.criterion[c];
+    if (std::isnan(f.factor)) {
+      return Json{{"factor", nullptr},
+                  {"note", "undefined: the field is not finite at the stations (see warnings)"}};
+    }
     if (!std::isfinite(f.factor)) return Json{{"factor", nullptr}, {"note", "no finite factor"}};
     return Json{{"factor", f.factor},
                 {"ply", f.ply + 1},
@@ -225,6 +229,7 @@ Json inputs_json(const Job& job) {
       const Allowables& a = job.materials.allowables[m];
       mat.update({{"T1", a.T1}, {"C1", a.C1}, {"T2", a.T2}, {"C2", a.C2}, {"S12", a.S12}});
     }
+    if (!job.material_sources[m].empty()) mat["source"] = job.material_sources[m];
     materials[job.material_names[m]] = mat;
   }
   Json plies = Json::array();
@@ -265,6 +270,8 @@ Json inputs_json(const Job& job) {
                      {"distance", job.distance},
                      {"factor_of_safety", job.factor_of_safety}};
   }
+  if (!job.materials_file.empty()) in["materials_file"] = job.materials_file;
+  if (!job.layup.empty()) in["layup"] = job.layup;  // the plies above are its expansion
   in["results"] = {{"tables", tables}};
   in["carpet"] = job.carpet;
   return in;

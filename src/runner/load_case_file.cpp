@@ -259,11 +259,11 @@ void format_row(const Job& job, const RowTexts& texts, std::string_view name, lo
     if (std::isfinite(r.criterion[c].factor)) {
       append_number(out, r.criterion[c].factor);
     } else {
-      out += "none";
+      out += std::isnan(r.criterion[c].factor) ? "undefined" : "none";
     }
   }
   if (r.smallest < 0) {
-    out += ",none,,,,,,,,\n";
+    out += r.undefined ? ",undefined,,,,,,,,\n" : ",none,,,,,,,,\n";
     return;
   }
   const CriterionReserve& at = r.criterion[r.smallest];

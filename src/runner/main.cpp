@@ -6,6 +6,8 @@
 //   holestress convert DIALOGUE     the equivalent job files
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
 #include "dialogue/program.hpp"
@@ -14,8 +16,16 @@
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   // The dialogue on standard input, as most runs are, without building the command line.
-  if (argc == 1) {
-    return hs::run_dialogue(std::cin, std::cout, std::cerr, nullptr, false, isatty(STDIN_FILENO));
+  int status =
+      argc == 1
+          ? hs::run_dialogue(std::cin, std::cout, std::cerr, nullptr, false, isatty(STDIN_FILENO))
+          : hs::command_line(argc, argv, std::cin, std::cout, std::cerr);
+  // Output that could not be written (a full disk, a closed pipe) is a failure, whatever the
+  // run itself came to.
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "holestress: the output could not be written: " << std::strerror(errno) << "\n";
+    if (status == 0) status = 1;
   }
-  return hs::command_line(argc, argv, std::cin, std::cout, std::cerr);
+  return status;
 }

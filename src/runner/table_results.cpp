@@ -84,7 +84,7 @@ class TableSink : public ResultSink {
                fixed(10, 2, station_angle(e.reserve_grid, f.station)) + "  " +
                component_name(f.component);
       } else {
-        row += "  no finite factor";
+        row += std::isnan(f.factor) ? "  undefined (the field is not finite)" : "  no finite factor";
       }
       con_.write_record(row);
     }

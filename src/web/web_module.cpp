@@ -20,7 +20,6 @@
 
 #include "job/job_reader.hpp"
 #include "plot/job_pictures.hpp"
-#include "plot/page.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/json_results.hpp"
 #include "runner/results_common.hpp"
@@ -71,10 +70,7 @@ Json run(const std::string& toml, const std::string& file_name) {
   Json csv = Json::object();
   for (auto& [name, text] : csv_results(job)) csv[name] = std::move(text);
   out["csv"] = std::move(csv);
-  plot::Page page;
-  page.set_units(job.stress_unit, job.length_unit);
-  plot::draw_job(job, page);
-  out["pictures"] = page.html();
+  out["pictures"] = plot::job_pictures(job);
   return out;
 }
 

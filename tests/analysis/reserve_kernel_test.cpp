@@ -36,7 +36,7 @@ struct Fields {
 };
 
 // The scalar path: the ply values of each point as superpose_point forms them, point_reserve of
-// each, the first of the smallest positive factors.
+// each, the first of the smallest positive factors, or the first undefined one.
 PointMinimum scalar_minimum(const std::vector<CriterionConstants>& plies, const UnitPointFields& f,
                             const CaseBlock& cases, std::size_t i, std::size_t points) {
   PointMinimum m{kReserveNone, 0};
@@ -44,6 +44,7 @@ PointMinimum scalar_minimum(const std::vector<CriterionConstants>& plies, const 
     const double r =
         point_reserve(plies[n % plies.size()], superpose_point(f, cases, i, 0, n),
                       superpose_point(f, cases, i, 1, n), superpose_point(f, cases, i, 2, n));
+    if (std::isnan(r)) return {r, n};
     if (r > 0.0 && r < m.factor) m = {r, n};
   }
   return m;
@@ -138,9 +139,10 @@ TEST(ReserveKernel, AsTheScalarPath) {
 
 // Catches ties and near ties decided otherwise than by the first point, keys that screen out
 // the smallest factor when many points are within a rounding of it, and mishandled values that
-// are not numbers or not finite: fields equal at every point, equal but for one unit in the last
-// place, zero loads, NaN, infinities and huge values, a zero allowable (an infinite ratio), and
-// negative allowables (a quadratic part that is not positive).
+// are not numbers or not finite (an undefined factor, at the first such point, whatever the
+// others): fields equal at every point, equal but for one unit in the last place, zero loads,
+// NaN, infinities and huge values, a zero allowable (an infinite ratio), and negative allowables
+// (a quadratic part that is not positive).
 TEST(ReserveKernel, TiesAndHostileValues) {
   const std::size_t points = 37;
   struct Table {
@@ -154,6 +156,7 @@ TEST(ReserveKernel, TiesAndHostileValues) {
       {"one ulp down", 0.75, std::nextafter(0.75, 0.0), kCarbon},
       {"zero fields", 0.0, 0.0, kCarbon},
       {"NaN at some", 0.5, kNaN, kCarbon},
+      {"NaN at some, after a smaller factor", 5000.0, kNaN, kCarbon},
       {"infinite at some", 0.5, INFINITY, kCarbon},
       {"huge", 1e200, -1e300, kCarbon},
       {"tiny", 1e-300, 5e-324, kCarbon},

@@ -137,7 +137,7 @@ TEST(JobReader, EachMistakeWithItsPlace) {
       {"boolean for a number",
        "angle = 0",
        "angle = true",
-       {{7, 9, "plies[0].angle", "expected a number, found a boolean"}}},
+       {{7, 9, "plies[1].angle", "expected a number, found a boolean"}}},
       {"table expected",
        "[materials.c]",
        "units = 5\n[materials.c]",
@@ -145,7 +145,7 @@ TEST(JobReader, EachMistakeWithItsPlace) {
       {"zero thickness",
        "thickness = 0.005",
        "thickness = 0",
-       {{8, 13, "plies[0].thickness", "must be greater than 0"}}},
+       {{8, 13, "plies[1].thickness", "must be greater than 0"}}},
       {"negative diameter",
        "diameter = 0.25",
        "diameter = -0.25",
@@ -162,7 +162,7 @@ TEST(JobReader, EachMistakeWithItsPlace) {
       {"unknown material",
        "thickness = 0.005",
        "thickness = 0.005\nmaterial = \"glass\"",
-       {{9, 12, "plies[0].material", "unknown material \"glass\""}}},
+       {{9, 12, "plies[1].material", "unknown material \"glass\" (the materials: \"c\")"}}},
       {"unsupported stress unit",
        "[materials.c]",
        "[units]\nstress = \"bar\"\n[materials.c]",
@@ -174,15 +174,15 @@ TEST(JobReader, EachMistakeWithItsPlace) {
       {"duplicate load case names",
        "px = 1",
        "name = \"A\"\n[[load_cases]]\nname = \"A\"",
-       {{18, 8, "load_cases[1].name", "duplicate load case name \"A\" (first at line 16)"}}},
+       {{18, 8, "load_cases[2].name", "duplicate load case name \"A\" (first at line 16)"}}},
       {"default name taken",
        "px = 1",
        "name = \"LC2\"\n[[load_cases]]",
-       {{17, 1, "load_cases[1].name", "duplicate load case name \"LC2\" (first at line 16)"}}},
+       {{17, 1, "load_cases[2].name", "duplicate load case name \"LC2\" (first at line 16)"}}},
       {"comma in a name",
        "px = 1",
        "name = \"a,b\"",
-       {{16, 8, "load_cases[0].name",
+       {{16, 8, "load_cases[1].name",
          "must not contain a comma, a line break or a control character"}}},
       {"too many angle intervals",
        "angle_high = 90",
@@ -208,6 +208,31 @@ TEST(JobReader, EachMistakeWithItsPlace) {
        "distance_step = 0.05",
        "distance_step = -0.05",
        {{14, 17, "grid.distance_step", "must be 0 or greater"}}},
+      {"a modulus beyond the range of the analysis",
+       "E1 = 20e6",
+       "E1 = 1e308",
+       {{2, 6, "materials.c.E1", "must be 0 or of a magnitude from 1e-150 to 1e150"}}},
+      {"an allowable that vanishes in a square",
+       "E1 = 20e6",
+       "E1 = 20e6\nT1 = 1\nC1 = 1\nT2 = 1\nC2 = 1\nS12 = 5e-324",
+       {{7, 7, "materials.c.S12", "must be 0 or of a magnitude from 1e-150 to 1e150"}}},
+      {"a load of 1e308",
+       "px = 1",
+       "px = 1e308",
+       {{16, 6, "load_cases[1].px", "must be 0 or of a magnitude from 1e-150 to 1e150"}}},
+      {"a grid reaching past the far field",
+       "distance_step = 0.05",
+       "distance_step = 100\nsteps = 4",
+       {{14, 17, "grid.distance_step",
+         "the last distance step lies more than 1000 hole diameters from the edge"}}},
+      {"results beyond what a job writes at once",
+       "angle_step = 15\nangle_high = 90\ndistance_step = 0.05",
+       "angle_step = 0.1\nangle_high = 359\ndistance_step = 0.05\nsteps = 300\n[results]\n"
+       "tables = [\"stresses\", \"strains\", \"polar\"]",
+       {{1, 1, "load_cases",
+         "the results would hold 2.15e+07 numbers (1 load cases of 3591 stations and 300 steps), "
+         "more than the 10 million a job writes at once: ask for fewer tables, stations or load "
+         "cases; for the reserve factors of many load cases give them in a load_cases_file"}}},
       {"no steps",
        "distance_step = 0.05",
        "distance_step = 0.05\nsteps = 0",
@@ -232,12 +257,12 @@ TEST(JobReader, EachMistakeWithItsPlace) {
       {"reserve without [failure]",
        "px = 1",
        "px = 1\n[results]\ntables = [\"reserve\"]",
-       {{18, 11, "results.tables[0]", "\"reserve\" needs a [failure] table"}}},
+       {{18, 11, "results.tables[1]", "\"reserve\" needs a [failure] table"}}},
       {"unknown and duplicate tables",
        "px = 1",
        "px = 1\n[results]\ntables = [\"stresses\", \"polar\", \"stress\", \"polar\"]",
-       {{18, 32, "results.tables[2]", "unknown table \"stress\"..."},
-        {18, 42, "results.tables[3]", "duplicate table \"polar\""}}},
+       {{18, 32, "results.tables[3]", "unknown table \"stress\"..."},
+        {18, 42, "results.tables[4]", "duplicate table \"polar\""}}},
       {"failure results without allowables",
        "px = 1",
        "px = 1\n[failure]\ncriteria = [\"tsai-wu\"]",
@@ -258,8 +283,8 @@ TEST(JobReader, EachMistakeWithItsPlace) {
        "px = 1",
        "px = 1\n[failure]\ncriteria = [\"hoffman\", \"tsai\", \"hoffman\"]\n[results]\ntables = "
        "[\"stresses\"]",
-       {{18, 24, "failure.criteria[1]", "unknown criterion \"tsai\"..."},
-        {18, 32, "failure.criteria[2]", "duplicate criterion \"hoffman\""}}},
+       {{18, 24, "failure.criteria[2]", "unknown criterion \"tsai\"..."},
+        {18, 32, "failure.criteria[3]", "duplicate criterion \"hoffman\""}}},
       {"no criteria",
        "px = 1",
        "px = 1\n[failure]\ncriteria = []\n[results]\ntables = [\"stresses\"]",
@@ -294,7 +319,7 @@ TEST(JobReader, EachMistakeWithItsPlace) {
        "[[plies]]",
        "[materials.d]\nE1 = 1\nE2 = 1\nG12 = "
        "1\nnu12 = 0\n[[plies]]",
-       {{11, 1, "plies[0].material", missing}}},
+       {{11, 1, "plies[1].material", missing}}},
       {"plies not a table array",
        "[[plies]]\nangle = 0\nthickness = 0.005\n",
        "[plies]\nangle = 0\nthickness = 0.005\n",
@@ -305,6 +330,14 @@ TEST(JobReader, EachMistakeWithItsPlace) {
        {{1, 1, "materials.\"c 1\".E1", missing}}},
   };
   for (const Case& c : cases) expect_errors(edit(kMinimal, c.from, c.to), c.errors, c.label);
+  expect_errors(kMinimal + std::string("[failure]\ncriteria = [\"max-stress\"]\ndistance = 1e155\n[results]\ntables = [\"stresses\"]\n"),
+                {{19, 12, "failure.distance",
+                  "must be 0 or of a magnitude from 1e-150 to 1e150"}},
+                "a distance of 1e155");
+  expect_errors(kMinimal + std::string("[failure]\ncriteria = [\"max-stress\"]\ndistance = 2.6\n[results]\ntables = [\"stresses\"]\n"),
+                {{19, 12, "failure.distance",
+                  "more than 10 hole diameters from the edge: the field there is the far field"}},
+                "a distance in the far field");
 }
 
 // Catches a limit on the number of plies or materials left from the dialogue, and a stack read
@@ -361,12 +394,12 @@ px = "ten"
                  {5, 6, "materials.c.E1", "must be greater than 0"},
                  {6, 6, "materials.c.E2", "expected a number, found a string"},
                  {8, 1, "materials.c.colour", "unknown key"},
-                 {10, 9, "plies[0].angle", "must be finite"},
-                 {12, 12, "plies[0].material", "unknown material \"glass\""},
+                 {10, 9, "plies[1].angle", "must be finite"},
+                 {12, 12, "plies[1].material", "unknown material \"glass\" (the materials: \"c\")"},
                  {14, 12, "hole.diameter", "must be greater than 0"},
                  {16, 14, "grid.angle_step", "must not be 0"},
                  {19, 9, "grid.steps", "must be from 1 to 10000000"},
-                 {21, 6, "load_cases[0].px", "expected a number, found a string"}},
+                 {21, 6, "load_cases[1].px", "expected a number, found a string"}},
                 "several mistakes");
 }
 
@@ -588,12 +621,13 @@ TEST(JobWriter, RoundTripsBitForBit) {
   job.length_unit = "mm";
   job.material_names[0] = "glass fibre/epoxy";
   job.material_names[1] = "c.1";
-  job.materials.elastic[1] = {0.1 + 0.2, 1e-300, 2.5e+22, -0.0};
-  job.materials.allowables[1] = {5e-324, 1.7976931348623157e308, 123456789012345683968.0,
-                                 9007199254740993.0, 1e16};
+  // Awkward doubles within the range a job may hold (1e-150 to 1e150 in magnitude).
+  job.materials.elastic[1] = {0.1 + 0.2, 1.0000000000000001e-150, 2.5e+22, -0.0};
+  job.materials.allowables[1] = {3.0000000000000006e-150, 9.999999999999999e149,
+                                 123456789012345683968.0, 9007199254740993.0, 1e16};
   job.plies.angle[0] = -1e-5;
   job.plies.angle[1] = 1.0 / 3.0;
-  job.plies.thickness[2] = 2e-308;
+  job.plies.thickness[2] = 2.0000000000000004e-150;
   job.plate.width = 1.0 + 1e-15;
   job.grid.distance_step = 0.0;
   job.grid.angle_low = -7.5;
@@ -604,7 +638,7 @@ TEST(JobWriter, RoundTripsBitForBit) {
     lc.loads.bypass = bypass_stress(lc.loads.bearing, job.grid.diameter, job.plate.width);
   }
   job.load_cases[0].name = "tension \"0\" \xe2\x80\x93 x";
-  job.distance = 4.9406564584124654e-324;
+  job.distance = 1.0000000000000002e-150;
   job.factor_of_safety = 1e21;
   expect_same_job(job, reread(job));
 

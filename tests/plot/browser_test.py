@@ -124,7 +124,9 @@ def inspect(chromium, page, png, width=1000, height=1400):
         b.attach()
         b.send("Emulation.setDeviceMetricsOverride", {"width": width, "height": height,
                                                       "deviceScaleFactor": 1, "mobile": False})
-        b.wait("document.readyState === 'complete' && document.fonts.status === 'loaded'")
+        # The page itself, not the blank page the browser starts on.
+        b.wait("location.protocol === 'file:' && document.readyState === 'complete' && "
+               "document.fonts.status === 'loaded'")
         time.sleep(0.2)
         figures = json.loads(b.eval(BOXES))
         data = b.send("Page.captureScreenshot", {"format": "png"})
@@ -146,7 +148,7 @@ def main():
     os.makedirs(work, exist_ok=True)
     failed = False
     for source in inputs:
-        name = os.path.splitext(os.path.basename(source))[0]
+        name = os.path.basename(source).replace(".", "-")  # a dialogue and a job may share a stem
         page, png = os.path.join(work, name + ".html"), os.path.join(work, name + ".png")
         with open(source, "rb") as f, open(page, "wb") as out:
             job = source.endswith(".toml")

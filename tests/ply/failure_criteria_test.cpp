@@ -108,8 +108,8 @@ TEST(FailureCriteria, FirstFailureFactor) {
       // has the slope -1.25 and oscillates.
       {4, {200, 200, 100, 350, 60}, {0, -100, 0}, 3.5},
       {5, {200, 200, 100, 350, 60}, {0, -100, 0}, 3.5},
-      // C2 = 6 T2: (-5 x + x^2)/6 reaches -1 at x = 2, before +1 at x = 6.
-      {4, {200, 200, 100, 600, 60}, {0, -100, 0}, 2.0},
+      // C2 = 6 T2: (-5 x + x^2)/6 passes -1 at x = 2 (inside the envelope) and fails at +1, x = 6.
+      {4, {200, 200, 100, 600, 60}, {0, -100, 0}, 6.0},
       {4, {100, 100, 100, 100, 60}, {50, 50, 0}, std::sqrt(2.0)},
       {5, {100, 100, 100, 100, 60}, {50, 50, 0}, 2.0}, {4, {100, 100, 100, 100, 60}, {0, 0, 0}, 0},
       // clang-format on
@@ -170,6 +170,44 @@ TEST(FailureCriteria, PositiveQuadraticRootAsTheCaseAnalysis) {
           << "quad " << quad << " lin " << lin << ": " << got << ", cases give " << want;
     }
   }
+}
+
+// Catches a closed-form reserve factor that is not the load factor at which the criterion
+// reaches failure: maximum strain and stress linear in the load, Tsai-Hill by the root of its
+// square, modified Tsai-Wu and Hoffman at F = +1 (never at F = -1, which lies inside their
+// envelopes), the allowables chosen by sign, and the governing component.
+TEST(FailureCriteria, PointReserveClosedForms) {
+  const Allowables weak_transverse{200e3, 180e3, 40, 246, 12e3};  // C2 = 6.15 T2
+  const struct {
+    Criterion criterion;
+    Allowables allow;
+    double s[3];
+    double factor;
+    int component;
+  } cases[] = {
+      {Criterion::kMaxStress, {200, 100, 50, 150, 25}, {50, -30, 0}, 4.0, 0},
+      {Criterion::kMaxStress, {200, 100, 50, 150, 25}, {-50, -30, 10}, 2.0, 0},
+      {Criterion::kMaxStrain, {0.01, 0.01, 0.01, 0.01, 0.015}, {0, 0, -0.005}, 3.0, 2},
+      {Criterion::kTsaiHill, {200, 100, 50, 150, 25}, {100, 0, 0}, 2.0, 0},
+      // Across the fibres in compression: F = -2.0935 x + 1.01626 x^2 passes -1 at x = 0.753
+      // and fails at +1, x = 2.46, where the compressive stress reaches C2 (as maximum stress).
+      {Criterion::kTsaiWu, weak_transverse, {0, -100, 0}, 2.46, 1},
+      {Criterion::kHoffman, weak_transverse, {0, -100, 0}, 2.46, 1},
+      {Criterion::kMaxStress, weak_transverse, {0, -100, 0}, 2.46, 1},
+      // Equal tension and compression: F = (x s1 / T)^2 + ... with no linear term.
+      {Criterion::kTsaiWu, {100, 100, 100, 100, 60}, {50, 50, 0}, std::sqrt(2.0), 0},
+      {Criterion::kHoffman, {100, 100, 100, 100, 60}, {50, 50, 0}, 2.0, 0},
+  };
+  for (const auto& c : cases) {
+    const CriterionConstants k = criterion_constants(c.criterion, c.allow);
+    EXPECT_NEAR(c.factor, point_reserve(k, c.s[0], c.s[1], c.s[2]), 1e-9 * c.factor)
+        << static_cast<int>(c.criterion) << " " << c.s[1];
+    EXPECT_EQ(c.component, governing_component(k, c.s[0], c.s[1], c.s[2]))
+        << static_cast<int>(c.criterion) << " " << c.s[1];
+  }
+  // No load: no factor.
+  const CriterionConstants k = criterion_constants(Criterion::kTsaiWu, weak_transverse);
+  EXPECT_TRUE(std::isinf(point_reserve(k, 0, 0, 0)));
 }
 
 }  // namespace

@@ -52,11 +52,34 @@ class ErrorMessageTest(unittest.TestCase):
         self.assertEqual(str(caught.exception), expected)
 
     def test_missing_job_file(self):
+        # The command line gives the system's reason; the module raises what open() raises.
         path = os.path.join(tempfile.gettempdir(), "no-such-folder-holestress", "job.toml")
         run = run_cli("run", path)
         self.assertEqual(run.returncode, 1)
-        self.assertEqual(run.stderr, f"holestress: cannot read {path}\n")
-        self.assert_message(holestress.analyse, path, run.stderr.rstrip("\n"))
+        self.assertEqual(run.stderr, f"holestress: cannot read {path}: No such file or directory\n")
+        with self.assertRaises(FileNotFoundError) as caught:
+            holestress.analyse(path)
+        self.assertEqual(caught.exception.filename, path)
+        with self.assertRaises(IsADirectoryError):
+            holestress.reserve_factors(tempfile.gettempdir(), [[0, 0, 0, 0, 0, 0]])
+        # A path that is not UTF-8 is named with its bytes escaped, not a cast error.
+        with self.assertRaises(FileNotFoundError) as caught:
+            holestress.analyse(os.fsencode(tempfile.gettempdir()) + b"/\xff\xfe.toml")
+        self.assertIn("\\xff\\xfe.toml", caught.exception.filename)
+
+    def test_dicts_that_contain_themselves(self):
+        # A dict or list that contains itself, or one nested 20,000 deep, is refused, not a crash.
+        looped = {}
+        looped["a"] = looped
+        listed = []
+        listed.append(listed)
+        deep = {}
+        for _ in range(20000):
+            deep = {"a": deep}
+        for job in (looped, {"plies": listed}, deep):
+            with self.assertRaises(ValueError) as caught:
+                holestress.analyse(job)
+            self.assertIn("nested more than 64 deep", str(caught.exception))
 
     def test_broken_dicts(self):
         for job in BROKEN:

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Opens the one-file page of holestress in headless Chromium from a file:// URL and checks a run.
 
-    browser_test.py PAGE [--against HOLESTRESS JOB.toml...] [--screenshot PNG]
+    browser_test.py PAGE [--against HOLESTRESS JOB.toml...] [--screenshot PNG [JOB.toml]]
     browser_test.py PAGE --smoke
 
 With --smoke (a page built on the toolchain probe rather than the analysis) only the module is
@@ -19,7 +19,9 @@ With --against, each job file goes through the page as a link and through `HOLES
 JOB.toml --format json`: it must run on load, and the laminate properties and every reserve factor
 in the page (with its ply and angle; for a carpet plot the smallest factor of every layup) must be
 the command line's within the tolerance of agreement.py (the two builds compile the same core over
-different C libraries). The time of a
+different C libraries). On the test's job, on every job given and on a generated job
+(compare_test.py's generator, a long load-case name) the page after the run is read at 1400, 1000
+and 700 pixels for what a reader would see wrong (LAYOUT). The time of a
 run of the first job is measured in real time through the DevTools protocol: Run pressed to the
 results in the DOM, the first run (the module's loading included) and the next ones (the
 screenshot is of that job).
@@ -29,6 +31,7 @@ import base64
 import html.parser
 import json
 import os
+import random
 import re
 import shutil
 import subprocess
@@ -40,6 +43,7 @@ from agreement import TOLERANCE  # noqa: E402
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import compare_test  # noqa: E402
 import devtools  # noqa: E402
 
 FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
@@ -313,9 +317,14 @@ def check_against(dom, expected, tally):
             if c not in rows:
                 continue
             cells = [e for e in dom.elements[rows[c]:end] if e[0] == "td"][:7]
+            if want["factor"] is None:
+                if cells[1][1].get("data-value") != "Infinity":
+                    failures.append("load case %s, %s: %r in the page, no factor on the command line"
+                                    % (lc["name"], c, cells[1][1].get("data-value")))
+                continue
             number("load case %s, %s" % (lc["name"], c), float(cells[1][1]["data-value"]),
                    want["factor"])
-            if cells[2][2] != str(want["ply"]) or cells[4][2] != "%s°" % fmt_js(want["angle"]):
+            if cells[2][2] != str(want["ply"]) or cells[4][2] != "%s°" % fmt_js(float("%.6g" % want["angle"])):
                 failures.append("load case %s, %s: ply %s at %s in the page, %s at %s"
                                 % (lc["name"], c, cells[2][2], cells[4][2], want["ply"], want["angle"]))
         smallest = lc["reserve"]["smallest"]
@@ -324,6 +333,133 @@ def check_against(dom, expected, tally):
             failures.append("load case %s: %r highlighted, the command line's smallest is %r"
                             % (lc["name"], marked, smallest["criterion"]))
     return failures
+
+
+# What a reader would see wrong once a job has run, as a list of messages: a value gone missing
+# ("undefined", "NaN", "null" in any text, field value or tooltip of the page and of its pictures);
+# a page wider than the window; a field whose value is cut off; a field, label or cell reaching
+# past its fieldset or the results; two pieces of text, or text and a field, on top of each other
+# in the form or the results; in the pictures, SVG texts on each other or outside their figure.
+LAYOUT = r"""(() => {
+  const faults = [];
+  const say = (what) => { if (faults.length < 40) faults.push(what); };
+  const name = (e) => e.tagName.toLowerCase() + (e.id ? '#' + e.id : '') +
+      (e.getAttribute('data-path') ? '[' + e.getAttribute('data-path') + ']' : '') +
+      (e.getAttribute('class') ? '.' + e.getAttribute('class').split(' ').join('.') : '');
+  const shown = (r) => r.width > 0 && r.height > 0;
+  const apart = (a, b, slack) => Math.min(a.right, b.right) - Math.max(a.left, b.left) <= slack ||
+                                 Math.min(a.bottom, b.bottom) - Math.max(a.top, b.top) <= slack;
+  const pictures = document.getElementById('pictures').shadowRoot;
+  const missing = /\b(undefined|NaN|null)\b/;
+  for (const root of [document.body, pictures].filter((r) => r)) {
+    const walk = document.createTreeWalker(root, NodeFilter.SHOW_TEXT);
+    for (let n = walk.nextNode(); n; n = walk.nextNode()) {
+      const p = n.parentElement;
+      if (!p || p.closest('script, style') || !missing.test(n.textContent)) continue;
+      say(missing.exec(n.textContent)[0] + ' in the text of ' + name(p) + ': ' +
+          n.textContent.trim().slice(0, 100));
+    }
+    for (const e of root.querySelectorAll('[title], input')) {
+      for (const v of [e.getAttribute('title'), e.value]) {
+        if (v && missing.test(v)) say(missing.exec(v)[0] + ' in ' + name(e) + ': ' + v.slice(0, 100));
+      }
+    }
+  }
+  if (document.documentElement.scrollWidth > innerWidth + 0.5) {
+    say('the page is ' + document.documentElement.scrollWidth + ' px wide in a window of ' + innerWidth);
+  }
+  for (const i of document.querySelectorAll('input[type=text]')) {
+    if (shown(i.getBoundingClientRect()) && i.scrollWidth > i.clientWidth + 1) {
+      say('the value of ' + name(i) + ' is cut off: ' + i.value);
+    }
+  }
+  for (const box of document.querySelectorAll('fieldset, #results')) {
+    const outer = box.getBoundingClientRect();
+    for (const e of box.querySelectorAll('input, select, button, label, th, td, caption, p, span')) {
+      const r = e.getBoundingClientRect();
+      if (shown(r) && (r.right > outer.right + 0.5 || r.left < outer.left - 0.5)) {
+        say(name(e) + ' reaches past ' + name(box) + ': ' + r.left.toFixed(0) + ' to ' +
+            r.right.toFixed(0) + ', the box ' + outer.left.toFixed(0) + ' to ' + outer.right.toFixed(0));
+      }
+    }
+  }
+  // The pieces of the form and the results: fields, buttons, and each line of every text.
+  const pieces = [];
+  for (const e of document.querySelectorAll('#job-form input, #job-form select, #job-form button')) {
+    const r = e.getBoundingClientRect();
+    if (shown(r) && e.type !== 'checkbox') pieces.push({owner: e, what: name(e), r});
+  }
+  for (const root of [document.getElementById('job-form'), document.getElementById('results')]) {
+    const walk = document.createTreeWalker(root, NodeFilter.SHOW_TEXT);
+    for (let n = walk.nextNode(); n; n = walk.nextNode()) {
+      if (!n.textContent.trim() || n.parentElement.closest('select, button')) continue;
+      const range = document.createRange();
+      range.selectNodeContents(n);
+      for (const r of range.getClientRects()) {
+        if (shown(r)) pieces.push({owner: n, what: JSON.stringify(n.textContent.trim().slice(0, 40)), r});
+      }
+    }
+  }
+  for (let i = 0; i < pieces.length; ++i) {
+    for (let j = i + 1; j < pieces.length; ++j) {
+      const a = pieces[i], b = pieces[j];
+      if (a.owner === b.owner || apart(a.r, b.r, 1)) continue;
+      say(a.what + ' and ' + b.what + ' on each other');
+    }
+  }
+  if (pictures) {
+    for (const svg of pictures.querySelectorAll('svg')) {
+      const outer = svg.getBoundingClientRect();
+      const texts = Array.from(svg.querySelectorAll('text'), (t) => [t, t.getBoundingClientRect()]);
+      texts.forEach(([t, r], i) => {
+        if (r.left < outer.left - 0.5 || r.right > outer.right + 0.5 || r.top < outer.top - 0.5 ||
+            r.bottom > outer.bottom + 0.5) {
+          say('picture text ' + JSON.stringify(t.textContent) + ' leaves its figure');
+        }
+        for (const [u, q] of texts.slice(i + 1)) {
+          if (!apart(r, q, 0.5)) {
+            say('picture texts ' + JSON.stringify(t.textContent) + ' and ' +
+                JSON.stringify(u.textContent) + ' on each other');
+          }
+        }
+      });
+    }
+  }
+  return JSON.stringify(faults);
+})()"""
+
+WIDTHS = (1400, 1000, 700)
+
+
+def check_layout(chromium, page, job, what):
+    """Opens the job's link, waits for its run, and reads the page for LAYOUT's faults at each
+    of WIDTHS; returns the faults found."""
+    b = devtools.Browser(chromium, [f for f in FLAGS if not f.startswith(("--enable-logging", "--v="))],
+                         url(page, job))
+    faults = []
+    try:
+        b.attach()
+        b.wait("document.body.getAttribute('data-runs') === '1'", seconds=60)
+        for width in WIDTHS:
+            b.send("Emulation.setDeviceMetricsOverride", {"width": width, "height": 1000,
+                                                          "deviceScaleFactor": 1, "mobile": False})
+            time.sleep(0.3)
+            faults += ["%s at %d px: %s" % (what, width, f) for f in json.loads(b.eval(LAYOUT))]
+        if b.messages():
+            faults.append("%s: console %r" % (what, b.messages()))
+    finally:
+        b.close()
+    return faults
+
+
+def generated_job():
+    """A job as compare_test.py generates them (fixed seed), with the reserve table, its first
+    load case with a long name."""
+    text = compare_test.random_job(random.Random(20260412), 0)
+    if '"reserve"' not in text:
+        text = text.replace('tables = ["', 'tables = ["reserve", "', 1)
+    return text.replace('name = "case 0"',
+                        'name = "case 0: ultimate bearing with bypass in a forward flight manoeuvre"', 1)
 
 
 def time_runs(chromium, page, job, repeats=5):
@@ -370,9 +506,11 @@ def screenshot(chromium, page, job, png, width=1200):
         b.send("Emulation.setDeviceMetricsOverride", {"width": width, "height": 1000,
                                                       "deviceScaleFactor": 1, "mobile": False})
         time.sleep(0.5)
-        # From the top to the end of the pictures (the text tables below are long).
-        height = b.eval("Math.ceil(document.getElementById('pictures').getBoundingClientRect()"
-                        ".bottom + window.scrollY + 8)")
+        # From the top to the end of the pictures of the first load case (the other load cases
+        # and the text tables below are long).
+        height = b.eval("(() => { const host = document.getElementById('pictures'); "
+                        "const first = host.shadowRoot && host.shadowRoot.querySelector('section.load-case'); "
+                        "return Math.ceil((first || host).getBoundingClientRect().bottom + window.scrollY + 8); })()")
         wide = b.eval("Math.max(%d, document.documentElement.scrollWidth)" % width)
         data = b.send("Page.captureScreenshot", {
             "format": "png", "captureBeyondViewport": True,
@@ -502,10 +640,13 @@ def main():
         del args[i:j]
         if len(against) < 2:
             raise SystemExit(__doc__)
+    shot_file = None
     if "--screenshot" in args:
         i = args.index("--screenshot")
         png = args[i + 1]
-        del args[i:i + 2]
+        j = i + 3 if i + 2 < len(args) and args[i + 2].endswith(".toml") else i + 2
+        shot_file = args[i + 2] if j == i + 3 else None
+        del args[i:j]
     if len(args) != 1:
         raise SystemExit(__doc__)
     page = args[0]
@@ -536,6 +677,8 @@ def main():
         if failures:
             raise SystemExit("FAIL:\n  " + "\n  ".join(failures))
         print("run from the link: reserve tables, tables and pictures as expected, no requests")
+        layout = check_layout(chromium, page, JOB, "the test's job")
+        layout += check_layout(chromium, page, generated_job(), "a generated job")
 
         failures = interact(chromium, page, work)
         if failures:
@@ -545,7 +688,7 @@ def main():
         shot_job = JOB
         if against:
             program, job_files = against[0], against[1:]
-            tally = [0]
+            tally, mismatches = [0], []
             for job_file in job_files:
                 with open(job_file, encoding="utf-8") as f:
                     text = f.read()
@@ -557,11 +700,18 @@ def main():
                 if status != "0":
                     failures.append("the run ended with status %r: %r" % (
                         status, [e[2] for e in dom.find("li")]))
+                # The layout is read whatever the numbers, and both are reported.
+                layout += check_layout(chromium, page, text, os.path.basename(job_file))
                 if failures:
-                    raise SystemExit("FAIL: %s against the command line:\n  %s"
-                                     % (job_file, "\n  ".join(failures)))
+                    mismatches.append("%s against the command line:\n  %s"
+                                      % (job_file, "\n  ".join(failures)))
+                    continue
                 print("%s: runs from its link; laminate and reserve factors as the command line's"
                       % os.path.basename(job_file))
+            if layout:
+                mismatches.append("what a reader sees:\n  " + "\n  ".join(layout))
+            if mismatches:
+                raise SystemExit("FAIL: " + "\n".join(mismatches))
             print("numbers in the DOM: %d, every one the command line's within %g" % (tally[0], TOLERANCE))
             with open(job_files[0], encoding="utf-8") as f:
                 shot_job = f.read()
@@ -577,6 +727,11 @@ def main():
                      wall_ms[len(wall_ms) // 2], len(times)))
             print("page %s: %d bytes" % (os.path.basename(page), os.path.getsize(page)))
 
+        if layout:
+            raise SystemExit("FAIL: what a reader sees:\n  " + "\n  ".join(layout))
+        print("layout at %s px: no value missing, nothing cut off, past its box or on other text"
+              % ", ".join(map(str, WIDTHS)))
+
         bad = load(chromium, page, BAD_JOB, work)
         marked = {e[1].get("data-for"): e[2] for e in bad.find(class_="msg error")}
         if "plies" not in marked or "grid.steps" not in marked:
@@ -586,6 +741,9 @@ def main():
         print("out-of-range job: not run; messages %r" % marked)
 
         if png:
+            if shot_file:
+                with open(shot_file, encoding="utf-8") as f:
+                    shot_job = f.read()
             screenshot(chromium, page, shot_job, png)
             print("screenshot", png)
     finally:
