@@ -117,9 +117,9 @@ py::object analyse_job(py::handle job_arg) {
   return to_python(doc);
 }
 
-// Rows handed to a thread at a time: a few milliseconds of work, so that Ctrl-C stops the
-// threads within a block.
-constexpr std::size_t kBlockRows = 2048;
+// Rows handed to a thread at a time: about a million criterion evaluations at ply points (a
+// millisecond or two), so that Ctrl-C stops the threads soon whatever the size of a row's work.
+constexpr std::size_t kBlockWork = 1000000;
 // How often the calling thread looks for a signal (Ctrl-C) while the threads work.
 constexpr std::chrono::milliseconds kSignalInterval(20);
 
@@ -178,6 +178,9 @@ py::dict reserve_factors_of_job(const Job& job, py::handle loads_arg, int thread
     // The threads work; this one watches for Ctrl-C. A thread that cannot be started raises
     // RuntimeError with the system's reason.
     const auto pool = std::make_unique<WorkerPool>(threads, WorkerPool::Caller::kWatches);
+    const std::size_t work_per_row = std::max<std::size_t>(
+        1, static_cast<std::size_t>(station_count(batch->grid())) * job.plies.count * ncrit);
+    const std::size_t block_rows = std::clamp<std::size_t>(kBlockWork / work_per_row, 64, 4096);
     // Each thread's working storage and block of rows.
     struct Worker {
       ReserveSuperposition::ScratchPtr scratch;
@@ -187,16 +190,16 @@ py::dict reserve_factors_of_job(const Job& job, py::handle loads_arg, int thread
     std::vector<Worker> workers(pool->size());
     for (Worker& w : workers) {
       w.scratch = batch->scratch();
-      w.loads.resize(kBlockRows);
-      w.results.resize(kBlockRows);
+      w.loads.resize(block_rows);
+      w.results.resize(block_rows);
     }
     const std::size_t rows = static_cast<std::size_t>(n);
-    const std::size_t blocks = (rows + kBlockRows - 1) / kBlockRows;
+    const std::size_t blocks = (rows + block_rows - 1) / block_rows;
     whole = pool->share_blocks(
         blocks,
         [&](int t, std::size_t b) {
           Worker& w = workers[t];
-          const std::size_t from = b * kBlockRows, count = std::min(kBlockRows, rows - from);
+          const std::size_t from = b * block_rows, count = std::min(block_rows, rows - from);
           for (std::size_t k = 0; k < count; ++k) {
             const double* l = in + 6 * (from + k);
             w.loads[k] = Loads{l[0], l[1], l[2], l[3], l[4], l[5], 0.0};
