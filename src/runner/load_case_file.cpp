@@ -28,8 +28,11 @@ const char* const kColumnNames[kColumns] = {"name",     "px",      "py",        
 
 // Bytes asked of the input at a time; the buffer holds that and the longest line allowed.
 constexpr std::size_t kReadBytes = std::size_t{1} << 20;
-// Rows shared among the threads at a time: a few milliseconds of work each.
+// Rows read, worked through and written at a time, and rows a thread takes at a time.
 constexpr std::size_t kChunkLines = 16384;
+constexpr std::size_t kBlockLines = 512;
+// How soon the calling thread turns to the input and output while the threads work.
+constexpr std::chrono::milliseconds kInputOutputDelay(1);
 // The progress line is written at most this often.
 constexpr double kProgressSeconds = 0.25;
 
@@ -293,15 +296,23 @@ void format_error(std::string_view name, const std::string& message, std::string
   out += '\n';
 }
 
-// What each thread keeps from chunk to chunk: its working storage and its share's rows.
+// Rows read from the input, copied out of the reader's buffer: the block of work the threads
+// share while the calling thread writes the rows before and reads the rows after.
+struct Chunk {
+  std::string text;                    // the lines, one after another
+  std::vector<LineReader::Line> rows;  // views into text
+  long first_row = 0;                  // rows before this chunk
+  std::vector<std::string> output;     // per block of kBlockLines rows
+  std::vector<long> failed;            // per block
+};
+
+// What each thread keeps from block to block: its working storage and its block's rows.
 struct Worker {
   ReserveSuperposition::ScratchPtr scratch;
-  std::vector<std::string_view> names;  // per line of the share
+  std::vector<std::string_view> names;  // per line of the block
   std::vector<char> parsed;             // per line: whether the row was read
   std::vector<Loads> loads;             // the rows read, in order
   std::vector<LoadCaseReserve> results;
-  std::string output;
-  long failed = 0;
 };
 
 // "holestress: 1000000 rows in 1.43 s (699301 rows/s), no error rows".
@@ -375,7 +386,8 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
   std::unique_ptr<ReserveSuperposition> batch;
   std::vector<Worker> workers;
   try {
-    pool = std::make_unique<WorkerPool>(threads);
+    // The threads work; the calling thread reads and writes meanwhile.
+    pool = std::make_unique<WorkerPool>(threads, WorkerPool::Caller::kWatches);
     batch = std::make_unique<ReserveSuperposition>(job.materials, job.plies, job.grid, job.plate,
                                                    failure_assessment(job));
     workers.resize(pool->size());
@@ -395,69 +407,116 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
           job.length_unit + "],component,error\n";
   out << head;
 
-  std::vector<LineReader::Line> chunk;
-  chunk.reserve(kChunkLines);
+  // The next rows that are not blank, up to kChunkLines; false when there are none.
+  auto read_chunk = [&](Chunk& c) {
+    c.text.clear();
+    c.rows.clear();
+    std::vector<std::size_t> begin;
+    LineReader::Line line;
+    for (;;) {
+      while (c.rows.size() < kChunkLines && reader.next(line)) {
+        if (!line.too_long && trim(line.text).empty()) continue;
+        begin.push_back(c.text.size());
+        c.text.append(line.text);
+        c.rows.push_back(line);
+      }
+      if (c.rows.size() == kChunkLines || !reader.refill()) break;
+    }
+    for (std::size_t i = 0; i < c.rows.size(); ++i) {
+      c.rows[i].text = std::string_view(c.text.data() + begin[i], c.rows[i].text.size());
+    }
+    return !c.rows.empty();
+  };
+  auto write_chunk = [&](const Chunk& c) {
+    for (const std::string& o : c.output)
+      out.write(o.data(), static_cast<std::streamsize>(o.size()));
+  };
+  // One block of a chunk on thread t: 1. read the rows; 2. work out those read; 3. write every
+  // row in order, with the message of each bad one.
+  auto work_block = [&](Chunk& c, int t, std::size_t b) {
+    Worker& w = workers[t];
+    const std::size_t from = b * kBlockLines, to = std::min(from + kBlockLines, c.rows.size());
+    w.names.clear();
+    w.parsed.clear();
+    w.loads.clear();
+    Loads row;
+    for (std::size_t i = from; i < to; ++i) {
+      std::string_view name;
+      const bool ok = parse_row(c.rows[i], columns, name, row, nullptr);
+      w.names.push_back(name);
+      w.parsed.push_back(ok);
+      if (ok) w.loads.push_back(row);
+    }
+    w.results.resize(w.loads.size());
+    batch->reserve(w.loads.data(), w.loads.size(), *w.scratch, w.results.data());
+    std::string& o = c.output[b];
+    o.clear();
+    c.failed[b] = 0;
+    std::size_t k = 0;
+    std::string message;
+    for (std::size_t i = from; i < to; ++i) {
+      const std::string_view name = w.names[i - from];
+      if (w.parsed[i - from]) {
+        format_row(job, texts, name, c.first_row + static_cast<long>(i) + 1, w.results[k++], o);
+      } else {
+        std::string_view unused;
+        parse_row(c.rows[i], columns, unused, row, &message);
+        format_error(name, message, o, job.criteria.size());
+        ++c.failed[b];
+      }
+    }
+  };
+
+  // A pipeline of two chunks: while the threads work through one, the calling thread writes the
+  // rows of the one before and reads the one after.
+  Chunk chunks[2];
+  Chunk* next = &chunks[0];
+  Chunk* spare = &chunks[1];
   long rows = 0, failed = 0;
   auto last_report = started;
   std::size_t progress_width = 0;
-  for (;;) {
-    chunk.clear();
-    LineReader::Line line;
-    while (chunk.size() < kChunkLines && reader.next(line)) {
-      if (line.too_long || !trim(line.text).empty()) chunk.push_back(line);
-    }
-    if (!chunk.empty()) {
-      const long first_row = rows;
-      pool->share(chunk.size(), [&](int t, std::size_t from, std::size_t to) {
-        Worker& w = workers[t];
-        w.output.clear();
-        w.names.clear();
-        w.parsed.clear();
-        w.loads.clear();
-        w.failed = 0;
-        // 1. Read the rows; 2. work out those read, in blocks; 3. write every row in order,
-        //    with the message of each bad one.
-        Loads row;
-        for (std::size_t i = from; i < to; ++i) {
-          std::string_view name;
-          const bool ok = parse_row(chunk[i], columns, name, row, nullptr);
-          w.names.push_back(name);
-          w.parsed.push_back(ok);
-          if (ok) w.loads.push_back(row);
-        }
-        w.results.resize(w.loads.size());
-        batch->reserve(w.loads.data(), w.loads.size(), *w.scratch, w.results.data());
-        std::size_t k = 0;
-        std::string message;
-        for (std::size_t i = from; i < to; ++i) {
-          const std::string_view name = w.names[i - from];
-          if (w.parsed[i - from]) {
-            format_row(job, texts, name, first_row + static_cast<long>(i) + 1, w.results[k++],
-                       w.output);
-          } else {
-            std::string_view unused;
-            parse_row(chunk[i], columns, unused, row, &message);
-            format_error(name, message, w.output, job.criteria.size());
-            ++w.failed;
-          }
-        }
-      });
-      for (const Worker& w : workers) {
-        out.write(w.output.data(), static_cast<std::streamsize>(w.output.size()));
-        failed += w.failed;
-      }
-      rows += static_cast<long>(chunk.size());
+  // Working storage that cannot be had (std::bad_alloc) ends the run with a message, not an
+  // abort, as any other exception from the threads.
+  try {
+    bool more = read_chunk(*next), pending = false;
+    while (more) {
+      Chunk& c = *next;
+      c.first_row = rows;
+      const std::size_t blocks = (c.rows.size() + kBlockLines - 1) / kBlockLines;
+      c.output.resize(blocks);
+      c.failed.assign(blocks, 0);
+      bool turned = false;
+      auto input_output = [&] {
+        if (turned) return true;
+        turned = true;
+        if (pending) write_chunk(*spare);
+        more = read_chunk(*spare);
+        return true;
+      };
+      pool->share_blocks(
+          blocks, [&](int t, std::size_t b) { work_block(c, t, b); }, input_output,
+          kInputOutputDelay);
+      input_output();  // when the threads were done before the calling thread turned to it
+      pending = true;
+      std::swap(next, spare);  // spare: the rows just worked out; next: the rows read
+      rows += static_cast<long>(spare->rows.size());
+      for (long f : spare->failed) failed += f;
       const auto now = std::chrono::steady_clock::now();
       if (progress &&
           std::chrono::duration<double>(now - last_report).count() >= kProgressSeconds) {
         last_report = now;
-        std::string text =
+        const std::string text =
             summary(rows, failed, std::chrono::duration<double>(now - started).count());
         progress_width = std::max(progress_width, text.size());
         err << "\r" << text << std::flush;
       }
     }
-    if (chunk.size() < kChunkLines && !reader.refill()) break;
+    if (pending) write_chunk(*spare);
+  } catch (const std::exception& e) {
+    out.flush();
+    err << (progress_width > 0 ? "\n" : "") << "holestress: the batch stopped after " << rows
+        << " rows: " << e.what() << "\n";
+    return 2;
   }
   out.flush();
   const double seconds =
