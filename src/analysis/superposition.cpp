@@ -44,6 +44,14 @@ void add_uniaxial(double s, double angle, double t[3]) {
 
 constexpr Stages kPlyValuesOnly{true, true, false, true, false, false};
 
+// The infinite plate's field as the full analysis of a job forms it, with the plate's bolt series.
+FieldModel series_of(const Plate& plate) {
+  FieldModel m;
+  m.series =
+      plate.bolt_series == BoltSeriesSum::kConverged ? BoltSeries::converged : BoltSeries::legacy;
+  return m;
+}
+
 }  // namespace
 
 struct ReserveSuperposition::Scratch {
@@ -104,6 +112,42 @@ ReserveSuperposition::ReserveSuperposition(const Materials& materials, const Ply
       unit_[u][n] = ti(u + 1, 1) * g[0][n] + ti(u + 1, 2) * g[1][n] + ti(u + 1, 3) * g[2][n];
     }
   }
+  if (plate_.strip()) fill_strip_units();
+}
+
+// The strip's unit bearing and unit bypass at the stations, through the analysis a job's load
+// case takes, so that their superposition is its field to rounding.
+void ReserveSuperposition::fill_strip_units() {
+  const StripSolution& s = strip_solution(materials_, plies_, plate_, grid_.diameter, strip_);
+  FieldModel model;
+  model.strip = &s;
+  auto work = std::make_unique<Workspace>();
+  AnalysisListener none;
+  const std::size_t size = static_cast<std::size_t>(nang_) * plies_.count * 6;
+  for (int load = 0; load < 2; ++load) {
+    Loads unit{};
+    (load == kStripBearing ? unit.bearing : unit.bypass) = 1.0;
+    Problem pb{materials_, plies_, grid_, unit, Criterion::kMaxStress};
+    analyse(pb, kPlyValuesOnly, *work, none, model);
+    strip_unit_[load].resize(size);
+    take_ply_values(*work, nang_, plies_.count, strip_unit_[load].data());
+  }
+}
+
+// The ply values of a load case in the strip: bearing and bypass times their unit values, NaN
+// when the strip does not take the load case.
+void ReserveSuperposition::strip_ply_values(const Loads& loads, double* row) const {
+  const std::size_t size = strip_unit_[0].size();
+  double b = loads.bearing, s = loads.bypass;
+  if (!strip_takes(loads, plate_)) b = s = std::numeric_limits<double>::quiet_NaN();
+  const double *fb = strip_unit_[kStripBearing].data(), *fs = strip_unit_[kStripBypass].data();
+  // Without an edge distance the bypass's unit values are those of the strip; with one they are
+  // NaN (it takes no bypass), and a bypass of 0 adds nothing.
+  if (s == 0.0) {
+    for (std::size_t n = 0; n < size; ++n) row[n] = b * fb[n];
+  } else {
+    for (std::size_t n = 0; n < size; ++n) row[n] = b * fb[n] + s * fs[n];
+  }
 }
 
 ReserveSuperposition::~ReserveSuperposition() = default;
@@ -119,6 +163,11 @@ ReserveSuperposition::ScratchPtr ReserveSuperposition::scratch() const {
 }
 
 void ReserveSuperposition::reserve(const Loads& typed, Scratch& scratch, LoadCaseReserve& out) const {
+  if (plate_.strip()) {
+    strip_ply_values(typed, scratch.row.data());
+    judge(scratch.row.data(), out);
+    return;
+  }
   const int nply = plies_.count;
   const std::size_t half = scratch.row.size() / 2;
   Loads loads = typed;
@@ -149,7 +198,7 @@ void ReserveSuperposition::reserve(const Loads& typed, Scratch& scratch, LoadCas
       Problem pb{materials_, plies_, grid_, Loads{0, 0, 0, 0, 1.0, loads.bolt_angle, 0},
                  Criterion::kMaxStress};
       AnalysisListener none;
-      analyse(pb, kPlyValuesOnly, *scratch.work, none);
+      analyse(pb, kPlyValuesOnly, *scratch.work, none, series_of(plate_));
       take_ply_values(*scratch.work, nang_, nply, b.values.data());
       bolts.insert(bolts.begin(), std::move(b));
       it = bolts.begin();
@@ -175,7 +224,13 @@ void ReserveSuperposition::reserve(const Loads& typed, Scratch& scratch, LoadCas
       for (std::size_t n = 0; n < half; ++n) w[n] = w[n] + b * fbo[n];
     }
   }
+  judge(v, out);
+}
 
+// Each criterion's reserve factor from the ply values of a load case at the stations.
+void ReserveSuperposition::judge(const double* v, LoadCaseReserve& out) const {
+  const int nply = plies_.count;
+  const std::size_t half = static_cast<std::size_t>(nang_) * nply * 3;
   const int ncrit = static_cast<int>(constants_.size());
   for (int c = 0; c < ncrit; ++c) {
     const Criterion criterion = assessment_.criteria[c];

@@ -8,13 +8,17 @@
 // the hole takes them (px along the off-axis angle, py 90 degrees on, pxy as tension at +45 and
 // compression at -45 degrees, the bypass along the bolt), each with its own finite-width factor,
 // so the factors agree with those of a full analysis of the load case (analyse_load_case) to
-// rounding.
+// rounding. The bolt's series is summed as the plate says, as in the full analysis.
+//
+// In the strip model the unit fields are the strip's unit bearing and unit bypass, of one
+// solution of the laminate and strip (strip_model.hpp), and a load case is their superposition.
 #pragma once
 
 #include <memory>
 #include <vector>
 
 #include "analysis/reserve.hpp"
+#include "analysis/strip_model.hpp"
 #include "model/assessment.hpp"
 #include "model/loads.hpp"
 #include "model/plate.hpp"
@@ -36,15 +40,23 @@ class ReserveSuperposition {
   using ScratchPtr = std::unique_ptr<Scratch, ScratchDeleter>;
   ScratchPtr scratch() const;
 
-  // The reserve factors of one load case. typed.bypass is not read: the bypass stress follows
-  // from the bearing stress, the diameter and the plate width.
+  // The reserve factors of one load case. On the infinite plate typed.bypass is not read: the
+  // bypass stress follows from the bearing stress, the diameter and the plate width. In the strip
+  // only the bearing and the bypass are; a load case the strip does not take (strip_takes) has
+  // undefined factors.
   void reserve(const Loads& typed, Scratch& scratch, LoadCaseReserve& out) const;
 
   const Grid& grid() const { return grid_; }  // the stations of the reserve factors
   const PlyStack& plies() const { return plies_; }
   const FailureAssessment& assessment() const { return assessment_; }
+  // The strip model's solution (its status and residuals), or null on the infinite plate.
+  const StripSolution* strip() const { return plate_.strip() ? &strip_.solution : nullptr; }
 
  private:
+  void fill_strip_units();
+  void strip_ply_values(const Loads& loads, double* row) const;
+  void judge(const double* row, LoadCaseReserve& out) const;
+
   Materials materials_;
   PlyStack plies_;
   Plate plate_;
@@ -55,6 +67,9 @@ class ReserveSuperposition {
   std::vector<double> unit_[3];
   bool needs_[2] = {false, false};  // strains (maximum strain), stresses (the other criteria)
   std::vector<std::vector<CriterionConstants>> constants_;  // per criterion and ply
+  // The strip model: its solution and the ply values of its unit bearing and unit bypass.
+  StripHoleCache strip_;
+  std::vector<double> strip_unit_[2];
 };
 
 }  // namespace hs
