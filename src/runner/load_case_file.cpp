@@ -16,9 +16,15 @@ namespace hs {
 
 namespace {
 
-enum Column { kName, kPx, kPy, kPxy, kOffAxis, kBearing, kBoltAngle, kColumns };
-const char* const kColumnNames[kColumns] = {"name",     "px",      "py",        "pxy",
-                                            "off_axis", "bearing", "bolt_angle"};
+enum Column { kName, kPx, kPy, kPxy, kOffAxis, kBearing, kBoltAngle, kBypass, kColumns };
+const char* const kColumnNames[kColumns] = {"name",     "px",      "py",         "pxy",
+                                            "off_axis", "bearing", "bolt_angle", "bypass"};
+
+// The columns a file may have: the load-case keys of the infinite plate, or of the strip.
+bool column_allowed(int column, const Plate& plate) {
+  if (plate.strip()) return column == kName || column == kBearing || column == kBypass;
+  return column != kBypass;
+}
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -28,7 +34,8 @@ std::string_view trim(std::string_view s) {
 }
 
 // The columns of the header, in file order: which load-case key each one is.
-bool parse_header(std::string_view line, std::vector<int>& columns, std::string& error) {
+bool parse_header(std::string_view line, const Plate& plate, std::vector<int>& columns,
+                  std::string& error) {
   size_t start = 0;
   bool seen[kColumns] = {};
   for (int n = 1;; ++n) {
@@ -37,11 +44,13 @@ bool parse_header(std::string_view line, std::vector<int>& columns, std::string&
         start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
     int which = -1;
     for (int c = 0; c < kColumns; ++c) {
-      if (cell == kColumnNames[c]) which = c;
+      if (cell == kColumnNames[c] && column_allowed(c, plate)) which = c;
     }
     if (which < 0) {
       error = "line 1 column " + std::to_string(start + 1) + ": unknown column \"" +
-              std::string(cell) + "\" (name, px, py, pxy, off_axis, bearing, bolt_angle)";
+              std::string(cell) + "\"" +
+              (plate.strip() ? " (name, bearing, bypass: the strip model's loads)"
+                             : " (name, px, py, pxy, off_axis, bearing, bolt_angle)");
       return false;
     }
     if (seen[which]) {
@@ -58,12 +67,12 @@ bool parse_header(std::string_view line, std::vector<int>& columns, std::string&
 
 // One row: false with a message naming the line and column of the first bad value.
 bool parse_row(std::string_view line, long line_no, const std::vector<int>& columns,
-               std::string& name, Loads& row, std::string& error) {
+               const Plate& plate, std::string& name, Loads& row, std::string& error) {
   row = Loads{};
   name.clear();
   size_t start = 0;
-  double* fields[kColumns] = {nullptr,       &row.px,      &row.py,        &row.pxy,
-                              &row.off_axis, &row.bearing, &row.bolt_angle};
+  double* fields[kColumns] = {nullptr,       &row.px,      &row.py,         &row.pxy,
+                              &row.off_axis, &row.bearing, &row.bolt_angle, &row.bypass};
   const std::string where = "line " + std::to_string(line_no) + " column ";
   for (size_t n = 0;; ++n) {
     size_t comma = line.find(',', start);
@@ -92,6 +101,17 @@ bool parse_row(std::string_view line, long line_no, const std::vector<int>& colu
       if (r.ec != std::errc() || r.ptr != text.data() + text.size() || !std::isfinite(v)) {
         error = where + std::to_string(start + 1) + ": " + kColumnNames[which] +
                 " is not a finite number: \"" + std::string(cell) + "\"";
+        return false;
+      }
+      // The strip's bolt bears towards +x, and a free end carries no bypass.
+      const char* refused = nullptr;
+      if (plate.strip() && which == kBearing && v < 0.0) {
+        refused = "bearing must be 0 or greater in the strip model (the bolt bears towards +x)";
+      } else if (plate.strip() && which == kBypass && v != 0.0 && plate.edge_distance > 0.0) {
+        refused = "bypass must be 0 with an edge distance (the free end carries no stress)";
+      }
+      if (refused) {
+        error = where + std::to_string(start + 1) + ": " + refused;
         return false;
       }
       *fields[which] = v;
@@ -175,7 +195,7 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
     err << job.path << ": the load-case file has no header row\n";
     return 2;
   }
-  if (!parse_header(trim(header), columns, error)) {
+  if (!parse_header(trim(header), job.plate, columns, error)) {
     err << job.load_cases_file << ": " << error << "\n";
     return 2;
   }
@@ -230,7 +250,7 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
       LoadCaseReserve r;
       for (std::size_t i = from; i < to; ++i) {
         std::string_view text(chunk.text.data() + chunk.begin[i], chunk.end[i] - chunk.begin[i]);
-        if (!parse_row(text, chunk.line_no[i], columns, name, row, message)) {
+        if (!parse_row(text, chunk.line_no[i], columns, job.plate, name, row, message)) {
           format_error(name, message, o, job.criteria.size());
           ++chunk.failed[t];
           continue;
