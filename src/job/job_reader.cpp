@@ -223,7 +223,8 @@ void Reader::read_hole(const toml::table& root, Job& job) {
       *hole, "hole",
       {"diameter", "width", "finite_width_correction", "model", "edge_distance", "bolt_series"});
   std::string model = "infinite";
-  word(*hole, "hole", "model", kHoleModels, "hole model", model);
+  // With a model that cannot be read, the keys that depend on it are not judged either.
+  model_known_ = word(*hole, "hole", "model", kHoleModels, "hole model", model) != Got::kBad;
   strip_ = model == "strip";
   job.plate.model = strip_ ? HoleModel::kStrip : HoleModel::kInfinite;
   diameter_ok_ =
@@ -266,7 +267,7 @@ void Reader::read_hole(const toml::table& root, Job& job) {
   }
   if (strip_) {
     read_strip(*hole, job, width);
-  } else if (const toml::node* e = hole->get("edge_distance")) {
+  } else if (const toml::node* e = model_known_ ? hole->get("edge_distance") : nullptr) {
     error(e->source(), "hole.edge_distance",
           "an edge distance needs the strip model (hole.model = \"strip\")");
   }

@@ -82,7 +82,7 @@ void Reader::read_load_cases(const toml::table& root, Job& job) {
       real(t, prefix, "off_axis", false, Range::kAny, l.off_axis);
       real(t, prefix, "bearing", false, Range::kAny, l.bearing);
       real(t, prefix, "bolt_angle", false, Range::kAny, l.bolt_angle);
-      if (const toml::node* n = t.get("bypass")) {
+      if (const toml::node* n = model_known_ ? t.get("bypass") : nullptr) {
         error(n->source(), prefix + ".bypass",
               "a load of the strip model (hole.model = \"strip\"); on the infinite plate the "
               "bypass follows from bearing, diameter and width");

@@ -41,6 +41,7 @@ class Reader : public FieldReader {
   int plies_read_ = -1;             // number of plies, -1 when the plies are unusable
   bool diameter_ok_ = false, grid_ok_ = false;
   bool failure_given_ = false;
+  bool model_known_ = true;      // hole.model is absent or readable
   bool strip_ = false;           // hole.model = "strip"
   bool strip_ok_ = false;        // and its width and edge distance are usable
   bool distance_given_ = false;  // failure.distance, read

@@ -507,7 +507,6 @@ std::string polar_figures(const PassRecord& r) {
                   attr("data-step", std::to_string(k + 1)) + attr("data-dist", exact(dist)) +
                   attr("data-curves", "1") + attr("data-undefined", std::to_string(gaps)) +
                   attr("data-scale", exact(scale)));
-      draw_strip(svg, box, r, hole / a);
       svg.circle({0, 0}, hole, attr("class", "hole"));
       svg.line({box.x0, 0}, {box.x1, 0}, attr("class", "axisline"));
       svg.line({0, box.y0}, {0, box.y1}, attr("class", "axisline"));
@@ -552,11 +551,8 @@ std::string polar_figures(const PassRecord& r) {
       "every " +
       (r.job ? readable(ring) : exact(ring)) + " (" + stress_unit(r) +
       "), numbered along one diagonal; the largest magnitude is " + largest + unit +
-      ". The hole (grey) is to scale with the station circle" +
-      (r.strip ? std::string(", and so are the strip's sides and free end (grey lines) where "
-                             "they fall in the plot")
-               : std::string()) +
-      ". Arrows: far-field stresses (black pairs), the bolt load and " +
+      ". The hole (grey) is to scale with the station circle. Arrows: far-field stresses (black "
+      "pairs), the bolt load and " +
       (r.strip ? "its reaction behind the hole" : "the bypass that reacts it") +
       " (red). Angles run "
       "counter-clockwise from the laminate x axis (to the right). " +
