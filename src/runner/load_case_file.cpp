@@ -4,12 +4,13 @@
 #include <charconv>
 #include <cmath>
 #include <istream>
-#include <ostream>
 #include <memory>
+#include <ostream>
 
-#include "io/float_to_chars.hpp"
 #include "analysis/superposition.hpp"
 #include "analysis/worker_pool.hpp"
+#include "io/float_to_chars.hpp"
+#include "runner/evaluate.hpp"
 #include "runner/results_common.hpp"
 
 namespace hs {
@@ -212,6 +213,12 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
                                    failure_assessment(job));
   std::vector<ReserveSuperposition::ScratchPtr> scratch;
   for (int t = 0; t < threads; ++t) scratch.push_back(batch.scratch());
+  // The strip's solution, when its residuals are large or it has none, is said once.
+  if (const StripSolution* s = batch.strip()) {
+    std::vector<std::string> cautions;
+    strip_warnings(*s, "", cautions);
+    for (const std::string& c : cautions) err << job.path << ": caution: " << c << "\n";
+  }
 
   std::string head = "name";
   for (Criterion c : job.criteria) head += std::string(",") + criterion_name(c);

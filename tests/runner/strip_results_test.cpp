@@ -160,6 +160,18 @@ TEST(StripResults, WarningsOnResiduals) {
   strip_warnings(s, "", w);
   ASSERT_EQ(1u, w.size());
   EXPECT_EQ(0u, w[0].find("the strip model has no solution"));
+  // A free end much wider than the hole close to it (W/D = 20, e/D = 1.5): more than the model's
+  // polynomials can follow, and the job's results and its batch say so.
+  Job wide = strip_job(0.375);
+  wide.plate.width = 5.0;
+  const std::vector<std::string> cautions = job_warnings(wide);
+  ASSERT_EQ(1u, cautions.size());
+  EXPECT_NE(std::string::npos, cautions[0].find("on the front end under the unit bearing"));
+  std::istringstream rows("bearing\n1000\n");
+  std::ostringstream out, err;
+  EXPECT_EQ(0, run_batch(wide, rows, out, err, 1));
+  EXPECT_EQ(0u, err.str().find(": caution: the strip model's solution leaves a residual traction"))
+      << err.str();
   // A job whose compliance is not a material's has no roots to solve with, and says so.
   Job job = strip_job(0.0);
   job.materials.elastic[0] = {-20.0e6, -1.4e6, -0.7e6, 0.3};
