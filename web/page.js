@@ -780,7 +780,7 @@ if (typeof document === 'object') {
       state = checkJobLoose();
       buildForm();
     });
-    $('hole-fields').replaceChildren(
+    $('hole-fields').replaceChildren(...[
         el('label', {}, 'model ', model),
         el('label', {}, ' diameter ', field('hole.diameter', job.hole.diameter, {size: 7}),
            el('span', {class: 'u-length'})),
@@ -796,7 +796,7 @@ if (typeof document === 'object') {
                                  job.hole.finite_width_correction || 'none')),
         strip ? null : el('label', {}, ' bolt series ',
                           select('hole.bolt_series', BOLT_SERIES,
-                                 job.hole.bolt_series || 'converged')));
+                                 job.hole.bolt_series || 'converged'))].filter((e) => e));
     const grid = $('grid-fields');
     grid.replaceChildren();
     const gridLabels = {angle_step: 'angle step (°)', angle_low: 'from (°)', angle_high: 'to (°)',
