@@ -135,18 +135,25 @@ void ReserveSuperposition::fill_strip_units() {
 }
 
 // The ply values of a load case in the strip: bearing and bypass times their unit values, NaN
-// when the strip does not take the load case.
+// when the strip does not take the load case; strains in the first half, stresses in the second,
+// each worked out only when a criterion compares it.
 void ReserveSuperposition::strip_ply_values(const Loads& loads, double* row) const {
-  const std::size_t size = strip_unit_[0].size();
+  const std::size_t half = strip_unit_[0].size() / 2;
   double b = loads.bearing, s = loads.bypass;
   if (!strip_takes(loads, plate_)) b = s = std::numeric_limits<double>::quiet_NaN();
-  const double *fb = strip_unit_[kStripBearing].data(), *fs = strip_unit_[kStripBypass].data();
-  // Without an edge distance the bypass's unit values are those of the strip; with one they are
-  // NaN (it takes no bypass), and a bypass of 0 adds nothing.
-  if (s == 0.0) {
-    for (std::size_t n = 0; n < size; ++n) row[n] = b * fb[n];
-  } else {
-    for (std::size_t n = 0; n < size; ++n) row[n] = b * fb[n] + s * fs[n];
+  for (int kind = 0; kind < 2; ++kind) {
+    if (!needs_[kind]) continue;
+    const std::size_t o = kind * half;
+    const double* fb = strip_unit_[kStripBearing].data() + o;
+    const double* fs = strip_unit_[kStripBypass].data() + o;
+    double* w = row + o;
+    // Without an edge distance the bypass's unit values are those of the strip; with one they
+    // are NaN (it takes no bypass), and a bypass of 0 adds nothing.
+    if (s == 0.0) {
+      for (std::size_t n = 0; n < half; ++n) w[n] = b * fb[n];
+    } else {
+      for (std::size_t n = 0; n < half; ++n) w[n] = b * fb[n] + s * fs[n];
+    }
   }
 }
 
