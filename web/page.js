@@ -230,7 +230,12 @@ const ALLOWABLES = ['T1', 'C1', 'T2', 'C2', 'S12'];
 // alone needs no stress allowables.
 const STRAIN_ALLOWABLES = ['strain_T1', 'strain_C1', 'strain_T2', 'strain_C2', 'strain_S12'];
 const WIDTH_CORRECTIONS = ['none', 'tan'];
+const HOLE_MODELS = ['infinite', 'strip'];
+const BOLT_SERIES = ['converged', 'legacy'];
 const LOADS = ['px', 'py', 'pxy', 'off_axis', 'bearing', 'bolt_angle'];
+// The loads of a load case in the strip model: along the strip only.
+const STRIP_LOADS = ['bearing', 'bypass'];
+const loadKeys = (hole) => ((hole || {}).model === 'strip' ? STRIP_LOADS : LOADS);
 const GRID = ['angle_step', 'angle_low', 'angle_high', 'distance_step', 'steps'];
 const LIMITS = {materials: 3, plies: 8, steps: 7, intervals: 72};
 
@@ -242,7 +247,8 @@ function exampleJob() {
     materials: [{name: 'carbon', E1: 20.0e6, E2: 1.4e6, G12: 0.7e6, nu12: 0.3, T1: 200e3,
                  C1: 180e3, T2: 8e3, C2: 30e3, S12: 12e3}],
     plies: [0, 45, -45, 90].map((angle) => ({angle, thickness: 0.005, material: 'carbon'})),
-    hole: {diameter: 0.25, width: 1.0, finite_width_correction: 'none'},
+    hole: {model: 'infinite', diameter: 0.25, width: 1.0, finite_width_correction: 'none',
+           bolt_series: 'converged'},
     grid: {angle_step: 30, angle_low: 0, angle_high: 180, distance_step: 0.05, steps: 3},
     load_cases: [{name: 'LC1', px: 5000, py: 0, pxy: 0, off_axis: 0, bearing: 20000,
                   bolt_angle: 0}],
@@ -344,19 +350,42 @@ function checkJob(raw) {
   });
 
   const hole = raw.hole || {};
+  const text = (v, fallback) => (v === undefined || v === '' ? fallback : String(v));
+  job.hole.model = text(hole.model, 'infinite');
+  if (!HOLE_MODELS.includes(job.hole.model)) errors['hole.model'] = 'infinite or strip';
+  const strip = job.hole.model === 'strip';
   job.hole.diameter = num('hole.diameter', hole.diameter, {positive: true});
-  job.hole.width = num('hole.width', hole.width, {min: 0, optional: true});
-  job.hole.finite_width_correction = hole.finite_width_correction === undefined ||
-      hole.finite_width_correction === '' ? 'none' : String(hole.finite_width_correction);
+  job.hole.width = num('hole.width', hole.width, {min: 0, optional: !strip});
+  job.hole.finite_width_correction = text(hole.finite_width_correction, 'none');
+  job.hole.bolt_series = text(hole.bolt_series, 'converged');
   if (!WIDTH_CORRECTIONS.includes(job.hole.finite_width_correction)) {
     errors['hole.finite_width_correction'] = 'none or tan';
+  } else if (job.hole.finite_width_correction === 'tan' && strip) {
+    errors['hole.finite_width_correction'] = 'the strip model solves the strip itself: none';
   } else if (job.hole.finite_width_correction === 'tan' && !(job.hole.width > 0)) {
     errors['hole.finite_width_correction'] = 'tan needs a finite plate (a width)';
   }
+  if (!BOLT_SERIES.includes(job.hole.bolt_series)) {
+    errors['hole.bolt_series'] = 'converged or legacy';
+  } else if (strip && job.hole.bolt_series === 'legacy') {
+    errors['hole.bolt_series'] = 'the strip model sums the series exactly: converged';
+  }
+  if (strip && !errors['hole.width'] && !(job.hole.width > 0)) {
+    errors['hole.width'] = 'the strip model needs the strip\'s width';
+  }
   if (job.hole.width > 0 && !errors['hole.width'] && job.hole.diameter > 0) {
     if (job.hole.width <= job.hole.diameter) errors['hole.width'] = 'must exceed the diameter';
-    else if (job.hole.width < 4 * job.hole.diameter) {
+    else if (job.hole.width < 4 * job.hole.diameter && !strip) {
       notes['hole.width'] = 'less than four diameters: the bypass solution is approximate';
+    }
+  }
+  job.hole.edge_distance = num('hole.edge_distance', hole.edge_distance,
+                               {positive: true, optional: true});
+  if (job.hole.edge_distance !== undefined && !errors['hole.edge_distance']) {
+    if (!strip) {
+      errors['hole.edge_distance'] = 'needs the strip model';
+    } else if (job.hole.diameter > 0 && !(job.hole.edge_distance > job.hole.diameter / 2)) {
+      errors['hole.edge_distance'] = 'must exceed half the diameter';
     }
   }
 
@@ -384,7 +413,28 @@ function checkJob(raw) {
     if (!out.name) errors[p + 'name'] = 'needed';
     else if (caseNames.has(out.name)) errors[p + 'name'] = 'used twice';
     caseNames.add(out.name);
-    for (const k of LOADS) out[k] = num(p + k, lc[k], {optional: true});
+    if (strip) {
+      // Along the strip only: the bolt bears towards +x, and a free end carries no bypass.
+      out.bearing = num(p + 'bearing', lc.bearing, {min: 0, optional: true});
+      out.bypass = num(p + 'bypass', lc.bypass, {optional: true});
+      if (job.hole.edge_distance !== undefined && out.bypass && !errors[p + 'bypass']) {
+        errors[p + 'bypass'] = 'must be 0 with an edge distance';
+      }
+      // A job file's loads of the infinite plate have no field in the strip's form: the message
+      // goes under the load cases.
+      for (const k of LOADS.filter((k) => k !== 'bearing')) {
+        if (lc[k] !== undefined && lc[k] !== '' && readNumber(lc[k]) !== 0) {
+          errors.load_cases = 'load case ' + (i + 1) + ': ' + k +
+              (k === 'px' ? ': the strip takes bearing and bypass, use bypass'
+                          : ': the strip takes bearing and bypass only');
+        }
+      }
+    } else {
+      for (const k of LOADS) out[k] = num(p + k, lc[k], {optional: true});
+      if (lc.bypass !== undefined && lc.bypass !== '' && readNumber(lc.bypass) !== 0) {
+        errors[p + 'bypass'] = 'a load of the strip model';
+      }
+    }
     job.load_cases.push(out);
   });
 
@@ -450,17 +500,23 @@ function jobToToml(job) {
     put('material', tomlString(p.material));
   }
   lines.push('', '[hole]');
+  const strip = job.hole.model === 'strip';
+  if (strip) put('model', tomlString('strip'));
   put('diameter', tomlFloat(job.hole.diameter));
   if (job.hole.width !== undefined) put('width', tomlFloat(job.hole.width));
-  if (job.hole.finite_width_correction && job.hole.finite_width_correction !== 'none') {
+  if (strip && job.hole.edge_distance !== undefined) {
+    put('edge_distance', tomlFloat(job.hole.edge_distance));
+  }
+  if (!strip && job.hole.finite_width_correction && job.hole.finite_width_correction !== 'none') {
     put('finite_width_correction', tomlString(job.hole.finite_width_correction));
   }
+  if (!strip && job.hole.bolt_series === 'legacy') put('bolt_series', tomlString('legacy'));
   lines.push('', '[grid]');
   for (const k of GRID) put(k, k === 'steps' ? String(job.grid[k]) : tomlFloat(job.grid[k]));
   for (const lc of job.load_cases) {
     lines.push('', '[[load_cases]]');
     put('name', tomlString(lc.name));
-    for (const k of LOADS) if (lc[k] !== undefined) put(k, tomlFloat(lc[k]));
+    for (const k of loadKeys(job.hole)) if (lc[k] !== undefined) put(k, tomlFloat(lc[k]));
   }
   if (job.failure.criteria.length) lines.push('', '[failure]');
   if (job.failure.criteria.length) put('criteria', '[' + job.failure.criteria.map(tomlString).join(', ') + ']');
@@ -506,7 +562,7 @@ function jobFromToml(doc) {
   }
   // Loads left out are 0; a load case without a name is named as holestress run names it.
   job.load_cases.forEach((l, i) => {
-    for (const k of LOADS) if (l[k] === undefined) l[k] = 0;
+    for (const k of loadKeys(job.hole)) if (l[k] === undefined) l[k] = 0;
     if (l.name === undefined) l.name = 'LC' + (i + 1);
   });
   if (job.materials.length === 1) {
@@ -516,9 +572,11 @@ function jobFromToml(doc) {
   job.materials.forEach((m) => known(m, ['name'].concat(ELASTIC, ALLOWABLES, STRAIN_ALLOWABLES),
                                     'materials.' + m.name + '.'));
   job.plies.forEach((p, i) => known(p, ['angle', 'thickness', 'material'], 'plies[' + (i + 1) + '].'));
-  known(job.hole, ['diameter', 'width', 'finite_width_correction'], 'hole.');
+  known(job.hole, ['model', 'diameter', 'width', 'edge_distance', 'finite_width_correction',
+                   'bolt_series'], 'hole.');
   known(job.grid, GRID, 'grid.');
-  job.load_cases.forEach((l, i) => known(l, ['name'].concat(LOADS), 'load_cases[' + (i + 1) + '].'));
+  job.load_cases.forEach((l, i) => known(l, ['name'].concat(LOADS, ['bypass']),
+                                         'load_cases[' + (i + 1) + '].'));
   known(job.failure, ['criteria', 'distance', 'factor_of_safety'], 'failure.');
   known(job.results, ['tables'], 'results.');
   known(table(doc.carpet), [], 'carpet.');
@@ -631,12 +689,14 @@ if (typeof document === 'object') {
                       thickness: valueAt('plies.' + i + '.thickness'),
                       material: valueAt('plies.' + i + '.material')});
     });
-    job.hole = {diameter: valueAt('hole.diameter'), width: valueAt('hole.width'),
-                finite_width_correction: valueAt('hole.finite_width_correction')};
+    job.hole = {model: valueAt('hole.model'), diameter: valueAt('hole.diameter'),
+                width: valueAt('hole.width'), edge_distance: valueAt('hole.edge_distance'),
+                finite_width_correction: valueAt('hole.finite_width_correction'),
+                bolt_series: valueAt('hole.bolt_series')};
     for (const k of GRID) job.grid[k] = valueAt('grid.' + k);
     state.load_cases.forEach((_, i) => {
       const lc = {name: valueAt('load_cases.' + i + '.name')};
-      for (const k of LOADS) lc[k] = valueAt('load_cases.' + i + '.' + k);
+      for (const k of loadKeys(job.hole)) lc[k] = valueAt('load_cases.' + i + '.' + k);
       job.load_cases.push(lc);
     });
     job.failure = {criteria: [...document.querySelectorAll('input[name=criterion]:checked')]
@@ -712,14 +772,31 @@ if (typeof document === 'object') {
     });
     $('add-ply').disabled = job.plies.length >= LIMITS.plies;
 
-    $('hole-fields').replaceChildren(
-        el('label', {}, 'diameter ', field('hole.diameter', job.hole.diameter, {size: 7}),
+    // The strip model has an edge distance; the infinite plate a finite-width correction and a
+    // choice of the bolt's series. Changing the model rebuilds the form with its own fields.
+    const strip = job.hole.model === 'strip';
+    const model = select('hole.model', HOLE_MODELS, job.hole.model || 'infinite');
+    model.querySelector('select').addEventListener('change', () => {
+      state = checkJobLoose();
+      buildForm();
+    });
+    $('hole-fields').replaceChildren(...[
+        el('label', {}, 'model ', model),
+        el('label', {}, ' diameter ', field('hole.diameter', job.hole.diameter, {size: 7}),
            el('span', {class: 'u-length'})),
         el('label', {}, ' width ', field('hole.width', job.hole.width, {size: 7}),
-           el('span', {class: 'u-length'}), ' (empty or 0: infinite plate)'),
-        el('label', {}, ' finite-width correction ',
-           select('hole.finite_width_correction', WIDTH_CORRECTIONS,
-                  job.hole.finite_width_correction || 'none')));
+           el('span', {class: 'u-length'}),
+           strip ? ' (of the strip, along x)' : ' (empty or 0: infinite plate)'),
+        strip ? el('label', {}, ' edge distance ',
+                   field('hole.edge_distance', job.hole.edge_distance, {size: 7}),
+                   el('span', {class: 'u-length'}), ' (hole centre to the free end; empty: none)')
+              : null,
+        strip ? null : el('label', {}, ' finite-width correction ',
+                          select('hole.finite_width_correction', WIDTH_CORRECTIONS,
+                                 job.hole.finite_width_correction || 'none')),
+        strip ? null : el('label', {}, ' bolt series ',
+                          select('hole.bolt_series', BOLT_SERIES,
+                                 job.hole.bolt_series || 'converged'))].filter((e) => e));
     const grid = $('grid-fields');
     grid.replaceChildren();
     const gridLabels = {angle_step: 'angle step (°)', angle_low: 'from (°)', angle_high: 'to (°)',
@@ -736,7 +813,7 @@ if (typeof document === 'object') {
     job.load_cases.forEach((lc, i) => {
       cases.append(el('div', {class: 'row load-case'},
                       labelled('name', field('load_cases.' + i + '.name', lc.name, {inputmode: 'text', size: 12})),
-                      el('span', {class: 'group'}, ...LOADS.map((k) =>
+                      el('span', {class: 'group'}, ...loadKeys(job.hole).map((k) =>
                           labelled(loadNames[k] || k, field('load_cases.' + i + '.' + k, lc[k], {size: 8})))),
                       job.load_cases.length > 1 ? removeButton(() => {
                         state = checkJobLoose(); state.load_cases.splice(i, 1); buildForm();
@@ -1042,7 +1119,8 @@ if (typeof document === 'object') {
       const taken = new Set(state.load_cases.map((l) => l.name));
       let n = state.load_cases.length + 1;
       while (taken.has('LC' + n)) ++n;
-      state.load_cases.push({name: 'LC' + n, px: 0, py: 0, pxy: 0, off_axis: 0, bearing: 0, bolt_angle: 0});
+      state.load_cases.push({name: 'LC' + n, px: 0, py: 0, pxy: 0, off_axis: 0, bearing: 0, bolt_angle: 0,
+                             bypass: 0});
       buildForm();
     });
     $('reset').addEventListener('click', () => { state = exampleJob(); buildForm(); });

@@ -1,10 +1,12 @@
 // One load case on one laminate, as the job runner, the Python module and the web page analyse
 // it: the compliance, the field around the hole, the ply values and the reserve factors, with the
-// finite-width correction of the plate.
+// plate's model of the field: the infinite plate with its finite-width correction and bolt series,
+// or the strip (strip_model.hpp; a load case the strip does not take gives an undefined field).
 #pragma once
 
 #include "analysis/analysis.hpp"
 #include "analysis/reserve.hpp"
+#include "analysis/strip_model.hpp"
 #include "model/assessment.hpp"
 #include "model/plate.hpp"
 
@@ -18,10 +20,12 @@ struct LoadCaseWants {
   bool reserve = false;        // reserve factors at the characteristic distance
 };
 
-// The work space of load-case analyses: the field on the grid, and the ply values at the
-// characteristic distance. Large: allocate it once.
+// The work space of load-case analyses: the field on the grid, the ply values at the
+// characteristic distance, and the strip model's solution of the laminate. Large: allocate it
+// once.
 struct LoadCaseWork {
   Workspace field, reserve;
+  StripHoleCache strip;
 };
 
 // The results, pointing into the work space and the problem the caller gave (valid until the
@@ -37,6 +41,7 @@ struct LoadCaseAnalysis {
   int singular_systems;  // singular coefficient systems of the bolt solution (not meaningful)
   bool width_corrected;  // the open-hole pieces carry a finite-width correction:
   OpenHoleScale width_scale;
+  const StripSolution* strip;  // the strip model's solution (in the work space), or null
 };
 
 // problem receives the laminate, grid and loads of the analysis.

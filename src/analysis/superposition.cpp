@@ -56,6 +56,14 @@ void add_uniaxial(double s, double angle, double t[3]) {
 
 constexpr Stages kPlyValuesOnly{true, true, false, true, false, false};
 
+// The infinite plate's field as the full analysis of a job forms it, with the plate's bolt series.
+FieldModel series_of(const Plate& plate) {
+  FieldModel m;
+  m.series =
+      plate.bolt_series == BoltSeriesSum::kConverged ? BoltSeries::converged : BoltSeries::legacy;
+  return m;
+}
+
 }  // namespace
 
 struct ReserveSuperposition::Scratch {
@@ -116,8 +124,8 @@ ReserveSuperposition::ReserveSuperposition(const Materials& materials, const Ply
     needs_[criterion == Criterion::kMaxStrain ? 0 : 1] = true;
     std::vector<CriterionConstants> k;
     for (int p = 0; p < nply; ++p) {
-      k.push_back(criterion_constants(
-          criterion, assessment_.allowables[c].allowables[plies_.material[p]]));
+      k.push_back(
+          criterion_constants(criterion, assessment_.allowables[c].allowables[plies_.material[p]]));
     }
     constants_.push_back(std::move(k));
   }
@@ -130,6 +138,48 @@ ReserveSuperposition::ReserveSuperposition(const Materials& materials, const Ply
   }
   for (const std::vector<CriterionConstants>& k : constants_) {
     point_constants_.push_back(point_constants(k, nang_));
+  }
+  if (plate_.strip()) fill_strip_units();
+}
+// The strip's unit bearing and unit bypass at the stations, through the analysis a job's load
+// case takes, so that their superposition is its field to rounding.
+void ReserveSuperposition::fill_strip_units() {
+  const StripSolution& s = strip_solution(materials_, plies_, plate_, grid_.diameter, strip_);
+  FieldModel model;
+  model.strip = &s;
+  auto work = std::make_unique<Workspace>();
+  AnalysisListener none;
+  const std::size_t size = static_cast<std::size_t>(nang_) * plies_.count * 6;
+  for (int load = 0; load < 2; ++load) {
+    Loads unit{};
+    (load == kStripBearing ? unit.bearing : unit.bypass) = 1.0;
+    Problem pb{materials_, plies_, grid_, unit, Criterion::kMaxStress};
+    analyse(pb, kPlyValuesOnly, *work, none, model);
+    strip_unit_[load].resize(size);
+    take_ply_values(*work, nang_, plies_.count, strip_unit_[load].data());
+  }
+}
+
+// The ply values of a load case in the strip: bearing and bypass times their unit values, NaN
+// when the strip does not take the load case; strains in the first half, stresses in the second,
+// each worked out only when a criterion compares it.
+void ReserveSuperposition::strip_ply_values(const Loads& loads, double* row) const {
+  const std::size_t half = strip_unit_[0].size() / 2;
+  double b = loads.bearing, s = loads.bypass;
+  if (!strip_takes(loads, plate_)) b = s = std::numeric_limits<double>::quiet_NaN();
+  for (int kind = 0; kind < 2; ++kind) {
+    if (!needs_[kind]) continue;
+    const std::size_t o = kind * half;
+    const double* fb = strip_unit_[kStripBearing].data() + o;
+    const double* fs = strip_unit_[kStripBypass].data() + o;
+    double* w = row + o;
+    // Without an edge distance the bypass's unit values are those of the strip; with one they
+    // are NaN (it takes no bypass), and a bypass of 0 adds nothing.
+    if (s == 0.0) {
+      for (std::size_t n = 0; n < half; ++n) w[n] = b * fb[n];
+    } else {
+      for (std::size_t n = 0; n < half; ++n) w[n] = b * fb[n] + s * fs[n];
+    }
   }
 }
 
@@ -154,6 +204,14 @@ void ReserveSuperposition::reserve(const Loads& typed, Scratch& scratch,
 
 void ReserveSuperposition::reserve(const Loads* typed, std::size_t count, Scratch& scratch,
                                    LoadCaseReserve* out) const {
+  if (plate_.strip()) {
+    // The strip's two unit fields superposed case by case, the criteria judged point by point.
+    for (std::size_t i = 0; i < count; ++i) {
+      strip_ply_values(typed[i], scratch.taken.data());
+      judge(scratch.taken.data(), out[i]);
+    }
+    return;
+  }
   constexpr std::size_t kNoBolt = Scratch::kBoltAngles;
   for (std::size_t i = 0; i < count; ++i) {
     Loads loads = typed[i];
@@ -194,7 +252,7 @@ void ReserveSuperposition::reserve(const Loads* typed, std::size_t count, Scratc
         Problem pb{materials_, plies_, grid_, Loads{0, 0, 0, 0, 1.0, loads.bolt_angle, 0},
                    Criterion::kMaxStress};
         AnalysisListener none;
-        analyse(pb, kPlyValuesOnly, *scratch.work, none);
+        analyse(pb, kPlyValuesOnly, *scratch.work, none, series_of(plate_));
         take_ply_values(*scratch.work, nang_, plies_.count, scratch.taken.data());
         it->angle = loads.bolt_angle;
         to_points(scratch.taken.data(), scratch.taken.size() / 6, it->values);
@@ -264,6 +322,37 @@ void ReserveSuperposition::run_block(std::size_t slot, Scratch& scratch) const {
     settle_smallest(*g.out[i], ncrit, assessment_.factor_of_safety);
   }
   g.cases.count = 0;
+}
+
+// Each criterion's reserve factor from the ply values of a load case at the stations.
+void ReserveSuperposition::judge(const double* v, LoadCaseReserve& out) const {
+  const int nply = plies_.count;
+  const std::size_t half = static_cast<std::size_t>(nang_) * nply * 3;
+  const int ncrit = static_cast<int>(constants_.size());
+  for (int c = 0; c < ncrit; ++c) {
+    const Criterion criterion = assessment_.criteria[c];
+    const double* values = v + (criterion == Criterion::kMaxStrain ? 0 : half);
+    const CriterionConstants* kp = constants_[c].data();
+    CriterionReserve best = {std::numeric_limits<double>::infinity(), 0, 0, 0};
+    for (int j = 0; j < nang_; ++j) {
+      for (int p = 0; p < nply; ++p) {
+        const double* s = values + (static_cast<std::size_t>(j) * nply + p) * 3;
+        const double f = point_reserve(kp[p], s[0], s[1], s[2]);
+        if (std::isnan(f)) {
+          best = {f, j, p, 0};
+          j = nang_;  // undefined: the search ends
+          break;
+        }
+        if (f > 0.0 && f < best.factor) best = {f, j, p, 0};
+      }
+    }
+    if (std::isfinite(best.factor)) {
+      const double* s = values + (static_cast<std::size_t>(best.station) * nply + best.ply) * 3;
+      best.component = governing_component(kp[best.ply], s[0], s[1], s[2]);
+    }
+    out.criterion[c] = best;
+  }
+  settle_smallest(out, ncrit, assessment_.factor_of_safety);
 }
 
 }  // namespace hs

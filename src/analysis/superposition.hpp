@@ -11,7 +11,11 @@
 // rounding. The off-axis and bolt angles are first reduced to less than a turn (reduce_degrees).
 //
 // The ply values are kept component by component over the ply points (reserve_kernel.hpp), and
-// the superposition and each criterion's smallest factor run on SIMD vectors of points.
+// the superposition and each criterion's smallest factor run on SIMD vectors of points. The bolt's
+// series is summed as the plate says, as in the full analysis.
+//
+// In the strip model the unit fields are the strip's unit bearing and unit bypass, of one
+// solution of the laminate and strip (strip_model.hpp), and a load case is their superposition.
 #pragma once
 
 #include <array>
@@ -21,6 +25,7 @@
 
 #include "analysis/reserve.hpp"
 #include "analysis/reserve_kernel.hpp"
+#include "analysis/strip_model.hpp"
 #include "model/assessment.hpp"
 #include "model/loads.hpp"
 #include "model/plate.hpp"
@@ -42,8 +47,10 @@ class ReserveSuperposition {
   using ScratchPtr = std::unique_ptr<Scratch, ScratchDeleter>;
   ScratchPtr scratch() const;
 
-  // The reserve factors of one load case. typed.bypass is not read: the bypass stress follows
-  // from the bearing stress, the diameter and the plate width.
+  // The reserve factors of one load case. On the infinite plate typed.bypass is not read: the
+  // bypass stress follows from the bearing stress, the diameter and the plate width. In the strip
+  // only the bearing and the bypass are; a load case the strip does not take (strip_takes) has
+  // undefined factors.
   void reserve(const Loads& typed, Scratch& scratch, LoadCaseReserve& out) const;
   // The same for count load cases, out[i] of loads[i]: the cases are worked out in blocks of
   // those with the same bolt angle, each with the same bits as alone.
@@ -56,9 +63,14 @@ class ReserveSuperposition {
   const Grid& grid() const { return grid_; }  // the stations of the reserve factors
   const PlyStack& plies() const { return plies_; }
   const FailureAssessment& assessment() const { return assessment_; }
+  // The strip model's solution (its status and residuals), or null on the infinite plate.
+  const StripSolution* strip() const { return plate_.strip() ? &strip_.solution : nullptr; }
 
  private:
   void run_block(std::size_t slot, Scratch& scratch) const;
+  void fill_strip_units();
+  void strip_ply_values(const Loads& loads, double* row) const;
+  void judge(const double* row, LoadCaseReserve& out) const;
 
   Materials materials_;
   PlyStack plies_;
@@ -71,6 +83,10 @@ class ReserveSuperposition {
   bool needs_[2] = {false, false};  // strains (maximum strain), stresses (the other criteria)
   std::vector<std::vector<CriterionConstants>> constants_;  // per criterion and ply
   std::vector<PointConstants> point_constants_;             // per criterion
+  // The strip model: its solution and the ply values of its unit bearing and unit bypass (strains,
+  // then stresses, station by station).
+  StripHoleCache strip_;
+  std::vector<double> strip_unit_[2];
 };
 
 }  // namespace hs

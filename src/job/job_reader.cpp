@@ -14,6 +14,7 @@
 #include "io/output_file.hpp"
 #include "job/toml_limits.hpp"
 #include "model/fields.hpp"
+#include "numeric/constants.hpp"
 
 namespace hs {
 
@@ -42,13 +43,17 @@ void Reader::read(const toml::table& root, Job& job) {
   read_hole(root, job);
   read_grid(root, job);
   read_load_cases(root, job);
+  // On the infinite plate the bypass follows from the bearing and the width; the strip's is a load.
   for (LoadCase& lc : job.load_cases) {
-    lc.loads.bypass = bypass_stress(lc.loads.bearing, job.grid.diameter, job.plate.width);
+    if (!strip_) {
+      lc.loads.bypass = bypass_stress(lc.loads.bearing, job.grid.diameter, job.plate.width);
+    }
   }
   read_failure(root, job);
   read_results(root, job);
   read_carpet(root, job);
   check_size(root, job);
+  check_strip_stations(root, job);
 }
 
 // The grid and the stack must fit the working storage of an analysis, and the results of all
@@ -424,13 +429,22 @@ void Reader::read_laminate(const toml::table& t, Job& job) {
 void Reader::read_hole(const toml::table& root, Job& job) {
   const toml::table* hole = table(root, "", "hole", !properties_only_);
   if (!hole) return;
-  check_keys(*hole, "hole", {"diameter", "width", "finite_width_correction"});
+  check_keys(
+      *hole, "hole",
+      {"diameter", "width", "finite_width_correction", "model", "edge_distance", "bolt_series"});
+  std::string model = "infinite";
+  // With a model that cannot be read, the keys that depend on it are not judged either.
+  model_known_ = word(*hole, "hole", "model", kHoleModels, "hole model", model) != Got::kBad;
+  strip_ = model == "strip";
+  job.plate.model = strip_ ? HoleModel::kStrip : HoleModel::kInfinite;
   diameter_ok_ =
       real(*hole, "hole", "diameter", true, Range::kPositive, job.grid.diameter) == Got::kOk;
   Got width = real(*hole, "hole", "width", false, Range::kNonNegative, job.plate.width);
-  if (width == Got::kOk && job.plate.width != 0.0 && diameter_ok_ && !(job.plate.width > job.grid.diameter)) {
+  if (width == Got::kOk && job.plate.width != 0.0 && diameter_ok_ &&
+      !(job.plate.width > job.grid.diameter)) {
     error(hole->get("width")->source(), "hole.width",
-          "must be 0 (infinite plate) or greater than the diameter");
+          strip_ ? "must be greater than the diameter"
+                 : "must be 0 (infinite plate) or greater than the diameter");
   }
   std::string correction;
   const toml::node* at = nullptr;
@@ -439,7 +453,11 @@ void Reader::read_hole(const toml::table& root, Job& job) {
       job.plate.width_correction = WidthCorrection::kNone;
     } else if (correction == "tan") {
       job.plate.width_correction = WidthCorrection::kTan;
-      if (width != Got::kOk || job.plate.width == 0.0) {
+      if (strip_) {
+        error(at->source(), "hole.finite_width_correction",
+              "\"tan\" corrects the infinite plate for a width; the strip model solves the "
+              "strip of that width itself (leave the key out)");
+      } else if (width != Got::kOk || job.plate.width == 0.0) {
         error(at->source(), "hole.finite_width_correction",
               "\"tan\" needs a finite plate (hole.width greater than 0)");
       }
@@ -447,6 +465,105 @@ void Reader::read_hole(const toml::table& root, Job& job) {
       error(at->source(), "hole.finite_width_correction",
             "unsupported finite width correction " + toml_string(correction) + " (none, tan)");
     }
+  }
+  std::string series;
+  if (word(*hole, "hole", "bolt_series", kBoltSeries, "bolt series", series) == Got::kOk) {
+    job.plate.bolt_series = series == "legacy" ? BoltSeriesSum::kLegacy : BoltSeriesSum::kConverged;
+    if (strip_ && series == "legacy") {
+      error(hole->get("bolt_series")->source(), "hole.bolt_series",
+            "the strip model sums the bolt's series exactly; \"legacy\" (45 terms) is for the "
+            "infinite plate");
+    }
+  }
+  if (strip_) {
+    read_strip(*hole, job, width);
+  } else if (const toml::node* e = model_known_ ? hole->get("edge_distance") : nullptr) {
+    error(e->source(), "hole.edge_distance",
+          "an edge distance needs the strip model (hole.model = \"strip\")");
+  }
+}
+
+// The strip: its width (required) and the distance from the hole centre to its free end.
+void Reader::read_strip(const toml::table& hole, Job& job, Got width) {
+  bool ok = diameter_ok_;
+  if (width == Got::kAbsent) {
+    missing(hole, "hole.width", "missing required key (the width of the strip)");
+    ok = false;
+  } else if (width != Got::kOk) {
+    ok = false;
+  } else if (job.plate.width == 0.0) {
+    error(hole.get("width")->source(), "hole.width",
+          "must be greater than the diameter: the strip model needs the strip's width");
+    ok = false;
+  } else if (diameter_ok_ && !(job.plate.width > job.grid.diameter)) {
+    ok = false;  // reported
+  }
+  Got edge = real(hole, "hole", "edge_distance", false, Range::kPositive, job.plate.edge_distance);
+  if (edge == Got::kBad) ok = false;
+  if (edge == Got::kOk && diameter_ok_ && !(job.plate.edge_distance > job.grid.diameter / 2.0)) {
+    error(hole.get("edge_distance")->source(), "hole.edge_distance",
+          "must be greater than half the diameter: the free end lies beyond the hole's edge");
+    ok = false;
+  }
+  strip_ok_ = ok;
+}
+
+// Every station of the grid, and of the reserve factors at the characteristic distance, must lie
+// in the strip: the field outside it is not the plate's. The strip is convex and holds the hole's
+// centre, so the farthest station of each angle decides.
+void Reader::check_strip_stations(const toml::table& root, const Job& job) {
+  if (!strip_ || !strip_ok_ || !grid_ok_) return;
+  const Grid& g = job.grid;
+  const int stations = station_count(g);
+  auto first_outside = [&](double distance, double& angle, std::string& where) {
+    const double r = g.diameter / 2.0 + distance;
+    for (int j = 0; j < stations; ++j) {
+      const double theta = radians(station_angle(g, j));
+      const double x = r * std::cos(theta), y = r * std::sin(theta);
+      if (in_strip(job.plate, g.diameter, x, y)) continue;
+      angle = station_angle(g, j);
+      const double reach =
+          std::fmax(kStripReachWidths * job.plate.width, kStripReachDiameters * g.diameter);
+      char text[200];
+      if (!(std::fabs(y) <= job.plate.width / 2.0)) {
+        std::snprintf(text, sizeof text, "beyond the side of the strip, %.6g from its axis",
+                      job.plate.width / 2.0);
+      } else if (job.plate.edge_distance > 0.0 && x > 0.0) {
+        std::snprintf(text, sizeof text, "beyond the free end, %.6g ahead of the hole centre",
+                      job.plate.edge_distance);
+      } else {
+        std::snprintf(text, sizeof text,
+                      "beyond the length of strip the model solves, %.6g (%.3g widths, at least "
+                      "%.3g diameters) from the hole centre",
+                      reach, kStripReachWidths, kStripReachDiameters);
+      }
+      where = text;
+      return true;
+    }
+    return false;
+  };
+  auto message = [&](double angle, double distance, const std::string& where) {
+    char text[120];
+    std::snprintf(text, sizeof text, "the station at %.6g degrees, %.6g from the hole edge, lies ",
+                  angle, distance);
+    return text + where;
+  };
+  double angle = 0.0;
+  std::string where;
+  const double outer = (g.steps - 1) * g.distance_step;
+  if (first_outside(outer, angle, where)) {
+    const toml::node* grid = root.get("grid");
+    const toml::node* at = grid && grid->is_table() ? grid->as_table()->get("distance_step") : grid;
+    error(at ? at->source() : root.source(), "grid.distance_step",
+          message(angle, outer, where) + ": use fewer steps or a smaller distance_step");
+  }
+  if (failure_given_ && first_outside(job.distance, angle, where)) {
+    const toml::node* failure = root.get("failure");
+    const toml::node* at = failure;
+    if (distance_given_) at = failure->as_table()->get("distance");
+    error(at ? at->source() : root.source(), distance_given_ ? "failure.distance" : "failure",
+          message(angle, job.distance, where) +
+              " (the reserve factors are judged there): use a smaller characteristic distance");
   }
 }
 

@@ -22,12 +22,16 @@ class Reader : public FieldReader {
   int material_index(const std::string& name, const toml::source_region& at, const std::string& key,
                      int column_offset = 0);
   void read_hole(const toml::table& root, Job& job);
+  void read_strip(const toml::table& hole, Job& job, Got width);
   void read_grid(const toml::table& root, Job& job);
   void read_load_cases(const toml::table& root, Job& job);
+  void read_strip_loads(const toml::table& t, const std::string& prefix, const Job& job,
+                        Loads& loads);
   void read_failure(const toml::table& root, Job& job);
   void read_results(const toml::table& root, Job& job);
   void read_carpet(const toml::table& root, Job& job);
   void check_size(const toml::table& root, const Job& job);
+  void check_strip_stations(const toml::table& root, const Job& job);
 
   // What later checks need to know about earlier parts of the file.
   struct MaterialEntry {
@@ -46,6 +50,10 @@ class Reader : public FieldReader {
   bool diameter_ok_ = false, grid_ok_ = false;
   bool failure_given_ = false;
   bool properties_only_ = false;  // the results are the laminate's properties alone
+  bool model_known_ = true;       // hole.model is absent or readable
+  bool strip_ = false;            // hole.model = "strip"
+  bool strip_ok_ = false;         // and its width and edge distance are usable
+  bool distance_given_ = false;   // failure.distance, read
 };
 
 }  // namespace hs::job_detail

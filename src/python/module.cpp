@@ -38,6 +38,8 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const char* const kLoadColumns[6] = {"px", "py", "pxy", "off_axis", "bearing", "bolt_angle"};
+// In the strip model a load case is a bearing and a bypass stress.
+const char* const kStripLoadColumns[2] = {"bearing", "bypass"};
 
 std::string type_name(py::handle h) {
   return py::str(py::type::of(h).attr("__name__"));
@@ -131,29 +133,42 @@ py::dict reserve_factors_of_job(const Job& job, py::handle loads_arg, int thread
   if (std::string problem = batch_job_problem(job); !problem.empty()) value_error(problem);
 
   using Array = py::array_t<double, py::array::c_style | py::array::forcecast>;
+  const bool strip = job.plate.strip();
+  const int width = strip ? 2 : 6;
+  const std::string shape_wanted = strip ? "(N, 2)" : "(N, 6)";
+  const std::string wanted = shape_wanted + " is needed (" +
+                             (strip ? "bearing, bypass: the strip model's loads"
+                                    : "px, py, pxy, off_axis, bearing, bolt_angle") +
+                             ")";
   Array loads = Array::ensure(loads_arg);
   if (!loads) {
-    throw py::value_error("loads: an array of numbers of shape (N, 6) is needed, not " +
-                          type_name(loads_arg));
+    throw py::value_error("loads: an array of numbers of shape " + shape_wanted +
+                          " is needed, not " + type_name(loads_arg));
   }
-  if (loads.ndim() != 2 || loads.shape(1) != 6) {
+  if (loads.ndim() != 2 || loads.shape(1) != width) {
     std::string shape = "(";
     for (py::ssize_t d = 0; d < loads.ndim(); ++d) {
       shape += (d ? ", " : "") + std::to_string(loads.shape(d));
     }
     shape += loads.ndim() == 1 ? ",)" : ")";
-    throw py::value_error(
-        "loads: shape (N, 6) is needed (px, py, pxy, off_axis, bearing, "
-        "bolt_angle), not " +
-        shape);
+    throw py::value_error("loads: shape " + wanted + ", not " + shape);
   }
   const py::ssize_t n = loads.shape(0);
   const double* in = loads.data();
-  for (py::ssize_t i = 0; i < n * 6; ++i) {
+  const char* const* names = strip ? kStripLoadColumns : kLoadColumns;
+  for (py::ssize_t i = 0; i < n * width; ++i) {
+    const char* refused = nullptr;
     if (!std::isfinite(in[i])) {
+      refused = "is not a finite number";
+    } else if (strip && i % 2 == 0 && in[i] < 0.0) {
+      refused = "must be 0 or greater in the strip model (the bolt bears towards +x)";
+    } else if (strip && i % 2 == 1 && in[i] != 0.0 && job.plate.edge_distance > 0.0) {
+      refused = "must be 0 with an edge distance (the free end carries no stress)";
+    }
+    if (refused) {
       std::ostringstream m;
-      m << "loads[" << i / 6 << ", " << i % 6 << "] (" << kLoadColumns[i % 6]
-        << ") is not a finite number: " << in[i];
+      m << "loads[" << i / width << ", " << i % width << "] (" << names[i % width] << ") "
+        << refused << ": " << in[i];
       throw py::value_error(m.str());
     }
   }
@@ -201,8 +216,9 @@ py::dict reserve_factors_of_job(const Job& job, py::handle loads_arg, int thread
           Worker& w = workers[t];
           const std::size_t from = b * block_rows, count = std::min(block_rows, rows - from);
           for (std::size_t k = 0; k < count; ++k) {
-            const double* l = in + 6 * (from + k);
-            w.loads[k] = Loads{l[0], l[1], l[2], l[3], l[4], l[5], 0.0};
+            const double* l = in + width * (from + k);
+            w.loads[k] = strip ? Loads{0.0, 0.0, 0.0, 0.0, l[0], 0.0, l[1]}
+                               : Loads{l[0], l[1], l[2], l[3], l[4], l[5], 0.0};
           }
           batch->reserve(w.loads.data(), count, *w.scratch, w.results.data());
           for (std::size_t k = 0; k < count; ++k) {
@@ -298,7 +314,9 @@ PYBIND11_MODULE(_holestress, m) {
         "\n"
         "loads: array of shape (N, 6), columns px, py, pxy (far-field stresses in the load axes,\n"
         "stress unit), off_axis (degrees from the laminate x axis to the load x axis), bearing\n"
-        "(bolt bearing stress, stress unit), bolt_angle (degrees); every value finite.\n"
+        "(bolt bearing stress, stress unit), bolt_angle (degrees); every value finite. In the\n"
+        "strip model (hole.model = 'strip') shape (N, 2), columns bearing (0 or more, towards\n"
+        "+x) and bypass (the gross stress carried past the hole; 0 with an edge distance).\n"
         "threads: threads to share the rows (0: one per core). The interpreter lock is released\n"
         "while they work; Ctrl-C stops them within a block of rows and raises KeyboardInterrupt.\n"
         "Off-axis and bolt angles of a turn or more are reduced modulo 360 exactly.\n"

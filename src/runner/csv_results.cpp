@@ -24,6 +24,8 @@ std::string csv_number(double v) {
 
 namespace {
 
+const char* const kStripCsv = "strip.csv";
+
 // One CSV file being written in memory.
 struct Table {
   std::string name, text;
@@ -89,9 +91,18 @@ class CsvSink : public ResultSink {
     add(ResultKind::kReserve,
         prefix + "load_case,criterion,factor,ply,ply_angle" + degrees + ",angle" + degrees + ",distance" + length +
             ",component,margin_of_safety");
+    if (job.plate.strip()) {
+      // The strip model's solution of each laminate: the residual tractions on each boundary
+      // under each unit load, in percent of its peak hoop stress.
+      strip_ = static_cast<int>(tables_.size());
+      tables_.push_back({kStripCsv, prefix + "width" + length + ",edge_distance" + length +
+                                        ",unit_load,solved,residual_hole [%],residual_sides [%],"
+                                        "residual_front_end [%],residual_back_end [%]\n"});
+    }
   }
 
   void laminate(const PlyStack& plies, const Shares* layup, const MembraneCompliance& c) override {
+    strip_written_ = false;
     prefix_ = layup ? std::to_string(layup->s0) + "," + std::to_string(layup->s45) + "," +
                           std::to_string(layup->s90) + ","
                     : "";
@@ -103,6 +114,7 @@ class CsvSink : public ResultSink {
   }
 
   void load_case(const Evaluation& e) override {
+    if (strip_ >= 0 && e.strip && !strip_written_) write_strip(*e.strip);
     const Grid& g = e.problem->grid;
     const LaminateField& f = *e.field;
     const PlyStack& plies = e.problem->plies;
@@ -182,6 +194,24 @@ class CsvSink : public ResultSink {
   std::vector<Table> tables_;
 
  private:
+  void write_strip(const StripSolution& s) {
+    strip_written_ = true;
+    const bool ok = s.status == StripStatus::ok;
+    static const char* const kLoads[2] = {"bearing", "bypass"};
+    for (int load = 0; load < 2; ++load) {
+      if (load == kStripBypass && ok && !s.has_bypass) continue;
+      const StripResidual& r = s.residual[load];
+      const double nan = std::nan("");
+      tables_[strip_].row(
+          {prefix_ + csv_number(job_.plate.width),
+           job_.plate.edge_distance > 0.0 ? csv_number(job_.plate.edge_distance) : "", kLoads[load],
+           ok ? "yes" : "no", csv_number(ok ? r.hole : nan), csv_number(ok ? r.sides : nan),
+           csv_number(ok ? r.front_end : nan), csv_number(ok ? r.back_end : nan)});
+    }
+  }
+  int strip_ = -1;  // the index of strip.csv in tables_
+  bool strip_written_ = false;
+
   Table* table(ResultKind k) {
     int i = index_[static_cast<int>(k)];
     return i < 0 ? nullptr : &tables_[i];
@@ -215,8 +245,9 @@ bool write_csv_results(const Job& job, const std::string& folder, std::vector<st
   const auto files = csv_results(job);
   // A result file of an earlier job that this one does not write would be taken for this job's:
   // it goes (only the names this program writes, nothing else in the folder).
-  for (int k = 0; k < kResultKinds; ++k) {
-    const std::string name = csv_file_name(static_cast<ResultKind>(k));
+  for (int k = 0; k <= kResultKinds; ++k) {
+    const std::string name =
+        k < kResultKinds ? csv_file_name(static_cast<ResultKind>(k)) : std::string(kStripCsv);
     bool kept = false;
     for (const auto& f : files) kept = kept || f.first == name;
     const std::filesystem::path stale = std::filesystem::path(folder) / name;

@@ -16,15 +16,22 @@
 #include "analysis/superposition.hpp"
 #include "analysis/worker_pool.hpp"
 #include "io/float_to_chars.hpp"
+#include "runner/evaluate.hpp"
 #include "runner/results_common.hpp"
 
 namespace hs {
 
 namespace {
 
-enum Column { kName, kPx, kPy, kPxy, kOffAxis, kBearing, kBoltAngle, kColumns };
-const char* const kColumnNames[kColumns] = {"name",     "px",      "py",        "pxy",
-                                            "off_axis", "bearing", "bolt_angle"};
+enum Column { kName, kPx, kPy, kPxy, kOffAxis, kBearing, kBoltAngle, kBypass, kColumns };
+const char* const kColumnNames[kColumns] = {"name",     "px",      "py",         "pxy",
+                                            "off_axis", "bearing", "bolt_angle", "bypass"};
+
+// The columns a file may have: the load-case keys of the infinite plate, or of the strip.
+bool column_allowed(int column, const Plate& plate) {
+  if (plate.strip()) return column == kName || column == kBearing || column == kBypass;
+  return column != kBypass;
+}
 
 // Bytes asked of the input at a time; the buffer holds that and the longest line allowed.
 constexpr std::size_t kReadBytes = std::size_t{1} << 20;
@@ -123,7 +130,8 @@ std::string too_long_message(long line_no) {
 }
 
 // The columns of the header, in file order: which load-case key each one is.
-bool parse_header(std::string_view line, std::vector<int>& columns, std::string& error) {
+bool parse_header(std::string_view line, const Plate& plate, std::vector<int>& columns,
+                  std::string& error) {
   std::size_t start = 0;
   bool seen[kColumns] = {};
   for (;;) {
@@ -132,11 +140,13 @@ bool parse_header(std::string_view line, std::vector<int>& columns, std::string&
         start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
     int which = -1;
     for (int c = 0; c < kColumns; ++c) {
-      if (cell == kColumnNames[c]) which = c;
+      if (cell == kColumnNames[c] && column_allowed(c, plate)) which = c;
     }
     if (which < 0) {
       error = "line 1 column " + std::to_string(start + 1) + ": unknown column \"" +
-              std::string(cell) + "\" (name, px, py, pxy, off_axis, bearing, bolt_angle)";
+              std::string(cell) + "\"" +
+              (plate.strip() ? " (name, bearing, bypass: the strip model's loads)"
+                             : " (name, px, py, pxy, off_axis, bearing, bolt_angle)");
       return false;
     }
     if (seen[which]) {
@@ -154,7 +164,7 @@ bool parse_header(std::string_view line, std::vector<int>& columns, std::string&
 // One row: its name (a view into the line, empty when the file has no name column) and loads.
 // False for a bad row; only then, and only when error is not null, the message naming the line
 // and column of the first fault is made.
-bool parse_row(const LineReader::Line& line, const std::vector<int>& columns,
+bool parse_row(const LineReader::Line& line, const std::vector<int>& columns, const Plate& plate,
                std::string_view& name, Loads& row, std::string* error) {
   row = Loads{};
   name = {};
@@ -169,8 +179,8 @@ bool parse_row(const LineReader::Line& line, const std::vector<int>& columns,
     }
     return false;
   };
-  double* fields[kColumns] = {nullptr,       &row.px,      &row.py,        &row.pxy,
-                              &row.off_axis, &row.bearing, &row.bolt_angle};
+  double* fields[kColumns] = {nullptr,       &row.px,      &row.py,         &row.pxy,
+                              &row.off_axis, &row.bearing, &row.bolt_angle, &row.bypass};
   const std::string_view text = line.text;
   std::size_t start = 0, n = 0;
   for (;; ++n) {
@@ -197,6 +207,15 @@ bool parse_row(const LineReader::Line& line, const std::vector<int>& columns,
       if (r.ec != std::errc() || r.ptr != number.data() + number.size() || !std::isfinite(v)) {
         return fail(start + 1, std::string(kColumnNames[which]) + " is not a finite number: \"" +
                                    std::string(cell) + "\"");
+      }
+      // The strip's bolt bears towards +x, and a free end carries no bypass.
+      if (plate.strip() && which == kBearing && v < 0.0) {
+        return fail(start + 1,
+                    "bearing must be 0 or greater in the strip model (the bolt bears towards +x)");
+      }
+      if (plate.strip() && which == kBypass && v != 0.0 && plate.edge_distance > 0.0) {
+        return fail(start + 1,
+                    "bypass must be 0 with an edge distance (the free end carries no stress)");
       }
       *fields[which] = v;
     }
@@ -377,7 +396,7 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
         << ": not a load-case file\n";
     return 2;
   }
-  if (!parse_header(trim(header.text), columns, error)) {
+  if (!parse_header(trim(header.text), job.plate, columns, error)) {
     err << job.load_cases_file << ": " << error << "\n";
     return 2;
   }
@@ -398,6 +417,12 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
   } catch (const std::exception& e) {
     err << "holestress: " << e.what() << "\n";
     return 2;
+  }
+  // The strip's solution, when its residuals are large or it has none, is said once.
+  if (const StripSolution* s = batch->strip()) {
+    std::vector<std::string> cautions;
+    strip_warnings(*s, "", cautions);
+    for (const std::string& c : cautions) err << job.path << ": caution: " << c << "\n";
   }
   const RowTexts texts = row_texts(job, batch->grid());
 
@@ -442,7 +467,7 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
     Loads row;
     for (std::size_t i = from; i < to; ++i) {
       std::string_view name;
-      const bool ok = parse_row(c.rows[i], columns, name, row, nullptr);
+      const bool ok = parse_row(c.rows[i], columns, job.plate, name, row, nullptr);
       w.names.push_back(name);
       w.parsed.push_back(ok);
       if (ok) w.loads.push_back(row);
@@ -460,7 +485,7 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
         format_row(job, texts, name, c.first_row + static_cast<long>(i) + 1, w.results[k++], o);
       } else {
         std::string_view unused;
-        parse_row(c.rows[i], columns, unused, row, &message);
+        parse_row(c.rows[i], columns, job.plate, unused, row, &message);
         format_error(name, message, o, job.criteria.size());
         ++c.failed[b];
       }

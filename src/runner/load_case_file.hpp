@@ -1,7 +1,8 @@
 // Load-case files: the reserve factors of many load cases, streamed.
 //
 // A CSV file with a header row naming the columns (name, px, py, pxy, off_axis, bearing,
-// bolt_angle, in any order; a missing one is 0) and one load case per row. Each row gives one
+// bolt_angle, in any order; a missing one is 0; in the strip model name, bearing, bypass) and one
+// load case per row. Each row gives one
 // output row, in input order whatever the number of threads, with the reserve factor of each
 // criterion, the smallest, its margin of safety and where it is reached; the rows are read in
 // large blocks, shared among the threads of a WorkerPool, worked through by a

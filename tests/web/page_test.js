@@ -197,6 +197,65 @@ test('allowables, the finite-width correction and the carpet plot', () => {
   assert.deepStrictEqual(page.checkJob(back.job).job, job);
 });
 
+test('the strip model and the bolt series', () => {
+  const strip = (hole, loads) => {
+    const raw = page.exampleJob();
+    Object.assign(raw.hole, {model: 'strip', finite_width_correction: 'none'}, hole);
+    raw.load_cases = [Object.assign({name: 'LC1', bearing: 20000, bypass: 0}, loads)];
+    return raw;
+  };
+  const infinite = (hole, loads) => {
+    const raw = page.exampleJob();
+    Object.assign(raw.hole, hole);
+    Object.assign(raw.load_cases[0], loads);
+    return raw;
+  };
+  const cases = [
+    // [the raw job, paths of the messages]
+    [strip({}, {}), []],
+    [strip({edge_distance: 0.5}, {}), []],
+    [strip({}, {bypass: 5000}), []],
+    [strip({}, {bypass: -5000, bolt_angle: 0}), []],
+    [strip({edge_distance: 0.5}, {bypass: 5000}), ['load_cases.0.bypass']],
+    [strip({edge_distance: 0.125}, {}), ['hole.edge_distance']],
+    [strip({edge_distance: '0,5'}, {}), ['hole.edge_distance']],
+    [strip({width: ''}, {}), ['hole.width']],
+    [strip({width: 0.2}, {}), ['hole.width']],
+    [strip({finite_width_correction: 'tan'}, {}), ['hole.finite_width_correction']],
+    [strip({bolt_series: 'legacy'}, {}), ['hole.bolt_series']],
+    [strip({}, {bearing: -1}), ['load_cases.0.bearing']],
+    [strip({}, {px: 5000}), ['load_cases']],
+    [strip({}, {bolt_angle: 30}), ['load_cases']],
+    [strip({model: 'finite'}, {}), ['hole.model']],
+    [infinite({edge_distance: 0.5}, {}), ['hole.edge_distance']],
+    [infinite({bolt_series: 'legacy'}, {}), []],
+    [infinite({bolt_series: 'exact'}, {}), ['hole.bolt_series']],
+    [infinite({}, {bypass: 100}), ['load_cases.0.bypass']],
+  ];
+  for (const [raw, paths] of cases) {
+    assert.deepStrictEqual(Object.keys(page.checkJob(raw).errors).sort(), paths.slice().sort(),
+                           JSON.stringify([raw.hole, raw.load_cases]));
+  }
+  // A strip writes its own keys and loads only, and comes back the same; the legacy series of
+  // the infinite plate is written, the default left out.
+  for (const [raw, lines, absent] of [
+    [strip({edge_distance: 0.5}, {}), ['model = "strip"', 'edge_distance = 0.5', 'bearing = 20000.0'],
+     ['px', 'bolt_angle', 'finite_width_correction', 'bolt_series']],
+    [strip({}, {bypass: 2500}), ['bypass = 2500.0'], ['edge_distance']],
+    [infinite({bolt_series: 'legacy'}, {}), ['bolt_series = "legacy"'], ['model', 'bypass']],
+    [infinite({}, {}), [], ['bolt_series', 'model']],
+  ]) {
+    const {job, errors} = page.checkJob(raw);
+    assert.deepStrictEqual(errors, {});
+    const text = page.jobToToml(job);
+    for (const line of lines) assert.ok(text.includes(line), line + '\n' + text);
+    for (const key of absent) assert.ok(!new RegExp('^' + key + ' =', 'm').test(text), key + '\n' + text);
+    const back = page.jobFromToml(page.parseToml(text));
+    assert.deepStrictEqual(back.unknown, []);
+    assert.deepStrictEqual(page.checkJob(back.job).job, job);
+  }
+});
+
 test('every example job file (but those with a file of load cases) fills the form and runs', () => {
   const fs = require('fs');
   const folder = path.join(__dirname, '..', '..', 'examples');

@@ -43,7 +43,9 @@ def reserve_factors(
 
     loads: shape (N, 6), columns px, py, pxy (far-field stresses in the load axes, stress unit),
     off_axis (degrees, laminate x axis to load x axis), bearing (bolt bearing stress, stress
-    unit), bolt_angle (degrees); every value finite.
+    unit), bolt_angle (degrees); every value finite. In the strip model (hole.model = "strip")
+    shape (N, 2), columns bearing (0 or more: the bolt bears towards +x) and bypass (the gross
+    stress carried past the hole; 0 with an edge distance).
     threads: threads sharing the rows, 0 for one per core; the interpreter lock is released while
     they work, and Ctrl-C stops them within a block of rows (KeyboardInterrupt). Off-axis and
     bolt angles of a turn or more are reduced modulo 360 exactly.
