@@ -384,8 +384,10 @@ void Reader::read_laminate(const toml::table& t, Job& job) {
   std::vector<double> thickness_of(materials_.size(), std::nan(""));
   if (by_material) {
     for (auto&& [k, v] : *by_material) {
+      // A name of its own for the lambda: clang before 16 does not capture structured bindings.
+      const std::string_view name = k.str();
       auto it = std::find_if(materials_.begin(), materials_.end(),
-                             [&](const MaterialEntry& m) { return m.name == k.str(); });
+                             [&](const MaterialEntry& m) { return m.name == name; });
       if (it == materials_.end()) {
         error(k.source(), join("laminate.ply_thickness", k.str()), "not a material of the job");
       } else {
