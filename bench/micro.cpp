@@ -1,5 +1,6 @@
-// Microbenchmarks of the hot units: field rendering, the two hole solutions over a full grid and
-// the root finder on the characteristic quartic. Run by hand (bench/run.sh --micro).
+// Microbenchmarks of the hot units: field rendering, the two hole solutions over a full grid, the
+// root finder on the characteristic quartic and the reserve factors of a batch of load cases. Run
+// by hand (bench/run.sh --micro).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -8,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "analysis/superposition.hpp"
 #include "hole/bolt_hole.hpp"
 #include "hole/open_hole.hpp"
 #include "io/console.hpp"
@@ -175,6 +177,49 @@ void BM_RootsQuartic(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_RootsQuartic);
+
+// Load cases per second through a ReserveSuperposition, without reading or writing: the batch
+// benchmark's laminate and grid (bench/batch/job.toml: four plies, 73 stations), random loads
+// with the bolt in one of eight directions. Argument: the criterion (1 to 5).
+void BM_ReserveSuperposition(benchmark::State& state) {
+  hs::Materials m;
+  m.resize(1);
+  m.elastic[0] = {20.0e6, 1.4e6, 0.7e6, 0.3};
+  m.allowables[0] = {200e3, 180e3, 8e3, 30e3, 12e3};
+  hs::PlyStack plies;
+  plies.resize(4);
+  const double angles[4] = {0.0, 45.0, -45.0, 90.0};
+  for (int p = 0; p < 4; ++p) {
+    plies.angle[p] = angles[p];
+    plies.thickness[p] = 0.005;
+  }
+  hs::FailureAssessment assessment;
+  assessment.criteria = {static_cast<hs::Criterion>(state.range(0))};
+  assessment.allowables = {m};
+  assessment.distances = {{0.05, 0.05}};
+  const hs::ReserveSuperposition batch(m, plies, {0.25, 5.0, 0.0, 360.0, 0.05, 2},
+                                       {1.0, hs::WidthCorrection::kNone}, assessment);
+  auto scratch = batch.scratch();
+  std::mt19937_64 rng(1);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<hs::Loads> loads(4096);
+  for (hs::Loads& l : loads) {
+    l = {40000 * unit(rng) - 20000,
+         40000 * unit(rng) - 20000,
+         20000 * unit(rng) - 10000,
+         90 * unit(rng),
+         40000 * unit(rng),
+         45.0 * static_cast<int>(8 * unit(rng)),
+         0};
+  }
+  std::vector<hs::LoadCaseReserve> out(loads.size());
+  for (auto _ : state) {
+    batch.reserve(loads.data(), loads.size(), *scratch, out.data());
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(loads.size()));
+}
+BENCHMARK(BM_ReserveSuperposition)->DenseRange(1, 5);
 
 }  // namespace
 

@@ -97,16 +97,19 @@ else()
   message(STATUS "Packages: gzip not found, the .deb cannot be made")
 endif()
 
-# The Python module where Debian's python3 finds the modules of packages, and the interpreter
+# The Python package where Debian's python3 finds the modules of packages, and the interpreter
 # and NumPy it needs as dependencies: a compiled module serves one minor version of Python.
+# (holestress.dask needs Dask only when it is imported.)
 set(holestress_deb_depends "")
 set(holestress_deb_python 0)
 if(TARGET holestress_python)
   set(holestress_deb_python 1)
-  install(TARGETS holestress_python LIBRARY DESTINATION lib/python3/dist-packages
+  install(TARGETS holestress_python LIBRARY DESTINATION lib/python3/dist-packages/holestress
           COMPONENT deb EXCLUDE_FROM_ALL)
-  install(FILES ${PROJECT_SOURCE_DIR}/src/python/holestress.pyi
-          DESTINATION lib/python3/dist-packages COMPONENT deb EXCLUDE_FROM_ALL)
+  foreach(file __init__.py dask.py _holestress.pyi)
+    install(FILES ${PROJECT_SOURCE_DIR}/src/python/holestress/${file}
+            DESTINATION lib/python3/dist-packages/holestress COMPONENT deb EXCLUDE_FROM_ALL)
+  endforeach()
   execute_process(COMMAND ${Python_EXECUTABLE} -c
                           "import sys; print('%d.%d %d.%d' % (sys.version_info[:2] + (sys.version_info[0], sys.version_info[1] + 1)))"
                   OUTPUT_VARIABLE python_versions OUTPUT_STRIP_TRAILING_WHITESPACE)

@@ -4,10 +4,13 @@
 #
 #   fuzz/run.sh [seconds [libFuzzer flags...]]
 #   fuzz/run.sh job [seconds [libFuzzer flags...]]
+#   fuzz/run.sh loads [seconds [libFuzzer flags...]]
 #
 # The second form fuzzes the job-file reader and writer instead (target holestress_job_fuzz,
 # corpus <build>/fuzz-job-corpus seeded with examples/*.toml, artifacts in
-# <build>/fuzz-job-artifacts/).
+# <build>/fuzz-job-artifacts/); the third the load-case files of a batch (target
+# holestress_load_case_fuzz, corpus <build>/fuzz-loads-corpus seeded with examples/*.csv and
+# bench/batch/loads-small.csv, artifacts in <build>/fuzz-loads-artifacts/).
 #
 # Flags after the seconds go to libFuzzer and override those below (for example -jobs=2 or
 # -timeout=600).
@@ -21,8 +24,8 @@
 set -euo pipefail
 
 target=dialogue
-if [[ ${1:-} == job ]]; then
-  target=job
+if [[ ${1:-} == job || ${1:-} == loads ]]; then
+  target=$1
   shift
 fi
 seconds=${1:-60}
@@ -45,6 +48,20 @@ if [[ $target == job ]]; then
   exec "$build/fuzz/holestress_job_fuzz" "$corpus" \
     -max_total_time="$seconds" -max_len=65536 -timeout=60 -rss_limit_mb=2048 \
     -dict="$root/fuzz/job.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 "${@:2}"
+fi
+
+if [[ $target == loads ]]; then
+  cmake --build "$build" --target holestress_load_case_fuzz -j2
+  corpus=$build/fuzz-loads-corpus
+  artifacts=$build/fuzz-loads-artifacts
+  mkdir -p "$corpus" "$artifacts"
+  cp "$root"/examples/*.csv "$root"/bench/batch/loads-small.csv "$corpus"/
+  # -max_len: a header and a few dozen rows (the target itself makes the lines longer than the
+  # limit that a few kilobytes never reach). -timeout: a batch of that size takes milliseconds.
+  cd "$build"
+  exec "$build/fuzz/holestress_load_case_fuzz" "$corpus" \
+    -max_total_time="$seconds" -max_len=4096 -timeout=60 -rss_limit_mb=2048 \
+    -dict="$root/fuzz/loads.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 "${@:2}"
 fi
 
 cmake --build "$build" --target holestress_fuzz -j2

@@ -25,5 +25,6 @@ check() {  # name, package, cmake arguments...
 }
 check nlohmann nlohmann-json3-dev -DCMAKE_DISABLE_FIND_PACKAGE_nlohmann_json=ON
 check cli11 libcli11-dev -DCMAKE_DISABLE_FIND_PACKAGE_CLI11=ON
+check highway libhwy-dev -DCMAKE_DISABLE_FIND_PACKAGE_hwy=ON
 check tomlplusplus libtomlplusplus-dev -DCMAKE_IGNORE_PATH=/usr/include
 exit $status

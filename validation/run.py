@@ -226,13 +226,10 @@ def main():
     ap.add_argument("--gate", action="store_true")
     ap.add_argument("--series", action="store_true")
     ap.add_argument("--strip", action="store_true")
-    ap.add_argument("--program")
-    ap.add_argument("--probe", help="validation/holestress_strip_probe of the build")
+    ap.add_argument("--program", help="the holestress of the build (dialogues and job files)")
     args = ap.parse_args()
     if args.program:
         program.PROGRAM = Path(args.program)
-    if args.probe:
-        strip_study.PROBE = Path(args.probe)
     import fe
 
     if not fe.have_tools():

@@ -230,9 +230,18 @@ const ALLOWABLES = ['T1', 'C1', 'T2', 'C2', 'S12'];
 // alone needs no stress allowables.
 const STRAIN_ALLOWABLES = ['strain_T1', 'strain_C1', 'strain_T2', 'strain_C2', 'strain_S12'];
 const WIDTH_CORRECTIONS = ['none', 'tan'];
+const HOLE_MODELS = ['infinite', 'strip'];
+const BOLT_SERIES = ['converged', 'legacy'];
 const LOADS = ['px', 'py', 'pxy', 'off_axis', 'bearing', 'bolt_angle'];
+// The loads of a load case in the strip model: along the strip only.
+const STRIP_LOADS = ['bearing', 'bypass'];
+const loadKeys = (hole) => ((hole || {}).model === 'strip' ? STRIP_LOADS : LOADS);
 const GRID = ['angle_step', 'angle_low', 'angle_high', 'distance_step', 'steps'];
-const LIMITS = {materials: 3, plies: 8, steps: 7, intervals: 72, average_points: 257};
+// A laminate in stacking notation ([laminate]): the layup, the material of the plies that name
+// none, and the ply thickness, one for all or a table by material name.
+const LAMINATE = ['layup', 'material', 'ply_thickness'];
+// The bound the job reader puts on the points of an average along the radius.
+const LIMITS = {average_points: 257};
 // How the stresses near the hole are judged, and the quadrature of the average along the radius.
 const METHODS = ['point', 'average'];
 const AVERAGE_RULES = ['gauss-legendre', 'simpson'];
@@ -246,7 +255,8 @@ function exampleJob() {
     materials: [{name: 'carbon', E1: 20.0e6, E2: 1.4e6, G12: 0.7e6, nu12: 0.3, T1: 200e3,
                  C1: 180e3, T2: 8e3, C2: 30e3, S12: 12e3}],
     plies: [0, 45, -45, 90].map((angle) => ({angle, thickness: 0.005, material: 'carbon'})),
-    hole: {diameter: 0.25, width: 1.0, finite_width_correction: 'none'},
+    hole: {model: 'infinite', diameter: 0.25, width: 1.0, finite_width_correction: 'none',
+           bolt_series: 'converged'},
     grid: {angle_step: 30, angle_low: 0, angle_high: 180, distance_step: 0.05, steps: 3},
     load_cases: [{name: 'LC1', px: 5000, py: 0, pxy: 0, off_axis: 0, bearing: 20000,
                   bolt_angle: 0}],
@@ -266,9 +276,14 @@ function readNumber(v) {
 
 // Checks a job whose values may still be the text of the fields. Returns the job with numbers
 // and a map from the path of each faulty field ("plies.2.thickness") to its message; notes holds
-// cautions that do not stop a run.
-function checkJob(raw) {
+// cautions that do not stop a run. The counts of materials, plies, stations and steps have no
+// bound here: the module refuses a job whose grid and stack need more working storage than it
+// has. expandLayup (the module's, when it has loaded) turns a layup into its plies, {angles,
+// materials} or {error, column}; with it the layup is checked as typed and `stack` returned: the
+// plies' angles, material names and thicknesses (null where unknown).
+function checkJob(raw, expandLayup) {
   const errors = {}, notes = {};
+  let stack = null;
   const job = {title: String(raw.title || ''), units: {...raw.units}, materials: [], plies: [],
                hole: {}, grid: {}, load_cases: [], failure: {}, results: {}};
   const num = (path, v, rule) => {
@@ -303,9 +318,7 @@ function checkJob(raw) {
   const onlyMaxStrain = job.failure.criteria.every((c) => c === 'max-strain');
 
   const materials = raw.materials || [];
-  if (materials.length < 1 || materials.length > LIMITS.materials) {
-    errors.materials = '1 to ' + LIMITS.materials + ' materials';
-  }
+  if (materials.length < 1) errors.materials = 'at least one material';
   const names = new Set();
   materials.forEach((m, i) => {
     const out = {name: String(m.name || '').trim()};
@@ -333,8 +346,12 @@ function checkJob(raw) {
     job.materials.push(out);
   });
 
-  const plies = raw.plies || [];
-  if (plies.length < 1 || plies.length > LIMITS.plies) errors.plies = '1 to ' + LIMITS.plies + ' plies';
+  const plies = raw.laminate ? [] : raw.plies || [];
+  if (raw.laminate) {
+    stack = checkLaminate(raw.laminate, job, [...names], num, errors, expandLayup);
+  } else if (plies.length < 1) {
+    errors.plies = 'at least one ply';
+  }
   plies.forEach((ply, i) => {
     const p = 'plies.' + i + '.';
     // With one material a ply may leave its material out.
@@ -348,19 +365,42 @@ function checkJob(raw) {
   });
 
   const hole = raw.hole || {};
+  const text = (v, fallback) => (v === undefined || v === '' ? fallback : String(v));
+  job.hole.model = text(hole.model, 'infinite');
+  if (!HOLE_MODELS.includes(job.hole.model)) errors['hole.model'] = 'infinite or strip';
+  const strip = job.hole.model === 'strip';
   job.hole.diameter = num('hole.diameter', hole.diameter, {positive: true});
-  job.hole.width = num('hole.width', hole.width, {min: 0, optional: true});
-  job.hole.finite_width_correction = hole.finite_width_correction === undefined ||
-      hole.finite_width_correction === '' ? 'none' : String(hole.finite_width_correction);
+  job.hole.width = num('hole.width', hole.width, {min: 0, optional: !strip});
+  job.hole.finite_width_correction = text(hole.finite_width_correction, 'none');
+  job.hole.bolt_series = text(hole.bolt_series, 'converged');
   if (!WIDTH_CORRECTIONS.includes(job.hole.finite_width_correction)) {
     errors['hole.finite_width_correction'] = 'none or tan';
+  } else if (job.hole.finite_width_correction === 'tan' && strip) {
+    errors['hole.finite_width_correction'] = 'the strip model solves the strip itself: none';
   } else if (job.hole.finite_width_correction === 'tan' && !(job.hole.width > 0)) {
     errors['hole.finite_width_correction'] = 'tan needs a finite plate (a width)';
   }
+  if (!BOLT_SERIES.includes(job.hole.bolt_series)) {
+    errors['hole.bolt_series'] = 'converged or legacy';
+  } else if (strip && job.hole.bolt_series === 'legacy') {
+    errors['hole.bolt_series'] = 'the strip model sums the series exactly: converged';
+  }
+  if (strip && !errors['hole.width'] && !(job.hole.width > 0)) {
+    errors['hole.width'] = 'the strip model needs the strip\'s width';
+  }
   if (job.hole.width > 0 && !errors['hole.width'] && job.hole.diameter > 0) {
     if (job.hole.width <= job.hole.diameter) errors['hole.width'] = 'must exceed the diameter';
-    else if (job.hole.width < 4 * job.hole.diameter) {
+    else if (job.hole.width < 4 * job.hole.diameter && !strip) {
       notes['hole.width'] = 'less than four diameters: the bypass solution is approximate';
+    }
+  }
+  job.hole.edge_distance = num('hole.edge_distance', hole.edge_distance,
+                               {positive: true, optional: true});
+  if (job.hole.edge_distance !== undefined && !errors['hole.edge_distance']) {
+    if (!strip) {
+      errors['hole.edge_distance'] = 'needs the strip model';
+    } else if (job.hole.diameter > 0 && !(job.hole.edge_distance > job.hole.diameter / 2)) {
+      errors['hole.edge_distance'] = 'must exceed half the diameter';
     }
   }
 
@@ -370,13 +410,9 @@ function checkJob(raw) {
   g.angle_low = num('grid.angle_low', grid.angle_low, {min: -360, max: 360});
   g.angle_high = num('grid.angle_high', grid.angle_high, {min: -360, max: 360});
   g.distance_step = num('grid.distance_step', grid.distance_step, {min: 0});
-  g.steps = num('grid.steps', grid.steps, {integer: true, min: 1, max: LIMITS.steps});
+  g.steps = num('grid.steps', grid.steps, {integer: true, min: 1});
   if (!errors['grid.angle_high'] && !errors['grid.angle_low'] && g.angle_high < g.angle_low) {
     errors['grid.angle_high'] = 'must not be below the low angle';
-  } else if (!errors['grid.angle_step'] && !errors['grid.angle_high'] && !errors['grid.angle_low'] &&
-             (g.angle_high - g.angle_low) / g.angle_step > LIMITS.intervals + 1e-9) {
-    errors['grid.angle_step'] = 'at most ' + LIMITS.intervals + ' intervals from low to high: at least ' +
-        (g.angle_high - g.angle_low) / LIMITS.intervals;
   }
 
   const cases = raw.load_cases || [];
@@ -388,7 +424,28 @@ function checkJob(raw) {
     if (!out.name) errors[p + 'name'] = 'needed';
     else if (caseNames.has(out.name)) errors[p + 'name'] = 'used twice';
     caseNames.add(out.name);
-    for (const k of LOADS) out[k] = num(p + k, lc[k], {optional: true});
+    if (strip) {
+      // Along the strip only: the bolt bears towards +x, and a free end carries no bypass.
+      out.bearing = num(p + 'bearing', lc.bearing, {min: 0, optional: true});
+      out.bypass = num(p + 'bypass', lc.bypass, {optional: true});
+      if (job.hole.edge_distance !== undefined && out.bypass && !errors[p + 'bypass']) {
+        errors[p + 'bypass'] = 'must be 0 with an edge distance';
+      }
+      // A job file's loads of the infinite plate have no field in the strip's form: the message
+      // goes under the load cases.
+      for (const k of LOADS.filter((k) => k !== 'bearing')) {
+        if (lc[k] !== undefined && lc[k] !== '' && readNumber(lc[k]) !== 0) {
+          errors.load_cases = 'load case ' + (i + 1) + ': ' + k +
+              (k === 'px' ? ': the strip takes bearing and bypass, use bypass'
+                          : ': the strip takes bearing and bypass only');
+        }
+      }
+    } else {
+      for (const k of LOADS) out[k] = num(p + k, lc[k], {optional: true});
+      if (lc.bypass !== undefined && lc.bypass !== '' && readNumber(lc.bypass) !== 0) {
+        errors[p + 'bypass'] = 'a load of the strip model';
+      }
+    }
     job.load_cases.push(out);
   });
 
@@ -445,7 +502,8 @@ function checkJob(raw) {
   job.failure.factor_of_safety = num('failure.factor_of_safety', failure.factor_of_safety,
                                      {positive: true, optional: true});
   job.carpet = !!raw.carpet;
-  if (job.carpet && (raw.plies || []).length !== 4) {
+  const plyCount = raw.laminate ? (stack ? stack.angles.length : 4) : plies.length;
+  if (job.carpet && plyCount !== 4) {
     errors.carpet = 'the carpet plot needs exactly 4 plies (0, +45, -45, 90)';
   }
   const tables = ((raw.results || {}).tables || []).slice();
@@ -455,7 +513,103 @@ function checkJob(raw) {
     errors['failure.criteria'] = 'the failure and reserve tables need a criterion';
   }
   job.results.tables = tables;
-  return {job, errors, notes};
+  return {job, errors, notes, stack};
+}
+
+// [laminate] of a job being checked: the layup (expanded by expandLayup when given), the
+// material of the plies that name none, the ply thickness (a number, or an object of numbers by
+// material name, blank ones left out). Sets job.laminate; returns the expanded stack or null.
+function checkLaminate(raw, job, names, num, errors, expandLayup) {
+  const layup = String(raw.layup === undefined || raw.layup === null ? '' : raw.layup);
+  let material = String(raw.material === undefined || raw.material === null ? '' : raw.material).trim();
+  // With one material the plies need not name it.
+  if (!material && names.length === 1) material = names[0];
+  if (material && !names.includes(material)) errors['laminate.material'] = 'no such material';
+  const out = {layup, material};
+  const perMaterial = raw.ply_thickness !== null && typeof raw.ply_thickness === 'object';
+  if (perMaterial) {
+    out.ply_thickness = {};
+    const blank = (v) => v === undefined || v === null || String(v).trim() === '';
+    for (const [name, v] of Object.entries(raw.ply_thickness)) {
+      const i = names.indexOf(name);
+      if (i < 0) {
+        if (!blank(v)) errors['laminate.ply_thickness'] = 'not a material of the job: ' + name;
+        continue;
+      }
+      const t = num('laminate.ply_thickness.' + i, v, {positive: true, optional: true});
+      if (t !== undefined) out.ply_thickness[name] = t;
+    }
+    if (!Object.keys(out.ply_thickness).length && !errors['laminate.ply_thickness']) {
+      errors['laminate.ply_thickness'] = 'a thickness for the plies of each material';
+    }
+  } else {
+    out.ply_thickness = num('laminate.ply_thickness', raw.ply_thickness, {positive: true});
+  }
+  job.laminate = out;
+  if (!layup.trim()) {
+    errors['laminate.layup'] = 'needed';
+    return null;
+  }
+  if (!expandLayup) return null;
+  const expanded = expandLayup(layup);
+  if (expanded.error) {
+    errors['laminate.layup'] = 'column ' + expanded.column + ': ' + expanded.error;
+    return null;
+  }
+  const stack = {angles: expanded.angles, materials: [], thicknesses: []};
+  const missing = new Set();
+  for (const m of expanded.materials) {
+    const name = m || material;
+    if (m && !names.includes(m)) {
+      errors['laminate.layup'] = 'column ' + (layup.indexOf(':' + m) + 2) + ': no material ' +
+          JSON.stringify(m) + ' (the materials: ' + names.join(', ') + ')';
+    } else if (!name && !errors['laminate.material']) {
+      errors['laminate.material'] = 'needed: some plies name no material';
+    }
+    const t = perMaterial ? out.ply_thickness[name] : out.ply_thickness;
+    if (perMaterial && name && names.includes(name) && t === undefined) missing.add(name);
+    stack.materials.push(name);
+    stack.thicknesses.push(Number.isFinite(t) ? t : null);
+  }
+  for (const name of errors['laminate.ply_thickness'] ? [] : missing) {
+    const path = 'laminate.ply_thickness.' + names.indexOf(name);
+    if (!errors[path]) errors[path] = 'needed: plies of ' + name;
+  }
+  return stack;
+}
+
+// The messages of a job the module refused (lines FILE:LINE:COLUMN: KEY: MESSAGE), by the path of
+// the form's field they belong to: the key's own field, or the table's (the grid's working
+// storage, a ply the form does not show). A mistake in the layup is placed at its column within
+// the layup (the job file holds it on the line layup = "...": the value starts at column 10).
+// Lines whose key has no field are left out: the page lists every line anyway.
+function fieldMessages(errorText, job) {
+  const out = {};
+  const names = (job.materials || []).map((m) => String(m.name));
+  for (const line of String(errorText || '').split(/\r?\n/)) {
+    const m = /^.*?:(\d+):(\d+): ([^ ]+): (.*)$/.exec(line);
+    if (!m) continue;
+    const column = Number(m[2]), key = m[3];
+    let message = m[4], path = null, k;
+    if ((k = /^(grid|hole|failure|results)(?:\.(\w+))?$/.exec(key))) {
+      path = k[1] === 'grid' && !k[2] ? 'grid' : key;
+    } else if ((k = /^(plies|load_cases)\[(\d+)\](?:\.(\w+))?$/.exec(key))) {
+      path = k[1] + '.' + k[2] + (k[3] ? '.' + k[3] : '');
+    } else if (key === 'laminate.layup') {
+      path = key;
+      if (column > 9) message = 'column ' + (column - 9) + ': ' + message;
+    } else if (/^laminate\.(material|ply_thickness)$/.test(key)) {
+      path = key;
+    } else if ((k = /^laminate\.ply_thickness\.(.+)$/.exec(key))) {
+      path = names.includes(k[1]) ? 'laminate.ply_thickness.' + names.indexOf(k[1]) : 'laminate.ply_thickness';
+    } else if ((k = /^materials\.(.+)\.(\w+)$/.exec(key)) && names.includes(k[1])) {
+      path = 'materials.' + names.indexOf(k[1]) + '.' + k[2];
+    } else if (/^materials/.test(key)) {
+      path = 'materials';
+    }
+    if (path && !out[path]) out[path] = message;
+  }
+  return out;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -495,6 +649,18 @@ function jobToToml(job) {
       if (m[k] !== undefined) put(k, tomlFloat(m[k]));
     }
   }
+  if (job.laminate) {
+    const lam = job.laminate;
+    lines.push('', '[laminate]');
+    put('layup', tomlString(lam.layup));
+    if (lam.material) put('material', tomlString(lam.material));
+    if (typeof lam.ply_thickness === 'object') {
+      put('ply_thickness', '{' + Object.entries(lam.ply_thickness)
+          .map(([k, v]) => ' ' + tomlKey(k) + ' = ' + tomlFloat(v)).join(',') + ' }');
+    } else {
+      put('ply_thickness', tomlFloat(lam.ply_thickness));
+    }
+  }
   for (const p of job.plies) {
     lines.push('', '[[plies]]');
     put('angle', tomlFloat(p.angle));
@@ -502,17 +668,23 @@ function jobToToml(job) {
     put('material', tomlString(p.material));
   }
   lines.push('', '[hole]');
+  const strip = job.hole.model === 'strip';
+  if (strip) put('model', tomlString('strip'));
   put('diameter', tomlFloat(job.hole.diameter));
   if (job.hole.width !== undefined) put('width', tomlFloat(job.hole.width));
-  if (job.hole.finite_width_correction && job.hole.finite_width_correction !== 'none') {
+  if (strip && job.hole.edge_distance !== undefined) {
+    put('edge_distance', tomlFloat(job.hole.edge_distance));
+  }
+  if (!strip && job.hole.finite_width_correction && job.hole.finite_width_correction !== 'none') {
     put('finite_width_correction', tomlString(job.hole.finite_width_correction));
   }
+  if (!strip && job.hole.bolt_series === 'legacy') put('bolt_series', tomlString('legacy'));
   lines.push('', '[grid]');
   for (const k of GRID) put(k, k === 'steps' ? String(job.grid[k]) : tomlFloat(job.grid[k]));
   for (const lc of job.load_cases) {
     lines.push('', '[[load_cases]]');
     put('name', tomlString(lc.name));
-    for (const k of LOADS) if (lc[k] !== undefined) put(k, tomlFloat(lc[k]));
+    for (const k of loadKeys(job.hole)) if (lc[k] !== undefined) put(k, tomlFloat(lc[k]));
   }
   if (job.failure.criteria.length) lines.push('', '[failure]');
   if (job.failure.criteria.length) put('criteria', '[' + job.failure.criteria.map(tomlString).join(', ') + ']');
@@ -535,22 +707,33 @@ function jobToToml(job) {
   return lines.join('\n') + '\n';
 }
 
-// The parsed TOML of a job file in the form's shape (materials as a list with their names), and
-// the keys that the job does not know, which the page reports rather than drops silently.
+// The parsed TOML of a job file in the form's shape (materials as a list with their names), the
+// keys that the job does not know, which the page reports rather than drops silently, and the
+// reason the page cannot take the job at all (refusal, null when it can): the page has the one
+// file it was given, so a job that takes its materials from a file beside it (materials_file)
+// is refused, as is one that gives both a layup and ply rows.
 function jobFromToml(doc) {
   const unknown = [];
   const known = (obj, keys, where) => {
     for (const k of Object.keys(obj || {})) if (!keys.includes(k)) unknown.push(where + k);
   };
-  known(doc, ['title', 'units', 'materials', 'plies', 'hole', 'grid', 'load_cases', 'failure',
-              'results', 'carpet'], '');
+  let refusal = null;
+  if (doc.materials_file !== undefined) {
+    refusal = 'the page reads a single job file: copy the materials of ' +
+        (typeof doc.materials_file === 'string' ? tomlString(doc.materials_file) : 'its materials_file') +
+        ' into [materials]';
+  } else if (doc.laminate !== undefined && doc.plies !== undefined) {
+    refusal = 'the job gives both a [laminate] and [[plies]]: keep one of them';
+  }
+  known(doc, ['title', 'units', 'materials', 'materials_file', 'plies', 'laminate', 'hole', 'grid',
+              'load_cases', 'failure', 'results', 'carpet'], '');
   const table = (v) => (v !== null && typeof v === 'object' && !Array.isArray(v) ? v : {});
   const list = (v) => (Array.isArray(v) ? v.map(table) : []);
   const job = {
     title: doc.title === undefined ? '' : String(doc.title),
     units: {stress: 'psi', length: 'in', ...table(doc.units)},
     materials: Object.entries(table(doc.materials)).map(([name, m]) => ({name, ...table(m)})),
-    plies: list(doc.plies),
+    plies: doc.laminate !== undefined ? [] : list(doc.plies),
     hole: table(doc.hole),
     grid: table(doc.grid),
     load_cases: list(doc.load_cases),
@@ -563,21 +746,38 @@ function jobFromToml(doc) {
   if (job.results.tables === undefined) {
     job.results.tables = ['properties', 'stresses'].concat(doc.failure !== undefined ? ['reserve'] : []);
   }
+  // The grid starts at 0 degrees and has one distance step unless it says otherwise.
+  if (job.grid.angle_low === undefined) job.grid.angle_low = 0;
+  if (job.grid.steps === undefined) job.grid.steps = 1;
   // Loads left out are 0; a load case without a name is named as holestress run names it.
   job.load_cases.forEach((l, i) => {
-    for (const k of LOADS) if (l[k] === undefined) l[k] = 0;
+    for (const k of loadKeys(job.hole)) if (l[k] === undefined) l[k] = 0;
     if (l.name === undefined) l.name = 'LC' + (i + 1);
   });
   if (job.materials.length === 1) {
     for (const p of job.plies) if (p.material === undefined) p.material = job.materials[0].name;
   }
+  if (doc.laminate !== undefined) {
+    const lam = table(doc.laminate);
+    job.laminate = {...lam};
+    const thickness = lam.ply_thickness;
+    if (thickness !== null && typeof thickness === 'object' && !Array.isArray(thickness)) {
+      job.laminate.ply_thickness = {...thickness};
+    }
+    if (job.laminate.material === undefined && job.materials.length === 1) {
+      job.laminate.material = job.materials[0].name;
+    }
+    known(lam, LAMINATE, 'laminate.');
+  }
   known(job.units, ['stress', 'length'], 'units.');
   job.materials.forEach((m) => known(m, ['name'].concat(ELASTIC, ALLOWABLES, STRAIN_ALLOWABLES),
                                     'materials.' + m.name + '.'));
   job.plies.forEach((p, i) => known(p, ['angle', 'thickness', 'material'], 'plies[' + (i + 1) + '].'));
-  known(job.hole, ['diameter', 'width', 'finite_width_correction'], 'hole.');
+  known(job.hole, ['model', 'diameter', 'width', 'edge_distance', 'finite_width_correction',
+                   'bolt_series'], 'hole.');
   known(job.grid, GRID, 'grid.');
-  job.load_cases.forEach((l, i) => known(l, ['name'].concat(LOADS), 'load_cases[' + (i + 1) + '].'));
+  job.load_cases.forEach((l, i) => known(l, ['name'].concat(LOADS, ['bypass']),
+                                         'load_cases[' + (i + 1) + '].'));
   known(job.failure, ['criteria', 'factor_of_safety', 'method', 'average_rule', 'average_points']
                          .concat(DISTANCES), 'failure.');
   // A list of distances as the form shows it: "0.5, 1, 1.5", or "[0.5]" for a list of one.
@@ -589,7 +789,7 @@ function jobFromToml(doc) {
   known(table(doc.carpet), [], 'carpet.');
   if (!Array.isArray(job.failure.criteria)) job.failure.criteria = [];
   if (!Array.isArray(job.results.tables)) job.results.tables = [];
-  return {job, unknown};
+  return {job, unknown, refusal};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -614,7 +814,7 @@ function base64urlDecode(s) {
 
 if (typeof module === 'object' && module.exports) {
   module.exports = {parseToml, TomlError, checkJob, jobToToml, jobFromToml, exampleJob,
-                    readNumber, tomlFloat, base64urlEncode, base64urlDecode, LIMITS};
+                    fieldMessages, readNumber, tomlFloat, base64urlEncode, base64urlDecode};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -639,10 +839,26 @@ if (typeof document === 'object') {
     document.body.setAttribute('data-csp-violations', violations.join(' | '));
   });
 
-  let modulePromise = null;
+  let modulePromise = null, loadedModule = null;
   const loadModule = () => {
-    if (!modulePromise) modulePromise = createHolestress();
+    if (!modulePromise) {
+      modulePromise = createHolestress();
+      modulePromise.then((m) => { loadedModule = m; }, () => {});
+    }
     return modulePromise;
+  };
+  // The module's expansion of a layup once it has loaded (null before, or from a module without
+  // it), the last answer kept: the form is checked on every key typed anywhere.
+  let lastLayup = null, lastExpansion = null;
+  const expandLayup = () => {
+    if (!loadedModule || typeof loadedModule.expandLayup !== 'function') return null;
+    return (text) => {
+      if (text !== lastLayup) {
+        lastExpansion = JSON.parse(loadedModule.expandLayup(text));
+        lastLayup = text;
+      }
+      return lastExpansion;
+    };
   };
 
   // Fields: an input (or select) with the path of its value and a message slot after it. An
@@ -673,9 +889,28 @@ if (typeof document === 'object') {
 
   // The form holds its rows in these lists; every change rebuilds the job from the fields.
   let state = exampleJob();
+  // The other way of giving the stack, kept while the form shows one: the ply rows while the
+  // layup is shown, the laminate while the rows are.
+  let keptPlies = null, keptLaminate = null;
+  // The stack the last check expanded from the layup (null without one).
+  let lastStack = null;
+  // A long stack of ply rows shows its first rows and a count until "show all" is pressed; a
+  // short one shows every row.
+  const PLY_ROWS_ALWAYS = 24, PLY_ROWS_COLLAPSED = 12;
+  let showAllPlies = false;
+
+  // The fields and message slots by path, gathered once per build of the form: a form of a
+  // thousand ply rows is read on every key typed.
+  let fields = new Map(), slots = new Map();
+  function indexFields() {
+    fields = new Map();
+    for (const e of document.querySelectorAll('[data-path]')) fields.set(e.getAttribute('data-path'), e);
+    slots = new Map();
+    for (const e of document.querySelectorAll('.msg[data-for]')) slots.set(e.getAttribute('data-for'), e);
+  }
 
   function valueAt(path) {
-    const e = document.querySelector('[data-path="' + path + '"]');
+    const e = fields.get(path);
     return e ? e.value : undefined;
   }
 
@@ -691,17 +926,27 @@ if (typeof document === 'object') {
       }
       job.materials.push(m);
     });
-    state.plies.forEach((_, i) => {
-      job.plies.push({angle: valueAt('plies.' + i + '.angle'),
-                      thickness: valueAt('plies.' + i + '.thickness'),
-                      material: valueAt('plies.' + i + '.material')});
-    });
-    job.hole = {diameter: valueAt('hole.diameter'), width: valueAt('hole.width'),
-                finite_width_correction: valueAt('hole.finite_width_correction')};
+    // A ply row not shown keeps the values it had.
+    const plyValue = (i, k) => {
+      const v = valueAt('plies.' + i + '.' + k);
+      return v === undefined ? state.plies[i][k] : v;
+    };
+    if (state.laminate) {
+      job.laminate = readLaminate(job.materials);
+    } else {
+      state.plies.forEach((_, i) => {
+        job.plies.push({angle: plyValue(i, 'angle'), thickness: plyValue(i, 'thickness'),
+                        material: plyValue(i, 'material')});
+      });
+    }
+    job.hole = {model: valueAt('hole.model'), diameter: valueAt('hole.diameter'),
+                width: valueAt('hole.width'), edge_distance: valueAt('hole.edge_distance'),
+                finite_width_correction: valueAt('hole.finite_width_correction'),
+                bolt_series: valueAt('hole.bolt_series')};
     for (const k of GRID) job.grid[k] = valueAt('grid.' + k);
     state.load_cases.forEach((_, i) => {
       const lc = {name: valueAt('load_cases.' + i + '.name')};
-      for (const k of LOADS) lc[k] = valueAt('load_cases.' + i + '.' + k);
+      for (const k of loadKeys(job.hole)) lc[k] = valueAt('load_cases.' + i + '.' + k);
       job.load_cases.push(lc);
     });
     job.failure = {criteria: [...document.querySelectorAll('input[name=criterion]:checked')]
@@ -719,22 +964,91 @@ if (typeof document === 'object') {
     return job;
   }
 
+  // [laminate] as typed: the layup, the material of the plies that name none, and the ply
+  // thickness, one for all or by material (the fields of the materials' order, by their names).
+  function readLaminate(materials) {
+    // The fields as built (the mode's select may just have changed).
+    const built = state.laminate.ply_thickness;
+    const perMaterial = built !== null && typeof built === 'object';
+    const thickness = {};
+    if (perMaterial) {
+      materials.forEach((m, i) => { thickness[String(m.name)] = valueAt('laminate.ply_thickness.' + i); });
+    }
+    return {layup: valueAt('laminate.layup'), material: valueAt('laminate.material'),
+            ply_thickness: perMaterial ? thickness : valueAt('laminate.ply_thickness')};
+  }
+
+  // Puts each message in its slot: a field's own, or, for a field the form does not show (a ply
+  // row of a collapsed stack), its table's, naming the field.
+  function showMessages(errors, notes) {
+    const placed = {};
+    for (const [path, message] of Object.entries(errors)) {
+      let at = path;
+      while (!slots.has(at) && at.includes('.')) at = at.slice(0, at.lastIndexOf('.'));
+      if (at === path) {
+        placed[at] = message;
+        continue;
+      }
+      const rest = path.slice(at.length + 1).split('.');
+      const what = at === 'plies' ? 'ply ' + (Number(rest[0]) + 1) + ' ' + rest.slice(1).join(' ')
+                                  : rest.join(' ');
+      (placed[at] = placed[at] || []).push(what + ': ' + message);
+    }
+    for (const [path, slot] of slots) {
+      let text = placed[path] || '';
+      if (Array.isArray(text)) {
+        text = text.slice(0, 3).join('; ') + (text.length > 3 ? '; and ' + (text.length - 3) + ' more' : '');
+      }
+      slot.textContent = text || notes[path] || '';
+      slot.classList.toggle('error', !!text);
+      const input = slot.previousElementSibling;
+      if (input) input.classList.toggle('bad', !!text);
+    }
+  }
+
   // Shows every message; returns the checked job, or null when a field is wrong.
   function check() {
-    const {job, errors, notes} = checkJob(readForm());
-    for (const slot of document.querySelectorAll('.msg[data-for]')) {
-      const p = slot.getAttribute('data-for');
-      slot.textContent = errors[p] || notes[p] || '';
-      slot.classList.toggle('error', !!errors[p]);
-      const input = slot.previousElementSibling;
-      if (input) input.classList.toggle('bad', !!errors[p]);
-    }
+    const {job, errors, notes, stack} = checkJob(readForm(), expandLayup());
+    lastStack = stack;
+    showMessages(errors, notes);
+    showStack(job, stack);
     const count = Object.keys(errors).length;
     $('form-status').textContent = count ? count + (count === 1 ? ' value needs' : ' values need') +
         ' correcting before a run' : '';
     $('run').disabled = count > 0;
     for (const b of document.querySelectorAll('.needs-valid')) b.disabled = count > 0;
     return count ? null : job;
+  }
+
+  // A stack in a line: its count, its thickness, and how many plies lie at each angle.
+  function stackSummary(angles, thicknesses) {
+    const count = new Map();
+    for (const a of angles) count.set(Number(a), (count.get(Number(a)) || 0) + 1);
+    const groups = [...count].map(([a, n]) => n + ' at ' + a + '°');
+    const total = thicknesses.every((t) => Number.isFinite(t))
+        ? ', ' + Number(thicknesses.reduce((x, y) => x + y, 0).toPrecision(6)) + ' ' + valueAt('units.length') + ' thick'
+        : '';
+    return angles.length + (angles.length === 1 ? ' ply' : ' plies') + total + ': ' +
+        groups.slice(0, 8).join(', ') + (groups.length > 8 ? ' and ' + (groups.length - 8) + ' more angles' : '');
+  }
+
+  // The stack beside the form: the ply rows' count, or the layup's expansion by the module.
+  function showStack(job, stack) {
+    if (!job.laminate) {
+      const angles = job.plies.map((p) => p.angle), thick = job.plies.map((p) => p.thickness);
+      $('ply-summary').textContent = angles.length && angles.every(Number.isFinite) ? stackSummary(angles, thick) : '';
+      return;
+    }
+    const out = $('layup-stack');
+    if (!out) return;
+    if (!stack) {
+      out.textContent = loadedModule ? '' : 'the plies of the layup show once the analysis module has loaded';
+      return;
+    }
+    const shown = stack.angles.slice(0, 24).map((a, i) =>
+        a + (stack.materials[i] !== job.laminate.material ? ':' + stack.materials[i] : '')).join('/');
+    out.textContent = stackSummary(stack.angles, stack.thicknesses) + '. Bottom to top: ' + shown +
+        (stack.angles.length > 24 ? '/… (all ' + stack.angles.length + ' in the results)' : '');
   }
 
   function unitLabels() {
@@ -764,12 +1078,18 @@ if (typeof document === 'object') {
                       state = checkJobLoose(); state.materials.splice(i, 1); buildForm();
                     }) : null));
     });
-    $('add-material').disabled = job.materials.length >= LIMITS.materials;
-
     const materialNames = job.materials.map((m) => String(m.name));
+    const layup = !!job.laminate;
+    $('stack-plies').checked = !layup;
+    $('stack-layup').checked = layup;
+    $('ply-rows').hidden = layup;
+    $('layup-fields').hidden = !layup;
+    buildLaminate(job, materialNames);
     const plies = $('plies');
     plies.replaceChildren();
-    job.plies.forEach((p, i) => {
+    const rows = layup ? [] : job.plies.length <= PLY_ROWS_ALWAYS || showAllPlies ? job.plies
+                                                                                   : job.plies.slice(0, PLY_ROWS_COLLAPSED);
+    rows.forEach((p, i) => {
       const options = materialNames.includes(String(p.material)) ? materialNames
                                                                    : materialNames.concat([String(p.material)]);
       plies.append(el('tr', {}, el('td', {text: String(i + 1)}),
@@ -780,16 +1100,44 @@ if (typeof document === 'object') {
                         state = checkJobLoose(); state.plies.splice(i, 1); buildForm();
                       }) : null)));
     });
-    $('add-ply').disabled = job.plies.length >= LIMITS.plies;
+    if (!layup && job.plies.length > PLY_ROWS_ALWAYS) {
+      const more = job.plies.length - rows.length;
+      const toggle = el('button', {type: 'button', id: 'show-plies',
+                                   text: more ? 'show all ' + job.plies.length + ' plies' : 'show the first ' + PLY_ROWS_COLLAPSED + ' only'});
+      toggle.addEventListener('click', () => {
+        state = checkJobLoose();
+        showAllPlies = !showAllPlies;
+        buildForm();
+      });
+      plies.append(el('tr', {class: 'more'}, el('td', {colspan: '5'},
+                      more ? '… ' + more + ' more plies, kept as they are ' : '', toggle)));
+    }
 
-    $('hole-fields').replaceChildren(
-        el('label', {}, 'diameter ', field('hole.diameter', job.hole.diameter, {size: 7}),
+    // The strip model has an edge distance; the infinite plate a finite-width correction and a
+    // choice of the bolt's series. Changing the model rebuilds the form with its own fields.
+    const strip = job.hole.model === 'strip';
+    const model = select('hole.model', HOLE_MODELS, job.hole.model || 'infinite');
+    model.querySelector('select').addEventListener('change', () => {
+      state = checkJobLoose();
+      buildForm();
+    });
+    $('hole-fields').replaceChildren(...[
+        el('label', {}, 'model ', model),
+        el('label', {}, ' diameter ', field('hole.diameter', job.hole.diameter, {size: 7}),
            el('span', {class: 'u-length'})),
         el('label', {}, ' width ', field('hole.width', job.hole.width, {size: 7}),
-           el('span', {class: 'u-length'}), ' (empty or 0: infinite plate)'),
-        el('label', {}, ' finite-width correction ',
-           select('hole.finite_width_correction', WIDTH_CORRECTIONS,
-                  job.hole.finite_width_correction || 'none')));
+           el('span', {class: 'u-length'}),
+           strip ? ' (of the strip, along x)' : ' (empty or 0: infinite plate)'),
+        strip ? el('label', {}, ' edge distance ',
+                   field('hole.edge_distance', job.hole.edge_distance, {size: 7}),
+                   el('span', {class: 'u-length'}), ' (hole centre to the free end; empty: none)')
+              : null,
+        strip ? null : el('label', {}, ' finite-width correction ',
+                          select('hole.finite_width_correction', WIDTH_CORRECTIONS,
+                                 job.hole.finite_width_correction || 'none')),
+        strip ? null : el('label', {}, ' bolt series ',
+                          select('hole.bolt_series', BOLT_SERIES,
+                                 job.hole.bolt_series || 'converged'))].filter((e) => e));
     const grid = $('grid-fields');
     grid.replaceChildren();
     const gridLabels = {angle_step: 'angle step (°)', angle_low: 'from (°)', angle_high: 'to (°)',
@@ -806,7 +1154,7 @@ if (typeof document === 'object') {
     job.load_cases.forEach((lc, i) => {
       cases.append(el('div', {class: 'row load-case'},
                       labelled('name', field('load_cases.' + i + '.name', lc.name, {inputmode: 'text', size: 12})),
-                      el('span', {class: 'group'}, ...LOADS.map((k) =>
+                      el('span', {class: 'group'}, ...loadKeys(job.hole).map((k) =>
                           labelled(loadNames[k] || k, field('load_cases.' + i + '.' + k, lc[k], {size: 8})))),
                       job.load_cases.length > 1 ? removeButton(() => {
                         state = checkJobLoose(); state.load_cases.splice(i, 1); buildForm();
@@ -850,8 +1198,59 @@ if (typeof document === 'object') {
     }
     tables.append(el('span', {class: 'msg', 'data-for': 'results.tables'}));
     $('carpet').checked = !!job.carpet;
+    indexFields();
     unitLabels();
     check();
+  }
+
+  // The fields of [laminate]: the layup, the material of the plies that name none (blank: each
+  // ply names its own), and the ply thickness, one for all or one per material.
+  function buildLaminate(job, materialNames) {
+    const box = $('layup-fields');
+    if (!job.laminate) {
+      box.replaceChildren();
+      return;
+    }
+    const lam = job.laminate;
+    const material = el('select', {'data-path': 'laminate.material', 'aria-label': 'laminate.material'});
+    material.append(el('option', {value: '', text: '(each ply names one)'}));
+    const options = materialNames.includes(String(lam.material)) || !lam.material
+        ? materialNames : materialNames.concat([String(lam.material)]);
+    for (const n of options) material.append(el('option', {value: n, text: n}));
+    material.value = String(lam.material || '');
+    const perMaterial = lam.ply_thickness !== null && typeof lam.ply_thickness === 'object';
+    const mode = el('select', {id: 'thickness-mode', 'aria-label': 'ply thickness for'});
+    for (const o of ['one for all', 'per material']) mode.append(el('option', {value: o, text: o}));
+    mode.value = perMaterial ? 'per material' : 'one for all';
+    mode.addEventListener('change', () => {
+      state = checkJobLoose();
+      const lamNow = state.laminate;
+      const t = lamNow.ply_thickness;
+      if ((mode.value === 'per material') === (t !== null && typeof t === 'object')) {
+        // as built already
+      } else if (mode.value === 'per material') {
+        // Every material starts with the thickness that was one for all.
+        lamNow.ply_thickness = Object.fromEntries(state.materials.map((m) => [String(m.name), t]));
+      } else {
+        const given = Object.values(lamNow.ply_thickness).filter((v) => String(v).trim() !== '');
+        lamNow.ply_thickness = given.length ? given[0] : '';
+      }
+      buildForm();
+    });
+    const thickness = perMaterial
+        ? el('span', {class: 'group'}, ...materialNames.map((n, i) =>
+            labelled(n, field('laminate.ply_thickness.' + i, lam.ply_thickness[n], {size: 7}))),
+             el('span', {class: 'msg', 'data-for': 'laminate.ply_thickness'}))
+        : field('laminate.ply_thickness', lam.ply_thickness, {size: 7});
+    box.replaceChildren(
+        el('div', {class: 'row'},
+           labelled('layup, bottom to top ([45/0/-45/90]3s, ±45, 0_2, (0/90)2, 45:name)',
+                    field('laminate.layup', lam.layup, {inputmode: 'text', size: 30})),
+           labelled('material of the plies that name none',
+                    el('span', {class: 'field'}, material, el('span', {class: 'msg', 'data-for': 'laminate.material'}))),
+           labelled('ply thickness', el('span', {class: 'group'}, mode, thickness,
+                                            el('span', {class: 'u-length'})))),
+        el('p', {class: 'note', id: 'layup-stack'}));
   }
 
   // The form's current values as typed, for rebuilding it after a row is added or removed.
@@ -887,6 +1286,10 @@ if (typeof document === 'object') {
     out.setAttribute('data-status', String(response.status));
     for (const b of document.querySelectorAll('.needs-results')) b.disabled = response.status !== 0;
     if (response.status !== 0 || !response.results) {
+      // The module's messages also at the fields they are about (the working storage of the
+      // grid, a mistake in the layup).
+      const at = fieldMessages(response.errors, lastJob || {});
+      showMessages(at, {});
       out.append(el('p', {class: 'error', text: 'The job was not run: see the messages above.'}));
       $('tables-text').textContent = '';
       showPictures('');
@@ -903,6 +1306,7 @@ if (typeof document === 'object') {
       out.append(el('p', {id: 'laminate'}, 'Laminate: EX = ', prop('EX'), ', EY = ', prop('EY'),
                         ', GXY = ', prop('GXY'), ' ' + (units.stress || '') + ', VXY = ', prop('VXY')));
     }
+    showStackAsRun(out, r);
     if (r.layups) showCarpet(out, r);
     for (const lc of r.load_cases || []) {
       if (!lc.reserve) {
@@ -985,6 +1389,37 @@ if (typeof document === 'object') {
     }
   }
 
+  // The stack the module ran (its inputs.plies, the expansion of the layup when there is one):
+  // a line with its count and thickness, and a button that lays out every ply in a table.
+  function showStackAsRun(out, r) {
+    const inputs = r.inputs || {}, plies = inputs.plies || [];
+    if (!plies.length) return;
+    const length = (r.units || {}).length || '';
+    const line = el('p', {id: 'stack-as-run', 'data-plies': String(plies.length)},
+                    'Stack as run' + (inputs.layup ? ', from the layup ' + inputs.layup : '') + ': ' +
+                    stackSummary(plies.map((p) => p.angle), plies.map((p) => p.thickness)) + '. ');
+    const label = (shown) => (shown ? 'hide the plies' : 'show the ' + plies.length +
+                                                         (plies.length === 1 ? ' ply' : ' plies'));
+    const toggle = el('button', {type: 'button', id: 'show-stack', text: label(false)});
+    const box = el('div', {id: 'stack-table', hidden: true});
+    toggle.addEventListener('click', () => {
+      if (!box.firstChild) {
+        const table = el('table', {class: 'stack'},
+                         el('tr', {}, ...['ply', 'angle (°)', 'thickness (' + length + ')', 'material']
+                                           .map((h) => el('th', {text: h}))));
+        plies.forEach((p, i) => table.append(el('tr', {}, el('td', {text: String(i + 1)}),
+                                                 el('td', {text: String(p.angle)}),
+                                                 el('td', {text: String(p.thickness)}),
+                                                 el('td', {text: String(p.material)}))));
+        box.append(table);
+      }
+      box.hidden = !box.hidden;
+      toggle.textContent = label(!box.hidden);
+    });
+    line.append(toggle);
+    out.append(line, box);
+  }
+
   // A carpet plot: per layup its shares of 0, ±45 and 90 degree plies, its moduli, and the
   // smallest reserve factor of each load case.
   function showCarpet(out, r) {
@@ -1035,9 +1470,13 @@ if (typeof document === 'object') {
     host.setAttribute('data-figures', String(root.querySelectorAll('svg').length));
   }
 
+  // The job last handed to the module, to place its messages at the fields.
+  let lastJob = null;
+
   async function run() {
     const job = check();
     if (!job) return;
+    lastJob = job;
     const text = jobToToml(job);
     $('run').disabled = true;
     $('run-state').textContent = 'running...';
@@ -1077,9 +1516,16 @@ if (typeof document === 'object') {
       $('load-status').className = 'error';
       return false;
     }
-    const {job, unknown} = jobFromToml(doc);
+    const {job, unknown, refusal} = jobFromToml(doc);
+    if (refusal) {
+      $('load-status').textContent = where + ': not read: ' + refusal;
+      $('load-status').className = 'error';
+      return false;
+    }
     while (job.materials.length === 0) job.materials.push({name: 'material'});
     state = job;
+    keptPlies = keptLaminate = null;
+    showAllPlies = false;
     buildForm();
     // A file of load cases is streamed by the command line over every core; the page has no
     // threads and no files beside the job, so it runs only the load cases written in the job.
@@ -1091,6 +1537,41 @@ if (typeof document === 'object') {
                  'run: run that job with holestress run, or give the load cases here' : '') +
         (others.length ? '; keys not known and left out: ' + others.join(', ') : '');
     return true;
+  }
+
+  // Between ply rows and a layup: the form keeps what the other way held. A layup first made from
+  // ply rows writes their angles (and the materials of those of another material than the
+  // first); ply rows first made from a layup are its plies as the module expanded them.
+  function switchStack(toLayup) {
+    state = checkJobLoose();
+    if (toLayup && !state.laminate) {
+      keptPlies = state.plies;
+      state.laminate = keptLaminate || laminateFromPlies(state.plies);
+      state.plies = [];
+    } else if (!toLayup && state.laminate) {
+      keptLaminate = state.laminate;
+      const stack = lastStack && lastStack.thicknesses.every((t) => t !== null) ? lastStack : null;
+      state.plies = stack ? stack.angles.map((angle, i) => ({angle, thickness: stack.thicknesses[i],
+                                                           material: stack.materials[i]}))
+                          : keptPlies || [{angle: 0, thickness: state.laminate.ply_thickness,
+                                           material: state.laminate.material}];
+      delete state.laminate;
+      showAllPlies = false;
+    }
+    buildForm();
+  }
+
+  function laminateFromPlies(plies) {
+    const first = String((plies[0] || {}).material || '');
+    const nameable = (m) => /^[A-Za-z0-9_.-]+$/.test(m);
+    const layup = '[' + plies.map((p) => String(p.angle).trim() +
+        (String(p.material) !== first && nameable(String(p.material)) ? ':' + p.material : '')).join('/') + ']';
+    const thickness = {};
+    for (const p of plies) if (!(p.material in thickness)) thickness[p.material] = p.thickness;
+    const one = plies.every((p) => String(p.thickness) === String((plies[0] || {}).thickness));
+    const byMaterial = plies.every((p) => String(p.thickness) === String(thickness[p.material]));
+    return {layup, material: first,
+            ply_thickness: one || !byMaterial ? (plies[0] || {}).thickness : thickness};
   }
 
   function jobFromFragment() {
@@ -1120,6 +1601,7 @@ if (typeof document === 'object') {
         const after = String(state.materials[Number(rename[1])].name);
         const shared = state.materials.filter((m) => String(m.name) === before).length > 0;
         if (!shared) for (const p of state.plies) if (String(p.material) === before) p.material = after;
+        if (!shared && state.laminate && String(state.laminate.material) === before) state.laminate.material = after;
         buildForm();
         const again = document.querySelector('[data-path="' + e.target.getAttribute('data-path') + '"]');
         if (again) { again.focus(); again.setSelectionRange(again.value.length, again.value.length); }
@@ -1137,6 +1619,9 @@ if (typeof document === 'object') {
       state.materials.push({...state.materials[state.materials.length - 1], name: 'material' + n});
       buildForm();
     });
+    for (const radio of [$('stack-plies'), $('stack-layup')]) {
+      radio.addEventListener('change', () => switchStack(radio.value === 'layup'));
+    }
     $('add-ply').addEventListener('click', () => {
       state = readForm();
       state.plies.push({...state.plies[state.plies.length - 1]});
@@ -1147,7 +1632,8 @@ if (typeof document === 'object') {
       const taken = new Set(state.load_cases.map((l) => l.name));
       let n = state.load_cases.length + 1;
       while (taken.has('LC' + n)) ++n;
-      state.load_cases.push({name: 'LC' + n, px: 0, py: 0, pxy: 0, off_axis: 0, bearing: 0, bolt_angle: 0});
+      state.load_cases.push({name: 'LC' + n, px: 0, py: 0, pxy: 0, off_axis: 0, bearing: 0, bolt_angle: 0,
+                             bypass: 0});
       buildForm();
     });
     $('reset').addEventListener('click', () => { state = exampleJob(); buildForm(); });
@@ -1193,7 +1679,10 @@ if (typeof document === 'object') {
   function start() {
     wire();
     buildForm();
-    loadModule().then((m) => { $('version').textContent = 'holestress ' + m.version(); },
+    loadModule().then((m) => {
+      $('version').textContent = 'holestress ' + m.version();
+      if (state.laminate) check();
+    },
                       (e) => { $('version').textContent = 'the analysis module did not load: ' + e; });
     if (jobFromFragment()) run();
   }

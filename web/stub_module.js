@@ -2,7 +2,8 @@
 // resolves to a module with version() and runJob(tomlText, fileName). runJob answers with fixed,
 // plausible results (those of the bolted-joint example) for the job's title, load case names and
 // criteria, which it picks out of the text with a few patterns, so that the page can be built and
-// tested before the analysis core is connected.
+// tested before the analysis core is connected. It has no expandLayup: the page then shows a
+// layup's plies only from the results.
 var createHolestress = (function () {
   'use strict';
   var FACTORS = {'max-strain': 3.412, 'max-stress': 3.118, 'tsai-hill': 2.967, 'tsai-wu': 2.714,
@@ -28,7 +29,7 @@ var createHolestress = (function () {
   function runJob(text, fileName) {
     text = String(text);
     var out = {status: 0, errors: '', results: null, tables: '', csv: {}, pictures: ''};
-    if (!/^\s*\[\[\s*plies\s*\]\]/m.test(text)) {
+    if (!/^\s*\[\[\s*plies\s*\]\]/m.test(text) && !/^\s*\[\s*laminate\s*\]/m.test(text)) {
       out.status = 2;
       out.errors = fileName + ':1:1: plies: at least one ply is needed';
       return JSON.stringify(out);

@@ -7,7 +7,7 @@
 file(GLOB_RECURSE staged LIST_DIRECTORIES false "${CPACK_TEMPORARY_DIRECTORY}/*")
 if(CPACK_HOLESTRESS_STRIP)
   foreach(file IN LISTS staged)
-    if(file MATCHES "/bin/holestress(-plot)?$" OR file MATCHES "/holestress\\.[^/]*\\.so$")
+    if(file MATCHES "/bin/holestress(-plot)?$" OR file MATCHES "/holestress/_holestress\\.[^/]*\\.so$")
       execute_process(COMMAND ${CPACK_HOLESTRESS_STRIP} --remove-section=.comment
                               --remove-section=.note ${file}
                       RESULT_VARIABLE status)
@@ -20,7 +20,7 @@ endif()
 
 if(CPACK_GENERATOR STREQUAL "DEB")
   set(missing "")
-  if(CPACK_HOLESTRESS_PYTHON AND NOT staged MATCHES "/usr/lib/python3/dist-packages/holestress\\.[^;/]*\\.so")
+  if(CPACK_HOLESTRESS_PYTHON AND NOT staged MATCHES "/usr/lib/python3/dist-packages/holestress/_holestress\\.[^;/]*\\.so")
     string(APPEND missing "\n  the Python module (cmake --build on this build folder makes it)")
   endif()
   if(CPACK_HOLESTRESS_WEB_PAGE AND NOT staged MATCHES "/usr/share/holestress/holestress\\.html")

@@ -4,6 +4,7 @@
 
 #include "analysis/failure_search.hpp"
 #include "hole/hole_field.hpp"
+#include "hole/strip_field.hpp"
 #include "numeric/constants.hpp"
 #include "ply/ply_values.hpp"
 
@@ -22,7 +23,7 @@ void scale_loads(Loads& l, double factor) {
 }  // namespace
 
 SearchOutcome analyse(Problem& problem, const Stages& stages, Workspace& work,
-                      AnalysisListener& listener, const OpenHoleScale* scale) {
+                      AnalysisListener& listener, const FieldModel& model) {
   if (!stages.compliance) return SearchOutcome::kNotRun;
   work.laminate = membrane_compliance(problem.materials, problem.plies, problem.loads.bolt_angle);
   listener.compliance_found(work.laminate);
@@ -34,9 +35,16 @@ SearchOutcome analyse(Problem& problem, const Stages& stages, Workspace& work,
     if (!stages.field) break;
     scale_loads(problem.loads, factor);
     // Displacements are shown for the loads as given only: the repetitions of a search skip them.
-    int singular =
-        field_around_hole(problem.grid, problem.loads, work.laminate.compliance,
-                          stages.displacements && iteration == 1, work.cache, work.field, scale);
+    const bool displacements = stages.displacements && iteration == 1;
+    int singular = 0;
+    if (model.strip) {
+      strip_field_around_hole(problem.grid, *model.strip, problem.loads.bearing,
+                              problem.loads.bypass, displacements, work.field);
+    } else {
+      singular =
+          field_around_hole(problem.grid, problem.loads, work.laminate.compliance, displacements,
+                            work.cache, work.field, model.scale, model.series);
+    }
     listener.field_found(iteration, problem, work.field, singular);
 
     if (!stages.ply_values) break;

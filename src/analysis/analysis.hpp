@@ -9,6 +9,7 @@
 #include "analysis/stages.hpp"
 #include "hole/hole_field.hpp"
 #include "hole/solution_cache.hpp"
+#include "hole/strip_hole.hpp"
 #include "laminate/membrane_compliance.hpp"
 #include "model/fields.hpp"
 #include "model/problem.hpp"
@@ -48,9 +49,18 @@ class AnalysisListener {
 
 enum class SearchOutcome { kNotRun, kFound, kStopped };
 
+// Which solution gives the field around the hole: by default the dialogue's, the infinite plate
+// with the bolt's series of 45 terms.
+struct FieldModel {
+  const OpenHoleScale* scale = nullptr;    // corrects the open-hole pieces for a finite width
+  BoltSeries series = BoltSeries::legacy;  // how the infinite plate's bolt series is summed
+  // The strip model instead of the infinite plate: the field of the loads' bearing and bypass
+  // (their other loads must be 0) from this solution, of the laminate-axes compliance.
+  const StripSolution* strip = nullptr;
+};
+
 // Runs the analysis. With the failure search the loads of `problem` end at the failure load.
-// scale, when given, corrects the open-hole pieces for a finite width.
 SearchOutcome analyse(Problem& problem, const Stages& stages, Workspace& work,
-                      AnalysisListener& listener, const OpenHoleScale* scale = nullptr);
+                      AnalysisListener& listener, const FieldModel& model = {});
 
 }  // namespace hs

@@ -1,5 +1,7 @@
 #include "analysis/load_case.hpp"
 
+#include <limits>
+
 #include "analysis/finite_width.hpp"
 
 namespace hs {
@@ -22,11 +24,24 @@ LoadCaseAnalysis analyse_load_case(const Materials& materials, const PlyStack& p
                                    LoadCaseWork& work, Problem& problem) {
   problem = Problem{materials, plies, grid, loads, Criterion::kMaxStress};
   const Stages stages{true, wants.field, wants.displacements, wants.ply_values, false, false};
-  const bool corrected = plate.corrected();
+  const bool corrected = plate.corrected() && !plate.strip();
   OpenHoleScale scale;
-  if (corrected) scale = tan_correction(materials, plies, loads, grid.diameter, plate.width);
+  FieldModel model;
+  model.series =
+      plate.bolt_series == BoltSeriesSum::kConverged ? BoltSeries::converged : BoltSeries::legacy;
+  if (corrected) {
+    scale = tan_correction(materials, plies, loads, grid.diameter, plate.width);
+    model.scale = &scale;
+  }
+  if (plate.strip()) {
+    model.strip = &strip_solution(materials, plies, plate, grid.diameter, work.strip);
+    // Loads the strip does not take have no field in it.
+    if (!strip_takes(loads, plate)) {
+      problem.loads.bearing = problem.loads.bypass = std::numeric_limits<double>::quiet_NaN();
+    }
+  }
   SingularCount singular;
-  analyse(problem, stages, work.field, singular, corrected ? &scale : nullptr);
+  analyse(problem, stages, work.field, singular, model);
 
   LoadCaseAnalysis a{&problem,
                      &work.field.laminate,
@@ -36,11 +51,12 @@ LoadCaseAnalysis analyse_load_case(const Materials& materials, const PlyStack& p
                      nullptr,
                      singular.count,
                      corrected,
-                     scale};
+                     scale,
+                     model.strip};
   if (wants.reserve) {
     place_reserve_stations(grid, assessment, curve_axis(loads), work.stations);
-    reserve_ply_values(work.stations, materials, plies, work.field.laminate, problem.loads,
-                       corrected ? &scale : nullptr, work.reserve, work.at_stations);
+    reserve_ply_values(work.stations, materials, plies, work.field.laminate, problem.loads, model,
+                       work.reserve, work.at_stations);
     const int entries = work.stations.entries;
     work.reserves.resize(entries);
     for (int e = 0; e < entries; ++e) {

@@ -1,6 +1,7 @@
 // One load case on one laminate, as the job runner, the Python module and the web page analyse
 // it: the compliance, the field around the hole, the ply values and the reserve factors, with the
-// finite-width correction of the plate.
+// plate's model of the field: the infinite plate with its finite-width correction and bolt series,
+// or the strip (strip_model.hpp; a load case the strip does not take gives an undefined field).
 #pragma once
 
 #include <vector>
@@ -8,6 +9,7 @@
 #include "analysis/analysis.hpp"
 #include "analysis/reserve.hpp"
 #include "analysis/reserve_stations.hpp"
+#include "analysis/strip_model.hpp"
 #include "model/assessment.hpp"
 #include "model/plate.hpp"
 
@@ -21,14 +23,15 @@ struct LoadCaseWants {
   bool reserve = false;        // reserve factors at the characteristic distances
 };
 
-// The work space of load-case analyses: the field on the grid, and the reserve stations with
-// their ply values and reserve factors. Large: allocate it once; analyses one after another
-// reuse its storage.
+// The work space of load-case analyses: the field on the grid, the reserve stations with their
+// ply values and reserve factors, and the strip model's solution of the laminate. Large: allocate
+// it once; analyses one after another reuse its storage.
 struct LoadCaseWork {
   Workspace field, reserve;
   ReserveStations stations;
   ReserveValues at_stations;
   std::vector<LoadCaseReserve> reserves;
+  StripHoleCache strip;
 };
 
 // The results, pointing into the work space and the problem the caller gave (valid until the
@@ -45,6 +48,7 @@ struct LoadCaseAnalysis {
   int singular_systems;  // singular coefficient systems of the bolt solution (not meaningful)
   bool width_corrected;  // the open-hole pieces carry a finite-width correction:
   OpenHoleScale width_scale;
+  const StripSolution* strip;  // the strip model's solution (in the work space), or null
 };
 
 // problem receives the laminate, grid and loads of the analysis.

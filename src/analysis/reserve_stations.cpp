@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "hole/strip_field.hpp"
 #include "numeric/constants.hpp"
 #include "numeric/quadrature.hpp"
 #include "ply/ply_values.hpp"
@@ -17,11 +18,6 @@ bool stations_turn(const FailureAssessment& assessment) {
     if (!d.circular()) return true;
   }
   return false;
-}
-
-double curve_distance(const CharacteristicDistance& d, double angle, double axis) {
-  if (d.circular()) return d.tension;
-  return d.tension + (d.compression - d.tension) * std::fabs(std::cos(radians(angle - axis)));
 }
 
 namespace {
@@ -94,7 +90,7 @@ bool place_reserve_stations(const Grid& grid, const FailureAssessment& assessmen
 
 int reserve_ply_values(const ReserveStations& stations, const Materials& materials,
                        const PlyStack& plies, const MembraneCompliance& laminate,
-                       const Loads& loads, const OpenHoleScale* scale, Workspace& work,
+                       const Loads& loads, const FieldModel& model, Workspace& work,
                        ReserveValues& out) {
   LaminateField& at = out.laminate;
   at.resize(stations.stations, stations.entries);
@@ -104,9 +100,13 @@ int reserve_ply_values(const ReserveStations& stations, const Materials& materia
   // The weighted laminate field of every batch, added up station by station.
   int singular = 0;
   for (const StationBatch& b : stations.batches) {
-    const int s =
-        field_around_hole(b.grid, loads, laminate.compliance, false, work.cache, work.field, scale);
-    if (s > singular) singular = s;
+    if (model.strip) {
+      strip_field_around_hole(b.grid, *model.strip, loads.bearing, loads.bypass, false, work.field);
+    } else {
+      const int s = field_around_hole(b.grid, loads, laminate.compliance, false, work.cache,
+                                      work.field, model.scale, model.series);
+      if (s > singular) singular = s;
+    }
     const int nang = station_count(b.grid), nstep = step_count(b.grid);
     for (int k = 0; k < nstep; ++k) {
       const double w = stations.weights[b.at + k];

@@ -57,9 +57,8 @@ struct ReserveStations {
 // acts whatever py and pxy are.
 double curve_axis(const Loads& loads);
 
-// The distance from the hole edge of the characteristic curve at `angle` degrees, its axis at
-// `axis` degrees; exactly d.tension for a circular one.
-double curve_distance(const CharacteristicDistance& d, double angle, double axis);
+// The distance from the hole edge of the characteristic curve at an angle: curve_distance
+// (model/assessment.hpp).
 
 // Whether the stations turn with the curve's axis: some characteristic distance is not circular.
 bool stations_turn(const FailureAssessment& assessment);
@@ -80,12 +79,13 @@ struct ReserveValues {
 };
 
 // The values at the stations under `loads`, out sized stations by entries (by plies).
-// laminate: the compliance for loads.bolt_angle; work: room for the field of each batch; scale:
-// the finite-width factors of the open-hole pieces, or null. Returns the count of singular
-// coefficient systems of the bolt solution (the largest of any batch).
+// laminate: the compliance for loads.bolt_angle; model: the solution that gives the field (the
+// infinite plate with its finite-width factors and bolt series, or the strip's solution, whose
+// stations outside the strip are NaN); work: room for the field of each batch. Returns the count
+// of singular coefficient systems of the bolt solution (the largest of any batch).
 int reserve_ply_values(const ReserveStations& stations, const Materials& materials,
                        const PlyStack& plies, const MembraneCompliance& laminate,
-                       const Loads& loads, const OpenHoleScale* scale, Workspace& work,
+                       const Loads& loads, const FieldModel& model, Workspace& work,
                        ReserveValues& out);
 
 // A grid that only counts: the reserve stations as its stations, the characteristic distances as

@@ -25,7 +25,7 @@ void add(const GridVector& piece, const GridScalar& u, const GridScalar& v, Lami
 
 int field_around_hole(const Grid& g, const Loads& loads, const Compliance& compliance,
                       bool displacements, HoleSolutionCache& cache, LaminateField& f,
-                      const OpenHoleScale* scale) {
+                      const OpenHoleScale* scale, BoltSeries series) {
   // Without a correction every factor is 1, and x * 1 is x to the last bit.
   const OpenHoleScale one;
   const OpenHoleScale& k = scale ? *scale : one;
@@ -61,7 +61,7 @@ int field_around_hole(const Grid& g, const Loads& loads, const Compliance& compl
   int singular = 0;
   if (loads.bearing != 0.0) {
     singular = bolt_hole_field(g, loads.bearing, compliance.bolt_axes, loads.bolt_angle, disp,
-                               cache.bolt, st, ut, vt);
+                               cache.bolt, st, ut, vt, series);
     add(st, ut, vt, f);
     // The far-field stress that reacts the bolt load over a plate of finite width.
     open_hole_field(g, loads.bypass * k.bypass, a, loads.bolt_angle, disp, cache.open, st, ut, vt);

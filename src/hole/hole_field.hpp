@@ -6,9 +6,11 @@
 // far-field load that is exactly zero is not evaluated; the bypass piece is, whenever there is a
 // bearing stress (it adds zeros on an infinite plate). The strains are the laminate-axes
 // compliance times the stresses. Displacements are worked out only when asked for (NaN
-// otherwise). Returns the number of singular coefficient systems of the bolt solution.
+// otherwise). The bolt's series is summed as `series` says (bolt_hole.hpp). Returns the number of
+// singular coefficient systems of the bolt solution.
 #pragma once
 
+#include "hole/bolt_hole.hpp"
 #include "hole/solution_cache.hpp"
 #include "model/compliance.hpp"
 #include "model/fields.hpp"
@@ -26,6 +28,6 @@ struct OpenHoleScale {
 
 int field_around_hole(const Grid& grid, const Loads& loads, const Compliance& compliance,
                       bool displacements, HoleSolutionCache& cache, LaminateField& f,
-                      const OpenHoleScale* scale = nullptr);
+                      const OpenHoleScale* scale = nullptr, BoltSeries series = BoltSeries::legacy);
 
 }  // namespace hs

@@ -14,6 +14,8 @@ namespace hs::job_detail {
 
 inline constexpr const char* kStressUnits[] = {"psi", "ksi", "Pa", "kPa", "MPa", "GPa"};
 inline constexpr const char* kLengthUnits[] = {"in", "mm", "m"};
+inline constexpr const char* kHoleModels[] = {"infinite", "strip"};
+inline constexpr const char* kBoltSeries[] = {"converged", "legacy"};
 inline constexpr const char* kAllowableKeys[] = {"T1", "C1", "T2", "C2", "S12"};
 inline constexpr const char* kStrainAllowableKeys[] = {"strain_T1", "strain_C1", "strain_T2",
                                                        "strain_C2", "strain_S12"};

@@ -9,11 +9,12 @@
 #include <string>
 #include <utility>
 
+#include "io/output_file.hpp"
 #include "job/layup.hpp"
 #include "job/reader.hpp"
-#include "io/output_file.hpp"
 #include "job/toml_limits.hpp"
 #include "model/fields.hpp"
+#include "numeric/constants.hpp"
 
 namespace hs {
 
@@ -33,22 +34,27 @@ void Reader::read(const toml::table& root, Job& job) {
   read_plies(root, job);
   // A job of the laminate's properties alone needs no hole, grid or load case.
   properties_only_ = false;
-  if (const toml::table* results = root.get("results") ? root.get("results")->as_table() : nullptr) {
-    if (const toml::array* tables = results->get("tables") ? results->get("tables")->as_array()
-                                                          : nullptr) {
+  if (const toml::table* results =
+          root.get("results") ? root.get("results")->as_table() : nullptr) {
+    if (const toml::array* tables =
+            results->get("tables") ? results->get("tables")->as_array() : nullptr) {
       properties_only_ = tables->size() == 1 && (*tables)[0].value<std::string>() == "properties";
     }
   }
   read_hole(root, job);
   read_grid(root, job);
   read_load_cases(root, job);
+  // On the infinite plate the bypass follows from the bearing and the width; the strip's is a load.
   for (LoadCase& lc : job.load_cases) {
-    lc.loads.bypass = bypass_stress(lc.loads.bearing, job.grid.diameter, job.plate.width);
+    if (!strip_) {
+      lc.loads.bypass = bypass_stress(lc.loads.bearing, job.grid.diameter, job.plate.width);
+    }
   }
   read_failure(root, job);
   read_results(root, job);
   read_carpet(root, job);
   check_size(root, job);
+  check_strip_stations(root, job);
 }
 
 // The grid and the stack must fit the working storage of an analysis, and the results of all
@@ -81,7 +87,8 @@ void Reader::check_size(const toml::table& root, const Job& job) {
   per_point += 6.0 * (wants(ResultKind::kStresses) + wants(ResultKind::kStrains) +
                       wants(ResultKind::kPolar));
   per_point += 2.0 * wants(ResultKind::kDisplacements);
-  per_point += 3.0 * plies_read_ * (wants(ResultKind::kPlyStrains) + wants(ResultKind::kPlyStresses));
+  per_point +=
+      3.0 * plies_read_ * (wants(ResultKind::kPlyStrains) + wants(ResultKind::kPlyStresses));
   if (wants(ResultKind::kFailure)) per_point += 4.0 * plies_read_ * job.criteria.size();
   const double cases = static_cast<double>(job.load_cases.size()) * (job.carpet ? 66 : 1);
   const double numbers = per_point * stations * steps * cases;
@@ -276,11 +283,13 @@ int Reader::material_index(const std::string& name, const toml::source_region& a
                          [&](const MaterialEntry& m) { return m.name == name; });
   if (it != materials_.end()) return static_cast<int>(it - materials_.begin());
   std::string known;
-  for (const MaterialEntry& m : materials_) known += (known.empty() ? "" : ", ") + toml_string(m.name);
+  for (const MaterialEntry& m : materials_)
+    known += (known.empty() ? "" : ", ") + toml_string(m.name);
   toml::source_region where = at;
   where.begin.column += column_offset;
   error(where, key,
-        "unknown material " + toml_string(name) + (known.empty() ? "" : " (the materials: " + known + ")"));
+        "unknown material " + toml_string(name) +
+            (known.empty() ? "" : " (the materials: " + known + ")"));
   return -1;
 }
 
@@ -379,8 +388,10 @@ void Reader::read_laminate(const toml::table& t, Job& job) {
   std::vector<double> thickness_of(materials_.size(), std::nan(""));
   if (by_material) {
     for (auto&& [k, v] : *by_material) {
+      // A name of its own for the lambda: clang before 16 does not capture structured bindings.
+      const std::string_view name = k.str();
       auto it = std::find_if(materials_.begin(), materials_.end(),
-                             [&](const MaterialEntry& m) { return m.name == k.str(); });
+                             [&](const MaterialEntry& m) { return m.name == name; });
       if (it == materials_.end()) {
         error(k.source(), join("laminate.ply_thickness", k.str()), "not a material of the job");
       } else {
@@ -396,9 +407,10 @@ void Reader::read_laminate(const toml::table& t, Job& job) {
   for (std::size_t p = 0; p < plies.size(); ++p) {
     int m = default_material;
     if (!plies[p].material.empty()) {
-      m = materials_.empty() ? -1
-                             : material_index(plies[p].material, at->source(), "laminate.layup",
-                                              1 + static_cast<int>(job.layup.find(plies[p].material)));
+      m = materials_.empty()
+              ? -1
+              : material_index(plies[p].material, at->source(), "laminate.layup",
+                               1 + static_cast<int>(job.layup.find(plies[p].material)));
     } else if (m < 0 && !reported_default && named == Got::kAbsent && materials_.size() > 1) {
       missing(t, "laminate.material",
               "missing required key (the material of the plies the layup names none for)");
@@ -424,13 +436,22 @@ void Reader::read_laminate(const toml::table& t, Job& job) {
 void Reader::read_hole(const toml::table& root, Job& job) {
   const toml::table* hole = table(root, "", "hole", !properties_only_);
   if (!hole) return;
-  check_keys(*hole, "hole", {"diameter", "width", "finite_width_correction"});
+  check_keys(
+      *hole, "hole",
+      {"diameter", "width", "finite_width_correction", "model", "edge_distance", "bolt_series"});
+  std::string model = "infinite";
+  // With a model that cannot be read, the keys that depend on it are not judged either.
+  model_known_ = word(*hole, "hole", "model", kHoleModels, "hole model", model) != Got::kBad;
+  strip_ = model == "strip";
+  job.plate.model = strip_ ? HoleModel::kStrip : HoleModel::kInfinite;
   diameter_ok_ =
       real(*hole, "hole", "diameter", true, Range::kPositive, job.grid.diameter) == Got::kOk;
   Got width = real(*hole, "hole", "width", false, Range::kNonNegative, job.plate.width);
-  if (width == Got::kOk && job.plate.width != 0.0 && diameter_ok_ && !(job.plate.width > job.grid.diameter)) {
+  if (width == Got::kOk && job.plate.width != 0.0 && diameter_ok_ &&
+      !(job.plate.width > job.grid.diameter)) {
     error(hole->get("width")->source(), "hole.width",
-          "must be 0 (infinite plate) or greater than the diameter");
+          strip_ ? "must be greater than the diameter"
+                 : "must be 0 (infinite plate) or greater than the diameter");
   }
   std::string correction;
   const toml::node* at = nullptr;
@@ -439,13 +460,127 @@ void Reader::read_hole(const toml::table& root, Job& job) {
       job.plate.width_correction = WidthCorrection::kNone;
     } else if (correction == "tan") {
       job.plate.width_correction = WidthCorrection::kTan;
-      if (width != Got::kOk || job.plate.width == 0.0) {
+      if (strip_) {
+        error(at->source(), "hole.finite_width_correction",
+              "\"tan\" corrects the infinite plate for a width; the strip model solves the "
+              "strip of that width itself (leave the key out)");
+      } else if (width != Got::kOk || job.plate.width == 0.0) {
         error(at->source(), "hole.finite_width_correction",
               "\"tan\" needs a finite plate (hole.width greater than 0)");
       }
     } else {
       error(at->source(), "hole.finite_width_correction",
             "unsupported finite width correction " + toml_string(correction) + " (none, tan)");
+    }
+  }
+  std::string series;
+  if (word(*hole, "hole", "bolt_series", kBoltSeries, "bolt series", series) == Got::kOk) {
+    job.plate.bolt_series = series == "legacy" ? BoltSeriesSum::kLegacy : BoltSeriesSum::kConverged;
+    if (strip_ && series == "legacy") {
+      error(hole->get("bolt_series")->source(), "hole.bolt_series",
+            "the strip model sums the bolt's series exactly; \"legacy\" (45 terms) is for the "
+            "infinite plate");
+    }
+  }
+  if (strip_) {
+    read_strip(*hole, job, width);
+  } else if (const toml::node* e = model_known_ ? hole->get("edge_distance") : nullptr) {
+    error(e->source(), "hole.edge_distance",
+          "an edge distance needs the strip model (hole.model = \"strip\")");
+  }
+}
+
+// The strip: its width (required) and the distance from the hole centre to its free end.
+void Reader::read_strip(const toml::table& hole, Job& job, Got width) {
+  bool ok = diameter_ok_;
+  if (width == Got::kAbsent) {
+    missing(hole, "hole.width", "missing required key (the width of the strip)");
+    ok = false;
+  } else if (width != Got::kOk) {
+    ok = false;
+  } else if (job.plate.width == 0.0) {
+    error(hole.get("width")->source(), "hole.width",
+          "must be greater than the diameter: the strip model needs the strip's width");
+    ok = false;
+  } else if (diameter_ok_ && !(job.plate.width > job.grid.diameter)) {
+    ok = false;  // reported
+  }
+  Got edge = real(hole, "hole", "edge_distance", false, Range::kPositive, job.plate.edge_distance);
+  if (edge == Got::kBad) ok = false;
+  if (edge == Got::kOk && diameter_ok_ && !(job.plate.edge_distance > job.grid.diameter / 2.0)) {
+    error(hole.get("edge_distance")->source(), "hole.edge_distance",
+          "must be greater than half the diameter: the free end lies beyond the hole's edge");
+    ok = false;
+  }
+  strip_ok_ = ok;
+}
+
+// Every station of the grid, and of the reserve factors at the characteristic distance, must lie
+// in the strip: the field outside it is not the plate's. The strip is convex and holds the hole's
+// centre, so the farthest station of each angle decides.
+void Reader::check_strip_stations(const toml::table& root, const Job& job) {
+  if (!strip_ || !strip_ok_ || !grid_ok_) return;
+  const Grid& g = job.grid;
+  const int stations = station_count(g);
+  // The first station outside the strip at `distance` from the hole edge (only station `only`
+  // when it is not negative).
+  auto first_outside = [&](double distance, double& angle, std::string& where, int only = -1) {
+    const double r = g.diameter / 2.0 + distance;
+    for (int j = only < 0 ? 0 : only; j < (only < 0 ? stations : only + 1); ++j) {
+      const double theta = radians(station_angle(g, j));
+      const double x = r * std::cos(theta), y = r * std::sin(theta);
+      if (in_strip(job.plate, g.diameter, x, y)) continue;
+      angle = station_angle(g, j);
+      const double reach =
+          std::fmax(kStripReachWidths * job.plate.width, kStripReachDiameters * g.diameter);
+      char text[200];
+      if (!(std::fabs(y) <= job.plate.width / 2.0)) {
+        std::snprintf(text, sizeof text, "beyond the side of the strip, %.6g from its axis",
+                      job.plate.width / 2.0);
+      } else if (job.plate.edge_distance > 0.0 && x > 0.0) {
+        std::snprintf(text, sizeof text, "beyond the free end, %.6g ahead of the hole centre",
+                      job.plate.edge_distance);
+      } else {
+        std::snprintf(text, sizeof text,
+                      "beyond the length of strip the model solves, %.6g (%.3g widths, at least "
+                      "%.3g diameters) from the hole centre",
+                      reach, kStripReachWidths, kStripReachDiameters);
+      }
+      where = text;
+      return true;
+    }
+    return false;
+  };
+  auto message = [&](double angle, double distance, const std::string& where) {
+    char text[120];
+    std::snprintf(text, sizeof text, "the station at %.6g degrees, %.6g from the hole edge, lies ",
+                  angle, distance);
+    return text + where;
+  };
+  double angle = 0.0;
+  std::string where;
+  const double outer = (g.steps - 1) * g.distance_step;
+  if (first_outside(outer, angle, where)) {
+    const toml::node* grid = root.get("grid");
+    const toml::node* at = grid && grid->is_table() ? grid->as_table()->get("distance_step") : grid;
+    error(at ? at->source() : root.source(), "grid.distance_step",
+          message(angle, outer, where) + ": use fewer steps or a smaller distance_step");
+  }
+  // The reserve stations of every characteristic distance, on its curve about the strip's axis
+  // (the bolt bears along it, the bypass acts along it).
+  if (!failure_given_) return;
+  for (const CharacteristicDistance& d : job.distances) {
+    for (int j = 0; j < stations; ++j) {
+      const double distance = curve_distance(d, station_angle(g, j), 0.0);
+      if (!first_outside(distance, angle, where, j)) continue;
+      const toml::table* failure = root.get("failure")->as_table();
+      const char* key = failure->contains("distance") ? "distance" : "distance_tension";
+      const toml::node* at = failure->get(key);
+      error(at ? at->source() : failure->source(),
+            at ? std::string("failure.") + key : std::string("failure"),
+            message(angle, distance, where) +
+                " (the reserve factors are judged there): use a smaller characteristic distance");
+      return;
     }
   }
 }

@@ -51,7 +51,8 @@ void Reader::read_load_cases(const toml::table& root, Job& job) {
       continue;
     }
     const toml::table& t = *e.as_table();
-    check_keys(t, prefix, {"name", "px", "py", "pxy", "off_axis", "bearing", "bolt_angle"});
+    check_keys(t, prefix,
+               {"name", "px", "py", "pxy", "off_axis", "bearing", "bolt_angle", "bypass"});
     LoadCase lc{"LC" + std::to_string(i + 1), Loads{}};
     const toml::node* at = nullptr;
     if (string(t, prefix, "name", false, lc.name, &at) == Got::kOk) {
@@ -73,13 +74,54 @@ void Reader::read_load_cases(const toml::table& root, Job& job) {
       seen.push_back({lc.name, static_cast<int>(name_at.begin.line)});
     }
     Loads& l = lc.loads;
-    real(t, prefix, "px", false, Range::kAny, l.px);
-    real(t, prefix, "py", false, Range::kAny, l.py);
-    real(t, prefix, "pxy", false, Range::kAny, l.pxy);
-    real(t, prefix, "off_axis", false, Range::kAny, l.off_axis);
-    real(t, prefix, "bearing", false, Range::kAny, l.bearing);
-    real(t, prefix, "bolt_angle", false, Range::kAny, l.bolt_angle);
+    if (strip_) {
+      read_strip_loads(t, prefix, job, l);
+    } else {
+      real(t, prefix, "px", false, Range::kAny, l.px);
+      real(t, prefix, "py", false, Range::kAny, l.py);
+      real(t, prefix, "pxy", false, Range::kAny, l.pxy);
+      real(t, prefix, "off_axis", false, Range::kAny, l.off_axis);
+      real(t, prefix, "bearing", false, Range::kAny, l.bearing);
+      real(t, prefix, "bolt_angle", false, Range::kAny, l.bolt_angle);
+      if (const toml::node* n = model_known_ ? t.get("bypass") : nullptr) {
+        error(n->source(), prefix + ".bypass",
+              "a load of the strip model (hole.model = \"strip\"); on the infinite plate the "
+              "bypass follows from bearing, diameter and width");
+      }
+    }
     job.load_cases.push_back(std::move(lc));
+  }
+}
+
+// The loads of a strip: along its axis only, a bolt bearing towards the free end (+x) and the
+// gross stress carried past the hole, which a strip with a free end does not carry.
+void Reader::read_strip_loads(const toml::table& t, const std::string& prefix, const Job& job,
+                              Loads& l) {
+  if (const toml::node* n = t.get("px")) {
+    error(n->source(), prefix + ".px",
+          "the strip model takes the stress along the strip as bypass (the gross stress carried "
+          "past the hole): use bypass");
+  }
+  for (const char* key : {"py", "pxy", "off_axis"}) {
+    if (const toml::node* n = t.get(key)) {
+      error(n->source(), prefix + "." + key,
+            "the strip model takes loads along the strip only (bearing and bypass)");
+    }
+  }
+  if (real(t, prefix, "bolt_angle", false, Range::kAny, l.bolt_angle) == Got::kOk &&
+      l.bolt_angle != 0.0) {
+    error(t.get("bolt_angle")->source(), prefix + ".bolt_angle",
+          "must be 0 in the strip model: the bolt bears along the strip, towards +x");
+  }
+  l.bolt_angle = 0.0;
+  if (real(t, prefix, "bearing", false, Range::kAny, l.bearing) == Got::kOk && l.bearing < 0.0) {
+    error(t.get("bearing")->source(), prefix + ".bearing",
+          "must be 0 or greater in the strip model: the bolt bears towards +x (the free end)");
+  }
+  if (real(t, prefix, "bypass", false, Range::kAny, l.bypass) == Got::kOk && l.bypass != 0.0 &&
+      job.plate.edge_distance > 0.0) {
+    error(t.get("bypass")->source(), prefix + ".bypass",
+          "must be 0 with an edge distance: the free end carries no stress past the hole");
   }
 }
 

@@ -122,10 +122,25 @@ std::string write_job(const Job& job) {
   if (field) {
     o.raw("");
     o.raw("[hole]");
-    o.line("diameter", toml_number(job.grid.diameter), length);
-    o.line("width", toml_number(job.plate.width), length + ", 0 = infinite plate");
-    o.line("finite_width_correction",
-           toml_string(job.plate.width_correction == WidthCorrection::kTan ? "tan" : "none"));
+    if (job.plate.strip()) {
+      o.line("model", toml_string("strip"), "a hole in a strip of finite width along x");
+      o.line("diameter", toml_number(job.grid.diameter), length);
+      o.line("width", toml_number(job.plate.width), length + ", of the strip");
+      if (job.plate.edge_distance > 0.0) {
+        o.line("edge_distance", toml_number(job.plate.edge_distance),
+               length + ", hole centre to the free end");
+      }
+    } else {
+      o.line("model", toml_string("infinite"), "an infinite plate");
+      o.line("diameter", toml_number(job.grid.diameter), length);
+      o.line("width", toml_number(job.plate.width), length + ", 0 = infinite plate");
+      o.line("finite_width_correction",
+             toml_string(job.plate.width_correction == WidthCorrection::kTan ? "tan" : "none"));
+      const bool legacy = job.plate.bolt_series == BoltSeriesSum::kLegacy;
+      o.line(
+          "bolt_series", toml_string(legacy ? "legacy" : "converged"),
+          legacy ? "the bolt's series to 45 terms, as the dialogue" : "the bolt's series summed");
+    }
 
     const Grid& g = job.grid;
     o.raw("");
@@ -141,6 +156,12 @@ std::string write_job(const Job& job) {
       o.raw("");
       o.raw("[[load_cases]]");
       o.line("name", toml_string(lc.name));
+      if (job.plate.strip()) {
+        o.line("bearing", toml_number(l.bearing),
+               stress + ", bearing stress of the bolt, towards +x");
+        o.line("bypass", toml_number(l.bypass), stress + ", gross stress carried past the hole");
+        continue;
+      }
       o.line("px", toml_number(l.px), stress + ", along the load x axis");
       o.line("py", toml_number(l.py), stress + ", across it");
       o.line("pxy", toml_number(l.pxy), stress + ", shear");

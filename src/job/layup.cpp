@@ -3,6 +3,8 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 namespace hs {
 
@@ -151,8 +153,18 @@ class Parser {
     }
     std::string_view t = s_.substr(start, pos_ - start);
     if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 14000
+    // libc++ 13 (the web page's Emscripten) has no floating-point from_chars; the text is
+    // digits with an optional sign and point, which strtod reads correctly rounded as well.
+    const std::string copy(t);
+    char* end = nullptr;
+    value = std::strtod(copy.c_str(), &end);
+    const bool read = end == copy.c_str() + copy.size();
+#else
     const auto r = std::from_chars(t.data(), t.data() + t.size(), value);
-    if (r.ec != std::errc() || !std::isfinite(value) || std::fabs(value) > 1e6) {
+    const bool read = r.ec == std::errc();
+#endif
+    if (!read || !std::isfinite(value) || std::fabs(value) > 1e6) {
       return fail_at(start, "not a ply angle");
     }
     return true;

@@ -26,8 +26,11 @@ class Reader : public FieldReader {
   int material_index(const std::string& name, const toml::source_region& at, const std::string& key,
                      int column_offset = 0);
   void read_hole(const toml::table& root, Job& job);
+  void read_strip(const toml::table& hole, Job& job, Got width);
   void read_grid(const toml::table& root, Job& job);
   void read_load_cases(const toml::table& root, Job& job);
+  void read_strip_loads(const toml::table& t, const std::string& prefix, const Job& job,
+                        Loads& loads);
   void read_failure(const toml::table& root, Job& job);
   // failure.distance, or distance_tension with distance_compression, and the method.
   void read_distances(const toml::table& failure, Job& job);
@@ -45,6 +48,7 @@ class Reader : public FieldReader {
   void check_allowables(const Job& job, const std::string& needed_by);
   void read_coupon_list(const toml::table& root, CouponFile& file);
   void read_coupon_settings(const toml::table& root, CouponFile& file);
+  void check_strip_stations(const toml::table& root, const Job& job);
 
   // What later checks need to know about earlier parts of the file.
   struct MaterialEntry {
@@ -63,6 +67,9 @@ class Reader : public FieldReader {
   bool diameter_ok_ = false, grid_ok_ = false;
   bool failure_given_ = false;
   bool properties_only_ = false;  // the results are the laminate's properties alone
+  bool model_known_ = true;       // hole.model is absent or readable
+  bool strip_ = false;            // hole.model = "strip"
+  bool strip_ok_ = false;         // and its width and edge distance are usable
 };
 
 }  // namespace hs::job_detail

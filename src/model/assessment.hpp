@@ -3,9 +3,11 @@
 // point or averaged along the radius), the factor of safety.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 #include "model/materials.hpp"
+#include "numeric/constants.hpp"
 #include "numeric/quadrature.hpp"
 
 namespace hs {
@@ -26,6 +28,13 @@ struct CharacteristicDistance {
   double compression = 0.0;
   bool circular() const { return tension == compression; }
 };
+
+// The distance from the hole edge of the characteristic curve at `angle` degrees, its axis at
+// `axis` degrees; exactly d.tension for a circular one.
+inline double curve_distance(const CharacteristicDistance& d, double angle, double axis) {
+  if (d.circular()) return d.tension;
+  return d.tension + (d.compression - d.tension) * std::fabs(std::cos(radians(angle - axis)));
+}
 
 // Points along each radial line of the average when none are chosen, for Gauss-Legendre and for
 // Simpson's rule (docs/strength.md shows their convergence).

@@ -5,6 +5,8 @@
 // depends on it. Each is written here as the exact double it widens to.
 #pragma once
 
+#include <cmath>
+
 namespace hs {
 
 // pi rounded to single precision: every conversion between degrees and radians uses it.
@@ -16,6 +18,15 @@ constexpr double radians(double degrees) {
 }
 constexpr double degrees(double radians) {
   return radians * 180.0 / kPiSingle;
+}
+
+// An angle in degrees brought within one turn when its magnitude is a turn or more: the remainder
+// of the division by 360, with the sign of the angle. std::fmod is exact (the remainder of two
+// doubles is a double), so 1e20 degrees gives 280 exactly, where multiplying by pi / 180 first
+// would leave the sine and cosine of a number whose rounding error is many turns. Smaller angles
+// are left as they are: an angle of less than a turn keeps its bits.
+inline double reduce_degrees(double degrees) {
+  return std::fabs(degrees) >= 360.0 ? std::fmod(degrees, 360.0) : degrees;
 }
 
 // Branch test of the complex square roots of both hole solutions: -1e-5 in single precision.

@@ -130,7 +130,16 @@ std::string inputs_section(const Job& job, bool swatches) {
 
   const Grid& g = job.grid;
   b += "<p>Hole diameter D = " + number(g.diameter) + lu + "; ";
-  if (job.plate.width != 0.0) {
+  if (job.plate.strip()) {
+    const Plate& p = job.plate;
+    b += "a strip W = " + number(p.width) + lu + " wide (W/D = " + number(p.width / g.diameter) +
+         ") along the laminate x axis, " +
+         (p.edge_distance > 0.0
+              ? "its free end e = " + number(p.edge_distance) + lu +
+                    " ahead of the hole centre (e/D = " + number(p.edge_distance / g.diameter) + ")"
+              : std::string("running on both ways")) +
+         ": the field of the hole in the strip itself, by boundary collocation.</p>\n";
+  } else if (job.plate.width != 0.0) {
     b += "plate width W = " + number(job.plate.width) + lu +
          " (W/D = " + number(job.plate.width / g.diameter) + ")" +
          (job.plate.width_correction == WidthCorrection::kTan
@@ -140,7 +149,12 @@ std::string inputs_section(const Job& job, bool swatches) {
   } else {
     b += "an infinite plate.</p>\n";
   }
-  if (job.plate.width != 0.0 && job.plate.width < 8.0 * g.diameter && !job.plate.corrected()) {
+  if (!job.plate.strip() && job.plate.bolt_series == BoltSeriesSum::kLegacy) {
+    b += "<p class=\"note\">The bolt's series is summed to its first 45 terms, as the dialogue's "
+         "tables have it (bolt_series = \"legacy\").</p>\n";
+  }
+  if (job.plate.width != 0.0 && job.plate.width < 8.0 * g.diameter && !job.plate.corrected() &&
+      !job.plate.strip()) {
     // Below eight diameters the infinite plate's open-hole stresses fall short of the plate's.
     b += "<p class=\"note\">Caution: no finite-width correction, so the open-hole stresses are "
          "those of an infinite plate, lower than the plate's below W/D = 8 "
@@ -187,8 +201,36 @@ std::string inputs_section(const Job& job, bool swatches) {
   return b;
 }
 
+// The loads of a load case in the strip, in words: the bolt, its reaction behind the hole, and
+// the bypass.
+std::string strip_loads_text(const Job& job, const Loads& f) {
+  const std::string su = " " + escape(job.stress_unit);
+  const double reaction = f.bearing * job.grid.diameter / job.plate.width;
+  std::string b;
+  if (f.bearing == 0.0) {
+    b += "<p>No bolt: an open hole in the strip.</p>\n";
+  } else {
+    b += "<p>Bolt bearing stress " + number(f.bearing) + su + " along the strip (toward +x" +
+         (job.plate.edge_distance > 0.0 ? ", the free end" : std::string()) +
+         "), reacted by the strip behind the hole: bearing × D / W = " + number(reaction) + su +
+         " there.</p>\n";
+  }
+  if (f.bypass != 0.0) {
+    b += "<p>Bypass stress " + number(f.bypass) + su +
+         ", carried past the hole by the strip at both ends" +
+         (f.bearing != 0.0
+              ? " (the end behind the hole carries " + number(f.bypass + reaction) + su + " in all)"
+              : std::string()) +
+         ".</p>\n";
+  } else if (job.plate.edge_distance == 0.0) {
+    b += "<p>No bypass stress.</p>\n";
+  }
+  return b;
+}
+
 // The loads of a load case in words.
 std::string loads_text(const Job& job, const Loads& f, const LoadCaseAnalysis* e) {
+  if (job.plate.strip()) return strip_loads_text(job, f);
   const std::string su = " " + escape(job.stress_unit);
   std::string b = "<p>Far-field stresses px = " + number(f.px) + su + ", py = " + number(f.py) +
                   su + ", pxy = " + number(f.pxy) + su + ", in axes turned " + degrees(f.off_axis) +
@@ -219,6 +261,8 @@ PassRecord record_of(const Job& job, const LoadCase& lc, int number, const Probl
   r.load_case = lc.name;
   r.number = number;
   r.width = job.plate.width;
+  r.strip = job.plate.strip();
+  r.edge_distance = job.plate.edge_distance;
   r.materials = pb.materials;
   r.plies = pb.plies;
   r.grid = pb.grid;

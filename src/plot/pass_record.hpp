@@ -51,6 +51,10 @@ struct PassRecord {
   int number = 0;
   bool carpet = false;
   double width = 0.0;
+  // A job in the strip model: the strip runs along x, `width` wide, its free end edge_distance
+  // ahead of the hole centre (none when 0).
+  bool strip = false;
+  double edge_distance = 0.0;
   CaseList cases{};
   Materials materials{};
   PlyStack plies{};

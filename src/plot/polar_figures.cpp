@@ -30,9 +30,24 @@ struct Load {
   bool single = false;
 };
 
+// The loads of a strip: the bypass carried past the hole at both ends, and the bolt's load
+// reacted by the strip behind the hole, bearing D / W there, drawn on that side pulling away.
+std::vector<Load> strip_loads(const PassRecord& r) {
+  const Loads& f = r.loads;
+  std::vector<Load> loads;
+  if (f.bypass != 0.0) loads.push_back({f.bypass, 0.0, "bypass"});
+  if (f.bearing != 0.0) {
+    loads.push_back({f.bearing * r.grid.diameter / r.width, 180.0, "bearing × D/W", true});
+  }
+  return loads;
+}
+
 // The loads are named as the dialogue names them (PX, PW) or, for a job, as its file does (px,
 // bypass).
-std::vector<Load> far_field(const Loads& f, bool job) {
+std::vector<Load> far_field(const PassRecord& r) {
+  if (r.strip) return strip_loads(r);
+  const Loads& f = r.loads;
+  const bool job = r.job;
   const char* const* names = job ? kJobLoadNames : kLoadNames;
   std::vector<Load> loads;
   if (f.px != 0.0) loads.push_back({f.px, f.off_axis, names[0]});
@@ -221,6 +236,24 @@ void draw_loads(Svg& svg, const std::vector<Load>& loads, const Loads& f, double
   }
 }
 
+// The strip round the hole, `px` pixels per unit length: its sides and its free end, where they
+// fall within the box.
+void draw_strip(Svg& svg, const Box& box, const PassRecord& r, double px) {
+  if (!r.strip) return;
+  const double side = r.width / 2.0 * px;
+  const double end = r.edge_distance > 0.0 ? r.edge_distance * px : box.x1;
+  const double right = std::fmin(end, box.x1);
+  for (double y : {-side, side}) {
+    if (y > box.y0 && y < box.y1) {
+      svg.line({box.x0, y}, {right, y}, attr("class", "plate-edge"));
+    }
+  }
+  if (r.edge_distance > 0.0 && end < box.x1) {
+    svg.line({end, std::fmax(-side, box.y0)}, {end, std::fmin(side, box.y1)},
+             attr("class", "plate-edge"));
+  }
+}
+
 void draw_angle_scale(Svg& svg, double lo, double hi) {
   for (double a : scale_angles(lo, hi)) {
     svg.line(polar(kRim - 5.0, a), polar(kRim, a), attr("class", "tick"));
@@ -234,16 +267,28 @@ std::string key_figure(const PassRecord& r) {
   int nstep = step_count(r.grid), nang = station_count(r.grid);
   double a = r.grid.diameter / 2.0;
   double outer = a + (nstep - 1) * r.grid.distance_step;
+  // The stations, and the strip's sides and a free end not far beyond them, fit the figure.
+  if (r.strip) {
+    outer = std::fmax(outer, r.width / 2.0);
+    if (r.edge_distance > 0.0 && r.edge_distance <= 1.5 * outer) {
+      outer = std::fmax(outer, r.edge_distance);
+    }
+  }
   double px = 90.0 / outer;  // pixels per unit length
   double lo = r.grid.angle_low, hi = r.grid.angle_low + (nang - 1) * r.grid.angle_step;
   if (hi < lo) std::swap(lo, hi);
-  std::vector<Load> loads = far_field(r.loads, r.job);
+  std::vector<Load> loads = far_field(r);
   double bolt = std::fmax(a * px * 0.8, 18.0);
   std::vector<Label> labels = load_labels(loads, r.loads, bolt, stress_suffix(r), r.job);
   Box box = polar_box(lo, hi, loads, labels);
+  if (r.strip) {
+    box.add({0, r.width / 2.0 * px}, 2, 2);
+    box.add({0, -r.width / 2.0 * px}, 2, 2);
+  }
   Svg svg(box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0, attr("class", "key"));
   svg.line({box.x0, 0}, {box.x1, 0}, attr("class", "axisline"));
   svg.line({0, box.y0}, {0, box.y1}, attr("class", "axisline"));
+  draw_strip(svg, box, r, px);
   svg.circle({0, 0}, a * px, attr("class", "hole"));
   for (int k = 0; k < nstep; ++k) {
     double rk = (a + k * r.grid.distance_step) * px;
@@ -261,7 +306,22 @@ std::string key_figure(const PassRecord& r) {
   draw_labels(svg, labels);
   std::string caption =
       "Black arrow pairs: uniform far-field stresses, pointing outward for tension.";
-  if (r.loads.bearing != 0.0 && r.job) {
+  if (r.strip) {
+    caption = "Grey lines: the strip's sides";
+    caption += r.edge_distance > 0.0
+                   ? (r.edge_distance * px < box.x1 ? " and its free end, to scale."
+                                                    : ", to scale; its free end lies beyond "
+                                                      "the figure, to the right.")
+                   : ", to scale; it runs on both ways.";
+    if (r.loads.bypass != 0.0) {
+      caption += " Black arrow pair: the bypass stress the strip carries past the hole.";
+    }
+    if (r.loads.bearing != 0.0) {
+      caption +=
+          " Red from the centre: the bolt, bearing on the hole toward +x with the bearing stress."
+          " Single red arrow: its load reacted by the strip behind the hole, bearing × D / W.";
+    }
+  } else if (r.loads.bearing != 0.0 && r.job) {
     caption += " Red from the centre: the bolt, bearing on the hole with the bearing stress.";
     if (r.loads.bypass != 0.0) {
       caption +=
@@ -400,7 +460,7 @@ std::string polar_figures(const PassRecord& r) {
     }
   }
   if (rings.empty()) rings.push_back(0.0);
-  std::vector<Load> loads = far_field(r.loads, r.job);
+  std::vector<Load> loads = far_field(r);
   std::vector<Label> angles_text = angle_labels(lo, hi);
   Box box = polar_box(lo, hi, loads, angles_text);
   // Room for the scale along any ray it may take.
@@ -491,8 +551,10 @@ std::string polar_figures(const PassRecord& r) {
       "every " +
       (r.job ? readable(ring) : exact(ring)) + " (" + stress_unit(r) +
       "), numbered along one diagonal; the largest magnitude is " + largest + unit +
-      ". The hole (grey) is to scale with the station circle. Arrows: far-field stresses "
-      "(black pairs), the bolt load and the bypass that reacts it (red). Angles run "
+      ". The hole (grey) is to scale with the station circle. Arrows: far-field stresses (black "
+      "pairs), the bolt load and " +
+      (r.strip ? "its reaction behind the hole" : "the bypass that reacts it") +
+      " (red). Angles run "
       "counter-clockwise from the laminate x axis (to the right). " +
       (r.job ? "Values at the loads of the load case; each point gives its value in full on hover."
              : "Values at the loads as typed; each point gives its value on hover.") +

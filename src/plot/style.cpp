@@ -21,7 +21,7 @@ const char* page_style() {
          ".sw{display:inline-block;width:20px;height:3px;vertical-align:middle;margin:0 4px 0 12px}\n"
          "svg text{font:10px sans-serif;fill:#222}svg .title{font-size:11px}\n"
          ".coincide{fill:none;stroke-width:1.7;stroke-dasharray:4 4}.grid{stroke:#e6e6e6}.frame{fill:none;stroke:#555}.curve{fill:none;stroke-width:1.7}\n"
-         ".hole{fill:#e4e4e4;stroke:#555}.zero{fill:none;stroke:#777;stroke-dasharray:3 3}"
+         ".hole{fill:#e4e4e4;stroke:#555}.plate-edge{stroke:#888;stroke-width:2}.zero{fill:none;stroke:#777;stroke-dasharray:3 3}"
          ".ring{fill:none;stroke:#e3e3e3}.axisline{stroke:#d0d0d0}\n"
          ".load{stroke:#333;fill:#333;stroke-width:1.4}.bolt{stroke:#b01c1c;fill:#b01c1c;"
          "stroke-width:2}.bypass{stroke:#b01c1c;fill:#b01c1c;stroke-width:1.4}"

@@ -166,10 +166,6 @@ CriterionConstants criterion_constants(Criterion criterion, const Allowables& a)
   return k;
 }
 
-double positive_quadratic_root(double quad, double lin) {
-  return smallest_positive_root(quad, lin, 1.0);
-}
-
 int governing_component(const CriterionConstants& k, double s1, double s2, double s12) {
   const double ix = s1 < 0.0 ? k.inv_c1 : k.inv_t1, iy = s2 < 0.0 ? k.inv_c2 : k.inv_t2;
   const double r[3] = {std::fabs(s1 * ix), std::fabs(s2 * iy), std::fabs(s12 * k.inv_s)};

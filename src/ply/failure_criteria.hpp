@@ -69,38 +69,60 @@ struct CriterionConstants {
 };
 CriterionConstants criterion_constants(Criterion criterion, const Allowables& allowables);
 
+// +infinity: the reserve factor where a criterion is never reached; NaN: undefined (the ply
+// values are not finite).
+constexpr double kReserveNone = std::numeric_limits<double>::infinity();
+constexpr double kReserveUndefined = std::numeric_limits<double>::quiet_NaN();
+
+namespace scalar_formulas {
+
+// The lanes of reserve_formulas-inl.hpp for a single ply point: plain doubles and bools.
+struct ScalarLanes {
+  using V = double;
+  using M = bool;
+  static double set(double x) { return x; }
+  static bool lt(double a, double b) { return a < b; }
+  static bool le(double a, double b) { return a <= b; }
+  static bool eq(double a, double b) { return a == b; }
+  static bool negated(bool m) { return !m; }
+  static bool any(bool m) { return m; }
+  static double select(bool m, double a, double b) { return m ? a : b; }
+  static double abs(double a) { return std::fabs(a); }
+  static double fmax(double a, double b) { return std::fmax(a, b); }
+  static double sqrt(double a) { return std::sqrt(a); }
+  static double copysign(double a, double b) { return std::copysign(a, b); }
+};
+
+#include "ply/reserve_formulas-inl.hpp"
+
+}  // namespace scalar_formulas
+
 // The smallest positive x with quad x^2 + lin x = 1, or +infinity when there is none: the load
 // factor at which a quadratic criterion reaches 1 along a proportional load path.
-double positive_quadratic_root(double quad, double lin);
+inline double positive_quadratic_root(double quad, double lin) {
+  return scalar_formulas::positive_quadratic_root_of(scalar_formulas::ScalarLanes{}, quad, lin);
+}
 
 // The reserve factor of one ply point with values s1, s2, s12 (stresses; strains for maximum
 // strain): the factor by which the loads can be scaled before the criterion reaches failure
-// there, +infinity when it never does. The ply values scale with the loads and keep their signs,
-// so the allowables chosen by sign stay: maximum strain and maximum stress are linear (each
-// value over its allowable reaches magnitude 1), Tsai-Hill is homogeneous of degree two (the
-// square root), modified Tsai-Wu and Hoffman are quadratic with linear terms and reach F = +1 at
-// the positive root of quad R^2 + lin R = 1. Ply values that are not finite (a field that could
-// not be worked out) give NaN: undefined, which is not "never fails".
+// there, +infinity when it never does, NaN when the ply values are not finite (a field that could
+// not be worked out: undefined, which is not "never fails"). The formulas are in
+// reserve_formulas-inl.hpp, which the batch of many load cases evaluates on several points at
+// once with the same bits.
 inline double point_reserve(const CriterionConstants& k, double s1, double s2, double s12) {
-  if (!std::isfinite(s1 + s2 + s12)) return std::numeric_limits<double>::quiet_NaN();
-  const double ix = s1 < 0.0 ? k.inv_c1 : k.inv_t1, iy = s2 < 0.0 ? k.inv_c2 : k.inv_t2;
+  using scalar_formulas::point_reserve_of;
+  const scalar_formulas::ScalarLanes l;
   switch (k.criterion) {
     case Criterion::kMaxStrain:
-    case Criterion::kMaxStress: {
-      const double m = std::fmax(std::fmax(std::fabs(s1 * ix), std::fabs(s2 * iy)),
-                                 std::fabs(s12 * k.inv_s));
-      return m > 0.0 ? 1.0 / m : std::numeric_limits<double>::infinity();
-    }
-    case Criterion::kTsaiHill: {
-      const double fn = s1 * s1 * (ix * ix) + s2 * s2 * (iy * iy) - s1 * s2 * (ix * ix) +
-                        s12 * s12 * (k.inv_s * k.inv_s);
-      return fn > 0.0 ? 1.0 / std::sqrt(fn) : std::numeric_limits<double>::infinity();
-    }
-    default: {
-      const double lin = k.f1 * s1 + k.f2 * s2;
-      const double quad = k.f11 * s1 * s1 + k.f22 * s2 * s2 + k.f66 * s12 * s12 - k.f12 * s1 * s2;
-      return positive_quadratic_root(quad, lin);
-    }
+      return point_reserve_of<Criterion::kMaxStrain>(l, k, s1, s2, s12);
+    case Criterion::kMaxStress:
+      return point_reserve_of<Criterion::kMaxStress>(l, k, s1, s2, s12);
+    case Criterion::kTsaiHill:
+      return point_reserve_of<Criterion::kTsaiHill>(l, k, s1, s2, s12);
+    case Criterion::kTsaiWu:
+      return point_reserve_of<Criterion::kTsaiWu>(l, k, s1, s2, s12);
+    default:
+      return point_reserve_of<Criterion::kHoffman>(l, k, s1, s2, s12);
   }
 }
 

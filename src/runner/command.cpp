@@ -4,17 +4,19 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
+#include "analysis/worker_pool.hpp"
 #include "dialogue/program.hpp"
 #include "io/output_file.hpp"
 #include "job/job_reader.hpp"
-#include "job/toml_limits.hpp"
 #include "job/job_writer.hpp"
+#include "job/toml_limits.hpp"
 #include "runner/convert.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/fit_distance.hpp"
@@ -37,8 +39,8 @@ bool slurp(const std::string& path, std::istream& in, std::string& text, std::os
     while (in.read(buf, sizeof buf) || in.gcount() > 0) {
       text.append(buf, static_cast<std::size_t>(in.gcount()));
       if (text.size() > kMaxJobFileBytes) {
-        err << "holestress: standard input is larger than "
-            << kMaxJobFileBytes / (1024 * 1024) << " MiB: not a job file\n";
+        err << "holestress: standard input is larger than " << kMaxJobFileBytes / (1024 * 1024)
+            << " MiB: not a job file\n";
         return false;
       }
     }
@@ -104,9 +106,20 @@ bool load_job(const std::string& path, std::istream& in, Job& job, std::ostream&
   return true;
 }
 
-// A job whose load cases come from a CSV file: the reserve factors of every row, streamed.
-int run_load_case_file(const Job& job, const std::string& output, int threads, std::istream& in,
-                       std::ostream& out, std::ostream& err) {
+// A job whose load cases come from a CSV file: the reserve factors of every row, streamed as CSV.
+// format: as given on the command line ("" when left out).
+int run_load_case_file(const Job& job, const std::string& format, const std::string& output,
+                       int threads, std::istream& in, std::ostream& out, std::ostream& err) {
+  if (!format.empty() && format != "csv") {
+    err << "holestress: --format " << format << ": the load cases of " << job.path
+        << " come from a file (load_cases_file), whose reserve factors are written as CSV rows: "
+           "give --format csv or leave --format out\n";
+    return 2;
+  }
+  if (std::string problem = batch_job_problem(job); !problem.empty()) {
+    err << problem << "\n";
+    return 2;
+  }
   std::ifstream file;
   std::istream* rows = &in;
   if (job.load_cases_file != "-") {
@@ -125,7 +138,9 @@ int run_load_case_file(const Job& job, const std::string& output, int threads, s
     }
     rows = &file;
   }
-  if (output.empty() || output == "-") return run_batch(job, *rows, out, err, threads);
+  // Progress while the rows are worked through, on a terminal only.
+  const bool progress = &err == &std::cerr && isatty(STDERR_FILENO);
+  if (output.empty() || output == "-") return run_batch(job, *rows, out, err, threads, progress);
   // The rows stream into a file beside the output, renamed into place once the run has gone
   // through: the output holds its old content until then, and never half a batch.
   const std::string temporary = output + ".tmp-" + std::to_string(getpid());
@@ -137,7 +152,7 @@ int run_load_case_file(const Job& job, const std::string& output, int threads, s
       err << "holestress: cannot write " << output << ": " << std::strerror(errno) << "\n";
       return 1;
     }
-    status = run_batch(job, *rows, f, err, threads);
+    status = run_batch(job, *rows, f, err, threads, progress);
     f.close();
     written = static_cast<bool>(f);
     if (!written && status != 2) {
@@ -164,8 +179,11 @@ int run_job(const std::string& path, const std::string& format, const std::strin
   Job job;
   int status = 0;
   if (!load_job(path, in, job, err, status)) return status;
-  if (!job.load_cases_file.empty()) return run_load_case_file(job, output, threads, in, out, err);
-  if (format == "json") return emit(output, results_json(job).dump(1) + "\n", out, err);
+  if (!job.load_cases_file.empty()) {
+    return run_load_case_file(job, format, output, threads, in, out, err);
+  }
+  if (format.empty() || format == "json")
+    return emit(output, results_json(job).dump(1) + "\n", out, err);
   if (format == "table") {
     std::ostringstream text;
     write_table_results(job, text);
@@ -238,16 +256,34 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
                  "subcommand as ./run)");
 
   CLI::App* run = app.add_subcommand("run", "run a job file");
-  std::string job_path, format = "json", output;
+  std::string job_path, format, output;
   int threads = 0;
   run->add_option("JOB", job_path, "the job file (TOML; - for standard input)")->required();
-  run->add_option("--format", format, "json (default), csv (a folder of files) or table")
+  run->add_option("--format", format,
+                  "json (default), csv (a folder of files) or table; a job with a load-case file "
+                  "writes CSV rows only")
       ->check(CLI::IsMember({"json", "csv", "table"}));
-  run->add_option("--output", output,
-                  "the file to write (json, table; default standard output) or the folder "
-                  "(csv; default: the job file's name with -results, laminate.toml: laminate-results)");
-  run->add_option("--threads", threads, "threads for a load-case file (default: every core)")
-      ->check(CLI::NonNegativeNumber);
+  run->add_option(
+      "--output", output,
+      "the file to write (json, table; default standard output) or the folder "
+      "(csv; default: the job file's name with -results, laminate.toml: laminate-results)");
+  // The check says the range itself: CLI11's own range checks print their bounds as doubles.
+  const CLI::Validator thread_count(
+      [](std::string& text) {
+        int n = -1;
+        const auto r = std::from_chars(text.data(), text.data() + text.size(), n);
+        if (r.ec == std::errc() && r.ptr == text.data() + text.size() && n >= 0 &&
+            n <= kMaxThreads) {
+          return std::string();
+        }
+        return "0 (every core) or a number of threads from 1 to " + std::to_string(kMaxThreads) +
+               ", not " + text;
+      },
+      "0.." + std::to_string(kMaxThreads));
+  run->add_option("--threads", threads,
+                  "threads for a load-case file (default 0: every core; at most " +
+                      std::to_string(kMaxThreads) + ")")
+      ->check(thread_count);
 
   CLI::App* conv = app.add_subcommand("convert", "write the job file equivalent to a dialogue");
   std::string conv_path, conv_output;

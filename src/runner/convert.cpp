@@ -34,6 +34,9 @@ Job job_from_pass(const DialogueState& st, bool carpet, const std::string& title
   for (int k = 0; k < kResultKinds; ++k) {
     job.results[k] = cases.selected(dialogue_case(static_cast<ResultKind>(k)));
   }
+  // The dialogue sums the bolt's series to 45 terms: its job does the same, so that it gives the
+  // dialogue's numbers.
+  job.plate.bolt_series = BoltSeriesSum::kLegacy;
   job.grid = pb.grid;
   job.grid.station_limit = Grid{}.station_limit;
   job.grid.step_limit = Grid{}.step_limit;

@@ -1,7 +1,5 @@
 #include "runner/csv_results.hpp"
 
-#include "io/output_file.hpp"
-
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -9,6 +7,7 @@
 
 #include "hole/transforms.hpp"
 #include "io/float_to_chars.hpp"
+#include "io/output_file.hpp"
 #include "runner/evaluate.hpp"
 #include "runner/results_common.hpp"
 
@@ -23,6 +22,8 @@ std::string csv_number(double v) {
 }
 
 namespace {
+
+const char* const kStripCsv = "strip.csv";
 
 // One CSV file being written in memory.
 struct Table {
@@ -71,34 +72,43 @@ class CsvSink : public ResultSink {
     };
     add(ResultKind::kProperties,
         prefix + "thickness" + length + ",EX" + stress + ",EY" + stress + ",GXY" + stress + ",VXY");
-    add(ResultKind::kStresses,
-        at + ",sigma_x" + stress + ",sigma_y" + stress + ",tau_xy" + stress + ",max_principal" + stress +
-            ",min_principal" + stress + ",principal_direction" + degrees);
+    add(ResultKind::kStresses, at + ",sigma_x" + stress + ",sigma_y" + stress + ",tau_xy" + stress +
+                                   ",max_principal" + stress + ",min_principal" + stress +
+                                   ",principal_direction" + degrees);
     add(ResultKind::kStrains,
         at + ",eps_x,eps_y,gamma_xy,max_principal,min_principal,principal_direction" + degrees);
-    add(ResultKind::kPolar,
-        at + ",hoop_stress" + stress + ",radial_stress" + stress + ",shear_stress" + stress +
-            ",hoop_strain,radial_strain,shear_strain");
+    add(ResultKind::kPolar, at + ",hoop_stress" + stress + ",radial_stress" + stress +
+                                ",shear_stress" + stress +
+                                ",hoop_strain,radial_strain,shear_strain");
     add(ResultKind::kDisplacements, at + ",u" + length + ",v" + length);
-    add(ResultKind::kPlyStrains,
-        at + ",ply,ply_angle" + degrees + ",eps_1,eps_2,gamma_12");
-    add(ResultKind::kPlyStresses,
-        at + ",ply,ply_angle" + degrees + ",sigma_1" + stress + ",sigma_2" + stress + ",tau_12" + stress);
-    add(ResultKind::kFailure,
-        prefix + "load_case,criterion,distance" + length + ",angle" + degrees + ",ply,ply_angle" + degrees +
-            ",number_1,number_2,number_12,number,ratio_1,ratio_2,ratio_12");
+    add(ResultKind::kPlyStrains, at + ",ply,ply_angle" + degrees + ",eps_1,eps_2,gamma_12");
+    add(ResultKind::kPlyStresses, at + ",ply,ply_angle" + degrees + ",sigma_1" + stress +
+                                      ",sigma_2" + stress + ",tau_12" + stress);
+    add(ResultKind::kFailure, prefix + "load_case,criterion,distance" + length + ",angle" +
+                                  degrees + ",ply,ply_angle" + degrees +
+                                  ",number_1,number_2,number_12,number,ratio_1,ratio_2,ratio_12");
     // With other methods or distances than one point-stress distance, each row also says its
     // method and characteristic distance; distance is that of the station where the factor is
     // reached.
     const std::string characteristic =
-        plain_reserve(job) ? ""
-                           : "method,distance_tension" + length + ",distance_compression" + length + ",";
-    add(ResultKind::kReserve,
-        prefix + "load_case," + characteristic + "criterion,factor,ply,ply_angle" + degrees + ",angle" +
-            degrees + ",distance" + length + ",component,margin_of_safety");
+        plain_reserve(job)
+            ? ""
+            : "method,distance_tension" + length + ",distance_compression" + length + ",";
+    add(ResultKind::kReserve, prefix + "load_case," + characteristic +
+                                  "criterion,factor,ply,ply_angle" + degrees + ",angle" + degrees +
+                                  ",distance" + length + ",component,margin_of_safety");
+    if (job.plate.strip()) {
+      // The strip model's solution of each laminate: the residual tractions on each boundary
+      // under each unit load, in percent of its peak hoop stress.
+      strip_ = static_cast<int>(tables_.size());
+      tables_.push_back({kStripCsv, prefix + "width" + length + ",edge_distance" + length +
+                                        ",unit_load,solved,residual_hole [%],residual_sides [%],"
+                                        "residual_front_end [%],residual_back_end [%]\n"});
+    }
   }
 
   void laminate(const PlyStack& plies, const Shares* layup, const MembraneCompliance& c) override {
+    strip_written_ = false;
     prefix_ = layup ? std::to_string(layup->s0) + "," + std::to_string(layup->s45) + "," +
                           std::to_string(layup->s90) + ","
                     : "";
@@ -110,6 +120,7 @@ class CsvSink : public ResultSink {
   }
 
   void load_case(const Evaluation& e) override {
+    if (strip_ >= 0 && e.strip && !strip_written_) write_strip(*e.strip);
     const Grid& g = e.problem->grid;
     const LaminateField& f = *e.field;
     const PlyStack& plies = e.problem->plies;
@@ -189,7 +200,9 @@ class CsvSink : public ResultSink {
                   finite ? csv_number(plies.angle[rf.ply]) : "",
                   finite ? csv_number(e.stations->angle[rf.station]) : "",
                   plain || finite ? csv_number(distance) : "",
-                  finite ? component_name(rf.component) : std::isnan(rf.factor) ? "undefined" : "",
+                  finite                  ? component_name(rf.component)
+                  : std::isnan(rf.factor) ? "undefined"
+                                          : "",
                   static_cast<int>(c) == r.smallest ? csv_number(r.margin) : ""});
         }
       }
@@ -199,6 +212,24 @@ class CsvSink : public ResultSink {
   std::vector<Table> tables_;
 
  private:
+  void write_strip(const StripSolution& s) {
+    strip_written_ = true;
+    const bool ok = s.status == StripStatus::ok;
+    static const char* const kLoads[2] = {"bearing", "bypass"};
+    for (int load = 0; load < 2; ++load) {
+      if (load == kStripBypass && ok && !s.has_bypass) continue;
+      const StripResidual& r = s.residual[load];
+      const double nan = std::nan("");
+      tables_[strip_].row(
+          {prefix_ + csv_number(job_.plate.width),
+           job_.plate.edge_distance > 0.0 ? csv_number(job_.plate.edge_distance) : "", kLoads[load],
+           ok ? "yes" : "no", csv_number(ok ? r.hole : nan), csv_number(ok ? r.sides : nan),
+           csv_number(ok ? r.front_end : nan), csv_number(ok ? r.back_end : nan)});
+    }
+  }
+  int strip_ = -1;  // the index of strip.csv in tables_
+  bool strip_written_ = false;
+
   Table* table(ResultKind k) {
     int i = index_[static_cast<int>(k)];
     return i < 0 ? nullptr : &tables_[i];
@@ -232,8 +263,9 @@ bool write_csv_results(const Job& job, const std::string& folder, std::vector<st
   const auto files = csv_results(job);
   // A result file of an earlier job that this one does not write would be taken for this job's:
   // it goes (only the names this program writes, nothing else in the folder).
-  for (int k = 0; k < kResultKinds; ++k) {
-    const std::string name = csv_file_name(static_cast<ResultKind>(k));
+  for (int k = 0; k <= kResultKinds; ++k) {
+    const std::string name =
+        k < kResultKinds ? csv_file_name(static_cast<ResultKind>(k)) : std::string(kStripCsv);
     bool kept = false;
     for (const auto& f : files) kept = kept || f.first == name;
     const std::filesystem::path stale = std::filesystem::path(folder) / name;

@@ -25,7 +25,7 @@ Evaluation evaluate_load_case(const Job& job, const PlyStack& plies, const LoadC
 std::vector<std::string> job_warnings(const Job& job) {
   std::vector<std::string> w;
   const double ratio = job.plate.width / job.grid.diameter;
-  if (job.plate.width != 0.0 && ratio < 8.0 && !job.plate.corrected()) {
+  if (job.plate.width != 0.0 && ratio < 8.0 && !job.plate.corrected() && !job.plate.strip()) {
     char text[400];
     std::snprintf(text, sizeof text,
                   "the plate is %.3g hole diameters wide (W/D below 8) and no finite-width "
@@ -50,7 +50,51 @@ std::vector<std::string> job_warnings(const Job& job) {
           "factor are undefined");
     }
   }
+  if (job.plate.strip()) {
+    StripHoleCache cache;
+    if (!job.carpet) {
+      strip_warnings(strip_solution(job.materials, job.plies, job.plate, job.grid.diameter, cache),
+                     "", w);
+    } else {
+      PlyStack plies = job.plies;
+      for (int i = 0; i < kCarpetLayups; ++i) {
+        const Shares s = apply_carpet_layup(job.plies, carpet_layup(i), plies);
+        strip_warnings(strip_solution(job.materials, plies, job.plate, job.grid.diameter, cache),
+                       "layup " + std::to_string(s.s0) + "/" + std::to_string(s.s45) + "/" +
+                           std::to_string(s.s90) + " percent 0/45/90: ",
+                       w);
+      }
+    }
+  }
   return w;
+}
+
+void strip_warnings(const StripSolution& s, const std::string& which,
+                    std::vector<std::string>& out) {
+  if (s.status != StripStatus::ok) {
+    out.push_back(which +
+                  "the strip model has no solution for this laminate and strip (no admissible "
+                  "characteristic roots, or coincident ones): the field around the hole and every "
+                  "reserve factor are undefined");
+    return;
+  }
+  static const char* const kLoads[2] = {"bearing", "bypass"};
+  for (int load = 0; load < (s.has_bypass ? 2 : 1); ++load) {
+    const StripResidual& r = s.residual[load];
+    const double values[4] = {r.hole, r.sides, r.front_end, r.back_end};
+    static const char* const kWhere[4] = {"hole edge", "sides", "front end", "back end"};
+    for (int b = 0; b < 4; ++b) {
+      if (!(values[b] > kStripResidualWarning) && !std::isnan(values[b])) continue;
+      char text[400];
+      std::snprintf(text, sizeof text,
+                    "the strip model's solution leaves a residual traction of %.3g percent of the "
+                    "peak hoop stress on the %s under the unit %s (above %.3g percent): its "
+                    "stresses are less certain than usual (a free end much wider than the hole "
+                    "close to it needs more terms than the model's)",
+                    values[b], kWhere[b], kLoads[load], kStripResidualWarning);
+      out.push_back(which + text);
+    }
+  }
 }
 
 void evaluate_job(const Job& job, ResultSink& sink) {

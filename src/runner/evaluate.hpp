@@ -18,8 +18,16 @@ struct Evaluation : LoadCaseAnalysis {
 };
 
 // Cautions on the results of a job: a plate narrower than 8 diameters without a finite-width
-// correction, whose open-hole stresses are those of an infinite plate and so too low.
+// correction, whose open-hole stresses are those of an infinite plate and so too low; a laminate
+// without a field; in the strip model, a solution whose residual tractions exceed
+// kStripResidualWarning percent of its peak hoop stress, or that has no solution at all (each
+// laminate of a carpet plot solved to see).
 std::vector<std::string> job_warnings(const Job& job);
+
+// The strip model's cautions on one solution, its laminate named by `which` ("" for the job's
+// own, else the layup).
+void strip_warnings(const StripSolution& s, const std::string& which,
+                    std::vector<std::string>& out);
 
 class ResultSink {
  public:

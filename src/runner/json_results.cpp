@@ -114,6 +114,26 @@ Json reserve_json(const Job& job, const Evaluation& e) {
   return list;
 }
 
+// The strip model's solution: the strip, and the residual tractions on each boundary under each
+// unit load in percent of its peak hoop stress, the measure of the solution's error.
+Json strip_json(const Job& job, const StripSolution& s) {
+  auto residuals = [&](int load) {
+    if (s.status != StripStatus::ok || (load == kStripBypass && !s.has_bypass))
+      return Json(nullptr);
+    const StripResidual& r = s.residual[load];
+    return Json{{"hole", number(r.hole)},
+                {"sides", number(r.sides)},
+                {"front_end", number(r.front_end)},
+                {"back_end", number(r.back_end)}};
+  };
+  return {{"width", job.plate.width},
+          {"edge_distance",
+           job.plate.edge_distance > 0.0 ? Json(job.plate.edge_distance) : Json(nullptr)},
+          {"solved", s.status == StripStatus::ok},
+          {"residual_percent",
+           {{"bearing", residuals(kStripBearing)}, {"bypass", residuals(kStripBypass)}}}};
+}
+
 Json load_case_json(const Job& job, const Evaluation& e) {
   const Grid& g = e.problem->grid;
   const LaminateField& f = *e.field;
@@ -131,6 +151,7 @@ Json load_case_json(const Job& job, const Evaluation& e) {
                                         {"pxy_compression", number(k.pxy_compression)},
                                         {"bypass", number(k.bypass)}}}};
   }
+  if (e.strip) out["strip"] = strip_json(job, *e.strip);
   if (job.wants_any(ResultKind::kStresses, ResultKind::kFailure)) {
     out["stations"] = {{"distance", series(g, [&](int, int k) { return edge_distance(g, k); })},
                        {"angle", series(g, [&](int j, int) { return station_angle(g, j); })}};
@@ -284,13 +305,20 @@ Json inputs_json(const Job& job) {
   for (int k = 0; k < kResultKinds; ++k) {
     if (job.results[k]) tables.push_back(result_name(static_cast<ResultKind>(k)));
   }
+  Json hole = {{"model", job.plate.strip() ? "strip" : "infinite"},
+               {"diameter", g.diameter},
+               {"width", job.plate.width}};
+  if (job.plate.strip()) {
+    hole["edge_distance"] =
+        job.plate.edge_distance > 0.0 ? Json(job.plate.edge_distance) : Json(nullptr);
+  } else {
+    hole["finite_width_correction"] =
+        job.plate.width_correction == WidthCorrection::kTan ? "tan" : "none";
+    hole["bolt_series"] = job.plate.bolt_series == BoltSeriesSum::kLegacy ? "legacy" : "converged";
+  }
   Json in = {{"materials", materials},
              {"plies", plies},
-             {"hole",
-              {{"diameter", g.diameter},
-               {"width", job.plate.width},
-               {"finite_width_correction",
-                job.plate.width_correction == WidthCorrection::kTan ? "tan" : "none"}}},
+             {"hole", hole},
              {"grid",
               {{"angle_step", g.angle_step},
                {"angle_low", g.angle_low},

@@ -36,6 +36,7 @@ class TableSink : public ResultSink {
   TableSink(const Job& job, Console& con) : job_(job), con_(con) {}
 
   void laminate(const PlyStack&, const Shares* layup, const MembraneCompliance& c) override {
+    strip_printed_ = false;
     if (layup) print_layup(con_, *layup);
     if (!job_.wants(ResultKind::kProperties)) return;
     if (c.singular_laminate_axes) print_singular_stiffness(con_, 1);
@@ -43,6 +44,7 @@ class TableSink : public ResultSink {
   }
 
   void load_case(const Evaluation& e) override {
+    if (e.strip && !strip_printed_) print_strip(*e.strip);
     const Problem& pb = *e.problem;
     con_.write("(' ')");
     con_.write_record(" LOAD CASE " + e.load_case->name);
@@ -71,6 +73,38 @@ class TableSink : public ResultSink {
   }
 
  private:
+  // The strip model's solution of the laminate: the strip, and the residual tractions on each
+  // boundary under each unit load in percent of its peak hoop stress.
+  void print_strip(const StripSolution& s) {
+    strip_printed_ = true;
+    const Plate& plate = job_.plate;
+    if (plate.edge_distance > 0.0) {
+      con_.write("(///20X,'STRIP MODEL: WIDTH',F9.3,'  EDGE DISTANCE',F9.3)",
+                 {plate.width, plate.edge_distance});
+    } else {
+      con_.write("(///20X,'STRIP MODEL: WIDTH',F9.3,'  NO FREE END')", {plate.width});
+    }
+    if (s.status != StripStatus::ok) {
+      con_.write_record("  NO SOLUTION: THE FIELD IS UNDEFINED");
+      return;
+    }
+    con_.write("(/'  RESIDUAL TRACTION, PERCENT OF PEAK HOOP STRESS')");
+    con_.write("('  UNIT LOAD       HOLE      SIDES  FRONT END   BACK END')");
+    static const char* const kLoads[2] = {"bearing", "bypass"};
+    for (int load = 0; load < (s.has_bypass ? 2 : 1); ++load) {
+      const StripResidual& r = s.residual[load];
+      con_.write_record("  " + left(kLoads[load], 9) + exponent(r.hole) + exponent(r.sides) +
+                        exponent(r.front_end) + exponent(r.back_end));
+    }
+  }
+
+  // A small positive number in 11 columns, 2 significant digits.
+  static std::string exponent(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%11.1e", v);
+    return buf;
+  }
+
   void print_reserve(const Evaluation& e) {
     if (plain_reserve(job_)) {
       print_plain_reserve(e);
@@ -148,6 +182,7 @@ class TableSink : public ResultSink {
 
   const Job& job_;
   Console& con_;
+  bool strip_printed_ = false;
 };
 
 }  // namespace

@@ -258,7 +258,7 @@ TEST(ReserveStations, OneDistanceAsBefore) {
     ASSERT_TRUE(place_reserve_stations(grid, a, curve_axis(loads), s));
     ReserveValues values;
     const MembraneCompliance c = membrane_compliance(m, plies, loads.bolt_angle);
-    reserve_ply_values(s, m, plies, c, loads, nullptr, *work, values);
+    reserve_ply_values(s, m, plies, c, loads, FieldModel{}, *work, values);
     const PlyField& at = values.plies;
 
     Grid before = grid;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -141,6 +142,68 @@ TEST(ReserveSuperposition, TanFactorOfEachDirection) {
           << "criterion " << c << " px " << loads.px;
     }
   }
+}
+
+bool same_reserve(const LoadCaseReserve& a, const LoadCaseReserve& b) {
+  for (int c = 0; c < kMaxCriteria; ++c) {
+    const CriterionReserve &x = a.criterion[c], &y = b.criterion[c];
+    if (std::memcmp(&x.factor, &y.factor, sizeof(double)) != 0 || x.station != y.station ||
+        x.ply != y.ply || x.component != y.component) {
+      return false;
+    }
+  }
+  return a.smallest == b.smallest && std::memcmp(&a.margin, &b.margin, sizeof(double)) == 0;
+}
+
+// Catches results that depend on the company a load case keeps: the same bits for every case
+// worked out in a block of many (with more bolt angles than the cache holds, so that fields give
+// way while blocks wait for them, and cases without bearing in between) as worked out alone.
+TEST(ReserveSuperposition, BlocksAsAlone) {
+  std::mt19937 rng(5);
+  const Laminate l = carbon({0, 45, -45, 90});
+  const ReserveSuperposition batch(l.materials, l.plies, l.grid, {1.0, WidthCorrection::kNone},
+                                   l.assessment);
+  std::vector<Loads> loads;
+  for (int i = 0; i < 300; ++i) {
+    Loads r = random_loads(rng, i % 5 != 0);
+    r.bolt_angle = 7.5 * (i * 7 % 37);  // 37 angles, in an order that revisits them
+    loads.push_back(r);
+  }
+  std::vector<LoadCaseReserve> block(loads.size());
+  auto scratch = batch.scratch();
+  batch.reserve(loads.data(), loads.size(), *scratch, block.data());
+  auto alone_scratch = batch.scratch();
+  for (std::size_t i = 0; i < loads.size(); ++i) {
+    LoadCaseReserve alone;
+    batch.reserve(loads[i], *alone_scratch, &alone);
+    EXPECT_TRUE(same_reserve(alone, block[i])) << "case " << i;
+  }
+}
+
+// Catches angles of a turn or more taken into the trigonometry or the bolt-field cache as they
+// are: a bolt angle of 1e15 to 1e20 degrees (each 280 modulo 360 in double) gives the factors of
+// 280 exactly, as does an off-axis angle of 360 + 40 those of 40, and -720 those of -0.
+TEST(ReserveSuperposition, AnglesReducedModulo360) {
+  const Laminate l = carbon({0, 45, -45, 90});
+  const ReserveSuperposition batch(l.materials, l.plies, l.grid, {1.0, WidthCorrection::kNone},
+                                   l.assessment);
+  auto scratch = batch.scratch();
+  auto reserve_of = [&](Loads loads) {
+    LoadCaseReserve r;
+    batch.reserve(loads, *scratch, &r);
+    return r;
+  };
+  const LoadCaseReserve at280 = reserve_of({5000, 0, 0, 0, 20000, 280, 0});
+  for (double angle : {1e15, 1e16, 1e17, 1e18, 1e19, 1e20}) {
+    EXPECT_TRUE(same_reserve(at280, reserve_of({5000, 0, 0, 0, 20000, angle, 0}))) << angle;
+  }
+  EXPECT_TRUE(same_reserve(reserve_of({5000, 2000, 1000, 40, 20000, 90, 0}),
+                           reserve_of({5000, 2000, 1000, 400, 20000, 90 + 3600, 0})));
+  EXPECT_TRUE(same_reserve(reserve_of({5000, 2000, 1000, -0.0, 0, 0, 0}),
+                           reserve_of({5000, 2000, 1000, -720, 0, 0, 0})));
+  // Below a turn nothing moves: 359.99 is not 359.99 - 360.
+  EXPECT_FALSE(same_reserve(reserve_of({5000, 0, 0, 0, 20000, 359.99, 0}),
+                            reserve_of({5000, 0, 0, 0, 20000, -0.01, 0})));
 }
 
 // The failure load of case 10 in the dialogue: PX of the table after FAILURE STRESSES.

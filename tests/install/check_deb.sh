@@ -44,8 +44,12 @@ for file in $want; do
   grep -qx "$file" "$work/files" || fail "$file is not in the package"
 done
 if [ "$has_python" = 1 ]; then
-  grep -q '^/usr/lib/python3/dist-packages/holestress\.cpython-.*\.so$' "$work/files" ||
-    fail "the Python module is not in /usr/lib/python3/dist-packages"
+  grep -q '^/usr/lib/python3/dist-packages/holestress/_holestress\.cpython-.*\.so$' "$work/files" ||
+    fail "the Python module is not in /usr/lib/python3/dist-packages/holestress"
+  for file in __init__.py dask.py; do
+    grep -qx "/usr/lib/python3/dist-packages/holestress/$file" "$work/files" ||
+      fail "holestress/$file is not in the package"
+  done
   depends=$(dpkg-deb -f "$deb" Depends)
   for package in python3 python3-numpy; do
     echo "$depends" | tr ',' '\n' | grep -q "^ *$package\( \|$\)" ||

@@ -40,7 +40,9 @@ TEST(TomlLimits, DepthAndParts) {
     EXPECT_EQ(c.ok, within_toml_limits(c.text, breach)) << c.text.substr(0, 40);
     if (!c.ok) {
       EXPECT_EQ(c.line, breach.line) << c.text.substr(0, 40);
-      if (c.column > 0) EXPECT_EQ(c.column, breach.column) << c.text.substr(0, 40);
+      if (c.column > 0) {
+        EXPECT_EQ(c.column, breach.column) << c.text.substr(0, 40);
+      }
       EXPECT_FALSE(breach.message.empty());
     }
   }

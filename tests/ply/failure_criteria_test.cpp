@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace hs {
@@ -130,6 +131,46 @@ TEST(FailureCriteria, FirstFailureFactor) {
 
 namespace hs {
 namespace {
+
+// The smallest positive root of quad x^2 + lin x = 1 by the plain case analysis, both roots of
+// the stable pair considered: the reference for positive_quadratic_root, which takes one division
+// when quad > 0.
+double root_by_cases(double quad, double lin) {
+  double best = INFINITY;
+  auto consider = [&best](double x) {
+    if (x > 0.0 && x < best) best = x;
+  };
+  if (quad == 0.0) {
+    if (lin != 0.0) consider(1.0 / lin);
+    return best;
+  }
+  const double disc = lin * lin + 4.0 * quad;
+  if (!(disc >= 0.0)) return INFINITY;
+  const double q = -0.5 * (lin + std::copysign(std::sqrt(disc), lin));
+  if (q != 0.0) {
+    consider(q / quad);
+    consider(-1.0 / q);
+  } else {
+    consider(std::sqrt(1.0 / quad));
+  }
+  return best;
+}
+
+// Catches a one-division shortcut that picks the wrong root of the pair, loses a root at a sign
+// of zero, an infinity or a denormal, or takes the shortcut where quad is not positive (both
+// roots of one sign, none, a linear criterion, NaN): bit for bit against the case analysis.
+TEST(FailureCriteria, PositiveQuadraticRootAsTheCaseAnalysis) {
+  const double values[] = {0.0,      -0.0,      1.0,    -1.0,      0.25,  -0.25,  3.5e-3, -7e-4,
+                           1e-300,   -1e-300,   5e-324, -5e-324,   1e300, -1e300, 1e154,  -1e155,
+                           INFINITY, -INFINITY, NAN,    2.0 / 3.0, -4.0,  1e-8,   -1e8};
+  for (double quad : values) {
+    for (double lin : values) {
+      const double want = root_by_cases(quad, lin), got = positive_quadratic_root(quad, lin);
+      EXPECT_TRUE(std::memcmp(&want, &got, sizeof(double)) == 0)
+          << "quad " << quad << " lin " << lin << ": " << got << ", cases give " << want;
+    }
+  }
+}
 
 // Catches a closed-form reserve factor that is not the load factor at which the criterion
 // reaches failure: maximum strain and stress linear in the load, Tsai-Hill by the root of its

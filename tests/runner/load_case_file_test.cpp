@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace hs {
 namespace {
@@ -83,6 +85,105 @@ TEST(LoadCaseFile, RowsOfASmallBatch) {
   EXPECT_NE(std::string::npos, got[6].find("error: line 9 column 1: px is not a finite number"));
   EXPECT_EQ("Z,none,none,none,,,,,,,,", got[7]);
   EXPECT_NE(std::string::npos, got[8].find("missing value of bearing"));
+}
+
+// The rows of a batch run on one thread: its status, standard output and standard error.
+struct Batch {
+  int status;
+  std::string out, err;
+};
+Batch run_rows(const Job& job, const std::string& rows) {
+  std::istringstream in(rows);
+  std::ostringstream out, err;
+  const int status = run_batch(job, in, out, err, 1);
+  return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Catches a row with fewer values than the header has columns computed with the missing values
+// as 0 (a six-column file with "B,5000", a file cut in the middle of its last row), a complete
+// last row without its line end refused, and a summary that does not count the bad rows.
+TEST(LoadCaseFile, RowsCutShort) {
+  const Job job = carbon_job({0, 45, -45, 90});
+  const Batch b = run_rows(job,
+                           "name,px,py,pxy,bearing,bolt_angle\n"
+                           "A,5000,0,0,20000,0\n"
+                           "B,5000\n"
+                           "C,5000,0,0,20000,0\r\n"
+                           "D,100,0");
+  EXPECT_EQ(1, b.status);
+  const std::vector<std::string> rows = lines_of(b.out);
+  ASSERT_EQ(5u, rows.size());
+  EXPECT_EQ(std::string::npos, rows[1].find("error"));
+  EXPECT_NE(std::string::npos,
+            rows[2].find("error: line 3 column 7: the row ends after 2 of its 6 values (py, pxy, "
+                         "bearing, bolt_angle missing)"))
+      << rows[2];
+  EXPECT_EQ(rows[1].substr(1), rows[3].substr(1));  // C as A, its CR LF line end no trouble
+  EXPECT_NE(std::string::npos,
+            rows[4].find("error: line 5 column 8: the row ends after 3 of its 6 values (pxy, "
+                         "bearing, bolt_angle missing); the file ends in the middle of the row"))
+      << rows[4];
+  EXPECT_NE(std::string::npos, b.err.find("holestress: 4 rows in ")) << b.err;
+  EXPECT_NE(std::string::npos, b.err.find(", 2 error rows")) << b.err;
+
+  const Batch ended = run_rows(job, "px,py\n100,0\n200,0");  // the last row whole
+  EXPECT_EQ(0, ended.status) << ended.out;
+  EXPECT_EQ(3u, lines_of(ended.out).size());
+  EXPECT_NE(std::string::npos, ended.err.find("2 rows in ")) << ended.err;
+  EXPECT_NE(std::string::npos, ended.err.find("no error rows")) << ended.err;
+}
+
+// Catches a line without end kept whole in memory: a row longer than kMaxLineBytes is an error
+// row naming its line and the rows after it are still computed; such a header ends the run.
+TEST(LoadCaseFile, LinesTooLong) {
+  const Job job = carbon_job({0, 90});
+  const std::string huge(kMaxLineBytes + 10, '7');
+  const Batch b = run_rows(job, "name,px\nA,100\nB," + huge + "\nC,100\n");
+  EXPECT_EQ(1, b.status);
+  const std::vector<std::string> rows = lines_of(b.out);
+  ASSERT_EQ(4u, rows.size());
+  EXPECT_NE(std::string::npos, rows[2].find(",error: line 3: longer than 1048576 bytes"))
+      << rows[2];
+  EXPECT_EQ(rows[1].substr(1), rows[3].substr(1));
+  const Batch endless = run_rows(job, std::string(3 * kMaxLineBytes, '\0'));
+  EXPECT_EQ(2, endless.status);
+  EXPECT_NE(std::string::npos, endless.err.find("line 1: longer than 1048576 bytes"))
+      << endless.err;
+}
+
+// Catches a batch run for a job that cannot give its reserve factors: without criteria, with a
+// carpet plot, without allowables; each refused naming the key.
+TEST(LoadCaseFile, JobsRefused) {
+  Job none = carbon_job({0});
+  none.path = "job.toml";
+  none.criteria.clear();
+  Job carpet = none;
+  carpet.criteria = {Criterion::kHoffman};
+  carpet.carpet = true;
+  Job bare = carpet;
+  bare.carpet = false;
+  bare.has_allowables[0] = false;
+  const struct {
+    const Job* job;
+    const char* message;
+  } table[] = {
+      {&none, "job.toml: failure.criteria: the reserve factors need a [failure] table"},
+      {&carpet, "job.toml: carpet: the reserve factors of load cases are for the job's own"},
+      {&bare, "job.toml: materials.carbon: no allowables"},
+  };
+  for (const auto& t : table) {
+    const Batch b = run_rows(*t.job, "px\n100\n");
+    EXPECT_EQ(2, b.status) << t.message;
+    EXPECT_EQ(0u, b.err.find(t.message)) << b.err;
+    EXPECT_EQ("", b.out);
+  }
 }
 
 // Catches a header with an unknown or repeated column being accepted.

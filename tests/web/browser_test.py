@@ -123,9 +123,28 @@ factor_of_safety = 1.5
 tables = ["properties", "reserve"]
 """
 
-# Out of range: nine plies and eight distance steps.
-BAD_JOB = JOB.replace("steps = 3", "steps = 8") + "".join(
-    '[[plies]]\nangle = 0\nthickness = 0.1\nmaterial = "carbon"\n' for _ in range(5))
+# Out of range: no distance step and a ply of negative thickness.
+BAD_JOB = JOB.replace("steps = 3", "steps = 0") + \
+    '[[plies]]\nangle = 0\nthickness = -0.1\nmaterial = "carbon"\n'
+
+EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
+
+
+def layup_job():
+    """The 24-ply layup of examples/layup-library.toml with its library's materials copied in
+    (the page reads one job file)."""
+    job = os.path.join(EXAMPLES, "layup-library.toml")
+    with open(job, encoding="utf-8") as f:
+        return compare_test.with_materials_copied(job, f.read())
+
+
+def thousand_ply_job():
+    """A job of 1,000 ply rows ([[plies]], one material), the test's grid and load cases."""
+    head, tail = JOB.split("[[plies]]", 1)[0], "[hole]" + JOB.split("[hole]", 1)[1]
+    head = head.split('[materials."glass fabric"]')[0]
+    plies = "".join("[[plies]]\nangle = %d\nthickness = 0.125\n" % (0, 45, -45, 90)[i % 4]
+                    for i in range(1000))
+    return head + plies + tail
 
 
 class Dom(html.parser.HTMLParser):
@@ -559,7 +578,8 @@ def interact(chromium, page, work):
         b.eval(js.replace("const ", "var ").replace("\n", " "))
         for _ in range(5):
             b.eval("$('add-ply').click()")
-        expect(b.eval("plies()") == 8 and b.eval("$('add-ply').disabled"), "8 plies, add disabled")
+        expect(b.eval("plies()") == 9 and not b.eval("$('add-ply').disabled"),
+               "9 plies, and more may be added")
         b.eval("document.querySelector('#plies tr button.remove').click()")
         expect(b.eval("[0,1,2,3].map((i) => at('plies.' + i + '.angle').value).join(' ')") ==
                "45 -45 90 90", "ply 1 removed")
@@ -576,7 +596,7 @@ def interact(chromium, page, work):
         link = b.wait("$('link').value")
         expect(link.startswith("file://") and "#job=" in link, "link %r" % link[:80])
         text = base64.urlsafe_b64decode(link.split("#job=")[1] + "===").decode("utf-8")
-        expect('material = "cfrp"' in text and "diameter = 0.3" in text and text.count("[[plies]]") == 7,
+        expect('material = "cfrp"' in text and "diameter = 0.3" in text and text.count("[[plies]]") == 8,
                "the link holds the form's job")
         # Following the link runs the job.
         b.eval("type('hole.diameter', '0.5'); location.hash = " + json_str("#job=" + link.split("#job=")[1]))
@@ -620,6 +640,133 @@ def interact(chromium, page, work):
     finally:
         b.close()
     return failures
+
+
+def laminates(chromium, page, work, program):
+    """The laminates the page takes beyond ply rows of a few plies, with the module: a 24-ply
+    layup and 1,000 ply rows run from their links (results shown, the stack as run echoed, the
+    numbers the command line's, the layout read); the collapsed ply table and "show all"; a
+    layup typed, mistaken and corrected; a grid beyond the working storage refused with the
+    module's message at the grid; a job with a materials file refused at load. Returns the
+    failures and the layout's faults, and prints the measured times."""
+    failures, faults, tally = [], [], [0]
+
+    def expect(ok, what):
+        if not ok:
+            failures.append(what)
+
+    def against(text, name):
+        path = os.path.join(work, name)
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+        return json.loads(subprocess.run([program, "run", path, "--format", "json"], check=True,
+                                         capture_output=True, text=True).stdout)
+
+    for name, text, count in (("24-ply layup", layup_job(), 24),
+                              ("1000 ply rows", thousand_ply_job(), 1000)):
+        dom = load(chromium, page, text, work, runs="1")
+        expect(dom.find(id="results")[0][1].get("data-status") == "0",
+               "%s: the run did not end with status 0: %r" % (name, [e[2] for e in dom.find("li")]))
+        echoed = dom.find(id="stack-as-run")
+        expect(echoed and echoed[0][1].get("data-plies") == str(count),
+               "%s: the stack as run %r" % (name, echoed and echoed[0][2]))
+        expect(dom.find("table", class_="reserve"), "%s: no reserve table" % name)
+        failures += ["%s: %s" % (name, f) for f in check_against(dom, against(text, "job.toml"), tally)]
+        faults += check_layout(chromium, page, text, name)
+        print("%s: runs from its link (%d characters), results shown, %s"
+              % (name, len(url(page, text)), echoed and echoed[0][2][:90]))
+
+    b = devtools.Browser(chromium, [f for f in FLAGS if not f.startswith(("--enable-logging", "--v="))],
+                         url(page, thousand_ply_job()))
+    try:
+        b.attach()
+        b.wait("document.body.getAttribute('data-runs') === '1'", seconds=60)
+        js = """
+          const $ = (id) => document.getElementById(id);
+          const at = (p) => document.querySelector('[data-path="' + p + '"]');
+          const type = (p, v) => { const e = at(p); e.value = v;
+                                   e.dispatchEvent(new Event('input', {bubbles: true})); };
+          const msg = (p) => document.querySelector('.msg[data-for="' + p + '"]').textContent;
+          const rows = () => document.querySelectorAll('#plies tr').length;
+          const timed = (f) => { const t0 = performance.now(); f(); return performance.now() - t0; };
+        """
+        b.eval(js.replace("const ", "var ").replace("\n", " "))
+        expect(b.eval("rows()") == 13 and "1000 plies" in b.eval("$('ply-summary').textContent"),
+               "1000 plies collapsed to 12 rows and a count: %r rows, %r"
+               % (b.eval("rows()"), b.eval("$('ply-summary').textContent")))
+        typed_collapsed = b.eval("timed(() => type('plies.0.angle', '30'))")
+        shown = b.eval("timed(() => $('show-plies').click())")
+        expect(b.eval("rows()") == 1001, "show all: %r rows" % b.eval("rows()"))
+        typed_all = b.eval("timed(() => type('plies.999.thickness', '-1'))")
+        expect(b.eval("msg('plies.999.thickness')") == "must be greater than 0" and b.eval("$('run').disabled"),
+               "a wrong thickness in the last of 1000 rows is marked")
+        layout = json.loads(b.eval(LAYOUT))
+        faults += ["1000 rows shown: %s" % f for f in layout]
+        b.eval("$('show-plies').click()")
+        expect(b.eval("rows()") == 13 and "ply 1000 thickness: must be greater than 0" in b.eval("msg('plies')"),
+               "collapsed again, the hidden row's mistake at the table: %r" % b.eval("msg('plies')"))
+        b.eval("type('plies.0.angle', '0')")
+        print("1000 ply rows: a key typed checks the form in %.0f ms collapsed, %.0f ms with every row "
+              "shown; show all renders 1000 rows in %.0f ms" % (typed_collapsed, typed_all, shown))
+        if b.messages():
+            failures.append("1000 rows: console %r" % b.messages())
+    finally:
+        b.close()
+
+    # A layup typed into the form of the test's job.
+    b = devtools.Browser(chromium, [f for f in FLAGS if not f.startswith(("--enable-logging", "--v="))],
+                         url(page, JOB))
+    try:
+        b.attach()
+        b.wait("document.body.getAttribute('data-runs') === '1'", seconds=60)
+        b.eval(js.replace("const ", "var ").replace("\n", " "))
+        b.eval("$('stack-layup').click()")
+        expect(b.eval("at('laminate.layup').value") == '[0/45/-45/90]',
+               "a layup from the ply rows: %r" % b.eval("at('laminate.layup').value"))
+        b.eval("type('laminate.layup', '[0/45')")
+        expect(b.eval("msg('laminate.layup')").startswith("column ") and b.eval("$('run').disabled"),
+               "a mistaken layup marked at its column: %r" % b.eval("msg('laminate.layup')"))
+        b.eval("type('laminate.layup', '[0/±45/90]2s')")
+        expect(b.eval("msg('laminate.layup')") == "" and
+               b.eval("$('layup-stack').textContent").startswith("16 plies"),
+               "the corrected layup's stack: %r" % b.eval("$('layup-stack').textContent"))
+        b.eval("$('thickness-mode').value = 'per material'; "
+               "$('thickness-mode').dispatchEvent(new Event('change', {bubbles: true}))")
+        b.eval("type('laminate.ply_thickness.0', '0.15')")
+        b.eval("$('run').click()")
+        b.wait("document.body.getAttribute('data-runs') === '2'")
+        expect(b.eval("$('stack-as-run').getAttribute('data-plies')") == "16", "the layup ran")
+        expect("ply_thickness = { carbon = 0.15, \"glass fabric\" = 0.2 }" in b.eval("$('job-text').textContent"),
+               "the job as run has a table of thicknesses: %r" % b.eval("$('job-text').textContent")[:600])
+        b.eval("$('stack-plies').click()")
+        expect(b.eval("rows()") == 16 and b.eval("at('plies.1.angle').value") == "45" and
+               b.eval("at('plies.0.thickness').value") == "0.15",
+               "ply rows from the layup: %r rows" % b.eval("rows()"))
+        b.eval("$('show-stack').click()")
+        expect(b.eval("document.querySelectorAll('#stack-table tr').length") == 17,
+               "the plies as run in a table: %r rows" % b.eval("document.querySelectorAll('#stack-table tr').length"))
+        faults += ["typed layup: %s" % f for f in json.loads(b.eval(LAYOUT))]
+        if b.messages():
+            failures.append("typed layup: console %r" % b.messages())
+    finally:
+        b.close()
+
+    # The working storage is the module's to bound: its message shows at the grid.
+    huge = JOB.replace("angle_step = 15", "angle_step = 0.01").replace("angle_high = 180", "angle_high = 360") \
+              .replace("steps = 3", "steps = 1000").replace("distance_step = 1.27", "distance_step = 0.001")
+    dom = load(chromium, page, huge, work, runs="1")
+    grid = [e[2] for e in dom.find(class_="msg error", data_for="grid")]
+    expect(dom.find(id="results")[0][1].get("data-status") == "2" and grid and "working storage" in grid[0],
+           "a grid beyond the working storage: %r" % grid)
+    # A job with a materials file is refused at load, not run.
+    with open(os.path.join(EXAMPLES, "layup-library.toml"), encoding="utf-8") as f:
+        dom = load(chromium, page, f.read(), work)
+    status = dom.find(id="load-status")[0][2]
+    expect('copy the materials of "materials.toml" into [materials]' in status and
+           not dom.find(id="results")[0][1].get("data-status"), "materials file: %r" % status)
+    print("grid beyond the working storage: %r; materials file: %r" % (grid and grid[0][:80], status))
+    print("layups and long stacks: %d numbers the command line's" % tally[0])
+    return failures, faults
 
 
 def json_str(s):
@@ -688,6 +835,10 @@ def main():
         shot_job = JOB
         if against:
             program, job_files = against[0], against[1:]
+            failures, more = laminates(chromium, page, work, program)
+            if failures:
+                raise SystemExit("FAIL: laminates:\n  " + "\n  ".join(failures))
+            layout += more
             tally, mismatches = [0], []
             for job_file in job_files:
                 with open(job_file, encoding="utf-8") as f:
@@ -734,7 +885,7 @@ def main():
 
         bad = load(chromium, page, BAD_JOB, work)
         marked = {e[1].get("data-for"): e[2] for e in bad.find(class_="msg error")}
-        if "plies" not in marked or "grid.steps" not in marked:
+        if "plies.4.thickness" not in marked or "grid.steps" not in marked:
             raise SystemExit("FAIL: out-of-range job: messages %r" % marked)
         if bad.find("table", class_="reserve"):
             raise SystemExit("FAIL: out-of-range job was run")

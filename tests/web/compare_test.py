@@ -17,8 +17,12 @@ bolts at any angle with bypass, finite width with and without Tan's correction, 
 and every table.
 
 Jobs with a file of load cases are left out (the page does not run them) after checking that the
-module refuses them with a message. Exit 77 (skipped) when node or the program is missing, unless
-HOLESTRESS_REQUIRE_WEB=1.
+module refuses them with a message. So are jobs that take their materials from a file beside them
+(materials_file): the page reads one file, and the module must refuse them without looking for
+the other; each is then compared with that file's materials copied into it, as the refusal asks.
+A material library given among the jobs (a file without [hole]) is not a job and is passed over.
+For a job with a layup, the module's expandLayup must give the plies the command line ran.
+Exit 77 (skipped) when node or the program is missing, unless HOLESTRESS_REQUIRE_WEB=1.
 """
 import json
 import math
@@ -29,6 +33,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import tomllib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -101,6 +106,31 @@ def random_job(rng, index):
     return "\n".join(lines)
 
 
+def is_library(text):
+    """A file of materials for materials_file, not a job: it has no [hole]."""
+    return re.search(r"^\s*\[hole\]", text, re.M) is None
+
+
+def materials_file_of(text):
+    m = re.search(r'^\s*materials_file\s*=\s*"([^"]*)"', text, re.M)
+    return m.group(1) if m else None
+
+
+def with_materials_copied(job, text):
+    """The job's text with its materials_file line taken out and the materials of that file that
+    the job does not define itself added as [materials.NAME] tables."""
+    with open(os.path.join(os.path.dirname(job), materials_file_of(text)), "rb") as f:
+        library = tomllib.load(f)["materials"]
+    own = tomllib.loads(text).get("materials", {})
+    lines = [re.sub(r"^\s*materials_file\s*=.*$", "", text, count=1, flags=re.M)]
+    for name, values in library.items():
+        if name in own:
+            continue
+        lines.append("[materials.%s]" % json.dumps(name))
+        lines += ["%s = %r" % (k, float(v)) for k, v in values.items()]
+    return "\n".join(lines) + "\n"
+
+
 def main():
     args = sys.argv[1:]
     generated = 0
@@ -119,6 +149,14 @@ def main():
         print("%s not found: skipped" % missing)
         return 1 if os.environ.get("HOLESTRESS_REQUIRE_WEB") == "1" else 77
     with tempfile.TemporaryDirectory() as work:
+        for job in list(jobs):
+            with open(job, encoding="utf-8") as f:
+                text = f.read()
+            if not is_library(text) and materials_file_of(text):
+                path = os.path.join(work, os.path.basename(job)[:-5] + "-materials-copied.toml")
+                with open(path, "w", encoding="utf-8") as f:
+                    f.write(with_materials_copied(job, text))
+                jobs.append(path)
         rng = random.Random(20261207)
         for k in range(generated):
             path = os.path.join(work, "generated-%03d.toml" % k)
@@ -143,7 +181,20 @@ def compare(node, module_js, holestress, jobs):
         job, response = answer["file"], json.loads(answer["response"])
         name = os.path.basename(job)
         with open(job, encoding="utf-8") as f:
-            batch = re.search(r"^\s*load_cases_file\s*=", f.read(), re.M) is not None
+            text = f.read()
+        if is_library(text):
+            print("--   %s: a material library, not a job" % name)
+            continue
+        if materials_file_of(text):
+            want = "materials_file: the page reads a single job file: copy the materials of \"%s\" into [materials]" % materials_file_of(text)
+            if response["status"] != 2 or want not in response["errors"]:
+                print("FAIL %s: a job with a materials file was not refused as it should be: %r"
+                      % (name, response["errors"]))
+                failures += 1
+            else:
+                print("ok   %s: refused by the page (a materials file), as it should be" % name)
+            continue
+        batch = re.search(r"^\s*load_cases_file\s*=", text, re.M) is not None
         if batch:
             if response["status"] != 2 or "load_cases_file" not in response["errors"]:
                 print("FAIL %s: a job with a file of load cases was not refused: %r"
@@ -183,6 +234,12 @@ def compare(node, module_js, holestress, jobs):
                 compare_csv(response["csv"][n], files[n], n, tally)
         if "<svg" not in response["pictures"]:
             tally.other("no pictures")
+        if "layup" in answer:
+            expanded, ran = answer["layup"], json.loads(run.stdout)["inputs"]["plies"]
+            if expanded.get("angles") != [p["angle"] for p in ran] or any(
+                    m and m != p["material"] for m, p in zip(expanded.get("materials", []), ran)):
+                tally.other("expandLayup: %r, the command line ran %d plies"
+                            % (str(expanded)[:200], len(ran)))
         total_numbers += tally.numbers
         identical += tally.identical
         ties += tally.ties

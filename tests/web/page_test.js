@@ -94,12 +94,11 @@ test('awkward names and values survive the job file', () => {
 test('checks of the values', () => {
   const cases = [
     // [path to set, value, path of the message or null, words]
-    ['grid.steps', '7', null],
-    ['grid.steps', '8', 'grid.steps', '7 or less'],
+    ['grid.steps', '1000', null],               // the module bounds the working storage
     ['grid.steps', '2.5', 'grid.steps', 'whole'],
     ['grid.steps', '0', 'grid.steps', '1 or more'],
-    ['grid.angle_step', '2.5', null],           // 180 / 2.5 = 72 intervals
-    ['grid.angle_step', '2.4', 'grid.angle_step', '72'],
+    ['grid.angle_step', '0.05', null],          // 3600 intervals
+    ['grid.angle_step', '-2', 'grid.angle_step', 'greater than 0'],
     ['grid.angle_step', '0', 'grid.angle_step', 'greater than 0'],
     ['grid.angle_high', '-10', 'grid.angle_high', 'below'],
     ['hole.diameter', '1,5', 'hole.diameter', 'not a number'],
@@ -132,7 +131,8 @@ test('checks of the values', () => {
       assert.ok(errors[path].includes(words), where + ' = ' + value + ': ' + errors[path]);
     }
   }
-  // Counts: 9 plies, 4 materials, no load case; no criterion makes the allowables optional.
+  // Counts: any number of plies and materials, but at least one of each and a load case; no
+  // criterion makes the allowables optional.
   const raw = page.exampleJob();
   raw.plies = Array(9).fill(raw.plies[0]);
   raw.materials = Array(4).fill(0).map((_, i) => ({...raw.materials[0], name: 'm' + i}));
@@ -141,6 +141,9 @@ test('checks of the values', () => {
   raw.failure.criteria = [];
   raw.results.tables = ['properties', 'stresses'];
   for (const k of ['T1', 'C1', 'T2', 'C2', 'S12']) raw.materials[0][k] = '';
+  assert.deepStrictEqual(Object.keys(page.checkJob(raw).errors), ['load_cases']);
+  raw.plies = [];
+  raw.materials = [];
   assert.deepStrictEqual(Object.keys(page.checkJob(raw).errors).sort(),
                          ['load_cases', 'materials', 'plies']);
   // Duplicate names.
@@ -233,14 +236,92 @@ test('the characteristic distances and the method reach the job file and come ba
   }
 });
 
+test('the strip model and the bolt series', () => {
+  const strip = (hole, loads) => {
+    const raw = page.exampleJob();
+    Object.assign(raw.hole, {model: 'strip', finite_width_correction: 'none'}, hole);
+    raw.load_cases = [Object.assign({name: 'LC1', bearing: 20000, bypass: 0}, loads)];
+    return raw;
+  };
+  const infinite = (hole, loads) => {
+    const raw = page.exampleJob();
+    Object.assign(raw.hole, hole);
+    Object.assign(raw.load_cases[0], loads);
+    return raw;
+  };
+  const cases = [
+    // [the raw job, paths of the messages]
+    [strip({}, {}), []],
+    [strip({edge_distance: 0.5}, {}), []],
+    [strip({}, {bypass: 5000}), []],
+    [strip({}, {bypass: -5000, bolt_angle: 0}), []],
+    [strip({edge_distance: 0.5}, {bypass: 5000}), ['load_cases.0.bypass']],
+    [strip({edge_distance: 0.125}, {}), ['hole.edge_distance']],
+    [strip({edge_distance: '0,5'}, {}), ['hole.edge_distance']],
+    [strip({width: ''}, {}), ['hole.width']],
+    [strip({width: 0.2}, {}), ['hole.width']],
+    [strip({finite_width_correction: 'tan'}, {}), ['hole.finite_width_correction']],
+    [strip({bolt_series: 'legacy'}, {}), ['hole.bolt_series']],
+    [strip({}, {bearing: -1}), ['load_cases.0.bearing']],
+    [strip({}, {px: 5000}), ['load_cases']],
+    [strip({}, {bolt_angle: 30}), ['load_cases']],
+    [strip({model: 'finite'}, {}), ['hole.model']],
+    [infinite({edge_distance: 0.5}, {}), ['hole.edge_distance']],
+    [infinite({bolt_series: 'legacy'}, {}), []],
+    [infinite({bolt_series: 'exact'}, {}), ['hole.bolt_series']],
+    [infinite({}, {bypass: 100}), ['load_cases.0.bypass']],
+  ];
+  for (const [raw, paths] of cases) {
+    assert.deepStrictEqual(Object.keys(page.checkJob(raw).errors).sort(), paths.slice().sort(),
+                           JSON.stringify([raw.hole, raw.load_cases]));
+  }
+  // A strip writes its own keys and loads only, and comes back the same; the legacy series of
+  // the infinite plate is written, the default left out.
+  for (const [raw, lines, absent] of [
+    [strip({edge_distance: 0.5}, {}), ['model = "strip"', 'edge_distance = 0.5', 'bearing = 20000.0'],
+     ['px', 'bolt_angle', 'finite_width_correction', 'bolt_series']],
+    [strip({}, {bypass: 2500}), ['bypass = 2500.0'], ['edge_distance']],
+    [infinite({bolt_series: 'legacy'}, {}), ['bolt_series = "legacy"'], ['model', 'bypass']],
+    [infinite({}, {}), [], ['bolt_series', 'model']],
+  ]) {
+    const {job, errors} = page.checkJob(raw);
+    assert.deepStrictEqual(errors, {});
+    const text = page.jobToToml(job);
+    for (const line of lines) assert.ok(text.includes(line), line + '\n' + text);
+    for (const key of absent) assert.ok(!new RegExp('^' + key + ' =', 'm').test(text), key + '\n' + text);
+    const back = page.jobFromToml(page.parseToml(text));
+    assert.deepStrictEqual(back.unknown, []);
+    assert.deepStrictEqual(page.checkJob(back.job).job, job);
+  }
+});
+
+// A job that takes its materials from a file beside it, with that file's materials copied in,
+// as the page asks its reader to do.
+const fs = require('fs');
+const examples = path.join(__dirname, '..', '..', 'examples');
+function withMaterialsCopied(text) {
+  const file = /^\s*materials_file\s*=\s*"([^"]*)"/m.exec(text)[1];
+  return text.replace(/^\s*materials_file\s*=.*$/m, '') + '\n' +
+      fs.readFileSync(path.join(examples, file), 'utf8');
+}
+
 test('every example job file (but those with a file of load cases) fills the form and runs', () => {
-  const fs = require('fs');
-  const folder = path.join(__dirname, '..', '..', 'examples');
-  let count = 0;
-  for (const name of fs.readdirSync(folder).filter((n) => n.endsWith('.toml')).sort()) {
-    const text = fs.readFileSync(path.join(folder, name), 'utf8');
+  let count = 0, refused = 0;
+  for (const name of fs.readdirSync(examples).filter((n) => n.endsWith('.toml')).sort()) {
+    let text = fs.readFileSync(path.join(examples, name), 'utf8');
     if (/^\s*load_cases_file\s*=/m.test(text)) continue;
-    const {job, unknown} = page.jobFromToml(page.parseToml(text));
+    if (!/^\s*\[hole\]/m.test(text)) continue;  // a material library, not a job
+    if (/^\s*materials_file\s*=/m.test(text)) {
+      // Refused at load, naming the file whose materials to copy; with them copied it runs.
+      const {refusal} = page.jobFromToml(page.parseToml(text));
+      const file = /^\s*materials_file\s*=\s*"([^"]*)"/m.exec(text)[1];
+      assert.strictEqual(refusal, 'the page reads a single job file: copy the materials of "' +
+                                  file + '" into [materials]', name);
+      ++refused;
+      text = withMaterialsCopied(text);
+    }
+    const {job, unknown, refusal} = page.jobFromToml(page.parseToml(text));
+    assert.strictEqual(refusal, null, name);
     assert.deepStrictEqual(unknown, [], name);
     const checked = page.checkJob(job);
     assert.deepStrictEqual(checked.errors, {}, name);
@@ -249,7 +330,147 @@ test('every example job file (but those with a file of load cases) fills the for
     assert.deepStrictEqual(again.job, checked.job, name);
     ++count;
   }
-  assert.ok(count >= 3, count + ' examples');
+  assert.ok(count >= 3 && refused >= 1, count + ' examples, ' + refused + ' with a materials file');
+});
+
+// A stand-in for the module's expansion of a layup, for the layups of these tests.
+const EXPANDED = {
+  '[0/45:glass]': {angles: [0, 45], materials: ['', 'glass']},
+  '[0/±45/90]s': {angles: [0, 45, -45, 90, 90, -45, 45, 0], materials: Array(8).fill('')},
+  '[0/45:steel]': {angles: [0, 45], materials: ['', 'steel']},
+};
+const expand = (text) => EXPANDED[text] || {error: 'expected / or ]', column: 3};
+
+// Two materials and a layup in a [laminate] table, its fields as typed.
+function layupJob(laminate) {
+  const raw = page.exampleJob();
+  raw.materials.push({...raw.materials[0], name: 'glass'});
+  raw.plies = [];
+  raw.laminate = {layup: '[0/45:glass]', material: 'carbon', ply_thickness: '0.005', ...laminate};
+  return raw;
+}
+
+test('a layup: its checks, with the plies the module expands it into', () => {
+  const cases = [
+    // [laminate fields, paths of the messages, words of the first]
+    [{}, []],
+    [{ply_thickness: {carbon: '0.005', glass: '0.0075'}}, []],
+    [{ply_thickness: {carbon: '0.005', glass: ''}}, ['laminate.ply_thickness.1'], 'glass'],
+    [{ply_thickness: {carbon: '', glass: ''}}, ['laminate.ply_thickness'], 'each material'],
+    [{ply_thickness: {carbon: '-1', glass: '0.1'}}, ['laminate.ply_thickness.0'], 'greater than 0'],
+    [{ply_thickness: {carbon: '0.1', glass: '0.1', steel: '1'}}, ['laminate.ply_thickness'], 'steel'],
+    [{ply_thickness: ''}, ['laminate.ply_thickness'], 'needed'],
+    [{layup: ''}, ['laminate.layup'], 'needed'],
+    [{layup: '[0/45'}, ['laminate.layup'], 'column 3: expected / or ]'],
+    [{layup: '[0/45:steel]'}, ['laminate.layup'], 'column 7: no material "steel"'],
+    [{material: ''}, ['laminate.material'], 'some plies name no material'],
+    [{material: 'steel'}, ['laminate.material'], 'no such'],
+    [{layup: '[0/±45/90]s', material: 'glass'}, []],
+  ];
+  for (const [laminate, paths, words] of cases) {
+    const {errors, stack} = page.checkJob(layupJob(laminate), expand);
+    assert.deepStrictEqual(Object.keys(errors), paths, JSON.stringify(laminate));
+    if (words) assert.ok(errors[paths[0]].includes(words), JSON.stringify(laminate) + ': ' + errors[paths[0]]);
+    if (!paths.length) assert.strictEqual(stack.angles.length, stack.thicknesses.length);
+  }
+  // The stack: each ply's material and thickness.
+  const {stack} = page.checkJob(layupJob({ply_thickness: {carbon: '0.005', glass: '0.0075'}}), expand);
+  assert.deepStrictEqual(stack, {angles: [0, 45], materials: ['carbon', 'glass'],
+                                 thicknesses: [0.005, 0.0075]});
+  // Without the module the layup is taken as typed, and the carpet plot waits for it.
+  const later = layupJob({layup: '[0/45'});
+  later.carpet = true;
+  assert.deepStrictEqual(page.checkJob(later).errors, {});
+  assert.deepStrictEqual(Object.keys(page.checkJob(later, expand).errors), ['laminate.layup']);
+  later.laminate.layup = '[0/±45/90]s';
+  assert.deepStrictEqual(Object.keys(page.checkJob(later, expand).errors), ['carpet']);
+});
+
+test('[laminate] through the job file and back, a table of thicknesses included', () => {
+  const raw = layupJob({ply_thickness: {carbon: '0.005', glass: '0.0075'}, layup: '[0/±45/90]s'});
+  raw.materials[1].name = 'glass fabric';
+  raw.laminate.ply_thickness = {carbon: '0.005', 'glass fabric': '0.0075'};
+  const {job, errors} = page.checkJob(raw);
+  assert.deepStrictEqual(errors, {});
+  const text = page.jobToToml(job);
+  assert.ok(text.includes('[laminate]\nlayup = "[0/±45/90]s"\nmaterial = "carbon"\n' +
+                          'ply_thickness = { carbon = 0.005, "glass fabric" = 0.0075 }\n'), text);
+  assert.ok(!text.includes('[[plies]]'), text);
+  const back = page.jobFromToml(page.parseToml(text));
+  assert.deepStrictEqual([back.unknown, back.refusal], [[], null]);
+  assert.deepStrictEqual(page.checkJob(back.job).job, job);
+  // One thickness for all; with one material the layup's material may be left out.
+  const one = page.jobFromToml(page.parseToml(
+      '[materials.c]\nE1 = 1\n[laminate]\nlayup = "[0/90]s"\nply_thickness = 0.125\nplys = 1'));
+  assert.deepStrictEqual(one.job.laminate, {layup: '[0/90]s', material: 'c', ply_thickness: 0.125, plys: 1});
+  assert.deepStrictEqual(one.unknown, ['laminate.plys']);
+  assert.deepStrictEqual(one.job.plies, []);
+});
+
+test('a job the page cannot take: a materials file, or both a layup and ply rows', () => {
+  const cases = [
+    ['materials_file = "lib/materials.toml"\n[hole]\ndiameter = 1',
+     'the page reads a single job file: copy the materials of "lib/materials.toml" into [materials]'],
+    ['materials_file = 3', 'the page reads a single job file: copy the materials of its materials_file into [materials]'],
+    ['[laminate]\nlayup = "[0]"\n[[plies]]\nangle = 0', 'the job gives both a [laminate] and [[plies]]: keep one of them'],
+    ['[laminate]\nlayup = "[0]"', null],
+  ];
+  for (const [text, refusal] of cases) {
+    assert.strictEqual(page.jobFromToml(page.parseToml(text)).refusal, refusal, text);
+  }
+});
+
+test('100 materials and 1,000 plies through the job file and back', () => {
+  const raw = page.exampleJob();
+  raw.materials = Array.from({length: 100}, (_, i) => ({...raw.materials[0], name: 'm' + i,
+                                                        E1: 20e6 + 1000 * i}));
+  raw.plies = Array.from({length: 1000}, (_, i) => ({angle: [0, 45, -45, 90][i % 4] + i / 1000,
+                                                     thickness: 0.005 + i * 1e-7, material: 'm' + (i % 100)}));
+  raw.grid.steps = 1000;
+  raw.grid.angle_step = 0.1;  // 3600 angle stations from 0 to 360
+  raw.grid.angle_high = 360;
+  const started = Date.now();
+  const first = page.checkJob(raw);
+  assert.deepStrictEqual(first.errors, {});
+  const text = page.jobToToml(first.job);
+  const back = page.jobFromToml(page.parseToml(text));
+  assert.deepStrictEqual([back.unknown, back.refusal], [[], null]);
+  const again = page.checkJob(back.job);
+  assert.deepStrictEqual(again.errors, {});
+  assert.deepStrictEqual(again.job, first.job);
+  assert.strictEqual(again.job.plies.length, 1000);
+  assert.strictEqual(again.job.materials.length, 100);
+  assert.strictEqual(page.jobToToml(again.job), text);
+  const ms = Date.now() - started;
+  assert.ok(ms < 2000, ms + ' ms');
+  console.log('100 materials, 1000 plies: checked, written (' + text.length + ' characters), read ' +
+              'and checked again in ' + ms + ' ms');
+});
+
+test("the module's messages at the form's fields", () => {
+  const job = page.exampleJob();
+  job.materials.push({name: 'glass'});
+  const cases = [
+    // [message line, path, message shown there]
+    ['job.toml:40:1: grid: 3601 stations times 1000 distance steps with 4 plies need 107.3 GiB of ' +
+     'working storage, more than the limit of 2 GiB: use fewer stations, steps or plies', 'grid',
+     '3601 stations times 1000 distance steps with 4 plies need 107.3 GiB of working storage, ' +
+     'more than the limit of 2 GiB: use fewer stations, steps or plies'],
+    ['job.toml:41:9: grid.steps: must be from 1 to 10000000', 'grid.steps', 'must be from 1 to 10000000'],
+    ['job.toml:12:15: laminate.layup: expected / or ]', 'laminate.layup', 'column 6: expected / or ]'],
+    ['job.toml:13:12: laminate.material: unknown material "x"', 'laminate.material', 'unknown material "x"'],
+    ['job.toml:14:21: laminate.ply_thickness.glass: must be greater than 0', 'laminate.ply_thickness.1',
+     'must be greater than 0'],
+    ['job.toml:20:9: plies[2].thickness: must be greater than 0', 'plies.2.thickness', 'must be greater than 0'],
+    ['job.toml:5:6: materials.glass.E2: expected a number, found a string', 'materials.1.E2',
+     'expected a number, found a string'],
+    ['job.toml:30:1: load_cases[1].px: must be finite', 'load_cases.1.px', 'must be finite'],
+    ['job.toml:0:0: the job needs more memory than the page has', null],
+  ];
+  for (const [line, path, message] of cases) {
+    const want = path === null ? {} : {[path]: message};
+    assert.deepStrictEqual(page.fieldMessages(line + '\n', job), want, line);
+  }
 });
 
 test('unknown keys of a job file are reported', () => {

@@ -3,7 +3,8 @@
 //   node run_module.js MODULE_JS JOB.toml...
 //
 // Prints one JSON array: per job, {"file", "version", "ms", "response"}, the response being the
-// text runJob answered, untouched (parsed and written again by node, 10000.0 would become 10000).
+// text runJob answered, untouched (parsed and written again by node, 10000.0 would become 10000),
+// and for a job with a layup ([laminate] layup = "..."), "layup": what expandLayup makes of it.
 // The module is the single-file Emscripten output (the WebAssembly inside it), which node loads
 // without fetching anything.
 'use strict';
@@ -24,7 +25,13 @@ async function main() {
     const started = process.hrtime.bigint();
     const response = module.runJob(text, path.basename(job));
     const ms = Number(process.hrtime.bigint() - started) / 1e6;
-    out.push({file: job, version: module.version(), ms, response});
+    const entry = {file: job, version: module.version(), ms, response};
+    // A job with a layup: the plies the module's expandLayup makes of it (as the page shows them).
+    const layup = /^\s*layup\s*=\s*"((?:[^"\\]|\\.)*)"/m.exec(text);
+    if (layup && typeof module.expandLayup === 'function') {
+      entry.layup = JSON.parse(module.expandLayup(JSON.parse('"' + layup[1] + '"')));
+    }
+    out.push(entry);
   }
   process.stdout.write(JSON.stringify(out));
 }

@@ -1,4 +1,5 @@
-"""Stress analysis of a composite laminate with a circular hole, open or loaded by a bolt.
+"""The compiled part of holestress (the package re-exports its names): stress analysis of a
+composite laminate with a circular hole, open or loaded by a bolt.
 
 A job is a job file (its path) or a dict of the same keys as the TOML job file. There is no unit
 conversion: stresses and moduli are in the job's stress unit ([units] stress, psi by default),
@@ -43,8 +44,12 @@ def reserve_factors(
 
     loads: shape (N, 6), columns px, py, pxy (far-field stresses in the load axes, stress unit),
     off_axis (degrees, laminate x axis to load x axis), bearing (bolt bearing stress, stress
-    unit), bolt_angle (degrees); every value finite.
-    threads: threads sharing the rows, 0 for one per core; the interpreter lock is released.
+    unit), bolt_angle (degrees); every value finite. In the strip model (hole.model = "strip")
+    shape (N, 2), columns bearing (0 or more: the bolt bears towards +x) and bypass (the gross
+    stress carried past the hole; 0 with an edge distance).
+    threads: threads sharing the rows, 0 for one per core; the interpreter lock is released while
+    they work, and Ctrl-C stops them within a block of rows (KeyboardInterrupt). Off-axis and
+    bolt angles of a turn or more are reduced modulo 360 exactly.
 
     Returns arrays of length N, in this order: one per criterion, named as in the job
     ("max-strain", "max-stress", "tsai-hill", "tsai-wu", "hoffman"; inf where no factor is
@@ -59,6 +64,12 @@ def reserve_factors(
     Raises ValueError for a job with mistakes or without criteria and allowables, a carpet job,
     loads of another shape, or a load that is not finite (naming its row and column).
     """
+
+def reserve_factors_of_text(
+    text: str, source: str, loads: numpy.typing.ArrayLike, threads: int = 0
+) -> dict[str, numpy.ndarray]:
+    """reserve_factors for a job given as the text of its job file; source names it in the
+    messages (as FILE). For holestress.dask, which sends the job to its workers so."""
 
 def dict_to_toml(job: Mapping[str, Any]) -> str:
     """The job file text that analyse and reserve_factors read for a dict.
