@@ -204,6 +204,23 @@ TEST(ReserveSuperposition, AnglesReducedModulo360) {
   // Below a turn nothing moves: 359.99 is not 359.99 - 360.
   EXPECT_FALSE(same_reserve(reserve_of({5000, 0, 0, 0, 20000, 359.99, 0}),
                             reserve_of({5000, 0, 0, 0, 20000, -0.01, 0})));
+  // A job's load case analysed in full takes them alike.
+  auto work = std::make_unique<LoadCaseWork>();
+  auto problem = std::make_unique<Problem>();
+  LoadCaseWants wants;
+  wants.reserve = true;
+  auto full_of = [&](Loads loads) {
+    loads.bypass = bypass_stress(loads.bearing, l.grid.diameter, 1.0);
+    return analyse_load_case(l.materials, l.plies, l.grid, {1.0, WidthCorrection::kNone}, loads,
+                             l.assessment, wants, *work, *problem)
+        .reserve[0];
+  };
+  const LoadCaseReserve full280 = full_of({5000, 0, 0, 0, 20000, 280, 0});
+  for (double angle : {1e15, 1e20, 280.0 + 3600.0}) {
+    EXPECT_TRUE(same_reserve(full280, full_of({5000, 0, 0, 0, 20000, angle, 0}))) << angle;
+  }
+  EXPECT_TRUE(same_reserve(full_of({5000, 2000, 1000, 40, 0, 0, 0}),
+                           full_of({5000, 2000, 1000, 400, 0, 0, 0})));
 }
 
 // The failure load of case 10 in the dialogue: PX of the table after FAILURE STRESSES.
