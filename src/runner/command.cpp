@@ -21,6 +21,7 @@
 #include "runner/csv_results.hpp"
 #include "runner/fit_distance.hpp"
 #include "runner/json_results.hpp"
+#include "runner/json_text.hpp"
 #include "runner/load_case_file.hpp"
 #include "runner/results_common.hpp"
 #include "runner/table_results.hpp"
@@ -182,8 +183,11 @@ int run_job(const std::string& path, const std::string& format, const std::strin
   if (!job.load_cases_file.empty()) {
     return run_load_case_file(job, format, output, threads, in, out, err);
   }
-  if (format.empty() || format == "json")
-    return emit(output, results_json(job).dump(1) + "\n", out, err);
+  if (format.empty() || format == "json") {
+    std::string text = json_text(results_json(job), 1);
+    text += '\n';
+    return emit(output, text, out, err);
+  }
   if (format == "table") {
     std::ostringstream text;
     write_table_results(job, text);
