@@ -637,13 +637,8 @@ void Reader::read_grid(const toml::table& root, Job& job) {
   grid_ok_ = ok;
 }
 
-}  // namespace job_detail
-
-bool read_job(std::string_view text, const std::string& path, Job& job,
-              std::vector<JobError>& errors) {
-  job = Job{};
-  job.path = path;
-  const std::size_t before = errors.size();
+bool parse_within_limits(std::string_view text, const std::string& path, toml::table& out,
+                         std::vector<JobError>& errors) {
   TomlLimitBreach breach;
   if (!within_toml_limits(text, breach)) {
     errors.push_back({path, breach.line, breach.column, "", breach.message});
@@ -658,12 +653,24 @@ bool read_job(std::string_view text, const std::string& path, Job& job,
                       static_cast<int>(e.source().begin.column), "", std::move(message)});
     return false;
   }
-  job_detail::Reader(path, errors).read(parsed.table(), job);
-  std::stable_sort(errors.begin() + static_cast<std::ptrdiff_t>(before), errors.end(),
+  out = std::move(parsed).table();
+  return true;
+}
+
+void sort_by_place(std::vector<JobError>& errors, std::size_t from) {
+  std::stable_sort(errors.begin() + static_cast<std::ptrdiff_t>(from), errors.end(),
                    [](const JobError& a, const JobError& b) {
                      return a.line != b.line ? a.line < b.line : a.column < b.column;
                    });
-  return errors.size() == before;
+}
+
+}  // namespace job_detail
+
+bool read_job(std::string_view text, const std::string& path, Job& job,
+              std::vector<JobError>& errors) {
+  job = Job{};
+  job.path = path;
+  return job_detail::read_located(text, path, job, errors);
 }
 
 }  // namespace hs

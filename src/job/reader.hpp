@@ -72,4 +72,23 @@ class Reader : public FieldReader {
   bool strip_ok_ = false;         // and its width and edge distance are usable
 };
 
+// The text as TOML, within the limits that keep the TOML library's recursion bounded
+// (toml_limits.hpp); false with the first mistake, located, otherwise.
+bool parse_within_limits(std::string_view text, const std::string& path, toml::table& out,
+                         std::vector<JobError>& errors);
+// The mistakes from `from` on in the order of their places in the file.
+void sort_by_place(std::vector<JobError>& errors, std::size_t from);
+
+// Reads a job or coupon file's text into `into`: true when there is no mistake.
+template <class Into>
+bool read_located(std::string_view text, const std::string& path, Into& into,
+                  std::vector<JobError>& errors) {
+  const std::size_t before = errors.size();
+  toml::table root;
+  if (!parse_within_limits(text, path, root, errors)) return false;
+  Reader(path, errors).read(root, into);
+  sort_by_place(errors, before);
+  return errors.size() == before;
+}
+
 }  // namespace hs::job_detail
