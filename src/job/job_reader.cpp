@@ -134,22 +134,10 @@ bool Reader::read_materials_file(const toml::table& root, Job& job) {
           job.materials_file.empty() ? "must not be empty" : message);
     return false;
   }
-  TomlLimitBreach breach;
-  if (!within_toml_limits(text, breach)) {
-    errors_.push_back({name, breach.line, breach.column, "", breach.message});
-    return false;
-  }
-  library_ = toml::parse(text, std::string_view(name));
-  if (!library_) {
-    const toml::parse_error& e = library_.error();
-    errors_.push_back({name, static_cast<int>(e.source().begin.line),
-                       static_cast<int>(e.source().begin.column), "",
-                       std::string(e.description())});
-    return false;
-  }
+  if (!parse_within_limits(text, name, library_, errors_)) return false;
   path_ = name;
-  check_keys(library_.table(), "", {"materials"});
-  const toml::table* all = table(library_.table(), "", "materials", true);
+  check_keys(library_, "", {"materials"});
+  const toml::table* all = table(library_, "", "materials", true);
   path_ = job_path;
   if (!all) return false;
   std::vector<MaterialEntry> library;

@@ -60,7 +60,7 @@ class Reader : public FieldReader {
     const toml::node* node;    // the entry's value
   };
   void read_material(MaterialEntry& entry, std::size_t m, Job& job);
-  toml::parse_result library_;  // the materials file, kept while its entries are read
+  toml::table library_;  // the materials file, kept while its entries are read
   std::vector<MaterialEntry> materials_;
   std::vector<int> ply_materials_;  // per ply, -1 when unknown
   int plies_read_ = -1;             // number of plies, -1 when the plies are unusable
