@@ -210,6 +210,11 @@ void Reader::read_results(const toml::table& root, Job& job) {
   if (!failure_given_ || !(job.wants(ResultKind::kFailure) || job.wants(ResultKind::kReserve))) {
     return;
   }
+  check_allowables(job);
+}
+
+// Failure numbers need the allowables of every material a ply is made of.
+void Reader::check_allowables(const Job& job) {
   // Maximum strain alone may do with strain allowables.
   bool strengths = false;
   for (Criterion c : job.criteria) strengths = strengths || c != Criterion::kMaxStrain;

@@ -19,6 +19,7 @@
 #include "job/toml_limits.hpp"
 #include "runner/convert.hpp"
 #include "runner/csv_results.hpp"
+#include "runner/joint_results.hpp"
 #include "runner/json_results.hpp"
 #include "runner/load_case_file.hpp"
 #include "runner/results_common.hpp"
@@ -180,6 +181,23 @@ int run_job(const std::string& path, const std::string& format, const std::strin
   if (!load_job(path, in, job, err, status)) return status;
   if (!job.load_cases_file.empty()) {
     return run_load_case_file(job, format, output, threads, in, out, err);
+  }
+  if (job.joint.given) {
+    // A joint whose rows cannot share the load (a laminate without stiffness along it) has no
+    // results at all.
+    const JointAnalysis joint = analyse_joint_job(job);
+    if (joint.status != JointStatus::kOk) {
+      err << "holestress: " << job.path << ": " << joint.message << "\n";
+      return 2;
+    }
+    if (format.empty() || format == "json") {
+      return emit(output, joint_results_json(job, joint).dump(1) + "\n", out, err);
+    }
+    if (format == "table") {
+      std::ostringstream text;
+      write_joint_table_results(job, joint, text);
+      return emit(output, text.str(), out, err);
+    }
   }
   if (format.empty() || format == "json")
     return emit(output, results_json(job).dump(1) + "\n", out, err);

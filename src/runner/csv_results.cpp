@@ -10,6 +10,7 @@
 #include "hole/transforms.hpp"
 #include "io/float_to_chars.hpp"
 #include "runner/evaluate.hpp"
+#include "runner/joint_results.hpp"
 #include "runner/results_common.hpp"
 
 namespace hs {
@@ -224,6 +225,7 @@ class CsvSink : public ResultSink {
 }  // namespace
 
 std::vector<std::pair<std::string, std::string>> csv_results(const Job& job) {
+  if (job.joint.given) return joint_csv_results(job, analyse_joint_job(job));
   CsvSink sink(job);
   evaluate_job(job, sink);
   std::vector<std::pair<std::string, std::string>> files;
