@@ -196,7 +196,7 @@ void BM_ReserveSuperposition(benchmark::State& state) {
   hs::FailureAssessment assessment;
   assessment.criteria = {static_cast<hs::Criterion>(state.range(0))};
   assessment.allowables = {m};
-  assessment.distance = 0.05;
+  assessment.distances = {{0.05, 0.05}};
   const hs::ReserveSuperposition batch(m, plies, {0.25, 5.0, 0.0, 360.0, 0.05, 2},
                                        {1.0, hs::WidthCorrection::kNone}, assessment);
   auto scratch = batch.scratch();

@@ -240,6 +240,12 @@ const GRID = ['angle_step', 'angle_low', 'angle_high', 'distance_step', 'steps']
 // A laminate in stacking notation ([laminate]): the layup, the material of the plies that name
 // none, and the ply thickness, one for all or a table by material name.
 const LAMINATE = ['layup', 'material', 'ply_thickness'];
+// The bound the job reader puts on the points of an average along the radius.
+const LIMITS = {average_points: 257};
+// How the stresses near the hole are judged, and the quadrature of the average along the radius.
+const METHODS = ['point', 'average'];
+const AVERAGE_RULES = ['gauss-legendre', 'simpson'];
+const DISTANCES = ['distance', 'distance_tension', 'distance_compression'];
 
 // The bolted-joint example: quasi-isotropic carbon/epoxy, quarter-inch bolt.
 function exampleJob() {
@@ -443,8 +449,56 @@ function checkJob(raw, expandLayup) {
     job.load_cases.push(out);
   });
 
-  // Empty: the distance step and 1, as holestress run takes them.
-  job.failure.distance = num('failure.distance', failure.distance, {min: 0, optional: true});
+  // Empty: the distance step and 1, as holestress run takes them. A distance is one number, or a
+  // list of them (typed as "0.5, 1, 1.5", or "[0.5]" for a list of one).
+  const distances = (path, v) => {
+    const blank = v === undefined || v === null || String(v).trim() === '';
+    if (blank) return undefined;
+    if (typeof v === 'number') return num(path, v, {min: 0});
+    const text = Array.isArray(v) ? '[' + v.join(',') + ']' : String(v).trim();
+    const list = /^\[.*\]$/.test(text);
+    const items = text.replace(/^\[|\]$/g, '').split(/[\s,;]+/).filter((t) => t !== '');
+    if (!items.length) {
+      errors[path] = 'at least one distance';
+      return [];
+    }
+    const values = items.map((t) => readNumber(t));
+    if (values.some((x) => !Number.isFinite(x))) errors[path] = 'numbers, separated by commas';
+    else if (values.some((x) => x < 0)) errors[path] = 'must be 0 or more';
+    return list || values.length > 1 ? values : values[0];
+  };
+  for (const k of DISTANCES) {
+    const value = distances('failure.' + k, failure[k]);
+    if (value !== undefined) job.failure[k] = value;
+  }
+  const given = DISTANCES.filter((k) => job.failure[k] !== undefined);
+  const count = (v) => (Array.isArray(v) ? v.length : -1);
+  if (given.includes('distance') && given.length > 1) {
+    errors['failure.distance'] = 'either one distance or the tension and compression distances';
+  } else if (given.length === 1 && given[0] !== 'distance') {
+    const other = given[0] === 'distance_tension' ? 'distance_compression' : 'distance_tension';
+    errors['failure.' + other] = 'needed with the ' + given[0].slice(9) + ' distance';
+  } else if (given.length === 2 &&
+             count(job.failure.distance_tension) !== count(job.failure.distance_compression)) {
+    errors['failure.distance_compression'] = 'as many as the tension distances';
+  }
+  const method = failure.method === undefined || failure.method === '' ? 'point' : failure.method;
+  if (!METHODS.includes(method)) errors['failure.method'] = 'point or average';
+  if (method === 'average') {
+    job.failure.method = 'average';
+    const rule = failure.average_rule === undefined || failure.average_rule === ''
+        ? 'gauss-legendre' : failure.average_rule;
+    if (!AVERAGE_RULES.includes(rule)) errors['failure.average_rule'] = AVERAGE_RULES.join(' or ');
+    if (rule !== 'gauss-legendre') job.failure.average_rule = rule;
+    const points = num('failure.average_points', failure.average_points,
+                       {integer: true, min: rule === 'simpson' ? 3 : 1,
+                        max: LIMITS.average_points, optional: true});
+    if (points !== undefined && rule === 'simpson' && !errors['failure.average_points'] &&
+        points % 2 === 0) {
+      errors['failure.average_points'] = 'an odd number for Simpson\'s rule';
+    }
+    if (points !== undefined) job.failure.average_points = points;
+  }
   job.failure.factor_of_safety = num('failure.factor_of_safety', failure.factor_of_safety,
                                      {positive: true, optional: true});
   job.carpet = !!raw.carpet;
@@ -634,8 +688,15 @@ function jobToToml(job) {
   }
   if (job.failure.criteria.length) lines.push('', '[failure]');
   if (job.failure.criteria.length) put('criteria', '[' + job.failure.criteria.map(tomlString).join(', ') + ']');
-  if (job.failure.criteria.length && job.failure.distance !== undefined) {
-    put('distance', tomlFloat(job.failure.distance));
+  const distanceText = (v) => (Array.isArray(v) ? '[' + v.map(tomlFloat).join(', ') + ']'
+                                                 : tomlFloat(v));
+  for (const k of DISTANCES) {
+    if (job.failure.criteria.length && job.failure[k] !== undefined) put(k, distanceText(job.failure[k]));
+  }
+  if (job.failure.criteria.length && job.failure.method !== undefined) {
+    put('method', tomlString(job.failure.method));
+    if (job.failure.average_rule !== undefined) put('average_rule', tomlString(job.failure.average_rule));
+    if (job.failure.average_points !== undefined) put('average_points', String(job.failure.average_points));
   }
   if (job.failure.criteria.length && job.failure.factor_of_safety !== undefined) {
     put('factor_of_safety', tomlFloat(job.failure.factor_of_safety));
@@ -717,7 +778,13 @@ function jobFromToml(doc) {
   known(job.grid, GRID, 'grid.');
   job.load_cases.forEach((l, i) => known(l, ['name'].concat(LOADS, ['bypass']),
                                          'load_cases[' + (i + 1) + '].'));
-  known(job.failure, ['criteria', 'distance', 'factor_of_safety'], 'failure.');
+  known(job.failure, ['criteria', 'factor_of_safety', 'method', 'average_rule', 'average_points']
+                         .concat(DISTANCES), 'failure.');
+  // A list of distances as the form shows it: "0.5, 1, 1.5", or "[0.5]" for a list of one.
+  for (const k of DISTANCES) {
+    const v = job.failure[k];
+    if (Array.isArray(v)) job.failure[k] = v.length === 1 ? '[' + String(v[0]) + ']' : v.join(', ');
+  }
   known(job.results, ['tables'], 'results.');
   known(table(doc.carpet), [], 'carpet.');
   if (!Array.isArray(job.failure.criteria)) job.failure.criteria = [];
@@ -885,6 +952,11 @@ if (typeof document === 'object') {
     job.failure = {criteria: [...document.querySelectorAll('input[name=criterion]:checked')]
                        .map((c) => c.value),
                    distance: valueAt('failure.distance'),
+                   distance_tension: valueAt('failure.distance_tension'),
+                   distance_compression: valueAt('failure.distance_compression'),
+                   method: valueAt('failure.method'),
+                   average_rule: valueAt('failure.average_rule'),
+                   average_points: valueAt('failure.average_points'),
                    factor_of_safety: valueAt('failure.factor_of_safety')};
     job.results = {tables: [...document.querySelectorAll('input[name=table]:checked')]
                        .map((c) => c.value)};
@@ -1097,11 +1169,26 @@ if (typeof document === 'object') {
       crit.append(el('label', {}, box, ' ' + label), ' ');
     }
     crit.append(el('span', {class: 'msg', 'data-for': 'failure.criteria'}));
+    const shown = (v) => (Array.isArray(v) ? (v.length === 1 ? '[' + v[0] + ']' : v.join(', ')) : v);
     $('failure-fields').replaceChildren(
         el('label', {}, 'characteristic distance ',
-           field('failure.distance', job.failure.distance, {size: 6}), el('span', {class: 'u-length'})),
+           field('failure.distance', shown(job.failure.distance), {size: 10, inputmode: 'text'}),
+           el('span', {class: 'u-length'})),
+        el('label', {}, ' or tension ',
+           field('failure.distance_tension', shown(job.failure.distance_tension),
+                 {size: 8, inputmode: 'text'}),
+           ' and compression ',
+           field('failure.distance_compression', shown(job.failure.distance_compression),
+                 {size: 8, inputmode: 'text'}),
+           el('span', {class: 'u-length'})),
         el('label', {}, ' factor of safety ',
-           field('failure.factor_of_safety', job.failure.factor_of_safety, {size: 5})));
+           field('failure.factor_of_safety', job.failure.factor_of_safety, {size: 5})),
+        el('br'),
+        el('label', {}, 'method ', select('failure.method', METHODS, job.failure.method || 'point')),
+        el('label', {}, ' average by ',
+           select('failure.average_rule', AVERAGE_RULES, job.failure.average_rule || 'gauss-legendre')),
+        el('label', {}, ' with ', field('failure.average_points', job.failure.average_points, {size: 4}),
+           ' points along each radius (empty: 16 Gauss-Legendre, 65 Simpson)'));
     const tables = $('tables');
     tables.replaceChildren();
     for (const k of TABLES) {
@@ -1228,42 +1315,9 @@ if (typeof document === 'object') {
                                   '(the "reserve" table); its results are in the tables below.'}));
         continue;
       }
-      const reserve = lc.reserve || {}, smallest = reserve.smallest || null;
-      const table = el('table', {class: 'reserve', 'data-load-case': lc.name},
-                       el('caption', {text: 'Load case ' + lc.name + ': reserve factors'}),
-                       el('tr', {}, ...['criterion', 'reserve factor', 'ply', 'ply angle',
-                                        'angle around the hole', 'distance', 'component']
-                                      .map((h) => el('th', {text: h}))));
-      // The distance is the job's characteristic distance, one for every criterion. A criterion
-      // that no load of this shape brings to failure has no factor, ply or angle.
-      const length = ' ' + (units.length || '');
-      // Angles and the distance to six digits, in full on hover.
-      const short = (v, unit) => el('td', {title: String(v) + unit, text: String(Number(Number(v).toPrecision(6))) + unit});
-      for (const [c, v] of Object.entries(reserve.criteria || {})) {
-        const label = (CRITERIA.find((k) => k[0] === c) || [c, c])[1];
-        const row = el('tr', {'data-criterion': c, class: smallest && smallest.criterion === c ? 'smallest' : null},
-                       el('td', {text: label}));
-        if (typeof v.factor === 'number') {
-          row.append(el('td', {class: 'factor', 'data-value': String(v.factor), text: fmt(v.factor, 3)}),
-                     el('td', {text: String(v.ply)}), short(v.ply_angle, '°'), short(v.angle, '°'),
-                     short(reserve.distance, length), el('td', {text: String(v.component || '')}));
-        } else {
-          row.append(el('td', {class: 'factor none', 'data-value': 'Infinity', colspan: '6',
-                               text: 'none: ' + (v.note || 'no finite factor') + ' at ' +
-                                     Number(Number(reserve.distance).toPrecision(6)) + length}));
-        }
-        table.append(row);
-      }
-      out.append(table);
-      if (smallest) {
-        out.append(el('p', {class: 'smallest-line', 'data-load-case': lc.name,
-                            text: 'Smallest reserve factor ' + fmt(smallest.factor, 3) + ' (' +
-                                  ((CRITERIA.find((k) => k[0] === smallest.criterion) || [0, smallest.criterion])[1]) +
-                                  ') in ply ' + smallest.ply + ' at ' + Number(Number(smallest.angle).toPrecision(6)) +
-                                  '° around the hole' +
-                                  (reserve.margin_of_safety !== undefined
-                                       ? '; margin of safety ' + fmt(reserve.margin_of_safety, 3) : '') + '.'}));
-      }
+      // One reserve entry per characteristic distance: a list when the job lists its distances.
+      const entries = Array.isArray(lc.reserve) ? lc.reserve : [lc.reserve];
+      entries.forEach((reserve, d) => showReserve(out, lc.name, reserve, d, units));
     }
     $('tables-text').textContent = String(response.tables || '').replace(/\r\n/g, '\n');
     showPictures(String(response.pictures || ''));
@@ -1280,6 +1334,58 @@ if (typeof document === 'object') {
       b.addEventListener('click', () => download(fileStem(r.title) + '-csv.txt',
           files.map(([n, c]) => '# ' + n + '\r\n' + c).join('\r\n'), 'text/plain'));
       csv.append(b);
+    }
+  }
+
+  // The reserve factors of one characteristic distance: its method and distance in the caption,
+  // per criterion the distance from the edge of the station where the factor is reached.
+  function showReserve(out, name, reserve, d, units) {
+    const smallest = reserve.smallest || null;
+    const length = ' ' + (units.length || '');
+    let about = '';
+    if (reserve.method) {
+      about = ', ' + reserve.method + ' stress' + (reserve.distance !== undefined
+          ? ' at ' + reserve.distance + length
+          : ', tension ' + reserve.distance_tension + length + ', compression ' +
+            reserve.distance_compression + length);
+    }
+    const table = el('table', {class: 'reserve', 'data-load-case': name, 'data-distance': String(d)},
+                     el('caption', {text: 'Load case ' + name + ': reserve factors' + about}),
+                     el('tr', {}, ...['criterion', 'reserve factor', 'ply', 'ply angle',
+                                      'angle around the hole', 'distance', 'component']
+                                    .map((h) => el('th', {text: h}))));
+    // The distance is that of the station where each factor is reached: the characteristic
+    // distance, or on a characteristic curve the curve's there. A criterion that no load of this
+    // shape brings to failure has no factor, ply or angle.
+    // Angles and the distance to six digits, in full on hover.
+    const short = (v, unit) => el('td', {title: String(v) + unit, text: String(Number(Number(v).toPrecision(6))) + unit});
+    for (const [c, v] of Object.entries(reserve.criteria || {})) {
+      const label = (CRITERIA.find((k) => k[0] === c) || [c, c])[1];
+      const at = v.distance !== undefined ? v.distance : reserve.distance;
+      const row = el('tr', {'data-criterion': c, class: smallest && smallest.criterion === c ? 'smallest' : null},
+                     el('td', {text: label}));
+      if (typeof v.factor === 'number') {
+        row.append(el('td', {class: 'factor', 'data-value': String(v.factor), text: fmt(v.factor, 3)}),
+                   el('td', {text: String(v.ply)}), short(v.ply_angle, '°'), short(v.angle, '°'),
+                   short(at, length), el('td', {text: String(v.component || '')}));
+      } else {
+        const where = reserve.distance !== undefined
+            ? ' at ' + Number(Number(reserve.distance).toPrecision(6)) + length
+            : ' on the characteristic curve';
+        row.append(el('td', {class: 'factor none', 'data-value': 'Infinity', colspan: '6',
+                             text: 'none: ' + (v.note || 'no finite factor') + where}));
+      }
+      table.append(row);
+    }
+    out.append(table);
+    if (smallest) {
+      out.append(el('p', {class: 'smallest-line', 'data-load-case': name,
+                          text: 'Smallest reserve factor ' + fmt(smallest.factor, 3) + ' (' +
+                                ((CRITERIA.find((k) => k[0] === smallest.criterion) || [0, smallest.criterion])[1]) +
+                                ') in ply ' + smallest.ply + ' at ' + Number(Number(smallest.angle).toPrecision(6)) +
+                                '° around the hole' +
+                                (reserve.margin_of_safety !== undefined
+                                     ? '; margin of safety ' + fmt(reserve.margin_of_safety, 3) : '') + '.'}));
     }
   }
 
@@ -1330,7 +1436,8 @@ if (typeof document === 'object') {
       const row = el('tr', {}, ...shareKeys.map((k) => el('td', {text: String(layup.shares[k])})),
                      ...['EX', 'EY', 'GXY'].map((k) => el('td', {text: fmt(lam[k] / 1, 0)})));
       for (const lc of layup.load_cases || []) {
-        const s = (lc.reserve || {}).smallest;
+        // With a list of distances, the first one's.
+        const s = ((Array.isArray(lc.reserve) ? lc.reserve[0] : lc.reserve) || {}).smallest;
         row.append(el('td', {class: 'factor', 'data-load-case': lc.name,
                              'data-value': s ? String(s.factor) : '', text: s ? fmt(s.factor, 3) : ''}));
       }

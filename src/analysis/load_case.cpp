@@ -47,19 +47,23 @@ LoadCaseAnalysis analyse_load_case(const Materials& materials, const PlyStack& p
                      &work.field.laminate,
                      &work.field.field,
                      wants.ply_values ? &work.field.plies : nullptr,
-                     reserve_grid(grid, assessment.distance),
-                     LoadCaseReserve{},
+                     nullptr,
+                     nullptr,
                      singular.count,
                      corrected,
                      scale,
                      model.strip};
   if (wants.reserve) {
-    Problem at_distance = problem;
-    at_distance.grid = a.reserve_grid;
-    const Stages ply_stages{true, true, false, true, false, false};
-    AnalysisListener none;
-    analyse(at_distance, ply_stages, work.reserve, none, model);
-    a.reserve = judge_reserve(assessment, plies, a.reserve_grid, work.reserve.plies);
+    place_reserve_stations(grid, assessment, curve_axis(loads), work.stations);
+    reserve_ply_values(work.stations, materials, plies, work.field.laminate, problem.loads, model,
+                       work.reserve, work.at_stations);
+    const int entries = work.stations.entries;
+    work.reserves.resize(entries);
+    for (int e = 0; e < entries; ++e) {
+      work.reserves[e] = judge_reserve(assessment, plies, work.stations, work.at_stations.plies, e);
+    }
+    a.stations = &work.stations;
+    a.reserve = work.reserves.data();
   }
   return a;
 }

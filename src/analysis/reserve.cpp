@@ -2,24 +2,17 @@
 
 #include <cmath>
 
-#include "analysis/analysis.hpp"
-
 namespace hs {
 
-Grid reserve_grid(const Grid& grid, double distance) {
-  Grid g = grid;
-  g.distance_step = distance;
-  g.steps = kFailureStep + 1;
-  return g;
-}
-
 LoadCaseReserve judge_reserve(const FailureAssessment& assessment, const PlyStack& plies,
-                              const Grid& reserve_grid, const PlyField& field) {
+                              const ReserveStations& stations, const PlyField& at_stations,
+                              int entry) {
   LoadCaseReserve r;
+  const Grid counts = station_count_grid(stations);
   const int n = static_cast<int>(assessment.criteria.size());
   for (int c = 0; c < n && c < kMaxCriteria; ++c) {
     r.criterion[c] = criterion_reserve(assessment.criteria[c], assessment.allowables[c], plies,
-                                       reserve_grid, field, kFailureStep);
+                                       counts, at_stations, entry);
   }
   settle_smallest(r, n < kMaxCriteria ? n : kMaxCriteria, assessment.factor_of_safety);
   return r;

@@ -69,9 +69,25 @@ FailureAssessment failure_assessment(const Job& job) {
   FailureAssessment a;
   a.criteria = job.criteria;
   for (Criterion c : job.criteria) a.allowables.push_back(materials_for(job, c));
-  a.distance = job.distance;
+  a.distances = job.distances;
+  a.method = job.method;
+  a.average_rule = job.average_rule;
+  a.average_points = job.average_points;
   a.factor_of_safety = job.factor_of_safety;
   return a;
+}
+
+bool plain_reserve(const Job& job) {
+  return job.method == StrengthMethod::kPointStress && !job.distance_list &&
+         job.distances.size() == 1 && job.distances[0].circular();
+}
+
+const char* method_name(StrengthMethod m) {
+  return m == StrengthMethod::kAverageStress ? "average" : "point";
+}
+
+const char* average_rule_name(Quadrature q) {
+  return q == Quadrature::kSimpson ? "simpson" : "gauss-legendre";
 }
 
 static_assert(static_cast<int>(ResultKind::kReserve) + static_cast<int>(OutputCase::kProperties) ==

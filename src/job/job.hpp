@@ -42,6 +42,11 @@ OutputCase dialogue_case(ResultKind kind);
 // "hoffman".
 const char* criterion_name(Criterion c);
 
+// The names of job files for the methods ("point", "average") and the averages' rules
+// ("gauss-legendre", "simpson").
+const char* method_name(StrengthMethod m);
+const char* average_rule_name(Quadrature q);
+
 struct LoadCase {
   std::string name;
   Loads loads;  // bypass from the bearing stress and the plate width
@@ -86,7 +91,15 @@ struct Job {
   std::string load_cases_file;  // a CSV file of load cases instead (relative to the job file)
 
   std::vector<Criterion> criteria;
-  double distance = 0.0;  // characteristic distance from the hole edge for failure and reserve
+  // How failure is judged for the reserve factors (FailureAssessment): the characteristic
+  // distances from the hole edge, one or more (failure.distance, or distance_tension and
+  // distance_compression), whether they were given as a list (the results then give a list of
+  // reserve entries, one per distance), and the point- or average-stress method.
+  std::vector<CharacteristicDistance> distances = {CharacteristicDistance{}};
+  bool distance_list = false;
+  StrengthMethod method = StrengthMethod::kPointStress;
+  Quadrature average_rule = Quadrature::kGaussLegendre;
+  int average_points = kDefaultAveragePoints;
   double factor_of_safety = 1.0;
 
   bool results[kResultKinds] = {};
@@ -119,8 +132,14 @@ struct JobError {
 Materials materials_for(const Job& job, Criterion criterion);
 
 // How the job judges failure for its reserve factors: its criteria, each with materials_for it,
-// the characteristic distance and the factor of safety.
+// the characteristic distances and method, and the factor of safety.
 FailureAssessment failure_assessment(const Job& job);
+
+// The reserve factors are those of one characteristic distance by the point-stress method, as
+// `distance = D` alone gives them: the results keep the form they had before the other methods
+// and distances (one reserve entry, the distance once, no method). Otherwise they say the method
+// and, per criterion, the distance from the edge at the station where the factor is reached.
+bool plain_reserve(const Job& job);
 
 // "FILE:LINE:COLUMN: KEY: MESSAGE"
 std::string to_string(const JobError& e);

@@ -9,9 +9,9 @@
 #include <string>
 #include <utility>
 
+#include "io/output_file.hpp"
 #include "job/layup.hpp"
 #include "job/reader.hpp"
-#include "io/output_file.hpp"
 #include "job/toml_limits.hpp"
 #include "model/fields.hpp"
 #include "numeric/constants.hpp"
@@ -38,9 +38,10 @@ void Reader::read(const toml::table& root, Job& job) {
   read_plies(root, job);
   // A job of the laminate's properties alone needs no hole, grid or load case.
   properties_only_ = false;
-  if (const toml::table* results = root.get("results") ? root.get("results")->as_table() : nullptr) {
-    if (const toml::array* tables = results->get("tables") ? results->get("tables")->as_array()
-                                                          : nullptr) {
+  if (const toml::table* results =
+          root.get("results") ? root.get("results")->as_table() : nullptr) {
+    if (const toml::array* tables =
+            results->get("tables") ? results->get("tables")->as_array() : nullptr) {
       properties_only_ = tables->size() == 1 && (*tables)[0].value<std::string>() == "properties";
     }
   }
@@ -90,7 +91,8 @@ void Reader::check_size(const toml::table& root, const Job& job) {
   per_point += 6.0 * (wants(ResultKind::kStresses) + wants(ResultKind::kStrains) +
                       wants(ResultKind::kPolar));
   per_point += 2.0 * wants(ResultKind::kDisplacements);
-  per_point += 3.0 * plies_read_ * (wants(ResultKind::kPlyStrains) + wants(ResultKind::kPlyStresses));
+  per_point +=
+      3.0 * plies_read_ * (wants(ResultKind::kPlyStrains) + wants(ResultKind::kPlyStresses));
   if (wants(ResultKind::kFailure)) per_point += 4.0 * plies_read_ * job.criteria.size();
   const double cases = static_cast<double>(job.load_cases.size()) * (job.carpet ? 66 : 1);
   const double numbers = per_point * stations * steps * cases;
@@ -327,11 +329,13 @@ int Reader::material_index(const std::string& name, const toml::source_region& a
                          [&](const MaterialEntry& m) { return m.name == name; });
   if (it != materials_.end()) return static_cast<int>(it - materials_.begin());
   std::string known;
-  for (const MaterialEntry& m : materials_) known += (known.empty() ? "" : ", ") + toml_string(m.name);
+  for (const MaterialEntry& m : materials_)
+    known += (known.empty() ? "" : ", ") + toml_string(m.name);
   toml::source_region where = at;
   where.begin.column += column_offset;
   error(where, key,
-        "unknown material " + toml_string(name) + (known.empty() ? "" : " (the materials: " + known + ")"));
+        "unknown material " + toml_string(name) +
+            (known.empty() ? "" : " (the materials: " + known + ")"));
   return -1;
 }
 
@@ -573,9 +577,11 @@ void Reader::check_strip_stations(const toml::table& root, const Job& job) {
   if (!strip_ || !strip_ok_ || !grid_ok_) return;
   const Grid& g = job.grid;
   const int stations = station_count(g);
-  auto first_outside = [&](double distance, double& angle, std::string& where) {
+  // The first station outside the strip at `distance` from the hole edge (only station `only`
+  // when it is not negative).
+  auto first_outside = [&](double distance, double& angle, std::string& where, int only = -1) {
     const double r = g.diameter / 2.0 + distance;
-    for (int j = 0; j < stations; ++j) {
+    for (int j = only < 0 ? 0 : only; j < (only < 0 ? stations : only + 1); ++j) {
       const double theta = radians(station_angle(g, j));
       const double x = r * std::cos(theta), y = r * std::sin(theta);
       if (in_strip(job.plate, g.diameter, x, y)) continue;
@@ -615,13 +621,22 @@ void Reader::check_strip_stations(const toml::table& root, const Job& job) {
     error(at ? at->source() : root.source(), "grid.distance_step",
           message(angle, outer, where) + ": use fewer steps or a smaller distance_step");
   }
-  if (failure_given_ && first_outside(job.distance, angle, where)) {
-    const toml::node* failure = root.get("failure");
-    const toml::node* at = failure;
-    if (distance_given_) at = failure->as_table()->get("distance");
-    error(at ? at->source() : root.source(), distance_given_ ? "failure.distance" : "failure",
-          message(angle, job.distance, where) +
-              " (the reserve factors are judged there): use a smaller characteristic distance");
+  // The reserve stations of every characteristic distance, on its curve about the strip's axis
+  // (the bolt bears along it, the bypass acts along it).
+  if (!failure_given_) return;
+  for (const CharacteristicDistance& d : job.distances) {
+    for (int j = 0; j < stations; ++j) {
+      const double distance = curve_distance(d, station_angle(g, j), 0.0);
+      if (!first_outside(distance, angle, where, j)) continue;
+      const toml::table* failure = root.get("failure")->as_table();
+      const char* key = failure->contains("distance") ? "distance" : "distance_tension";
+      const toml::node* at = failure->get(key);
+      error(at ? at->source() : failure->source(),
+            at ? std::string("failure.") + key : std::string("failure"),
+            message(angle, distance, where) +
+                " (the reserve factors are judged there): use a smaller characteristic distance");
+      return;
+    }
   }
 }
 

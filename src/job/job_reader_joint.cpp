@@ -69,21 +69,32 @@ void Reader::read_joint_job(const toml::table& root, Job& job) {
   }
   read_failure(root, job);
   const toml::table* failure = root.get("failure") ? root.get("failure")->as_table() : nullptr;
-  if (failure && !failure->contains("distance")) {
+  if (failure && !failure->contains("distance") && !failure->contains("distance_tension")) {
     missing(*failure, "failure.distance",
-            "missing required key (the characteristic distance from the edge of every hole)");
+            "missing required key (the characteristic distance from the edge of every hole, or "
+            "distance_tension with distance_compression)");
   }
+  if (failure && job.distance_list) {
+    const toml::node* at =
+        failure->get("distance") ? failure->get("distance") : failure->get("distance_tension");
+    error(at->source(),
+          at == failure->get("distance") ? "failure.distance" : "failure.distance_tension",
+          "a joint job judges every hole at one characteristic distance (or one curve): give a "
+          "number, not a list");
+  }
+  // The farthest reach of the characteristic curve from a hole's edge.
+  const double distance = std::fmax(job.distances[0].tension, job.distances[0].compression);
   if (!grid_given) {
     // Every hole's edge and the stations at the characteristic distance, all round.
     job.grid.angle_step = 2.0;
     job.grid.angle_low = 0.0;
     job.grid.angle_high = 360.0;
-    job.grid.distance_step = job.distance > 0.0 ? job.distance : 0.1 * job.grid.diameter;
+    job.grid.distance_step = distance > 0.0 ? distance : 0.1 * job.grid.diameter;
     job.grid.steps = 2;
     grid_ok_ = true;
   }
   job.results[static_cast<int>(ResultKind::kReserve)] = true;
-  if (failure_given_) check_allowables(job);
+  if (failure_given_) check_allowables(job, "the reserve factors of the holes");
   check_joint_geometry(job);
 }
 
@@ -356,7 +367,8 @@ void Reader::check_joint_geometry(const Job& job) {
   // Each hole in its plate's frame: x towards the plate's free end, the strip the pitch wide.
   const Grid& g = job.grid;
   const int stations = station_count(g);
-  const double reach = std::fmax((g.steps - 1) * g.distance_step, job.distance);
+  const double reach = std::fmax((g.steps - 1) * g.distance_step,
+                                 std::fmax(job.distances[0].tension, job.distances[0].compression));
   for (std::size_t p = 0; p < plates.size(); ++p) {
     for (std::size_t i = 0; i < n; ++i) {
       Plate strip;

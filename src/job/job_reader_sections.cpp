@@ -2,6 +2,7 @@
 // failure criteria, the results wanted and the carpet plot.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "job/reader.hpp"
@@ -125,7 +126,7 @@ void Reader::read_strip_loads(const toml::table& t, const std::string& prefix, c
 }
 
 void Reader::read_failure(const toml::table& root, Job& job) {
-  job.distance = job.grid.distance_step;
+  job.distances = {{job.grid.distance_step, job.grid.distance_step}};
   job.factor_of_safety = 1.0;
   const toml::table* failure = table(root, "", "failure", false);
   if (!failure) {
@@ -133,7 +134,9 @@ void Reader::read_failure(const toml::table& root, Job& job) {
     return;
   }
   failure_given_ = true;
-  check_keys(*failure, "failure", {"criteria", "distance", "factor_of_safety"});
+  check_keys(*failure, "failure",
+             {"criteria", "distance", "distance_tension", "distance_compression", "method",
+              "average_rule", "average_points", "factor_of_safety"});
   std::vector<std::pair<std::string, const toml::node*>> names;
   const toml::node* at = nullptr;
   if (!strings(*failure, "failure", "criteria", names, at)) {
@@ -157,14 +160,145 @@ void Reader::read_failure(const toml::table& root, Job& job) {
       job.criteria.push_back(*c);
     }
   }
-  distance_given_ =
-      real(*failure, "failure", "distance", false, Range::kNonNegative, job.distance) == Got::kOk;
-  if (distance_given_ && diameter_ok_ && job.distance > kMaxDistanceDiameters * job.grid.diameter) {
-    error(failure->get("distance")->source(), "failure.distance",
-          "more than " + std::to_string(static_cast<int>(kMaxDistanceDiameters)) +
-              " hole diameters from the edge: the field there is the far field");
-  }
+  read_distances(*failure, job);
+  read_method(*failure, job);
   real(*failure, "failure", "factor_of_safety", false, Range::kPositive, job.factor_of_safety);
+}
+
+Got Reader::distance_values(const toml::table& t, std::string_view name, double diameter,
+                            std::vector<double>& out, bool& list, const toml::node** at) {
+  const toml::node* n = t.get(name);
+  const std::string key = join("failure", name);
+  *at = n;
+  out.clear();
+  list = false;
+  if (!n) return Got::kAbsent;
+  const toml::array* a = n->as_array();
+  if (!a) {
+    double d = 0.0;
+    Got got = real(t, "failure", name, false, Range::kNonNegative, d);
+    if (got == Got::kOk && !within_reach(*n, key, d, diameter)) got = Got::kBad;
+    if (got == Got::kOk) out.push_back(d);
+    return got;
+  }
+  list = true;
+  if (a->empty()) {
+    error(a->source(), key, "needs at least one distance");
+    return Got::kBad;
+  }
+  bool ok = true;
+  for (std::size_t i = 0; i < a->size(); ++i) {
+    const toml::node& e = (*a)[i];
+    const std::string item = index(key, i);
+    double d = 0.0;
+    if (auto v = e.as_integer()) {
+      d = static_cast<double>(v->get());
+    } else if (auto f = e.as_floating_point()) {
+      d = f->get();
+    } else {
+      wrong_type(e, item, "a number");
+      ok = false;
+      continue;
+    }
+    if (!std::isfinite(d)) {
+      error(e.source(), item, "must be finite");
+      ok = false;
+    } else if (!(d >= 0.0)) {
+      error(e.source(), item, "must be 0 or greater");
+      ok = false;
+    } else if (!within_reach(e, item, d, diameter)) {
+      ok = false;
+    }
+    out.push_back(d);
+  }
+  return ok ? Got::kOk : Got::kBad;
+}
+
+bool Reader::within_reach(const toml::node& n, const std::string& key, double distance,
+                          double diameter) {
+  if (!diameter_ok_ || !(distance > kMaxDistanceDiameters * diameter)) return true;
+  error(n.source(), key,
+        "more than " + std::to_string(static_cast<int>(kMaxDistanceDiameters)) +
+            " hole diameters from the edge: the field there is the far field");
+  return false;
+}
+
+// One distance all round (distance), or the tension and compression distances of the
+// characteristic curve (distance_tension, distance_compression); each a number or a list.
+void Reader::read_distances(const toml::table& failure, Job& job) {
+  std::vector<double> one, tension, compression;
+  bool one_list = false, tension_list = false, compression_list = false;
+  const toml::node *one_at = nullptr, *tension_at = nullptr, *compression_at = nullptr;
+  const double d = job.grid.diameter;
+  const Got got_one = distance_values(failure, "distance", d, one, one_list, &one_at);
+  const Got got_t =
+      distance_values(failure, "distance_tension", d, tension, tension_list, &tension_at);
+  const Got got_c = distance_values(failure, "distance_compression", d, compression,
+                                    compression_list, &compression_at);
+  if (one_at && (tension_at || compression_at)) {
+    const toml::node* at = tension_at ? tension_at : compression_at;
+    error(at->source(), tension_at ? "failure.distance_tension" : "failure.distance_compression",
+          "give either distance or distance_tension and distance_compression, not both");
+    return;
+  }
+  if (got_one == Got::kOk) {
+    job.distances.clear();
+    for (double d : one) job.distances.push_back({d, d});
+    job.distance_list = one_list;
+    return;
+  }
+  if (!tension_at && !compression_at) return;
+  if (!tension_at || !compression_at) {
+    const bool lacks_tension = !tension_at;
+    missing(failure, lacks_tension ? "failure.distance_tension" : "failure.distance_compression",
+            "missing required key (distance_tension and distance_compression go together)");
+    return;
+  }
+  if (got_t != Got::kOk || got_c != Got::kOk) return;
+  if (tension_list != compression_list || tension.size() != compression.size()) {
+    error(compression_at->source(), "failure.distance_compression",
+          "must be of the same form as distance_tension: both numbers, or both lists of one "
+          "length (" +
+              std::to_string(tension.size()) + " distances)");
+    return;
+  }
+  job.distances.clear();
+  for (std::size_t i = 0; i < tension.size(); ++i)
+    job.distances.push_back({tension[i], compression[i]});
+  job.distance_list = tension_list;
+}
+
+// The method, and the quadrature of the average.
+void Reader::read_method(const toml::table& failure, Job& job) {
+  static constexpr const char* kMethods[] = {"point", "average"};
+  static constexpr const char* kRules[] = {"gauss-legendre", "simpson"};
+  std::string method, rule;
+  if (word(failure, "failure", "method", kMethods, "method", method) == Got::kOk) {
+    job.method =
+        method == "average" ? StrengthMethod::kAverageStress : StrengthMethod::kPointStress;
+  }
+  if (word(failure, "failure", "average_rule", kRules, "average rule", rule) == Got::kOk) {
+    job.average_rule = rule == "simpson" ? Quadrature::kSimpson : Quadrature::kGaussLegendre;
+  }
+  const bool simpson = job.average_rule == Quadrature::kSimpson;
+  job.average_points = simpson ? kDefaultSimpsonPoints : kDefaultAveragePoints;
+  const toml::node* n = failure.get("average_points");
+  if (!n) return;
+  if (!n->is_integer()) {
+    wrong_type(*n, "failure.average_points", "an integer");
+    return;
+  }
+  const std::int64_t points = n->as_integer()->get();
+  if (simpson && (points < 3 || points > kMaxQuadraturePoints || points % 2 == 0)) {
+    error(n->source(), "failure.average_points",
+          "Simpson's rule takes an odd number of points from 3 to " +
+              std::to_string(kMaxQuadraturePoints));
+  } else if (points < 1 || points > kMaxQuadraturePoints) {
+    error(n->source(), "failure.average_points",
+          "must be from 1 to " + std::to_string(kMaxQuadraturePoints));
+  } else {
+    job.average_points = static_cast<int>(points);
+  }
 }
 
 void Reader::read_results(const toml::table& root, Job& job) {
@@ -210,11 +344,10 @@ void Reader::read_results(const toml::table& root, Job& job) {
   if (!failure_given_ || !(job.wants(ResultKind::kFailure) || job.wants(ResultKind::kReserve))) {
     return;
   }
-  check_allowables(job);
+  check_allowables(job, "the failure results");
 }
 
-// Failure numbers need the allowables of every material a ply is made of.
-void Reader::check_allowables(const Job& job) {
+void Reader::check_allowables(const Job& job, const std::string& needed_by) {
   // Maximum strain alone may do with strain allowables.
   bool strengths = false;
   for (Criterion c : job.criteria) strengths = strengths || c != Criterion::kMaxStrain;
@@ -227,7 +360,7 @@ void Reader::check_allowables(const Job& job) {
       const std::string job_path = path_;
       path_ = entry.file;
       error(entry.table->source(), join("materials", entry.name),
-            "no allowables (T1, C1, T2, C2, S12), needed for the failure results");
+            "no allowables (T1, C1, T2, C2, S12), needed for " + needed_by);
       path_ = job_path;
     }
   }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <string_view>
+#include <vector>
 
 #include "io/float_to_chars.hpp"
 #include "job/toml_text.hpp"
@@ -32,6 +33,33 @@ class Out {
   }
   std::string text_;
 };
+
+// A list of numbers, or one number when the job gave one.
+std::string numbers(const std::vector<double>& values, bool list) {
+  if (!list) return toml_number(values.front());
+  std::string text;
+  for (double v : values) text += (text.empty() ? "" : ", ") + toml_number(v);
+  return "[" + text + "]";
+}
+
+// One distance all round (distance), or the characteristic curve's two.
+void write_distances(Out& o, const Job& job) {
+  const std::string unit = job.length_unit + ", from the hole edge";
+  std::vector<double> tension, compression;
+  bool circular = true;
+  for (const CharacteristicDistance& d : job.distances) {
+    tension.push_back(d.tension);
+    compression.push_back(d.compression);
+    circular = circular && d.circular();
+  }
+  if (circular) {
+    o.line("distance", numbers(tension, job.distance_list), unit);
+    return;
+  }
+  o.line("distance_tension", numbers(tension, job.distance_list), unit + ", at the net section");
+  o.line("distance_compression", numbers(compression, job.distance_list),
+         unit + ", at the bearing face");
+}
 
 std::string material_name(const Job& job, int m) {
   return job.material_names[m].empty() ? "material" + std::to_string(m + 1) : job.material_names[m];
@@ -152,7 +180,13 @@ std::string write_job(const Job& job) {
     o.raw("");
     o.raw("[failure]");
     o.line("criteria", "[" + list + "]");
-    o.line("distance", toml_number(job.distance), length + ", from the hole edge");
+    write_distances(o, job);
+    if (job.method == StrengthMethod::kAverageStress) {
+      o.line("method", toml_string(method_name(job.method)),
+             "stresses averaged from the hole edge over the distance");
+      o.line("average_rule", toml_string(average_rule_name(job.average_rule)));
+      o.line("average_points", std::to_string(job.average_points), "along each radial line");
+    }
     o.line("factor_of_safety", toml_number(job.factor_of_safety));
   }
 

@@ -1,6 +1,7 @@
 // The reader of a job file, section by section (job_reader.cpp and job_reader_sections.cpp).
 #pragma once
 
+#include "job/coupon_file.hpp"
 #include "job/job_fields.hpp"
 
 namespace hs::job_detail {
@@ -10,6 +11,9 @@ class Reader : public FieldReader {
   using FieldReader::FieldReader;
 
   void read(const toml::table& root, Job& job);
+  // A coupon file (coupon_file.hpp): the laminate and [failure] as a job file gives them, then
+  // the coupons, the unnotched strengths and the settings of the fit.
+  void read(const toml::table& root, CouponFile& file);
 
  private:
   void read_units(const toml::table& root, Job& job);
@@ -30,9 +34,17 @@ class Reader : public FieldReader {
   void read_strip_loads(const toml::table& t, const std::string& prefix, const Job& job,
                         Loads& loads);
   void read_failure(const toml::table& root, Job& job);
+  // failure.distance, or distance_tension with distance_compression, and the method.
+  void read_distances(const toml::table& failure, Job& job);
+  void read_method(const toml::table& failure, Job& job);
+  // A non-negative distance, or a non-empty list of them, none beyond kMaxDistanceDiameters
+  // diameters: kOk with the values and whether they were a list.
+  Got distance_values(const toml::table& t, std::string_view name, double diameter,
+                      std::vector<double>& out, bool& list, const toml::node** at);
+  // Reports a distance beyond kMaxDistanceDiameters hole diameters from the edge.
+  bool within_reach(const toml::node& n, const std::string& key, double distance, double diameter);
   void read_results(const toml::table& root, Job& job);
   void read_carpet(const toml::table& root, Job& job);
-  void check_allowables(const Job& job);
   // A joint job (job_reader_joint.cpp).
   void read_joint_job(const toml::table& root, Job& job);
   void read_named_laminates(const toml::table& root, Job& job);
@@ -41,6 +53,10 @@ class Reader : public FieldReader {
   void read_joint_rows(const toml::table& joint, Job& job);
   void check_joint_geometry(const Job& job);
   void check_size(const toml::table& root, const Job& job);
+  // Every material a ply is made of has the allowables the criteria compare.
+  void check_allowables(const Job& job, const std::string& needed_by);
+  void read_coupon_list(const toml::table& root, CouponFile& file);
+  void read_coupon_settings(const toml::table& root, CouponFile& file);
   void check_strip_stations(const toml::table& root, const Job& job);
 
   // What later checks need to know about earlier parts of the file.
@@ -67,7 +83,6 @@ class Reader : public FieldReader {
   bool model_known_ = true;       // hole.model is absent or readable
   bool strip_ = false;            // hole.model = "strip"
   bool strip_ok_ = false;         // and its width and edge distance are usable
-  bool distance_given_ = false;   // failure.distance, read
   bool joint_plates_ok_ = false;  // joint: every plate and row read without a mistake
   bool joint_rows_ok_ = false;
   std::vector<const toml::table*> joint_row_tables_, joint_plate_tables_;

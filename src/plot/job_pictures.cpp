@@ -21,6 +21,25 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// Where the reserve factors are judged: at the characteristic distance, or by the method and
+// the curve of docs/strength.md (the pictures draw the first of several distances).
+std::string judged_where(const Job& job) {
+  const CharacteristicDistance& d = job.distances.front();
+  std::string out = job.method == StrengthMethod::kAverageStress ? "by the stresses averaged " : "";
+  if (d.circular()) {
+    out += (job.method == StrengthMethod::kAverageStress ? "out to " : "") +
+           from_the_edge(d.tension, job.length_unit) + " (the characteristic distance)";
+  } else {
+    out += "on the characteristic curve, " + from_the_edge(d.tension, job.length_unit) +
+           " at the net section to " + readable(d.compression) + " " + job.length_unit +
+           " at the bearing face";
+  }
+  if (job.distances.size() > 1) {
+    out += " (the first of " + std::to_string(job.distances.size()) + " distances)";
+  }
+  return out;
+}
+
 // A number rounded for reading, in full on hover: a table cell, or a span of running text.
 std::string cell(double v) {
   return "<td" + attr("title", exact(v)) + ">" + readable(v) + "</td>";
@@ -154,10 +173,8 @@ std::string inputs_section(const Job& job, bool swatches) {
   if (!job.criteria.empty()) {
     std::vector<std::string> names;
     for (Criterion c : job.criteria) names.push_back(criterion_words(c));
-    b += "<p>Failure criteria: " + series(names) + "; reserve factors " +
-         from_the_edge(job.distance, job.length_unit) +
-         " (the characteristic distance), factor of safety " + number(job.factor_of_safety) +
-         ".</p>\n";
+    b += "<p>Failure criteria: " + series(names) + "; reserve factors " + judged_where(job) +
+         ", factor of safety " + number(job.factor_of_safety) + ".</p>\n";
     bool derived = false;
     for (Criterion c : job.criteria) derived = derived || c == Criterion::kMaxStrain;
     std::vector<std::string> without;
@@ -253,7 +270,7 @@ PassRecord record_of(const Job& job, const LoadCase& lc, int number, const Probl
   r.criterion = pb.criterion;
   r.stress_unit = job.stress_unit;
   r.length_unit = job.length_unit;
-  r.reserve_distance = job.distance;
+  r.reserve_distance = job.distances.front().tension;
   r.factor_of_safety = job.factor_of_safety;
   return r;
 }
@@ -306,7 +323,7 @@ void take_failure(PassRecord& r, const Job& job, Criterion c, const PlyField& pl
 std::vector<ReserveCurve> reserve_curves(const Job& job, const PlyStack& plies,
                                          const LoadCaseAnalysis& e, const PlyField& at_distance) {
   std::vector<ReserveCurve> curves;
-  const int nang = station_count(e.reserve_grid) < 0 ? 0 : station_count(e.reserve_grid);
+  const int nang = e.stations ? e.stations->stations : 0;
   for (size_t c = 0; c < job.criteria.size() && c < static_cast<size_t>(kMaxCriteria); ++c) {
     const Criterion crit = job.criteria[c];
     const Materials m = materials_for(job, crit);
@@ -320,7 +337,7 @@ std::vector<ReserveCurve> reserve_curves(const Job& job, const PlyStack& plies,
       double best = INFINITY;
       int at = 0;
       for (int p = 0; p < plies.count; ++p) {
-        const double* s = criterion_input(at_distance, crit, j, kFailureStep, p);
+        const double* s = criterion_input(at_distance, crit, j, 0, p);
         const double f = point_reserve(constants[p], s[0], s[1], s[2]);
         if (f > 0.0 && f < best) {
           best = f;
@@ -330,7 +347,7 @@ std::vector<ReserveCurve> reserve_curves(const Job& job, const PlyStack& plies,
       rc.factor.push_back(best);
       rc.ply.push_back(at);
     }
-    const CriterionReserve& f = e.reserve.criterion[c];
+    const CriterionReserve& f = e.reserve[0].criterion[c];
     rc.smallest = f.factor;
     rc.station = f.station;
     rc.smallest_ply = f.ply;
@@ -372,7 +389,7 @@ std::string load_case_section(const Job& job, const FailureAssessment& assessmen
   if (grid) out += key_figure(r);
   out += "</div>\n";
   if (job.wants(ResultKind::kReserve) && !job.criteria.empty()) {
-    r.reserve = reserve_curves(job, job.plies, e, work.reserve.plies);
+    r.reserve = reserve_curves(job, job.plies, e, work.at_stations.plies);
     out += reserve_figure(r);
   }
   if (!grid) {
@@ -420,7 +437,7 @@ std::string carpet_sections(const Job& job, const FailureAssessment& assessment,
     for (size_t c = 0; c < cases.size(); ++c) {
       Problem pb;
       const LoadCaseAnalysis ev = analyse(job, plies, job.load_cases[c], assessment, work, pb);
-      const LoadCaseReserve& rv = ev.reserve;
+      const LoadCaseReserve& rv = ev.reserve[0];
       cases[c].layups[a][b] = {true, kNaN, kNaN, kNaN,
                                rv.smallest >= 0 ? rv.criterion[rv.smallest].factor : kNaN};
     }
@@ -446,7 +463,7 @@ std::string carpet_sections(const Job& job, const FailureAssessment& assessment,
                          {{"reserve", "Smallest reserve factor", "", &Layup::failure, true,
                            attr("data-load-case", lc.name)}},
                          "<p class=\"caption\">The smallest reserve factor of the criteria " +
-                             from_the_edge(r, job.distance) +
+                             judged_where(job) +
                              ": the factor by which every load of the load case can grow "
                              "before the first ply of the layup fails. A layup that no "
                              "criterion fails has no point.</p>\n") +

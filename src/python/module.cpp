@@ -173,16 +173,22 @@ py::dict reserve_factors_of_job(const Job& job, py::handle loads_arg, int thread
     }
   }
 
-  // The results, one array each, filled with the interpreter lock released.
+  // The results, one array each, filled with the interpreter lock released: of length N, or
+  // of shape (N, D) when the job lists D characteristic distances.
   const int ncrit = static_cast<int>(std::min<size_t>(job.criteria.size(), kMaxCriteria));
+  const int nd = static_cast<int>(job.distances.size());
+  std::vector<py::ssize_t> shape = {n};
+  if (job.distance_list) shape.push_back(nd);
   std::vector<py::array_t<double>> factor;
-  for (int c = 0; c < ncrit; ++c) factor.emplace_back(n);
-  py::array_t<double> smallest(n), margin(n), ply_angle(n), angle(n);
-  py::array_t<std::int64_t> criterion(n), ply(n), component(n);
+  for (int c = 0; c < ncrit; ++c) factor.emplace_back(shape);
+  py::array_t<double> smallest(shape), margin(shape), ply_angle(shape), angle(shape),
+      distance(shape);
+  py::array_t<std::int64_t> criterion(shape), ply(shape), component(shape);
   double* factor_out[kMaxCriteria] = {};
   for (int c = 0; c < ncrit; ++c) factor_out[c] = factor[c].mutable_data();
   double *smallest_out = smallest.mutable_data(), *margin_out = margin.mutable_data();
   double *ply_angle_out = ply_angle.mutable_data(), *angle_out = angle.mutable_data();
+  double* distance_out = distance.mutable_data();
   std::int64_t *criterion_out = criterion.mutable_data(), *ply_out = ply.mutable_data();
   std::int64_t* component_out = component.mutable_data();
   bool whole = true;
@@ -194,19 +200,20 @@ py::dict reserve_factors_of_job(const Job& job, py::handle loads_arg, int thread
     // RuntimeError with the system's reason.
     const auto pool = std::make_unique<WorkerPool>(threads, WorkerPool::Caller::kWatches);
     const std::size_t work_per_row = std::max<std::size_t>(
-        1, static_cast<std::size_t>(station_count(batch->grid())) * job.plies.count * ncrit);
+        1, static_cast<std::size_t>(batch->distances()) *
+               static_cast<std::size_t>(station_count(job.grid)) * job.plies.count * ncrit);
     const std::size_t block_rows = std::clamp<std::size_t>(kBlockWork / work_per_row, 64, 4096);
     // Each thread's working storage and block of rows.
     struct Worker {
       ReserveSuperposition::ScratchPtr scratch;
       std::vector<Loads> loads;
-      std::vector<LoadCaseReserve> results;
+      std::vector<LoadCaseReserve> results;  // per row, one per characteristic distance
     };
     std::vector<Worker> workers(pool->size());
     for (Worker& w : workers) {
       w.scratch = batch->scratch();
       w.loads.resize(block_rows);
-      w.results.resize(block_rows);
+      w.results.resize(block_rows * nd);
     }
     const std::size_t rows = static_cast<std::size_t>(n);
     const std::size_t blocks = (rows + block_rows - 1) / block_rows;
@@ -221,21 +228,26 @@ py::dict reserve_factors_of_job(const Job& job, py::handle loads_arg, int thread
                                : Loads{l[0], l[1], l[2], l[3], l[4], l[5], 0.0};
           }
           batch->reserve(w.loads.data(), count, *w.scratch, w.results.data());
+          const int per_row = job.distance_list ? nd : 1;
           for (std::size_t k = 0; k < count; ++k) {
-            const LoadCaseReserve& r = w.results[k];
-            const std::size_t i = from + k;
-            for (int c = 0; c < ncrit; ++c) factor_out[c][i] = r.criterion[c].factor;
-            const bool any = r.smallest >= 0;
-            const CriterionReserve& at = r.criterion[any ? r.smallest : 0];
-            // No smallest: none is finite (inf), or one is undefined (NaN: the field is not).
-            const double none = r.undefined ? kNaN : kInf;
-            smallest_out[i] = any ? at.factor : none;
-            criterion_out[i] = r.smallest;
-            margin_out[i] = any ? r.margin : none;
-            ply_out[i] = any ? at.ply + 1 : 0;
-            ply_angle_out[i] = any ? job.plies.angle[at.ply] : kNaN;
-            angle_out[i] = any ? station_angle(batch->grid(), at.station) : kNaN;
-            component_out[i] = any ? at.component : -1;
+            const Loads& loads = w.loads[k];
+            for (int d = 0; d < per_row; ++d) {
+              const LoadCaseReserve& r = w.results[k * nd + d];
+              const std::size_t i = (from + k) * per_row + d;
+              for (int c = 0; c < ncrit; ++c) factor_out[c][i] = r.criterion[c].factor;
+              const bool any = r.smallest >= 0;
+              const CriterionReserve& at = r.criterion[any ? r.smallest : 0];
+              // No smallest: none is finite (inf), or one is undefined (NaN: the field is not).
+              const double none = r.undefined ? kNaN : kInf;
+              smallest_out[i] = any ? at.factor : none;
+              criterion_out[i] = r.smallest;
+              margin_out[i] = any ? r.margin : none;
+              ply_out[i] = any ? at.ply + 1 : 0;
+              ply_angle_out[i] = any ? job.plies.angle[at.ply] : kNaN;
+              angle_out[i] = any ? batch->station_angle(at.station) : kNaN;
+              distance_out[i] = any ? batch->station_distance(d, at.station, loads) : kNaN;
+              component_out[i] = any ? at.component : -1;
+            }
           }
         },
         [] {
@@ -256,6 +268,7 @@ py::dict reserve_factors_of_job(const Job& job, py::handle loads_arg, int thread
   out["ply"] = ply;
   out["ply_angle"] = ply_angle;
   out["angle"] = angle;
+  if (!plain_reserve(job)) out["distance"] = distance;
   out["component"] = component;
   return out;
 }
@@ -309,7 +322,8 @@ PYBIND11_MODULE(_holestress, m) {
         "\n"
         "The reserve factors of many load cases on the job's laminate, hole and grid: the load\n"
         "factor at which the first ply fails at the job's characteristic distance from the hole\n"
-        "edge (failure.distance, length unit), for each of the job's criteria; the same numbers\n"
+        "edge (failure.distance, or the curve of distance_tension and distance_compression, by\n"
+        "failure.method), for each of the job's criteria; the same numbers\n"
         "as a load-case file run by `holestress run`. The job's own load cases are not used.\n"
         "\n"
         "loads: array of shape (N, 6), columns px, py, pxy (far-field stresses in the load axes,\n"
@@ -329,8 +343,12 @@ PYBIND11_MODULE(_holestress, m) {
         "'margin_of_safety' (smallest / factor_of_safety - 1, as 'smallest' where none); 'ply'\n"
         "(int, from\n"
         "1 at the bottom, 0 where none); 'ply_angle' (degrees, NaN where none); 'angle' (of the\n"
-        "station round the hole, degrees, NaN where none); 'component' (int: 0 fibre,\n"
-        "1 transverse, 2 shear, -1 where none).\n"
+        "station round the hole, degrees, NaN where none); 'distance' (of that station from\n"
+        "the hole edge, length unit, NaN where none; only when the reserve factors are not\n"
+        "those of one point-stress distance); 'component'\n"
+        "(int: 0 fibre, 1 transverse, 2 shear, -1 where none). When failure.distance (or\n"
+        "distance_tension and distance_compression) is a list of D distances, every array has\n"
+        "shape (N, D), column d for distance d.\n"
         "Raises ValueError for a job with mistakes or without criteria and allowables, a\n"
         "carpet job, loads of another shape, or a load that is not finite (naming its row and\n"
         "column).");

@@ -19,6 +19,7 @@
 #include "job/toml_limits.hpp"
 #include "runner/convert.hpp"
 #include "runner/csv_results.hpp"
+#include "runner/fit_distance.hpp"
 #include "runner/joint_results.hpp"
 #include "runner/json_results.hpp"
 #include "runner/load_case_file.hpp"
@@ -315,6 +316,15 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
   conv->add_option("--output", conv_output,
                    "the job file (default standard output); for a dialogue of several jobs the "
                    "folder of DIALOGUE-1.toml, ... (default the current folder)");
+  CLI::App* fit = app.add_subcommand(
+      "fit-distance", "fit the characteristic distances to the strengths of a coupon file");
+  FitDistanceOptions fit_options;
+  fit->add_option("COUPONS", fit_options.coupons, "the coupon file (TOML)")->required();
+  fit->add_option("--picture", fit_options.picture,
+                  "the hole-size-effect picture: FILE.html for a page with the report, otherwise "
+                  "SVG (default COUPONS-fit.svg)");
+  fit->add_option("--write-job", fit_options.write_job,
+                  "a job file whose [failure] takes the fitted distances and method (rewritten)");
   app.require_subcommand(0, 1);
 
   try {
@@ -325,6 +335,7 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
   }
   if (*run) return run_job(job_path, format, output, threads, in, out, err);
   if (*conv) return convert(conv_path, conv_output, units, in, out, err);
+  if (*fit) return fit_distance_command(fit_options, out, err);
   return run_dialogue_file(dialogue, in, out, err);
 }
 

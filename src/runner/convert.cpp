@@ -48,7 +48,7 @@ Job job_from_pass(const DialogueState& st, bool carpet, const std::string& title
   if (cases.needs(OutputCase::kFailureNumbers)) {
     job.criteria.push_back(pb.criterion);
     // The search for the failure load judges failure one distance step from the edge.
-    job.distance = pb.grid.distance_step;
+    job.distances = {{pb.grid.distance_step, pb.grid.distance_step}};
   }
   return job;
 }

@@ -1,7 +1,5 @@
 #include "runner/csv_results.hpp"
 
-#include "io/output_file.hpp"
-
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -9,6 +7,7 @@
 
 #include "hole/transforms.hpp"
 #include "io/float_to_chars.hpp"
+#include "io/output_file.hpp"
 #include "runner/evaluate.hpp"
 #include "runner/joint_results.hpp"
 #include "runner/results_common.hpp"
@@ -62,7 +61,8 @@ class CsvSink : public ResultSink {
  public:
   explicit CsvSink(const Job& job) : job_(job) {
     ResultUnits u = result_units(job);
-    const std::string stress = " [" + u.stress + "]", length = " [" + u.length + "]", degrees = " [deg]";
+    const std::string stress = " [" + u.stress + "]", length = " [" + u.length + "]",
+                      degrees = " [deg]";
     const std::string prefix = job.carpet ? "share_0,share_45,share_90," : "";
     const std::string at = prefix + "load_case,distance" + length + ",angle" + degrees;
     auto add = [&](ResultKind k, const std::string& header) {
@@ -73,25 +73,31 @@ class CsvSink : public ResultSink {
     };
     add(ResultKind::kProperties,
         prefix + "thickness" + length + ",EX" + stress + ",EY" + stress + ",GXY" + stress + ",VXY");
-    add(ResultKind::kStresses,
-        at + ",sigma_x" + stress + ",sigma_y" + stress + ",tau_xy" + stress + ",max_principal" + stress +
-            ",min_principal" + stress + ",principal_direction" + degrees);
+    add(ResultKind::kStresses, at + ",sigma_x" + stress + ",sigma_y" + stress + ",tau_xy" + stress +
+                                   ",max_principal" + stress + ",min_principal" + stress +
+                                   ",principal_direction" + degrees);
     add(ResultKind::kStrains,
         at + ",eps_x,eps_y,gamma_xy,max_principal,min_principal,principal_direction" + degrees);
-    add(ResultKind::kPolar,
-        at + ",hoop_stress" + stress + ",radial_stress" + stress + ",shear_stress" + stress +
-            ",hoop_strain,radial_strain,shear_strain");
+    add(ResultKind::kPolar, at + ",hoop_stress" + stress + ",radial_stress" + stress +
+                                ",shear_stress" + stress +
+                                ",hoop_strain,radial_strain,shear_strain");
     add(ResultKind::kDisplacements, at + ",u" + length + ",v" + length);
-    add(ResultKind::kPlyStrains,
-        at + ",ply,ply_angle" + degrees + ",eps_1,eps_2,gamma_12");
-    add(ResultKind::kPlyStresses,
-        at + ",ply,ply_angle" + degrees + ",sigma_1" + stress + ",sigma_2" + stress + ",tau_12" + stress);
-    add(ResultKind::kFailure,
-        prefix + "load_case,criterion,distance" + length + ",angle" + degrees + ",ply,ply_angle" + degrees +
-            ",number_1,number_2,number_12,number,ratio_1,ratio_2,ratio_12");
-    add(ResultKind::kReserve,
-        prefix + "load_case,criterion,factor,ply,ply_angle" + degrees + ",angle" + degrees + ",distance" + length +
-            ",component,margin_of_safety");
+    add(ResultKind::kPlyStrains, at + ",ply,ply_angle" + degrees + ",eps_1,eps_2,gamma_12");
+    add(ResultKind::kPlyStresses, at + ",ply,ply_angle" + degrees + ",sigma_1" + stress +
+                                      ",sigma_2" + stress + ",tau_12" + stress);
+    add(ResultKind::kFailure, prefix + "load_case,criterion,distance" + length + ",angle" +
+                                  degrees + ",ply,ply_angle" + degrees +
+                                  ",number_1,number_2,number_12,number,ratio_1,ratio_2,ratio_12");
+    // With other methods or distances than one point-stress distance, each row also says its
+    // method and characteristic distance; distance is that of the station where the factor is
+    // reached.
+    const std::string characteristic =
+        plain_reserve(job)
+            ? ""
+            : "method,distance_tension" + length + ",distance_compression" + length + ",";
+    add(ResultKind::kReserve, prefix + "load_case," + characteristic +
+                                  "criterion,factor,ply,ply_angle" + degrees + ",angle" + degrees +
+                                  ",distance" + length + ",component,margin_of_safety");
     if (job.plate.strip()) {
       // The strip model's solution of each laminate: the residual tractions on each boundary
       // under each unit load, in percent of its peak hoop stress.
@@ -177,17 +183,29 @@ class CsvSink : public ResultSink {
       }
     }
     if (Table* t = table(ResultKind::kReserve)) {
-      const LoadCaseReserve& r = e.reserve;
-      for (size_t c = 0; c < job_.criteria.size(); ++c) {
-        const CriterionReserve& rf = r.criterion[c];
-        bool finite = std::isfinite(rf.factor);
-        t->row({prefix_ + name, criterion_name(job_.criteria[c]), csv_number(rf.factor),
-                finite ? std::to_string(rf.ply + 1) : "",
-                finite ? csv_number(plies.angle[rf.ply]) : "",
-                finite ? csv_number(station_angle(e.reserve_grid, rf.station)) : "",
-                csv_number(job_.distance),
-                finite ? component_name(rf.component) : std::isnan(rf.factor) ? "undefined" : "",
-                static_cast<int>(c) == r.smallest ? csv_number(r.margin) : ""});
+      const bool plain = plain_reserve(job_);
+      for (int d = 0; d < e.stations->entries; ++d) {
+        const LoadCaseReserve& r = e.reserve[d];
+        const CharacteristicDistance& cd = job_.distances[d];
+        const std::string which = plain ? ""
+                                        : std::string(method_name(job_.method)) + "," +
+                                              csv_number(cd.tension) + "," +
+                                              csv_number(cd.compression) + ",";
+        for (size_t c = 0; c < job_.criteria.size(); ++c) {
+          const CriterionReserve& rf = r.criterion[c];
+          bool finite = std::isfinite(rf.factor);
+          const double distance =
+              plain ? cd.tension : e.stations->distance_at(d, finite ? rf.station : 0);
+          t->row({prefix_ + name + "," + which + criterion_name(job_.criteria[c]),
+                  csv_number(rf.factor), finite ? std::to_string(rf.ply + 1) : "",
+                  finite ? csv_number(plies.angle[rf.ply]) : "",
+                  finite ? csv_number(e.stations->angle[rf.station]) : "",
+                  plain || finite ? csv_number(distance) : "",
+                  finite                  ? component_name(rf.component)
+                  : std::isnan(rf.factor) ? "undefined"
+                                          : "",
+                  static_cast<int>(c) == r.smallest ? csv_number(r.margin) : ""});
+        }
       }
     }
   }

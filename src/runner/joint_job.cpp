@@ -64,8 +64,13 @@ std::string joint_hole_name(const Job& job, int plate, int row) {
 }
 
 double joint_angle(const JointHole& hole, int station) {
-  const double a = std::fmod(station_angle(hole.reserve_grid, station) + hole.angle_offset, 360.0);
+  const double a =
+      std::fmod(hole.stations.angle[static_cast<std::size_t>(station)] + hole.angle_offset, 360.0);
   return a < 0.0 ? a + 360.0 : a;
+}
+
+double station_distance(const JointHole& hole, int station) {
+  return hole.stations.distance_at(0, station);
 }
 
 JointAnalysis analyse_joint_job(const Job& job) {
@@ -141,8 +146,8 @@ JointAnalysis analyse_joint_job(const Job& job) {
       h.angle_offset = member_b ? 180.0 : 0.0;
       const LoadCaseAnalysis a = analyse_load_case(job.materials, out.plies[p], h.grid, h.plate,
                                                    h.loads, assessment, wants, *work, *problem);
-      h.reserve = a.reserve;
-      h.reserve_grid = a.reserve_grid;
+      h.reserve = a.reserve[0];
+      h.stations = *a.stations;
       if (a.strip)
         strip_warnings(*a.strip,
                        joint_hole_name(job, static_cast<int>(p), static_cast<int>(i)) + ": ",

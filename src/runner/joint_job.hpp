@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "analysis/reserve.hpp"
+#include "analysis/reserve_stations.hpp"
 #include "job/job.hpp"
 #include "joint/load_sharing.hpp"
 #include "model/grid.hpp"
@@ -23,13 +24,13 @@
 namespace hs {
 
 struct JointHole {
-  HoleLoads shared;   // bearing and bypass from the sharing, signed as the joint's load
-  Plate plate;        // the hole's model
-  Grid grid;          // the job's stations round the hole, of the row's diameter
-  Loads loads;        // the hole problem's loads, in the plate's frame
-  Grid reserve_grid;  // the stations of the reserve factors
-  LoadCaseReserve reserve;
-  double angle_offset;  // added to a station's angle for the joint's frame: 0 or 180 degrees
+  HoleLoads shared;          // bearing and bypass from the sharing, signed as the joint's load
+  Plate plate;               // the hole's model
+  Grid grid;                 // the job's stations round the hole, of the row's diameter
+  Loads loads;               // the hole problem's loads, in the plate's frame
+  ReserveStations stations;  // where the reserve factors are judged (the plate's frame)
+  LoadCaseReserve reserve;   // at the one characteristic distance (or curve) of the job
+  double angle_offset;       // added to a station's angle for the joint's frame: 0 or 180 degrees
 };
 
 struct JointAnalysis {
@@ -62,7 +63,8 @@ Job joint_hole_job(const Job& job, const JointAnalysis& analysis, int plate, int
 // "PLATE:ROW", the row counted from 1: how results and the command line name a hole.
 std::string joint_hole_name(const Job& job, int plate, int row);
 
-// The station angle in the joint's frame, in [0, 360).
+// A reserve station's angle in the joint's frame, in [0, 360), and its distance from the edge.
 double joint_angle(const JointHole& hole, int station);
+double station_distance(const JointHole& hole, int station);
 
 }  // namespace hs

@@ -32,6 +32,7 @@ Json factor_json(const JointAnalysis& a, const JointHole& h, int plate, int c) {
               {"ply", f.ply + 1},
               {"ply_angle", a.plies[static_cast<std::size_t>(plate)].angle[f.ply]},
               {"angle", joint_angle(h, f.station)},
+              {"distance", station_distance(h, f.station)},
               {"component", component_name(f.component)}};
 }
 
@@ -178,7 +179,9 @@ Json joint_results_json(const Job& job, const JointAnalysis& a) {
                    {"steps", g.steps}}},
                  {"failure",
                   {{"criteria", criteria},
-                   {"distance", job.distance},
+                   {"distance_tension", job.distances[0].tension},
+                   {"distance_compression", job.distances[0].compression},
+                   {"method", method_name(job.method)},
                    {"factor_of_safety", job.factor_of_safety}}}};
   if (!job.materials_file.empty()) inputs["materials_file"] = job.materials_file;
   Json doc = {{"program", "holestress"},
@@ -234,8 +237,8 @@ std::vector<std::pair<std::string, std::string>> joint_csv_results(const Job& jo
     files.emplace_back("joint_rows.csv", rows);
     std::string holes = "hole,plate,row,bearing" + stress + ",bypass" + stress + ",bearing_load" +
                         force + ",bypass_load" + force + ",pitch" + length +
-                        ",criterion,factor,ply,ply_angle [deg],angle [deg],component,"
-                        "margin_of_safety,critical\n";
+                        ",criterion,factor,ply,ply_angle [deg],angle [deg],distance" + length +
+                        ",component,margin_of_safety,critical\n";
     for (std::size_t p = 0; p < a.holes.size(); ++p) {
       for (std::size_t i = 0; i < a.holes[p].size(); ++i) {
         const JointHole& h = a.holes[p][i];
@@ -255,6 +258,7 @@ std::vector<std::pair<std::string, std::string>> joint_csv_results(const Job& jo
                    "," + (finite ? std::to_string(f.ply + 1) : "") + "," +
                    (finite ? csv_number(a.plies[p].angle[f.ply]) : "") + "," +
                    (finite ? csv_number(joint_angle(h, f.station)) : "") + "," +
+                   (finite ? csv_number(station_distance(h, f.station)) : "") + "," +
                    (finite                 ? component_name(f.component)
                     : std::isnan(f.factor) ? "undefined"
                                            : "") +

@@ -51,35 +51,68 @@ Json loads_json(const Loads& l) {
           {"bypass", l.bypass}};
 }
 
-Json reserve_json(const Job& job, const Evaluation& e) {
-  const LoadCaseReserve& r = e.reserve;
-  auto entry = [&](int c) {
+// The characteristic distance of an entry, with the keys of the job file: distance, or
+// distance_tension and distance_compression.
+void put_distance(Json& j, const CharacteristicDistance& d) {
+  if (d.circular()) {
+    j["distance"] = d.tension;
+  } else {
+    j["distance_tension"] = d.tension;
+    j["distance_compression"] = d.compression;
+  }
+}
+
+// The reserve factors of characteristic distance `entry`.
+Json reserve_entry(const Job& job, const Evaluation& e, int entry) {
+  const bool plain = plain_reserve(job);
+  const LoadCaseReserve& r = e.reserve[entry];
+  const ReserveStations& at = *e.stations;
+  auto criterion = [&](int c) {
     const CriterionReserve& f = r.criterion[c];
     if (std::isnan(f.factor)) {
       return Json{{"factor", nullptr},
                   {"note", "undefined: the field is not finite at the stations (see warnings)"}};
     }
     if (!std::isfinite(f.factor)) return Json{{"factor", nullptr}, {"note", "no finite factor"}};
-    return Json{{"factor", f.factor},
-                {"ply", f.ply + 1},
-                {"ply_angle", e.problem->plies.angle[f.ply]},
-                {"angle", station_angle(e.reserve_grid, f.station)},
-                {"component", component_name(f.component)}};
+    Json j = {{"factor", f.factor},
+              {"ply", f.ply + 1},
+              {"ply_angle", e.problem->plies.angle[f.ply]},
+              {"angle", at.angle[f.station]}};
+    if (!plain) j["distance"] = at.distance_at(entry, f.station);
+    j["component"] = component_name(f.component);
+    return j;
   };
   Json criteria = Json::object();
   for (size_t c = 0; c < job.criteria.size(); ++c) {
-    criteria[criterion_name(job.criteria[c])] = entry(static_cast<int>(c));
+    criteria[criterion_name(job.criteria[c])] = criterion(static_cast<int>(c));
   }
   Json smallest = nullptr;
   if (r.smallest >= 0) {
     smallest = {{"criterion", criterion_name(job.criteria[r.smallest])}};
-    smallest.update(entry(r.smallest));
+    smallest.update(criterion(r.smallest));
   }
-  return {{"distance", job.distance},
-          {"factor_of_safety", job.factor_of_safety},
-          {"criteria", criteria},
-          {"smallest", smallest},
-          {"margin_of_safety", r.smallest >= 0 ? Json(r.margin) : Json(nullptr)}};
+  Json out = Json::object();
+  if (!plain) {
+    out["method"] = method_name(job.method);
+    if (job.method == StrengthMethod::kAverageStress) {
+      out["average_rule"] = average_rule_name(job.average_rule);
+      out["average_points"] = job.average_points;
+    }
+  }
+  put_distance(out, job.distances[entry]);
+  out["factor_of_safety"] = job.factor_of_safety;
+  out["criteria"] = criteria;
+  out["smallest"] = smallest;
+  out["margin_of_safety"] = r.smallest >= 0 ? Json(r.margin) : Json(nullptr);
+  return out;
+}
+
+// One reserve entry, or a list of them when the job lists its distances.
+Json reserve_json(const Job& job, const Evaluation& e) {
+  if (!job.distance_list) return reserve_entry(job, e, 0);
+  Json list = Json::array();
+  for (int d = 0; d < e.stations->entries; ++d) list.push_back(reserve_entry(job, e, d));
+  return list;
 }
 
 // The strip model's solution: the strip, and the residual tractions on each boundary under each
@@ -295,9 +328,35 @@ Json inputs_json(const Job& job) {
                {"steps", g.steps}}},
              {"load_cases", cases}};
   if (!job.criteria.empty()) {
-    in["failure"] = {{"criteria", criteria},
-                     {"distance", job.distance},
-                     {"factor_of_safety", job.factor_of_safety}};
+    Json failure = {{"criteria", criteria}};
+    if (plain_reserve(job)) {
+      failure["distance"] = job.distances[0].tension;
+    } else {
+      bool circular = true;
+      Json tension = Json::array(), compression = Json::array();
+      for (const CharacteristicDistance& d : job.distances) {
+        circular = circular && d.circular();
+        tension.push_back(d.tension);
+        compression.push_back(d.compression);
+      }
+      if (!job.distance_list) {
+        tension = Json(job.distances[0].tension);
+        compression = Json(job.distances[0].compression);
+      }
+      if (circular) {
+        failure["distance"] = tension;
+      } else {
+        failure["distance_tension"] = tension;
+        failure["distance_compression"] = compression;
+      }
+      failure["method"] = method_name(job.method);
+      if (job.method == StrengthMethod::kAverageStress) {
+        failure["average_rule"] = average_rule_name(job.average_rule);
+        failure["average_points"] = job.average_points;
+      }
+    }
+    failure["factor_of_safety"] = job.factor_of_safety;
+    in["failure"] = failure;
   }
   if (!job.materials_file.empty()) in["materials_file"] = job.materials_file;
   if (!job.layup.empty()) in["layup"] = job.layup;  // the plies above are its expansion

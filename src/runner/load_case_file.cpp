@@ -245,71 +245,90 @@ void append_number(std::string& out, double v) {
 }
 
 // The texts that repeat from row to row, made once: the columns of the critical ply (number and
-// angle) for each ply, the angle for each station, and the distance.
+// angle) for each ply, the angle for each station, and the distance of one point-stress distance.
 struct RowTexts {
   std::vector<std::string> ply, station;
   std::string distance;
 };
 
-RowTexts row_texts(const Job& job, const Grid& grid) {
+RowTexts row_texts(const Job& job, const ReserveSuperposition& batch) {
   RowTexts t;
   for (int p = 0; p < job.plies.count; ++p) {
     t.ply.push_back(std::to_string(p + 1) + ",");
     append_number(t.ply.back(), job.plies.angle[p]);
   }
-  for (int j = 0; j < station_count(grid); ++j) {
+  for (int j = 0; j < station_count(job.grid); ++j) {
     t.station.emplace_back();
-    append_number(t.station.back(), station_angle(grid, j));
+    append_number(t.station.back(), batch.station_angle(j));
   }
-  append_number(t.distance, job.distance);
+  append_number(t.distance, job.distances[0].tension);
   return t;
 }
 
-// One output row for a computed load case.
-void format_row(const Job& job, const RowTexts& texts, std::string_view name, long row_number,
-                const LoadCaseReserve& r, std::string& out) {
-  if (name.empty()) {
-    char buf[24];
-    const auto e = std::to_chars(buf, buf + sizeof buf, row_number);
-    out += "LC";
-    out.append(buf, e.ptr);
-  } else {
-    out += name;
-  }
-  for (std::size_t c = 0; c < job.criteria.size(); ++c) {
-    out += ',';
-    if (std::isfinite(r.criterion[c].factor)) {
-      append_number(out, r.criterion[c].factor);
+// The output rows of a computed load case: one, or with other methods or distances than one
+// point-stress distance, one per characteristic distance, each naming its method and distance.
+void format_rows(const Job& job, const ReserveSuperposition& batch, const RowTexts& texts,
+                 std::string_view name, long row_number, const Loads& loads,
+                 const LoadCaseReserve* reserves, std::string& out) {
+  const bool plain = plain_reserve(job);
+  for (int d = 0; d < batch.distances(); ++d) {
+    const LoadCaseReserve& r = reserves[d];
+    if (name.empty()) {
+      char buf[24];
+      const auto e = std::to_chars(buf, buf + sizeof buf, row_number);
+      out += "LC";
+      out.append(buf, e.ptr);
     } else {
-      out += std::isnan(r.criterion[c].factor) ? "undefined" : "none";
+      out += name;
     }
+    if (!plain) {
+      out += ',';
+      out += method_name(job.method);
+      out += ',';
+      append_number(out, job.distances[d].tension);
+      out += ',';
+      append_number(out, job.distances[d].compression);
+    }
+    for (std::size_t c = 0; c < job.criteria.size(); ++c) {
+      out += ',';
+      if (std::isfinite(r.criterion[c].factor)) {
+        append_number(out, r.criterion[c].factor);
+      } else {
+        out += std::isnan(r.criterion[c].factor) ? "undefined" : "none";
+      }
+    }
+    if (r.smallest < 0) {
+      out += r.undefined ? ",undefined,,,,,,,,\n" : ",none,,,,,,,,\n";
+      continue;
+    }
+    const CriterionReserve& at = r.criterion[r.smallest];
+    out += ',';
+    append_number(out, at.factor);
+    out += ',';
+    out += criterion_name(job.criteria[r.smallest]);
+    out += ',';
+    append_number(out, r.margin);
+    out += ',';
+    out += texts.ply[at.ply];
+    out += ',';
+    out += texts.station[at.station];
+    out += ',';
+    if (plain) {
+      out += texts.distance;
+    } else {
+      append_number(out, batch.station_distance(d, at.station, loads));
+    }
+    out += ',';
+    out += component_name(at.component);
+    out += ",\n";
   }
-  if (r.smallest < 0) {
-    out += r.undefined ? ",undefined,,,,,,,,\n" : ",none,,,,,,,,\n";
-    return;
-  }
-  const CriterionReserve& at = r.criterion[r.smallest];
-  out += ',';
-  append_number(out, at.factor);
-  out += ',';
-  out += criterion_name(job.criteria[r.smallest]);
-  out += ',';
-  append_number(out, r.margin);
-  out += ',';
-  out += texts.ply[at.ply];
-  out += ',';
-  out += texts.station[at.station];
-  out += ',';
-  out += texts.distance;
-  out += ',';
-  out += component_name(at.component);
-  out += ",\n";
 }
 
-void format_error(std::string_view name, const std::string& message, std::string& out,
-                  std::size_t criteria) {
+// One error row, whatever the number of distances.
+void format_error(const Job& job, std::string_view name, const std::string& message,
+                  std::string& out) {
   out += name;
-  out.append(criteria + 8, ',');
+  out.append(job.criteria.size() + 8 + (plain_reserve(job) ? 0 : 3), ',');
   out += "error: ";
   out += message;
   out += '\n';
@@ -424,9 +443,13 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
     strip_warnings(*s, "", cautions);
     for (const std::string& c : cautions) err << job.path << ": caution: " << c << "\n";
   }
-  const RowTexts texts = row_texts(job, batch->grid());
+  const RowTexts texts = row_texts(job, *batch);
 
   std::string head = "name";
+  if (!plain_reserve(job)) {
+    head += ",method,distance_tension [" + job.length_unit + "],distance_compression [" +
+            job.length_unit + "]";
+  }
   for (Criterion c : job.criteria) head += std::string(",") + criterion_name(c);
   head += ",smallest,criterion,margin_of_safety,ply,ply_angle [deg],angle [deg],distance [" +
           job.length_unit + "],component,error\n";
@@ -472,7 +495,8 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
       w.parsed.push_back(ok);
       if (ok) w.loads.push_back(row);
     }
-    w.results.resize(w.loads.size());
+    const std::size_t distances = static_cast<std::size_t>(batch->distances());
+    w.results.resize(w.loads.size() * distances);
     batch->reserve(w.loads.data(), w.loads.size(), *w.scratch, w.results.data());
     std::string& o = c.output[b];
     o.clear();
@@ -482,11 +506,13 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
     for (std::size_t i = from; i < to; ++i) {
       const std::string_view name = w.names[i - from];
       if (w.parsed[i - from]) {
-        format_row(job, texts, name, c.first_row + static_cast<long>(i) + 1, w.results[k++], o);
+        format_rows(job, *batch, texts, name, c.first_row + static_cast<long>(i) + 1, w.loads[k],
+                    w.results.data() + k * distances, o);
+        ++k;
       } else {
         std::string_view unused;
         parse_row(c.rows[i], columns, job.plate, unused, row, &message);
-        format_error(name, message, o, job.criteria.size());
+        format_error(job, name, message, o);
         ++c.failed[b];
       }
     }

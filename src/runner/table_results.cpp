@@ -107,22 +107,73 @@ class TableSink : public ResultSink {
   }
 
   void print_reserve(const Evaluation& e) {
-    con_.write("(///20X,'RESERVE FACTORS AT DISTANCE',F8.3)", {job_.distance});
+    if (plain_reserve(job_)) {
+      print_plain_reserve(e);
+      return;
+    }
+    for (int d = 0; d < e.stations->entries; ++d) print_reserve_entry(e, d);
+  }
+
+  // One point-stress distance: the table as it always was.
+  void print_plain_reserve(const Evaluation& e) {
+    con_.write("(///20X,'RESERVE FACTORS AT DISTANCE',F8.3)", {job_.distances[0].tension});
     con_.write("(/'  CRITERION            FACTOR     PLY  PLY ANGLE     ANGLE  COMPONENT')");
-    const LoadCaseReserve& r = e.reserve;
+    const LoadCaseReserve& r = e.reserve[0];
     for (size_t c = 0; c < job_.criteria.size(); ++c) {
       const CriterionReserve& f = r.criterion[c];
       std::string row = "  " + left(criterion_name(job_.criteria[c]), 14);
       if (std::isfinite(f.factor)) {
         row += fixed(12, 4, f.factor) + right(std::to_string(f.ply + 1), 8) +
                fixed(11, 2, e.problem->plies.angle[f.ply]) +
-               fixed(10, 2, station_angle(e.reserve_grid, f.station)) + "  " +
+               fixed(10, 2, e.stations->angle[f.station]) + "  " + component_name(f.component);
+      } else {
+        row += std::isnan(f.factor) ? "  undefined (the field is not finite)" : "  no finite factor";
+      }
+      con_.write_record(row);
+    }
+    print_smallest(r);
+  }
+
+  // Any method and distance: a heading with both, and the distance of each factor's station.
+  void print_reserve_entry(const Evaluation& e, int d) {
+    const CharacteristicDistance& cd = job_.distances[d];
+    std::string heading = job_.method == StrengthMethod::kAverageStress
+                              ? "RESERVE FACTORS, AVERAGE STRESS OVER"
+                              : "RESERVE FACTORS, POINT STRESS AT";
+    if (cd.circular()) {
+      heading += " DISTANCE" + fixed(8, 3, cd.tension);
+    } else {
+      heading += " TENSION DISTANCE" + fixed(8, 3, cd.tension) + ", COMPRESSION DISTANCE" +
+                 fixed(8, 3, cd.compression);
+    }
+    for (int blank = 0; blank < 3; ++blank) con_.write_record("");
+    con_.write_record(std::string(20, ' ') + heading);
+    if (job_.method == StrengthMethod::kAverageStress) {
+      std::string rule = job_.average_rule == Quadrature::kSimpson ? "SIMPSON" : "GAUSS-LEGENDRE";
+      con_.write_record(std::string(20, ' ') + "(" + rule + ", " +
+                        std::to_string(job_.average_points) + " POINTS ALONG EACH RADIUS)");
+    }
+    con_.write(
+        "(/'  CRITERION            FACTOR     PLY  PLY ANGLE     ANGLE  DISTANCE  COMPONENT')");
+    const LoadCaseReserve& r = e.reserve[d];
+    for (size_t c = 0; c < job_.criteria.size(); ++c) {
+      const CriterionReserve& f = r.criterion[c];
+      std::string row = "  " + left(criterion_name(job_.criteria[c]), 14);
+      if (std::isfinite(f.factor)) {
+        row += fixed(12, 4, f.factor) + right(std::to_string(f.ply + 1), 8) +
+               fixed(11, 2, e.problem->plies.angle[f.ply]) +
+               fixed(10, 2, e.stations->angle[f.station]) +
+               fixed(10, 3, e.stations->distance_at(d, f.station)) + "  " +
                component_name(f.component);
       } else {
         row += std::isnan(f.factor) ? "  undefined (the field is not finite)" : "  no finite factor";
       }
       con_.write_record(row);
     }
+    print_smallest(r);
+  }
+
+  void print_smallest(const LoadCaseReserve& r) {
     if (r.smallest >= 0) {
       con_.write_record(" SMALLEST: " + std::string(criterion_name(job_.criteria[r.smallest])) +
                         ", MARGIN OF SAFETY" + fixed(10, 4, r.margin) + " WITH FACTOR OF SAFETY" +

@@ -20,22 +20,21 @@ TEST(JudgeReserve, UndefinedFieldIsNotNeverFails) {
   FailureAssessment a;
   a.criteria = {Criterion::kMaxStress, Criterion::kHoffman};
   a.allowables = {m, m};
-  a.distance = 0.05;
-  const Grid grid = reserve_grid(Grid{0.25, 90, 0, 90, 0.05, 2}, 0.05);
+  a.distances = {{0.05, 0.05}};
+  ReserveStations stations;
+  ASSERT_TRUE(place_reserve_stations(Grid{0.25, 90, 0, 90, 0.05, 2}, a, 0.0, stations));
   PlyField field;
-  field.resize(2, 2, 1);
+  field.resize(2, 1, 1);
   for (int j = 0; j < 2; ++j) {
-    for (int k = 0; k < 2; ++k) {
-      for (int c = 0; c < 3; ++c) field.stress[j][k][0][c] = field.strain[j][k][0][c] = 10.0;
-    }
+    for (int c = 0; c < 3; ++c) field.stress[j][0][0][c] = field.strain[j][0][0][c] = 10.0;
   }
-  LoadCaseReserve r = judge_reserve(a, plies, grid, field);
+  LoadCaseReserve r = judge_reserve(a, plies, stations, field, 0);
   EXPECT_FALSE(r.undefined);
   EXPECT_EQ(1, r.smallest);  // Hoffman: 1 / sqrt(0.02) = 7.07 below maximum stress's 10
   EXPECT_DOUBLE_EQ(10.0, r.criterion[0].factor);
 
-  field.stress[1][1][0][2] = std::numeric_limits<double>::quiet_NaN();
-  r = judge_reserve(a, plies, grid, field);
+  field.stress[1][0][0][2] = std::numeric_limits<double>::quiet_NaN();
+  r = judge_reserve(a, plies, stations, field, 0);
   EXPECT_TRUE(r.undefined);
   EXPECT_TRUE(std::isnan(r.criterion[0].factor));
   EXPECT_EQ(1, r.criterion[0].station);

@@ -49,7 +49,7 @@ Laminate carbon(std::initializer_list<double> angles) {
     }
     l.assessment.allowables.push_back(m);
   }
-  l.assessment.distance = 0.05;
+  l.assessment.distances = {{0.05, 0.05}};
   l.assessment.factor_of_safety = 1.5;
   return l;
 }
@@ -95,11 +95,11 @@ TEST(ReserveSuperposition, AgreesWithFullAnalysis) {
       int n = 0;
       for (Loads loads : load_cases(rng)) {
         LoadCaseReserve fast;
-        batch.reserve(loads, *scratch, fast);
+        batch.reserve(loads, *scratch, &fast);
         loads.bypass = bypass_stress(loads.bearing, l.grid.diameter, plate.width);
         const LoadCaseReserve full = analyse_load_case(l.materials, l.plies, l.grid, plate, loads,
                                                        l.assessment, wants, *work, *problem)
-                                         .reserve;
+                                         .reserve[0];
         for (int c = 0; c < 5; ++c) {
           const CriterionReserve &want = full.criterion[c], &got = fast.criterion[c];
           ASSERT_NEAR(want.factor, got.factor, 1e-9 * want.factor)
@@ -132,8 +132,8 @@ TEST(ReserveSuperposition, TanFactorOfEachDirection) {
     const double factor = loads.px != 0.0 ? k.px : k.py;
     ASSERT_GT(factor, 1.01);
     LoadCaseReserve a, b;
-    plain.reserve(loads, *s1, a);
-    corrected.reserve(loads, *s2, b);
+    plain.reserve(loads, *s1, &a);
+    corrected.reserve(loads, *s2, &b);
     for (int c = 0; c < 5; ++c) {
       // Tsai-Wu and Hoffman have linear terms: only the three homogeneous criteria scale.
       if (c >= 3) continue;
@@ -175,7 +175,7 @@ TEST(ReserveSuperposition, BlocksAsAlone) {
   auto alone_scratch = batch.scratch();
   for (std::size_t i = 0; i < loads.size(); ++i) {
     LoadCaseReserve alone;
-    batch.reserve(loads[i], *alone_scratch, alone);
+    batch.reserve(loads[i], *alone_scratch, &alone);
     EXPECT_TRUE(same_reserve(alone, block[i])) << "case " << i;
   }
 }
@@ -190,7 +190,7 @@ TEST(ReserveSuperposition, AnglesReducedModulo360) {
   auto scratch = batch.scratch();
   auto reserve_of = [&](Loads loads) {
     LoadCaseReserve r;
-    batch.reserve(loads, *scratch, r);
+    batch.reserve(loads, *scratch, &r);
     return r;
   };
   const LoadCaseReserve at280 = reserve_of({5000, 0, 0, 0, 20000, 280, 0});
@@ -239,7 +239,7 @@ TEST(ReserveSuperposition, AgreesWithTheSearch) {
     Loads row = random_loads(rng, i % 2 == 0);
     row.px = std::abs(row.px) + 1000;  // a PX to compare
     LoadCaseReserve r;
-    batch.reserve(row, *scratch, r);
+    batch.reserve(row, *scratch, &r);
     for (int c = 1; c < 5; ++c) {
       double px = dialogue_failure_px(c + 1, row);
       EXPECT_NEAR(px, r.criterion[c].factor * row.px, 1.5e-3 * std::abs(px))

@@ -88,7 +88,7 @@ TEST(JobReader, MinimalJobTakesTheDefaults) {
   EXPECT_EQ(job.load_cases[0].name, "LC1");
   EXPECT_EQ(job.load_cases[0].loads.px, 1.0);  // an integer where a real is expected
   EXPECT_EQ(job.plate.width, 0.0);
-  EXPECT_EQ(job.distance, 0.05);
+  EXPECT_EQ(job.distances[0].tension, 0.05);
   EXPECT_TRUE(job.criteria.empty());
   EXPECT_TRUE(job.wants(ResultKind::kProperties) && job.wants(ResultKind::kStresses));
   EXPECT_FALSE(job.wants(ResultKind::kReserve));
@@ -343,8 +343,9 @@ TEST(JobReader, EachMistakeWithItsPlace) {
 // Catches a limit on the number of plies or materials left from the dialogue, and a stack read
 // out of order.
 TEST(JobReader, AThousandPliesAndAHundredMaterials) {
-  std::string text = "[grid]\nangle_step = 15\nangle_high = 90\ndistance_step = 0.05\n"
-                     "[hole]\ndiameter = 0.25\n[[load_cases]]\npx = 1\n";
+  std::string text =
+      "[grid]\nangle_step = 15\nangle_high = 90\ndistance_step = 0.05\n"
+      "[hole]\ndiameter = 0.25\n[[load_cases]]\npx = 1\n";
   for (int m = 0; m < 100; ++m) {
     text += "[materials.m" + std::to_string(m) + "]\nE1 = " + std::to_string(1000 + m) +
             "\nE2 = 100\nG12 = 50\nnu12 = 0.3\n";
@@ -355,7 +356,8 @@ TEST(JobReader, AThousandPliesAndAHundredMaterials) {
   }
   Job job;
   std::vector<JobError> errors;
-  ASSERT_TRUE(read_job(text, "big.toml", job, errors)) << (errors.empty() ? "" : to_string(errors[0]));
+  ASSERT_TRUE(read_job(text, "big.toml", job, errors))
+      << (errors.empty() ? "" : to_string(errors[0]));
   ASSERT_EQ(1000, job.plies.count);
   ASSERT_EQ(100, job.materials.count);
   EXPECT_EQ(89.0, job.plies.angle[89]);
@@ -540,7 +542,7 @@ TEST(JobReader, FullExampleReadsToTheJob) {
   EXPECT_EQ(lc2.loads.bolt_angle, 180.0);
   EXPECT_EQ(lc2.loads.bypass, 2500.0);  // P D / 2W
   EXPECT_EQ(job.criteria, (std::vector<Criterion>{Criterion::kTsaiWu, Criterion::kMaxStress}));
-  EXPECT_EQ(job.distance, 0.04);
+  EXPECT_EQ(job.distances[0].tension, 0.04);
   EXPECT_EQ(job.factor_of_safety, 1.5);
   for (int k = 0; k < kResultKinds; ++k) {
     auto kind = static_cast<ResultKind>(k);
@@ -593,7 +595,17 @@ void expect_same_job(const Job& a, const Job& b) {
   }
   EXPECT_EQ(a.load_cases_file, b.load_cases_file);
   EXPECT_EQ(a.criteria, b.criteria);
-  same(a.distance, b.distance);
+  ASSERT_EQ(a.distances.size(), b.distances.size());
+  for (std::size_t i = 0; i < a.distances.size(); ++i) {
+    same(a.distances[i].tension, b.distances[i].tension);
+    same(a.distances[i].compression, b.distances[i].compression);
+  }
+  EXPECT_EQ(a.distance_list, b.distance_list);
+  EXPECT_EQ(a.method, b.method);
+  if (a.method == StrengthMethod::kAverageStress) {
+    EXPECT_EQ(a.average_rule, b.average_rule);
+    EXPECT_EQ(a.average_points, b.average_points);
+  }
   same(a.factor_of_safety, b.factor_of_safety);
   for (int k = 0; k < kResultKinds; ++k) EXPECT_EQ(a.results[k], b.results[k]);
   EXPECT_EQ(a.carpet, b.carpet);
@@ -638,7 +650,7 @@ TEST(JobWriter, RoundTripsBitForBit) {
     lc.loads.bypass = bypass_stress(lc.loads.bearing, job.grid.diameter, job.plate.width);
   }
   job.load_cases[0].name = "tension \"0\" \xe2\x80\x93 x";
-  job.distance = 1.0000000000000002e-150;
+  job.distances = {{1.0000000000000002e-150, 1.0000000000000002e-150}};
   job.factor_of_safety = 1e21;
   expect_same_job(job, reread(job));
 
@@ -646,7 +658,7 @@ TEST(JobWriter, RoundTripsBitForBit) {
   job.load_cases.clear();
   job.load_cases_file = "loads dir/case's.csv";
   job.criteria.clear();
-  job.distance = job.grid.distance_step;
+  job.distances = {{job.grid.distance_step, job.grid.distance_step}};
   job.factor_of_safety = 1.0;
   for (bool& r : job.results) r = false;
   job.results[static_cast<int>(ResultKind::kStrains)] = true;

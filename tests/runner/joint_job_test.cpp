@@ -166,10 +166,10 @@ TEST(JointJob, EveryHoleIsItsHoleProblem) {
                                                        assessment, wants, *work, problem);
         const JointHole& hole = a.holes[p][i];
         for (int c = 0; c < 2; ++c) {
-          EXPECT_DOUBLE_EQ(one.reserve.criterion[c].factor, hole.reserve.criterion[c].factor)
+          EXPECT_DOUBLE_EQ(one.reserve[0].criterion[c].factor, hole.reserve.criterion[c].factor)
               << model << " plate " << p << " row " << i;
         }
-        smallest = std::fmin(smallest, one.reserve.criterion[one.reserve.smallest].factor);
+        smallest = std::fmin(smallest, one.reserve[0].criterion[one.reserve[0].smallest].factor);
       }
     }
     ASSERT_GE(a.critical_plate, 0);
@@ -212,12 +212,12 @@ TEST(JointJob, PlateTwoFrameIsTheJointFrameTurned) {
     const LoadCaseAnalysis one = analyse_load_case(job.materials, a.plies[1], grid, hole.plate,
                                                    joint_frame, assessment, wants, *work, problem);
     for (int c = 0; c < 2; ++c) {
-      const CriterionReserve &mine = hole.reserve.criterion[c], &theirs = one.reserve.criterion[c];
+      const CriterionReserve &mine = hole.reserve.criterion[c],
+                             &theirs = one.reserve[0].criterion[c];
       // The bolt axes at 180 degrees turn through pi held in single precision (the tables'
       // constant): an angle off by some 1e-7 radians, hence the tolerance.
       EXPECT_NEAR(theirs.factor, mine.factor, 1e-6 * theirs.factor) << "row " << i;
-      EXPECT_NEAR(station_angle(one.reserve_grid, theirs.station), joint_angle(hole, mine.station),
-                  1e-9);
+      EXPECT_NEAR(one.stations->angle[theirs.station], joint_angle(hole, mine.station), 1e-9);
       EXPECT_EQ(theirs.ply, mine.ply);
     }
   }
@@ -363,17 +363,18 @@ TEST(JointJob, ResultsAgreeInEveryFormat) {
       const bool smallest = hole["smallest"]["criterion"].get<std::string>() == c;
       const bool is_critical = smallest && joint["critical"]["hole"] == hole["hole"];
       critical += is_critical;
-      EXPECT_EQ(hole["hole"].get<std::string>() + "," + plate + "," + std::to_string(p + 1) + "," +
-                    csv_number(at[j]["bearing"].get<double>()) + "," +
-                    csv_number(at[j]["bypass"].get<double>()) + "," +
-                    csv_number(at[j]["bearing_load"].get<double>()) + "," +
-                    csv_number(at[j]["bypass_load"].get<double>()) + ",25," + c + "," +
-                    csv_number(f["factor"].get<double>()) + "," +
-                    std::to_string(f["ply"].get<int>()) + ",0," +
-                    csv_number(f["angle"].get<double>()) + "," + f["component"].get<std::string>() +
-                    "," + (smallest ? csv_number(hole["margin_of_safety"].get<double>()) : "") +
-                    "," + (is_critical ? "yes" : ""),
-                line);
+      EXPECT_EQ(
+          hole["hole"].get<std::string>() + "," + plate + "," + std::to_string(p + 1) + "," +
+              csv_number(at[j]["bearing"].get<double>()) + "," +
+              csv_number(at[j]["bypass"].get<double>()) + "," +
+              csv_number(at[j]["bearing_load"].get<double>()) + "," +
+              csv_number(at[j]["bypass_load"].get<double>()) + ",25," + c + "," +
+              csv_number(f["factor"].get<double>()) + "," + std::to_string(f["ply"].get<int>()) +
+              ",0," + csv_number(f["angle"].get<double>()) + "," +
+              csv_number(f["distance"].get<double>()) + "," + f["component"].get<std::string>() +
+              "," + (smallest ? csv_number(hole["margin_of_safety"].get<double>()) : "") + "," +
+              (is_critical ? "yes" : ""),
+          line);
     }
   }
   EXPECT_EQ(18, lines);

@@ -22,7 +22,7 @@ Job aluminium_open_hole() {
   job.grid = {0.25, 15, 0, 90, 0.05, 2};
   job.load_cases.push_back({"LC1", Loads{10000, 0, 0, 0, 0, 0, 0}});
   job.criteria = {Criterion::kMaxStress, Criterion::kTsaiHill};
-  job.distance = 0.05;
+  job.distances = {{0.05, 0.05}};
   job.factor_of_safety = 1.5;
   for (ResultKind k : {ResultKind::kProperties, ResultKind::kPolar, ResultKind::kReserve}) {
     job.results[static_cast<int>(k)] = true;

@@ -30,7 +30,7 @@ Job carbon_job(std::initializer_list<double> angles) {
   job.plate.width = 1.0;
   job.grid = {0.25, 15, 0, 360, 0.05, 2};
   job.criteria.assign(std::begin(kAll), std::end(kAll));
-  job.distance = 0.05;
+  job.distances = {{0.05, 0.05}};
   job.results[static_cast<int>(ResultKind::kReserve)] = true;
   return job;
 }

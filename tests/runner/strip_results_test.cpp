@@ -40,7 +40,7 @@ Job strip_job(double edge_distance) {
   loads.bypass = edge_distance > 0.0 ? 0.0 : 5000;
   job.load_cases.push_back({"bolt", loads});
   job.criteria = {Criterion::kMaxStress, Criterion::kHoffman};
-  job.distance = 0.05;
+  job.distances = {{0.05, 0.05}};
   for (ResultKind k : {ResultKind::kStresses, ResultKind::kPolar, ResultKind::kDisplacements,
                        ResultKind::kReserve}) {
     job.results[static_cast<int>(k)] = true;

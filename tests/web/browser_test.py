@@ -762,7 +762,7 @@ def laminates(chromium, page, work, program):
     with open(os.path.join(EXAMPLES, "layup-library.toml"), encoding="utf-8") as f:
         dom = load(chromium, page, f.read(), work)
     status = dom.find(id="load-status")[0][2]
-    expect('copy the materials of "materials.toml" into [materials]' in status and
+    expect('copy the materials of "library/materials.toml" into [materials]' in status and
            not dom.find(id="results")[0][1].get("data-status"), "materials file: %r" % status)
     print("grid beyond the working storage: %r; materials file: %r" % (grid and grid[0][:80], status))
     print("layups and long stacks: %d numbers the command line's" % tally[0])

@@ -200,6 +200,42 @@ test('allowables, the finite-width correction and the carpet plot', () => {
   assert.deepStrictEqual(page.checkJob(back.job).job, job);
 });
 
+test('the characteristic distances and the method reach the job file and come back', () => {
+  const cases = [
+    // [failure fields as typed, the job file's lines, the message paths]
+    [{distance: '0.5, 1, 1.5'}, ['distance = [0.5, 1.0, 1.5]'], []],
+    [{distance: '[0.25]'}, ['distance = [0.25]'], []],
+    [{distance: '', distance_tension: '0.04', distance_compression: '0.09', method: 'average'},
+     ['distance_tension = 0.04', 'distance_compression = 0.09', 'method = "average"'], []],
+    [{distance: '', distance_tension: '0.04, 0.05', distance_compression: '0.09, 0.1',
+      method: 'average', average_rule: 'simpson', average_points: '33'},
+     ['distance_tension = [0.04, 0.05]', 'average_rule = "simpson"', 'average_points = 33'], []],
+    [{method: 'point', average_points: '3'}, ['distance = 0.05'], []],  // not for point stress
+    [{distance: '0.5, x'}, [], ['failure.distance']],
+    [{distance: '-1'}, [], ['failure.distance']],
+    [{distance_tension: '0.04', distance_compression: '0.09'}, [], ['failure.distance']],
+    [{distance: '', distance_tension: '0.04'}, [], ['failure.distance_compression']],
+    [{distance: '', distance_tension: '0.04, 0.05', distance_compression: '0.09'}, [],
+     ['failure.distance_compression']],
+    [{method: 'average', average_rule: 'simpson', average_points: '8'}, [],
+     ['failure.average_points']],
+    [{method: 'mean'}, [], ['failure.method']],
+  ];
+  for (const [fields, lines, paths] of cases) {
+    const raw = page.exampleJob();
+    Object.assign(raw.failure, fields);
+    const {job, errors} = page.checkJob(raw);
+    assert.deepStrictEqual(Object.keys(errors).sort(), paths.slice().sort(), JSON.stringify(fields));
+    if (paths.length) continue;
+    const text = page.jobToToml(job);
+    for (const line of lines) assert.ok(text.includes(line + '\n'), line + ' in\n' + text);
+    if (fields.method === 'point') assert.ok(!text.includes('average_points'), text);
+    const back = page.jobFromToml(page.parseToml(text));
+    assert.deepStrictEqual(back.unknown, []);
+    assert.deepStrictEqual(page.checkJob(back.job).job, job, JSON.stringify(fields));
+  }
+});
+
 test('the strip model and the bolt series', () => {
   const strip = (hole, loads) => {
     const raw = page.exampleJob();

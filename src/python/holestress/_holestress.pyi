@@ -38,8 +38,9 @@ def reserve_factors(
     """Reserve factors of many load cases on the job's laminate, hole and grid.
 
     The load factor at which the first ply fails at the job's characteristic distance from the
-    hole edge (failure.distance, length unit), per criterion of the job: the numbers a load-case
-    file run by `holestress run` gives. The job's own load cases are not used.
+    hole edge (failure.distance, or the curve of distance_tension and distance_compression, by
+    failure.method), per criterion of the job: the numbers a load-case file run by
+    `holestress run` gives. The job's own load cases are not used.
 
     loads: shape (N, 6), columns px, py, pxy (far-field stresses in the load axes, stress unit),
     off_axis (degrees, laminate x axis to load x axis), bearing (bolt bearing stress, stress
@@ -55,8 +56,11 @@ def reserve_factors(
     finite); "smallest" (inf where none); "criterion" (int index into the job's criteria, -1
     where none); "margin_of_safety" (smallest / factor_of_safety - 1, inf where none); "ply"
     (int, 1 = bottom ply, 0 where none); "ply_angle" (degrees, NaN where none); "angle" (of the
-    station round the hole, degrees, NaN where none); "component" (int: 0 fibre, 1 transverse,
-    2 shear, -1 where none).
+    station round the hole, degrees, NaN where none); "distance" (of that station from the hole
+    edge, length unit, NaN where none; only when the job's reserve factors are not those of one
+    point-stress distance); "component" (int: 0 fibre, 1 transverse, 2 shear, -1 where none).
+    When the job lists D distances (failure.distance, or distance_tension and
+    distance_compression, as lists) every array has shape (N, D), column d for distance d.
     Raises ValueError for a job with mistakes or without criteria and allowables, a carpet job,
     loads of another shape, or a load that is not finite (naming its row and column).
     """
