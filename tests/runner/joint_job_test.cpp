@@ -346,8 +346,8 @@ TEST(JointJob, ResultsAgreeInEveryFormat) {
   std::getline(holes, line);
   EXPECT_EQ(
       "hole,plate,row,bearing [MPa],bypass [MPa],bearing_load [MPa*mm^2],bypass_load "
-      "[MPa*mm^2],pitch [mm],criterion,factor,ply,ply_angle [deg],angle [deg],component,"
-      "margin_of_safety,critical",
+      "[MPa*mm^2],pitch [mm],criterion,factor,ply,ply_angle [deg],angle [deg],distance [mm],"
+      "component,margin_of_safety,critical",
       line);
   int lines = 0, critical = 0;
   for (const Json& hole : joint["holes"]) {
