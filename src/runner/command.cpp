@@ -20,6 +20,7 @@
 #include "runner/convert.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/fit_distance.hpp"
+#include "runner/interaction.hpp"
 #include "runner/joint_results.hpp"
 #include "runner/json_results.hpp"
 #include "runner/load_case_file.hpp"
@@ -325,6 +326,20 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
                   "SVG (default COUPONS-fit.svg)");
   fit->add_option("--write-job", fit_options.write_job,
                   "a job file whose [failure] takes the fitted distances and method (rewritten)");
+  CLI::App* inter = app.add_subcommand(
+      "interaction", "the bearing-bypass interaction diagram of a hole, as CSV and a picture");
+  InteractionOptions inter_options;
+  inter->add_option("JOB", inter_options.job, "the job file (TOML)")->required();
+  inter->add_option("--hole", inter_options.hole,
+                    "PLATE:ROW, a hole of a joint job (default: the critical hole)");
+  inter->add_option("--rays", inter_options.rays,
+                    "rays from tension bypass through bearing to compression bypass, less one "
+                    "(default 90: every 2 degrees)")
+      ->check(CLI::Range(2, 3600));
+  inter->add_option("--output", inter_options.output,
+                    "the CSV file (default JOB-interaction.csv in the current folder)");
+  inter->add_option("--picture", inter_options.picture,
+                    "the SVG picture (default JOB-interaction.svg in the current folder)");
   app.require_subcommand(0, 1);
 
   try {
@@ -336,6 +351,7 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
   if (*run) return run_job(job_path, format, output, threads, in, out, err);
   if (*conv) return convert(conv_path, conv_output, units, in, out, err);
   if (*fit) return fit_distance_command(fit_options, out, err);
+  if (*inter) return interaction_command(inter_options, out, err);
   return run_dialogue_file(dialogue, in, out, err);
 }
 
