@@ -124,6 +124,40 @@ Json joint_json(const Job& job, const JointAnalysis& a) {
   }
   doc["rows"] = rows;
   doc["holes"] = holes;
+  // The same numbers in columns, [row] and [plate][row], which the Python module gives as NumPy
+  // arrays.
+  Json row_load = Json::array(), fastener_load = Json::array();
+  for (std::size_t i = 0; i < spec.rows.size(); ++i) {
+    row_load.push_back(number(a.shares.row_load[i]));
+    fastener_load.push_back(number(a.shares.fastener_load[i]));
+  }
+  Json bearing = Json::array(), bypass = Json::array(), smallest_factor = Json::array();
+  Json factor = Json::object();
+  for (std::size_t c = 0; c < job.criteria.size(); ++c) {
+    factor[criterion_name(job.criteria[c])] = Json::array();
+  }
+  for (std::size_t p = 0; p < a.holes.size(); ++p) {
+    Json b = Json::array(), y = Json::array(), f = Json::array();
+    std::vector<Json> per(job.criteria.size(), Json::array());
+    for (const JointHole& h : a.holes[p]) {
+      b.push_back(number(h.shared.bearing_stress));
+      y.push_back(number(h.shared.bypass_stress));
+      f.push_back(h.reserve.smallest >= 0 ? number(h.reserve.criterion[h.reserve.smallest].factor)
+                                          : Json(nullptr));
+      for (std::size_t c = 0; c < job.criteria.size(); ++c) {
+        per[c].push_back(number(h.reserve.criterion[c].factor));
+      }
+    }
+    bearing.push_back(b);
+    bypass.push_back(y);
+    smallest_factor.push_back(f);
+    for (std::size_t c = 0; c < job.criteria.size(); ++c) {
+      factor[criterion_name(job.criteria[c])].push_back(per[c]);
+    }
+  }
+  doc["arrays"] = {{"row_load", row_load}, {"fastener_load", fastener_load},
+                   {"bearing", bearing},   {"bypass", bypass},
+                   {"factor", factor},     {"smallest_factor", smallest_factor}};
   Json critical = nullptr;
   if (a.critical_plate >= 0) {
     const JointHole& h = a.holes[static_cast<std::size_t>(a.critical_plate)]
