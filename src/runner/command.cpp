@@ -200,6 +200,13 @@ int run_job(const std::string& path, const std::string& format, const std::strin
       write_joint_table_results(job, joint, text);
       return emit(output, text.str(), out, err);
     }
+    if (format == "html") return emit(output, joint_pictures(job, joint), out, err);
+  }
+  if (format == "html") {
+    err << "holestress: --format html: the pictures of a job of one hole come from "
+           "holestress-plot "
+        << path << "; --format html is a joint job's page\n";
+    return 2;
   }
   if (format.empty() || format == "json")
     return emit(output, results_json(job).dump(1) + "\n", out, err);
@@ -279,9 +286,9 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
   int threads = 0;
   run->add_option("JOB", job_path, "the job file (TOML; - for standard input)")->required();
   run->add_option("--format", format,
-                  "json (default), csv (a folder of files) or table; a job with a load-case file "
-                  "writes CSV rows only")
-      ->check(CLI::IsMember({"json", "csv", "table"}));
+                  "json (default), csv (a folder of files), table, or html (the pictures of a "
+                  "joint job); a job with a load-case file writes CSV rows only")
+      ->check(CLI::IsMember({"json", "csv", "table", "html"}));
   run->add_option(
       "--output", output,
       "the file to write (json, table; default standard output) or the folder "
@@ -332,9 +339,10 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
   inter->add_option("JOB", inter_options.job, "the job file (TOML)")->required();
   inter->add_option("--hole", inter_options.hole,
                     "PLATE:ROW, a hole of a joint job (default: the critical hole)");
-  inter->add_option("--rays", inter_options.rays,
-                    "rays from tension bypass through bearing to compression bypass, less one "
-                    "(default 90: every 2 degrees)")
+  inter
+      ->add_option("--rays", inter_options.rays,
+                   "rays from tension bypass through bearing to compression bypass, less one "
+                   "(default 90: every 2 degrees)")
       ->check(CLI::Range(2, 3600));
   inter->add_option("--output", inter_options.output,
                     "the CSV file (default JOB-interaction.csv in the current folder)");

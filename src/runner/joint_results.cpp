@@ -5,6 +5,9 @@
 #include <sstream>
 
 #include "io/console.hpp"
+#include "plot/chart.hpp"
+#include "plot/figures.hpp"
+#include "plot/job_pictures.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/results_common.hpp"
 
@@ -14,6 +17,13 @@ namespace {
 
 Json number(double v) {
   return std::isfinite(v) ? Json(v) : Json(nullptr);
+}
+
+// A number as the page shows it, rounded for reading.
+std::string format_number(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.5g", v);
+  return text;
 }
 
 const char* model_name(const Job& job) {
@@ -305,6 +315,71 @@ std::vector<std::pair<std::string, std::string>> joint_csv_results(const Job& jo
   }
   if (!warnings.empty()) files.emplace_back("warnings.txt", warnings);
   return files;
+}
+
+std::string joint_pictures(const Job& job, const JointAnalysis& a) {
+  using namespace plot;
+  const JointSpec& spec = job.joint;
+  const std::size_t n = spec.rows.size();
+  // The bar chart of the rows' shares of the load, the even share P/n dashed.
+  double top = 1.0 / static_cast<double>(n);
+  for (std::size_t i = 0; i < n; ++i) top = std::fmax(top, a.shares.row_load[i] / spec.load);
+  Chart chart(560.0, 340.0, Axis{0.0, static_cast<double>(n + 1), 1.0},
+              nice_axis(0.0, 100.0 * 1.1 * top, 5), {"row", ""}, {"share of the load", "%"},
+              attr("class", "joint-shares"));
+  for (std::size_t i = 0; i < n; ++i) {
+    const double share = 100.0 * a.shares.row_load[i] / spec.load;
+    const double x0 = static_cast<double>(i) + 0.7, x1 = static_cast<double>(i) + 1.3;
+    chart.svg().path({chart.at(x0, 0.0), chart.at(x0, share), chart.at(x1, share),
+                      chart.at(x1, 0.0), chart.at(x0, 0.0)},
+                     attr("fill", "#1f5fa8") + attr("stroke", "#1f5fa8") +
+                         attr("data-row", std::to_string(i + 1)));
+    char label[64];
+    std::snprintf(label, sizeof label, "%.1f %%", share);
+    chart.svg().text({chart.at(static_cast<double>(i) + 1.0, share).x,
+                      chart.at(static_cast<double>(i) + 1.0, share).y - 4.0},
+                     std::string(label), attr("text-anchor", "middle"));
+  }
+  chart.guide(100.0 / static_cast<double>(n), "zero");
+  std::string summary = "<h2>How the rows share the load</h2>\n<p class=\"note\">" +
+                        std::string(spec.double_shear ? "Double" : "Single") + " shear, load " +
+                        format_number(spec.load) + " " + job.stress_unit + " " + job.length_unit +
+                        "², fastener flexibility " + flexibility_method_name(a.method) +
+                        "; the dashed line is the even share.</p>\n<figure>" + chart.finish() +
+                        "</figure>\n<h2>Every hole</h2>\n<table>\n<tr><th>hole</th><th>bearing</th>"
+                        "<th>bypass</th><th>smallest factor</th><th>criterion</th></tr>\n";
+  for (std::size_t p = 0; p < a.holes.size(); ++p) {
+    for (std::size_t i = 0; i < a.holes[p].size(); ++i) {
+      const JointHole& h = a.holes[p][i];
+      const bool ok = h.reserve.smallest >= 0;
+      summary +=
+          "<tr><td>" + escape(joint_hole_name(job, static_cast<int>(p), static_cast<int>(i))) +
+          "</td><td>" + format_number(h.shared.bearing_stress) + "</td><td>" +
+          format_number(h.shared.bypass_stress) + "</td><td>" +
+          (ok ? format_number(h.reserve.criterion[h.reserve.smallest].factor) : "-") + "</td><td>" +
+          (ok ? criterion_name(job.criteria[h.reserve.smallest]) : "") + "</td></tr>\n";
+    }
+  }
+  summary += "</table>\n";
+  std::string page;
+  if (a.critical_plate >= 0) {
+    const Job hole = joint_hole_job(job, a, a.critical_plate, a.critical_row);
+    page = job_pictures(hole);
+    summary += "<h2>The critical hole, " +
+               escape(joint_hole_name(job, a.critical_plate, a.critical_row)) +
+               "</h2>\n<p class=\"note\">In its plate's frame: x from the hole towards the "
+               "plate's free end" +
+               (a.critical_plate == 1 ? " (the joint's x turned half a turn)" : "") + ".</p>\n";
+  } else {
+    page = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"/><title>" + escape(job.title) +
+           "</title><style>" + page_style() + "</style></head><body>\n<h1>" + escape(job.title) +
+           "</h1>\n</body></html>\n";
+    summary += "<p class=\"note\">No critical hole: some hole's factors are undefined.</p>\n";
+  }
+  // After the page's title.
+  const std::size_t at = page.find("</h1>\n");
+  page.insert(at == std::string::npos ? 0 : at + 6, summary);
+  return page;
 }
 
 void write_joint_table_results(const Job& job, const JointAnalysis& a, std::ostream& out) {

@@ -24,6 +24,11 @@ Json joint_results_json(const Job& job, const JointAnalysis& analysis);
 std::vector<std::pair<std::string, std::string>> joint_csv_results(const Job& job,
                                                                    const JointAnalysis& analysis);
 
+// The pictures, one HTML page: the load each row transfers as a bar chart, every hole's smallest
+// factor, and the pictures of the critical hole as a job of one hole (plot::job_pictures), in
+// its plate's frame.
+std::string joint_pictures(const Job& job, const JointAnalysis& analysis);
+
 // The summary as a table: the rows' loads, each hole's factors, the critical hole.
 void write_joint_table_results(const Job& job, const JointAnalysis& analysis, std::ostream& out);
 

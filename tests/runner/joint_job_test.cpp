@@ -395,6 +395,27 @@ TEST(JointJob, ResultsAgreeInEveryFormat) {
       << table.str();
 }
 
+// Catches a page without the joint: a bar per row at its share, the table of every hole, and the
+// critical hole's own pictures (its load case named after it).
+TEST(JointJob, PicturesPage) {
+  const Job job = read_ok(joint_text("single", 3, "strip"));
+  const JointAnalysis a = analyse_joint_job(job);
+  const std::string page = joint_pictures(job, a);
+  for (int i = 1; i <= 3; ++i) {
+    EXPECT_NE(std::string::npos, page.find("data-row=\"" + std::to_string(i) + "\"")) << i;
+  }
+  char share[32];
+  std::snprintf(share, sizeof share, "%.1f %%", 100.0 * a.shares.row_load[0] / 6000.0);
+  EXPECT_NE(std::string::npos, page.find(share));
+  for (const char* hole : {"p1:1", "p1:3", "p2:2"}) {
+    EXPECT_NE(std::string::npos, page.find(std::string("<td>") + hole + "</td>")) << hole;
+  }
+  const std::string critical = joint_hole_name(job, a.critical_plate, a.critical_row);
+  EXPECT_NE(std::string::npos, page.find("The critical hole, " + critical));
+  EXPECT_NE(std::string::npos, page.find(critical, page.find("The critical hole, ") + 40));
+  EXPECT_EQ(page.rfind("</html>"), page.size() - 8);
+}
+
 // Catches the example joint going stale: it reads, shares the load with the end rows taking
 // the most, and names a critical hole with a finite factor.
 TEST(JointJob, ExampleRuns) {
