@@ -2,6 +2,8 @@
 // it: the compliance, the field around the hole, the ply values and the reserve factors, with the
 // plate's model of the field: the infinite plate with its finite-width correction and bolt series,
 // or the strip (strip_model.hpp; a load case the strip does not take gives an undefined field).
+// Off-axis and bolt angles of a turn or more are taken modulo 360 (reduce_degrees), and the
+// problem carries them so.
 #pragma once
 
 #include <vector>

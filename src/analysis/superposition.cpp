@@ -251,6 +251,26 @@ void ReserveSuperposition::unit_bolt(const ReserveStations& stations, double bol
   take_ply_values(at, out);
 }
 
+// The load case as the field takes it (angles within a turn, the bypass of its bearing) and its
+// far-field stresses in the laminate axes, a finite-width correction scaling each open-hole piece
+// by the factor of its direction.
+void ReserveSuperposition::far_field(const Loads& typed, Loads& loads, double t[3]) const {
+  loads = typed;
+  loads.off_axis = reduce_degrees(loads.off_axis);
+  loads.bolt_angle = reduce_degrees(loads.bolt_angle);
+  loads.bypass = bypass_stress(loads.bearing, grid_.diameter, plate_.width);
+  OpenHoleScale k;
+  if (plate_.corrected()) {
+    k = tan_correction(materials_, plies_, loads, grid_.diameter, plate_.width);
+  }
+  t[0] = t[1] = t[2] = 0.0;
+  add_uniaxial(loads.px * k.px, loads.off_axis, t);
+  add_uniaxial(loads.py * k.py, loads.off_axis + 90.0, t);
+  add_uniaxial(loads.pxy * k.pxy_tension, loads.off_axis + 45.0, t);
+  add_uniaxial(-loads.pxy * k.pxy_compression, loads.off_axis - 45.0, t);
+  if (loads.bearing != 0.0) add_uniaxial(loads.bypass * k.bypass, loads.bolt_angle, t);
+}
+
 void ReserveSuperposition::reserve(const Loads& typed, Scratch& scratch,
                                    LoadCaseReserve* out) const {
   reserve(&typed, 1, scratch, out);
@@ -267,23 +287,10 @@ void ReserveSuperposition::reserve(const Loads* typed, std::size_t count, Scratc
   }
   constexpr std::size_t kNoBolt = Scratch::kBoltAngles;
   for (std::size_t i = 0; i < count; ++i) {
-    Loads loads = typed[i];
-    loads.off_axis = reduce_degrees(loads.off_axis);
-    loads.bolt_angle = reduce_degrees(loads.bolt_angle);
-    loads.bypass = bypass_stress(loads.bearing, grid_.diameter, plate_.width);
-
-    // 1. The far-field stresses in the laminate axes. A finite-width correction scales each
-    //    open-hole piece by the factor of its direction.
-    OpenHoleScale k;
-    if (plate_.corrected()) {
-      k = tan_correction(materials_, plies_, loads, grid_.diameter, plate_.width);
-    }
-    double t[3] = {0, 0, 0};
-    add_uniaxial(loads.px * k.px, loads.off_axis, t);
-    add_uniaxial(loads.py * k.py, loads.off_axis + 90.0, t);
-    add_uniaxial(loads.pxy * k.pxy_tension, loads.off_axis + 45.0, t);
-    add_uniaxial(-loads.pxy * k.pxy_compression, loads.off_axis - 45.0, t);
-    if (loads.bearing != 0.0) add_uniaxial(loads.bypass * k.bypass, loads.bolt_angle, t);
+    // 1. The far-field stresses in the laminate axes.
+    Loads loads;
+    double t[3];
+    far_field(typed[i], loads, t);
 
     // 2. The bolt field of its angle at unit bearing stress, worked out on first use; the
     //    least recently used one gives way once the blocks waiting for it are worked out.
@@ -389,21 +396,9 @@ void ReserveSuperposition::reserve_point_by_point(const Loads& typed, Scratch& s
     return;
   }
   const std::size_t half = half_;
-  Loads loads = typed;
-  loads.off_axis = reduce_degrees(loads.off_axis);
-  loads.bolt_angle = reduce_degrees(loads.bolt_angle);
-  loads.bypass = bypass_stress(loads.bearing, grid_.diameter, plate_.width);
-
-  OpenHoleScale k;
-  if (plate_.corrected()) {
-    k = tan_correction(materials_, plies_, loads, grid_.diameter, plate_.width);
-  }
-  double t[3] = {0, 0, 0};
-  add_uniaxial(loads.px * k.px, loads.off_axis, t);
-  add_uniaxial(loads.py * k.py, loads.off_axis + 90.0, t);
-  add_uniaxial(loads.pxy * k.pxy_tension, loads.off_axis + 45.0, t);
-  add_uniaxial(-loads.pxy * k.pxy_compression, loads.off_axis - 45.0, t);
-  if (loads.bearing != 0.0) add_uniaxial(loads.bypass * k.bypass, loads.bolt_angle, t);
+  Loads loads;
+  double t[3];
+  far_field(typed, loads, t);
 
   // The unit far-field values of the stations of this axis, worked out on first use.
   const double axis = curve_axis(loads);

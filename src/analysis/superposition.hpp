@@ -85,6 +85,7 @@ class ReserveSuperposition {
  private:
   // Whether load cases go through the SIMD blocks (else point by point).
   bool blocked() const { return !turns_ && !plate_.strip(); }
+  void far_field(const Loads& typed, Loads& loads, double t[3]) const;
   void run_block(std::size_t slot, Scratch& scratch) const;
   void reserve_point_by_point(const Loads& loads, Scratch& scratch, LoadCaseReserve* out) const;
   void fill_strip_units();

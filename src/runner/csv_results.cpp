@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 #include "hole/transforms.hpp"
 #include "io/float_to_chars.hpp"
@@ -15,11 +16,21 @@
 namespace hs {
 
 std::string csv_number(double v) {
-  if (std::isnan(v)) return "NaN";
-  if (std::isinf(v)) return v < 0 ? "-Inf" : "Inf";
-  char buf[32];
-  auto r = double_to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, r.ptr);
+  std::string s;
+  append_csv_number(s, v);
+  return s;
+}
+
+void append_csv_number(std::string& out, double v) {
+  if (std::isnan(v)) {
+    out += "NaN";
+  } else if (std::isinf(v)) {
+    out += v < 0 ? "-Inf" : "Inf";
+  } else {
+    char buf[32];
+    const auto r = double_to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+  }
 }
 
 namespace {
@@ -36,6 +47,21 @@ struct Table {
       text += c;
       first = false;
     }
+    text += '\n';
+  }
+  // A row cell by cell, without a string per cell: the leading cells as they stand, then each
+  // number after a comma, then the end of the row.
+  Table& start(std::string_view cells) {
+    text += cells;
+    return *this;
+  }
+  Table& number(double v) {
+    text += ',';
+    append_csv_number(text, v);
+    return *this;
+  }
+  void end(std::string_view rest = {}) {
+    text += rest;
     text += '\n';
   }
 };
@@ -127,6 +153,11 @@ class CsvSink : public ResultSink {
     const PlyStack& plies = e.problem->plies;
     const std::string name = quoted(e.load_case->name);
     int nstep = step_count(g), nang = station_count(g);
+    ply_texts_.clear();
+    for (int p = 0; p < plies.count; ++p) {
+      ply_texts_.push_back(std::to_string(p + 1) + "," + csv_number(plies.angle[p]));
+    }
+    failure_where_.resize(job_.criteria.size());
     for (int k = 0; k < nstep; ++k) {
       for (int j = 0; j < nang; ++j) {
         const std::string at = prefix_ + name + "," + csv_number(edge_distance(g, k)) + "," +
@@ -153,29 +184,36 @@ class CsvSink : public ResultSink {
           t->row({at, csv_number(f.u[j][k]), csv_number(f.v[j][k])});
         }
         if (!e.plies) continue;
+        // The station's text before each ply, and per criterion before the ply's number and
+        // angle, made once; each row then appends its numbers.
+        std::string station = ",";
+        append_csv_number(station, edge_distance(g, k));
+        station += ',';
+        append_csv_number(station, station_angle(g, j));
+        station += ',';
+        for (std::size_t c = 0; c < job_.criteria.size(); ++c) {
+          failure_where_[c] = prefix_ + name + "," + criterion_name(job_.criteria[c]) + station;
+        }
         for (int p = 0; p < plies.count; ++p) {
-          const std::string ply = std::to_string(p + 1) + "," + csv_number(plies.angle[p]);
+          const std::string& ply = ply_texts_[p];
           if (Table* t = table(ResultKind::kPlyStrains)) {
             const double* v = e.plies->strain[j][k][p];
-            t->row({at, ply, csv_number(v[0]), csv_number(v[1]), csv_number(v[2])});
+            t->start(at).start(",").start(ply).number(v[0]).number(v[1]).number(v[2]).end();
           }
           if (Table* t = table(ResultKind::kPlyStresses)) {
             const double* v = e.plies->stress[j][k][p];
-            t->row({at, ply, csv_number(v[0]), csv_number(v[1]), csv_number(v[2])});
+            t->start(at).start(",").start(ply).number(v[0]).number(v[1]).number(v[2]).end();
           }
           if (Table* t = table(ResultKind::kFailure)) {
-            for (Criterion crit : job_.criteria) {
+            for (std::size_t c = 0; c < job_.criteria.size(); ++c) {
+              const Criterion crit = job_.criteria[c];
               double fv[4];
               ply_failure_at(crit, materials_for(job_, crit), plies, *e.plies, j, k, p, fv);
-              const std::string where = prefix_ + name + "," + criterion_name(crit) + "," +
-                                        csv_number(edge_distance(g, k)) + "," +
-                                        csv_number(station_angle(g, j)) + "," + ply;
+              t->start(failure_where_[c]).start(ply);
               if (has_three_numbers(crit)) {
-                t->row({where, csv_number(fv[0]), csv_number(fv[1]), csv_number(fv[2]), "", "", "",
-                        ""});
+                t->number(fv[0]).number(fv[1]).number(fv[2]).end(",,,,");
               } else {
-                t->row({where, "", "", "", csv_number(fv[0]), csv_number(fv[1]), csv_number(fv[2]),
-                        csv_number(fv[3])});
+                t->start(",,,").number(fv[0]).number(fv[1]).number(fv[2]).number(fv[3]).end();
               }
             }
           }
@@ -238,6 +276,8 @@ class CsvSink : public ResultSink {
   const Job& job_;
   int index_[kResultKinds] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
   std::string prefix_;
+  std::vector<std::string> ply_texts_;      // per ply: its number and angle
+  std::vector<std::string> failure_where_;  // per criterion: the failure row's leading cells
 };
 
 }  // namespace

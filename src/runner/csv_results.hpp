@@ -24,5 +24,7 @@ std::string csv_file_name(ResultKind kind);
 // A number as the CSV files write it: the shortest text that reads back to the same double;
 // "NaN", "Inf", "-Inf" when not finite.
 std::string csv_number(double v);
+// The same appended to out.
+void append_csv_number(std::string& out, double v);
 
 }  // namespace hs

@@ -180,6 +180,65 @@ TEST(ReserveSuperposition, BlocksAsAlone) {
   }
 }
 
+// Catches one characteristic distance given another's unit values or bolt field, or the
+// distances' results out of place: several distances (the blocks of the SIMD kernel, one pass per
+// distance), a characteristic curve (stations that turn, point by point), each by point and
+// average stress, against the full analysis of each load case, entry by entry; and the strip
+// model (point by point) on a curve.
+TEST(ReserveSuperposition, EachDistanceAgreesWithFullAnalysis) {
+  std::mt19937 rng(11);
+  auto work = std::make_unique<LoadCaseWork>();
+  auto problem = std::make_unique<Problem>();
+  LoadCaseWants wants;
+  wants.reserve = true;
+  Laminate l = carbon({0, 45, -45, 90});
+  const std::vector<std::vector<CharacteristicDistance>> forms = {
+      {{0.02, 0.02}, {0.05, 0.05}, {0.09, 0.09}}, {{0.04, 0.09}, {0.03, 0.03}}};
+  Plate strip_plate{1.0, WidthCorrection::kNone};
+  strip_plate.model = HoleModel::kStrip;
+  strip_plate.edge_distance = 0.5;
+  for (const auto& distances : forms) {
+    for (StrengthMethod method : {StrengthMethod::kPointStress, StrengthMethod::kAverageStress}) {
+      l.assessment.distances = distances;
+      l.assessment.method = method;
+      for (const Plate& plate : {Plate{1.0, WidthCorrection::kTan}, strip_plate}) {
+        const ReserveSuperposition batch(l.materials, l.plies, l.grid, plate, l.assessment);
+        auto scratch = batch.scratch();
+        std::vector<Loads> cases;
+        for (Loads loads : load_cases(rng)) {
+          if (plate.strip()) loads = Loads{0, 0, 0, 0, loads.bearing, 0, 0};
+          cases.push_back(loads);
+        }
+        const std::size_t nd = distances.size();
+        std::vector<LoadCaseReserve> fast(cases.size() * nd);
+        batch.reserve(cases.data(), cases.size(), *scratch, fast.data());
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+          Loads loads = cases[i];
+          if (!plate.strip()) loads.bypass = bypass_stress(loads.bearing, l.grid.diameter, 1.0);
+          const LoadCaseAnalysis a = analyse_load_case(l.materials, l.plies, l.grid, plate, loads,
+                                                       l.assessment, wants, *work, *problem);
+          for (std::size_t e = 0; e < nd; ++e) {
+            const LoadCaseReserve &full = a.reserve[e], &got = fast[i * nd + e];
+            for (int c = 0; c < 5; ++c) {
+              const double want = full.criterion[c].factor;
+              if (!std::isfinite(want)) {
+                EXPECT_EQ(std::isnan(want), std::isnan(got.criterion[c].factor));
+                continue;
+              }
+              ASSERT_NEAR(want, got.criterion[c].factor, 1e-9 * want)
+                  << "case " << i << " distance " << e << " criterion " << c << " strip "
+                  << plate.strip() << " method " << static_cast<int>(method);
+              EXPECT_EQ(full.criterion[c].station, got.criterion[c].station);
+              EXPECT_EQ(full.criterion[c].ply, got.criterion[c].ply);
+            }
+            EXPECT_EQ(full.smallest, got.smallest);
+          }
+        }
+      }
+    }
+  }
+}
+
 // Catches angles of a turn or more taken into the trigonometry or the bolt-field cache as they
 // are: a bolt angle of 1e15 to 1e20 degrees (each 280 modulo 360 in double) gives the factors of
 // 280 exactly, as does an off-axis angle of 360 + 40 those of 40, and -720 those of -0.
@@ -204,6 +263,23 @@ TEST(ReserveSuperposition, AnglesReducedModulo360) {
   // Below a turn nothing moves: 359.99 is not 359.99 - 360.
   EXPECT_FALSE(same_reserve(reserve_of({5000, 0, 0, 0, 20000, 359.99, 0}),
                             reserve_of({5000, 0, 0, 0, 20000, -0.01, 0})));
+  // A job's load case analysed in full takes them alike.
+  auto work = std::make_unique<LoadCaseWork>();
+  auto problem = std::make_unique<Problem>();
+  LoadCaseWants wants;
+  wants.reserve = true;
+  auto full_of = [&](Loads loads) {
+    loads.bypass = bypass_stress(loads.bearing, l.grid.diameter, 1.0);
+    return analyse_load_case(l.materials, l.plies, l.grid, {1.0, WidthCorrection::kNone}, loads,
+                             l.assessment, wants, *work, *problem)
+        .reserve[0];
+  };
+  const LoadCaseReserve full280 = full_of({5000, 0, 0, 0, 20000, 280, 0});
+  for (double angle : {1e15, 1e20, 280.0 + 3600.0}) {
+    EXPECT_TRUE(same_reserve(full280, full_of({5000, 0, 0, 0, 20000, angle, 0}))) << angle;
+  }
+  EXPECT_TRUE(same_reserve(full_of({5000, 2000, 1000, 40, 0, 0, 0}),
+                           full_of({5000, 2000, 1000, 400, 0, 0, 0})));
 }
 
 // The failure load of case 10 in the dialogue: PX of the table after FAILURE STRESSES.

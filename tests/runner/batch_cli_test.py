@@ -178,6 +178,38 @@ updates = text.count("\rholestress:")  # the progress lines, and the summary ove
 check("terminal: progress lines (%d) and the summary of 24000 rows: %r" % (updates, text[-200:]),
       p.returncode == 0 and 2 <= updates <= 12 and "24000 rows in" in text.splitlines()[-1])
 
+# 7. Rows where the reader's chunks (16384 lines) and the threads' blocks (512) meet: every row
+#    once, in order, with the bytes it has alone, whatever the count (exact multiples included),
+#    the thread count, and an error row or a blank line at a boundary.
+CHUNK = 16384
+big = []
+for i in range(2 * CHUNK + 513):
+    if i in (CHUNK - 1, 2 * CHUNK):
+        big.append("E%d,1e3,x,0,0,0,0\n" % i)  # an error row at a boundary
+    else:
+        big.append("R%d,%d,%d,%d,%d,%d,%d\n" % (i, 1000 + 7 * (i % 997), -500 + 3 * (i % 331),
+                                               (i % 89) * 11, (i % 7) * 15, (i % 5) * 4000,
+                                               (i % 3) * 30))
+whole = run(["run", job("chunks", HEADER + "".join(big)), "--threads", "1"])
+reference = whole.stdout.splitlines()
+check("chunks: %d rows of %d, in order" % (len(reference) - 1, len(big)),
+      whole.returncode == 1 and len(reference) == len(big) + 1 and
+      [line.split(",", 1)[0] for line in reference[1:]] == [b.split(",", 1)[0] for b in big],
+      whole)
+for count in (512, CHUNK, CHUNK + 1, 2 * CHUNK):
+    rows = big[:count]
+    if count == CHUNK + 1:
+        rows = rows[:CHUNK] + ["\n"] + rows[CHUNK:]  # a blank line where the chunk ends
+    for threads in ("1", "2"):
+        r = run(["run", job("chunks-%d" % count, HEADER + "".join(rows)), "--threads", threads])
+        out = r.stdout.splitlines()
+        check("chunks: %d rows on %s threads the same bytes as in the whole" % (count, threads),
+              out == reference[:count + 1], r)
+for i in (CHUNK - 2, CHUNK, CHUNK + 1, 2 * CHUNK - 1, 2 * CHUNK + 1, len(big) - 1):
+    r = run(["run", job("alone", HEADER + big[i]), "--threads", "1"])
+    check("chunks: row %d alone as in the whole" % i, r.stdout.splitlines()[1:] == [reference[i + 1]],
+          r)
+
 for f in failures:
     print("FAIL:", f)
 print("batch command line: %d failed" % len(failures))
