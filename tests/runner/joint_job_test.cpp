@@ -124,58 +124,61 @@ TEST(JointJob, LoadSharesMatchRosenfeldsClosedForm) {
 // Catches a hole handed to the hole solutions with the wrong model, width, edge distance, loads
 // or frame: every hole's reserve factors against analyse_load_case of the hole built by hand
 // (the strip of the pitch W/k, the plate's edge distance at the row by its free end, bearing
-// and bypass from the sharing), in the strip and on the infinite plate; the critical hole is
-// the smallest.
+// and bypass from the sharing), in the strip and on the infinite plate, single and double shear;
+// the critical hole is the smallest.
 TEST(JointJob, EveryHoleIsItsHoleProblem) {
-  for (const std::string model : {"strip", "infinite"}) {
-    const Job job = read_ok(joint_text("single", 3, model));
-    const JointAnalysis a = analyse_joint_job(job);
-    ASSERT_EQ(JointStatus::kOk, a.status);
-    const FailureAssessment assessment = failure_assessment(job);
-    LoadCaseWants wants;
-    wants.reserve = true;
-    auto work = std::make_unique<LoadCaseWork>();
-    Problem problem;
-    double smallest = INFINITY;
-    for (int p = 0; p < 2; ++p) {
-      for (int i = 0; i < 3; ++i) {
-        const HoleLoads& h = a.shares.holes[p][i];
-        Plate plate;
-        plate.width = 25.0;
-        EXPECT_DOUBLE_EQ(25.0, h.pitch);
-        Loads loads{};
-        loads.bearing = h.bearing_stress;
-        const bool end = (p == 0 && i == 2) || (p == 1 && i == 0);
-        if (model == "strip") {
-          plate.model = HoleModel::kStrip;
-          plate.edge_distance = end ? 15.0 : 0.0;
-          loads.bypass = end ? 0.0 : h.bypass_stress;
-        } else {
-          plate.width_correction = WidthCorrection::kTan;
-          loads.px = h.bypass_stress;
-          loads.bypass = h.bearing_stress * 6.35 / 50.0;
+  for (const std::string shear : {"single", "double"})
+    for (const std::string model : {"strip", "infinite"}) {
+      const Job job = read_ok(joint_text(shear, 3, model));
+      const int plates = shear == "double" ? 3 : 2;
+      const JointAnalysis a = analyse_joint_job(job);
+      ASSERT_EQ(JointStatus::kOk, a.status);
+      const FailureAssessment assessment = failure_assessment(job);
+      LoadCaseWants wants;
+      wants.reserve = true;
+      auto work = std::make_unique<LoadCaseWork>();
+      Problem problem;
+      double smallest = INFINITY;
+      for (int p = 0; p < plates; ++p) {
+        for (int i = 0; i < 3; ++i) {
+          const HoleLoads& h = a.shares.holes[p][i];
+          Plate plate;
+          plate.width = 25.0;
+          EXPECT_DOUBLE_EQ(25.0, h.pitch);
+          Loads loads{};
+          loads.bearing = h.bearing_stress;
+          // Plates 1 and 3 end after the last row, plate 2 before the first.
+          const bool end = (p != 1 && i == 2) || (p == 1 && i == 0);
+          if (model == "strip") {
+            plate.model = HoleModel::kStrip;
+            plate.edge_distance = end ? 15.0 : 0.0;
+            loads.bypass = end ? 0.0 : h.bypass_stress;
+          } else {
+            plate.width_correction = WidthCorrection::kTan;
+            loads.px = h.bypass_stress;
+            loads.bypass = h.bearing_stress * 6.35 / 50.0;
+          }
+          Grid grid = job.grid;
+          grid.diameter = 6.35;
+          PlyStack metal;
+          metal.resize(1);
+          metal.angle[0] = 0.0;
+          metal.thickness[0] = 3.0;
+          metal.material[0] = 0;
+          const LoadCaseAnalysis one = analyse_load_case(job.materials, metal, grid, plate, loads,
+                                                         assessment, wants, *work, problem);
+          const JointHole& hole = a.holes[p][i];
+          for (int c = 0; c < 2; ++c) {
+            EXPECT_DOUBLE_EQ(one.reserve[0].criterion[c].factor, hole.reserve.criterion[c].factor)
+                << model << " plate " << p << " row " << i;
+          }
+          smallest = std::fmin(smallest, one.reserve[0].criterion[one.reserve[0].smallest].factor);
         }
-        Grid grid = job.grid;
-        grid.diameter = 6.35;
-        PlyStack metal;
-        metal.resize(1);
-        metal.angle[0] = 0.0;
-        metal.thickness[0] = 3.0;
-        metal.material[0] = 0;
-        const LoadCaseAnalysis one = analyse_load_case(job.materials, metal, grid, plate, loads,
-                                                       assessment, wants, *work, problem);
-        const JointHole& hole = a.holes[p][i];
-        for (int c = 0; c < 2; ++c) {
-          EXPECT_DOUBLE_EQ(one.reserve[0].criterion[c].factor, hole.reserve.criterion[c].factor)
-              << model << " plate " << p << " row " << i;
-        }
-        smallest = std::fmin(smallest, one.reserve[0].criterion[one.reserve[0].smallest].factor);
       }
+      ASSERT_GE(a.critical_plate, 0);
+      const JointHole& worst = a.holes[a.critical_plate][a.critical_row];
+      EXPECT_EQ(smallest, worst.reserve.criterion[worst.reserve.smallest].factor);
     }
-    ASSERT_GE(a.critical_plate, 0);
-    const JointHole& worst = a.holes[a.critical_plate][a.critical_row];
-    EXPECT_EQ(smallest, worst.reserve.criterion[worst.reserve.smallest].factor);
-  }
 }
 
 // Catches a wrong turn of plate 2's frame: its hole analysed in its own frame (bolt towards +x,
