@@ -46,6 +46,12 @@ class JointTest(unittest.TestCase):
         np.testing.assert_array_equal(a["arrays"]["smallest_factor"], b["arrays"]["smallest_factor"])
         self.assertEqual(a["critical"], b["critical"])
 
+    # Catches the reserve factors of many load cases run on a joint job, whose plies and hole
+    # are its plates' and rows', not the job's: refused with the reason.
+    def test_reserve_factors_refused(self):
+        with self.assertRaisesRegex(ValueError, "joint"):
+            holestress.reserve_factors(JOINT, np.ones((2, 2)))
+
 
 if __name__ == "__main__":
     unittest.main()
