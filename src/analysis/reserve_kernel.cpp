@@ -1,7 +1,8 @@
-// The reserve factors' inner loop on SIMD vectors (Highway, runtime dispatch). This file is
-// compiled once per instruction set: foreach_target.h includes it again for each, inside that
-// target's namespace and with its compiler options; the code after HWY_ONCE is compiled once and
-// dispatches to the best target the processor supports.
+// The reserve factors' inner loop on SIMD vectors (Highway's operations, compiled per
+// instruction set). This file is compiled once per instruction set: foreach_target.h includes it
+// again for each, inside that target's namespace and with its compiler options; the code after
+// HWY_ONCE is compiled once and calls the widest set the processor runs. Only Highway's headers
+// are used: its shared library, and the start-up work its loading does, stay out of the program.
 #include "analysis/reserve_kernel.hpp"
 
 #include <algorithm>
@@ -279,10 +280,6 @@ void SmallestPointReserves(const PointConstants* const* criteria, std::size_t co
   }
 }
 
-std::int64_t KernelTarget() {
-  return HWY_TARGET;
-}
-
 }  // namespace HWY_NAMESPACE
 }  // namespace hs
 HWY_AFTER_NAMESPACE();
@@ -290,8 +287,67 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace hs {
 
-HWY_EXPORT(SmallestPointReserves);
-HWY_EXPORT(KernelTarget);
+namespace {
+
+// Whether this processor, and its operating system, run the instructions each compiled set
+// assumes (the features the SIMD library requires of it, each set those of the one below and
+// more). The library's own detection would come with its shared library, whose loading costs
+// every run of the program some milliseconds; the compiler's is enough here.
+#if HWY_ARCH_X86
+bool runs_ssse3() {
+  return __builtin_cpu_supports("ssse3");
+}
+bool runs_sse4() {
+  return runs_ssse3() && __builtin_cpu_supports("sse4.1") && __builtin_cpu_supports("sse4.2") &&
+         __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("aes");
+}
+bool runs_avx2() {
+  return runs_sse4() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
+         __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+         __builtin_cpu_supports("f16c") && __builtin_cpu_supports("lzcnt");
+}
+bool runs_avx3() {
+  return runs_avx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+         __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+}
+#endif
+bool runs_always() {
+  return true;
+}
+
+struct CompiledTarget {
+  std::int64_t target;
+  bool (*runs)();
+  ReserveKernel kernel;
+};
+
+// The instruction sets compiled in, widest first; the last is the baseline every processor of
+// the architecture runs.
+const CompiledTarget kCompiled[] = {
+#if HWY_ARCH_X86 && (HWY_TARGETS & HWY_AVX3)
+    {HWY_AVX3, runs_avx3, &N_AVX3::SmallestPointReserves},
+#endif
+#if HWY_ARCH_X86 && (HWY_TARGETS & HWY_AVX2)
+    {HWY_AVX2, runs_avx2, &N_AVX2::SmallestPointReserves},
+#endif
+#if HWY_ARCH_X86 && (HWY_TARGETS & HWY_SSE4)
+    {HWY_SSE4, runs_sse4, &N_SSE4::SmallestPointReserves},
+#endif
+#if HWY_ARCH_X86 && (HWY_TARGETS & HWY_SSSE3)
+    {HWY_SSSE3, runs_ssse3, &N_SSSE3::SmallestPointReserves},
+#endif
+    {HWY_STATIC_TARGET, runs_always, &HWY_NAMESPACE::SmallestPointReserves},
+};
+
+}  // namespace
+
+std::vector<ReserveKernelTarget> reserve_kernel_targets() {
+  std::vector<ReserveKernelTarget> out;
+  for (const CompiledTarget& t : kCompiled) {
+    if (t.runs()) out.push_back({hwy::TargetName(t.target), t.kernel});
+  }
+  return out;
+}
 
 PointConstants point_constants(const std::vector<CriterionConstants>& plies, int stations) {
   PointConstants k;
@@ -314,14 +370,20 @@ PointConstants point_constants(const std::vector<CriterionConstants>& plies, int
   return k;
 }
 
+// The widest instruction set this processor runs, chosen once.
+const ReserveKernelTarget& best_target() {
+  static const ReserveKernelTarget best = reserve_kernel_targets().front();
+  return best;
+}
+
 void smallest_point_reserves(const PointConstants* const* criteria, std::size_t count,
                              const UnitPointFields& fields, const CaseBlock& cases,
                              std::size_t points, double* keys, PointMinimum* out) {
-  HWY_DYNAMIC_DISPATCH(SmallestPointReserves)(criteria, count, fields, cases, points, keys, out);
+  best_target().kernel(criteria, count, fields, cases, points, keys, out);
 }
 
 const char* reserve_kernel_target() {
-  return hwy::TargetName(HWY_DYNAMIC_DISPATCH(KernelTarget)());
+  return best_target().name;
 }
 
 }  // namespace hs

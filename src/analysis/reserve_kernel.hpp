@@ -8,8 +8,9 @@
 // of unit values and criterion constants is loaded once for the block, forms each case's ply
 // values and finds, for each criterion, the smallest positive reserve factor over the points with
 // the closed forms of ply/reserve_formulas-inl.hpp. It runs on the widest instruction set the
-// processor has (Highway's runtime dispatch, SSE2 to AVX-512) with the same operations in the
-// same order and no fused multiply-add on each, so every factor has the bits of the scalar
+// processor has (Highway's operations compiled for SSSE3 to AVX-512 and a scalar baseline; the
+// processor's features read by the compiler's __builtin_cpu_supports) with the same operations in
+// the same order and no fused multiply-add on each, so every factor has the bits of the scalar
 // point_reserve on the scalar superposition (superpose_point).
 #pragma once
 
@@ -73,5 +74,17 @@ void smallest_point_reserves(const PointConstants* const* criteria, std::size_t 
 
 // The instruction set the kernel runs on here ("AVX2", "SSE4", "EMU128", ...).
 const char* reserve_kernel_target();
+
+// Each instruction set the kernel is compiled for that this processor runs, widest first (the
+// last is the baseline): its name and its smallest_point_reserves, so that tests can run them
+// all.
+using ReserveKernel = void (*)(const PointConstants* const* criteria, std::size_t count,
+                               const UnitPointFields& fields, const CaseBlock& cases,
+                               std::size_t points, double* keys, PointMinimum* out);
+struct ReserveKernelTarget {
+  const char* name;
+  ReserveKernel kernel;
+};
+std::vector<ReserveKernelTarget> reserve_kernel_targets();
 
 }  // namespace hs

@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "python/convert.hpp"
+#include "runner/json_text.hpp"
 
 namespace py = pybind11;
 
@@ -80,7 +82,14 @@ py::object to_python(const Json& j) {
       for (const Json& e : j) l.append(to_python(e));
       return l;
     }
-    default:  // binary, discarded: not in a results document
+    case Json::value_t::binary: {
+      if (!is_series(j)) return py::none();  // not in a results document
+      const auto& bytes = j.get_binary();
+      py::array_t<double> a(static_cast<py::ssize_t>(bytes.size() / sizeof(double)));
+      if (!bytes.empty()) std::memcpy(a.mutable_data(), bytes.data(), bytes.size());
+      return a;
+    }
+    default:
       return py::none();
   }
 }

@@ -23,6 +23,7 @@
 #include "runner/interaction.hpp"
 #include "runner/joint_results.hpp"
 #include "runner/json_results.hpp"
+#include "runner/json_text.hpp"
 #include "runner/load_case_file.hpp"
 #include "runner/results_common.hpp"
 #include "runner/table_results.hpp"
@@ -193,7 +194,9 @@ int run_job(const std::string& path, const std::string& format, const std::strin
       return 2;
     }
     if (format.empty() || format == "json") {
-      return emit(output, joint_results_json(job, joint).dump(1) + "\n", out, err);
+      std::string text = json_text(joint_results_json(job, joint), 1);
+      text += '\n';
+      return emit(output, text, out, err);
     }
     if (format == "table") {
       std::ostringstream text;
@@ -208,8 +211,11 @@ int run_job(const std::string& path, const std::string& format, const std::strin
         << path << "; --format html is a joint job's page\n";
     return 2;
   }
-  if (format.empty() || format == "json")
-    return emit(output, results_json(job).dump(1) + "\n", out, err);
+  if (format.empty() || format == "json") {
+    std::string text = json_text(results_json(job), 1);
+    text += '\n';
+    return emit(output, text, out, err);
+  }
   if (format == "table") {
     std::ostringstream text;
     write_table_results(job, text);

@@ -6,6 +6,7 @@
 #include "hole/transforms.hpp"
 #include "runner/evaluate.hpp"
 #include "runner/joint_results.hpp"
+#include "runner/json_text.hpp"
 #include "runner/results_common.hpp"
 
 namespace hs {
@@ -17,14 +18,17 @@ Json number(double v) {
   return std::isfinite(v) ? Json(v) : Json(nullptr);
 }
 
+// A value at every station of the grid, station by station within each distance step, as a
+// series (json_text.hpp).
 template <class F>
 Json series(const Grid& g, F value) {
-  Json a = Json::array();
+  std::vector<double> values;
   int nstep = step_count(g), nang = station_count(g);
+  values.reserve(static_cast<std::size_t>(nstep) * nang);
   for (int k = 0; k < nstep; ++k) {
-    for (int j = 0; j < nang; ++j) a.push_back(number(value(j, k)));
+    for (int j = 0; j < nang; ++j) values.push_back(value(j, k));
   }
-  return a;
+  return series_json(values);
 }
 
 Json matrix(const Mat3& m) {

@@ -33,6 +33,7 @@
 #include "plot/job_pictures.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/json_results.hpp"
+#include "runner/json_text.hpp"
 #include "runner/results_common.hpp"
 #include "runner/table_results.hpp"
 
@@ -53,7 +54,7 @@ Json refusal(const std::string& errors) {
 
 // Invalid UTF-8 (a message quoting bytes of a broken file) is replaced rather than thrown on.
 std::string text_of(const Json& doc) {
-  return doc.dump(-1, ' ', false, Json::error_handler_t::replace);
+  return json_text(doc, -1);
 }
 
 // The refusal of a job that takes its materials from a file beside it, located at the key; ""

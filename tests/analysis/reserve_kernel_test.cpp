@@ -3,7 +3,6 @@
 #include "analysis/reserve_kernel.hpp"
 
 #include <gtest/gtest.h>
-#include <hwy/targets.h>
 
 #include <cmath>
 #include <cstring>
@@ -56,9 +55,9 @@ bool same_bits(double a, double b) {
 
 // Every criterion at once on `fields` with allowables `allow` (per ply), each case of `cases`,
 // against the scalar path: the same factor to the bit and the same point.
-void expect_as_scalar(const std::string& what, const Fields& fields, bool bolt,
-                      const std::vector<Allowables>& allow, const CaseBlock& cases,
-                      std::size_t points) {
+void expect_as_scalar(const ReserveKernelTarget& target, const std::string& what,
+                      const Fields& fields, bool bolt, const std::vector<Allowables>& allow,
+                      const CaseBlock& cases, std::size_t points) {
   const std::size_t stations = points / allow.size() + 1;
   std::vector<std::vector<CriterionConstants>> per_ply;
   std::vector<PointConstants> constants;
@@ -72,16 +71,16 @@ void expect_as_scalar(const std::string& what, const Fields& fields, bool bolt,
   std::vector<double> keys(kMaxCriteria * kBlockCases * points);
   PointMinimum got[kMaxCriteria * kBlockCases];
   const UnitPointFields f = fields.view(bolt);
-  smallest_point_reserves(criteria, kMaxCriteria, f, cases, points, keys.data(), got);
+  target.kernel(criteria, kMaxCriteria, f, cases, points, keys.data(), got);
   for (int c = 0; c < kMaxCriteria; ++c) {
     for (std::size_t i = 0; i < cases.count; ++i) {
       const PointMinimum want = scalar_minimum(per_ply[c], f, cases, i, points);
       const PointMinimum& have = got[c * kBlockCases + i];
       EXPECT_TRUE(same_bits(want.factor, have.factor))
-          << what << ", " << reserve_kernel_target() << ", criterion " << c + 1 << ", case " << i
-          << ": " << have.factor << ", scalar " << want.factor;
+          << what << ", " << target.name << ", criterion " << c + 1 << ", case " << i << ": "
+          << have.factor << ", scalar " << want.factor;
       EXPECT_EQ(want.point, have.point)
-          << what << ", " << reserve_kernel_target() << ", criterion " << c + 1 << ", case " << i;
+          << what << ", " << target.name << ", criterion " << c + 1 << ", case " << i;
     }
   }
 }
@@ -89,13 +88,10 @@ void expect_as_scalar(const std::string& what, const Fields& fields, bool bolt,
 // Runs `check` once on every instruction set compiled in and supported here.
 template <class Check>
 void on_every_target(Check check) {
-  for (std::int64_t target : hwy::SupportedAndGeneratedTargets()) {
-    hwy::SetSupportedTargetsForTest(target);
-    hwy::GetChosenTarget().Update(hwy::SupportedTargets());
-    check();
-  }
-  hwy::SetSupportedTargetsForTest(0);
-  hwy::GetChosenTarget().Update(hwy::SupportedTargets());
+  const std::vector<ReserveKernelTarget> targets = reserve_kernel_targets();
+  ASSERT_FALSE(targets.empty());
+  EXPECT_STREQ(targets.front().name, reserve_kernel_target());  // the widest is the one used
+  for (const ReserveKernelTarget& target : targets) check(target);
 }
 
 CaseBlock random_cases(std::mt19937& rng, std::size_t count) {
@@ -128,10 +124,10 @@ TEST(ReserveKernel, AsTheScalarPath) {
       }
     }
     const CaseBlock cases = random_cases(rng, points % kBlockCases + 1);
-    on_every_target([&] {
+    on_every_target([&](const ReserveKernelTarget& target) {
       for (bool bolt : {false, true}) {
-        expect_as_scalar(std::to_string(points) + " points, bolt " + std::to_string(bolt), f, bolt,
-                         {kCarbon, kGlass, kCarbon}, cases, points);
+        expect_as_scalar(target, std::to_string(points) + " points, bolt " + std::to_string(bolt),
+                         f, bolt, {kCarbon, kGlass, kCarbon}, cases, points);
       }
     });
   }
@@ -179,8 +175,10 @@ TEST(ReserveKernel, TiesAndHostileValues) {
       for (int c = 0; c < 3; ++c) cases.t[i][c] = loads[i][c];
       cases.bearing[i] = loads[i][3];
     }
-    on_every_target([&] {
-      for (bool bolt : {false, true}) expect_as_scalar(t.what, f, bolt, {t.allow}, cases, points);
+    on_every_target([&](const ReserveKernelTarget& target) {
+      for (bool bolt : {false, true}) {
+        expect_as_scalar(target, t.what, f, bolt, {t.allow}, cases, points);
+      }
     });
   }
 }

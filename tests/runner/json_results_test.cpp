@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "parsed_results.hpp"
+
 namespace hs {
 namespace {
 
@@ -33,7 +35,7 @@ Job aluminium_open_hole() {
 // Catches a laminate property, a station, a hoop stress (Kirsch), a reserve factor or a margin
 // that the JSON results get wrong or put under another name.
 TEST(JsonResults, AluminiumOpenHoleByHand) {
-  Json doc = results_json(aluminium_open_hole());
+  Json doc = parsed_results(aluminium_open_hole());
   const Json& lam = doc["laminate"];
   EXPECT_NEAR(10.0e6, lam["EX"].get<double>(), 1e-3);
   EXPECT_NEAR(0.3, lam["VXY"].get<double>(), 1e-12);
@@ -75,7 +77,7 @@ TEST(JsonResults, AluminiumOpenHoleByHand) {
 TEST(JsonResults, NoFiniteFactor) {
   Job job = aluminium_open_hole();
   job.load_cases[0].loads = Loads{};
-  Json doc = results_json(job);
+  Json doc = parsed_results(job);
   const Json& r = doc["load_cases"][0]["reserve"];
   EXPECT_TRUE(r["criteria"]["max-stress"]["factor"].is_null());
   EXPECT_TRUE(r["smallest"].is_null());
@@ -88,13 +90,13 @@ TEST(JsonResults, NoFiniteFactor) {
 TEST(JsonResults, FiniteWidthCorrection) {
   Job job = aluminium_open_hole();
   job.plate.width = 1.0;  // W/D = 4
-  Json plain = results_json(job);
+  Json plain = parsed_results(job);
   ASSERT_EQ(1u, plain["warnings"].size());
   EXPECT_NE(std::string::npos, plain["warnings"][0].get<std::string>().find("W/D below 8"));
   EXPECT_FALSE(plain["load_cases"][0].contains("finite_width_correction"));
 
   job.plate.width_correction = WidthCorrection::kTan;
-  Json corrected = results_json(job);
+  Json corrected = parsed_results(job);
   EXPECT_TRUE(corrected["warnings"].empty());
   // Isotropic: Heywood's (2 + (1 - D/W)^3) / (3 (1 - D/W)) on the edge hoop stress 3 S.
   const double heywood = (2 + std::pow(0.75, 3)) / (3 * 0.75);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "parsed_results.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/json_results.hpp"
 #include "runner/load_case_file.hpp"
@@ -59,7 +60,7 @@ std::vector<std::string> split(const std::string& s, char by) {
 // is still a list; a scalar one is not).
 TEST(StrengthResults, JsonEntries) {
   const Job job = curve_job();
-  const Json doc = results_json(job);
+  const Json doc = parsed_results(job);
   const Json& failure = doc["inputs"]["failure"];
   EXPECT_EQ("average", failure["method"]);
   EXPECT_EQ(3u, failure["distance_tension"].size());
@@ -95,10 +96,10 @@ TEST(StrengthResults, JsonEntries) {
   }
   Job one = job;
   one.distances = {{0.03, 0.03}};
-  const Json single = results_json(one);
+  const Json single = parsed_results(one);
   EXPECT_TRUE(single["load_cases"][0]["reserve"].is_array());
   one.distance_list = false;
-  const Json scalar = results_json(one);
+  const Json scalar = parsed_results(one);
   ASSERT_TRUE(scalar["load_cases"][0]["reserve"].is_object());
   EXPECT_EQ(single["load_cases"][0]["reserve"][0], scalar["load_cases"][0]["reserve"]);
 }
@@ -108,7 +109,7 @@ TEST(StrengthResults, JsonEntries) {
 // 1e-9).
 TEST(StrengthResults, CsvTablesAndBatchAgreeWithJson) {
   const Job job = curve_job();
-  const Json doc = results_json(job);
+  const Json doc = parsed_results(job);
 
   std::string reserve_csv;
   for (const auto& [name, text] : csv_results(job)) {

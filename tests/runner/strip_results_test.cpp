@@ -8,6 +8,7 @@
 #include "analysis/strip_model.hpp"
 #include "laminate/membrane_compliance.hpp"
 #include "numeric/constants.hpp"
+#include "parsed_results.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/evaluate.hpp"
 #include "runner/json_results.hpp"
@@ -56,7 +57,7 @@ Job strip_job(double edge_distance) {
 TEST(StripResults, JsonIsTheStripSolution) {
   for (double edge : {0.0, 0.5}) {
     const Job job = strip_job(edge);
-    const Json doc = results_json(job);
+    const Json doc = parsed_results(job);
     const Mat3 a = membrane_compliance(job.materials, job.plies, 0.0).compliance.laminate_axes;
     const StripSolution s = solve_strip_hole(a, {1.0, 0.25, edge});
     ASSERT_EQ(StripStatus::ok, s.status);
@@ -218,7 +219,7 @@ TEST(StripResults, LoadCaseFileOfBearingAndBypass) {
   a.bypass = 5000;
   b.bypass = -3000;
   job.load_cases = {{"A", a}, {"B", b}};
-  const Json doc = results_json(job);
+  const Json doc = parsed_results(job);
   for (int i = 0; i < 2; ++i) {
     const double hoffman = doc["load_cases"][i]["reserve"]["criteria"]["hoffman"]["factor"];
     const std::string cell = rows[i].substr(rows[i].find(',', rows[i].find(',') + 1) + 1);
