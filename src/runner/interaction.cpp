@@ -110,7 +110,14 @@ bool interaction_hole(const Job& job, const std::string& name, InteractionHole& 
   hole.plate = h.plate;
   hole.bolt_angle = h.loads.bolt_angle;
   hole.bearing = h.loads.bearing;
-  hole.bypass = h.plate.strip() ? h.loads.bypass : h.loads.px;
+  // The diagram's bypass is the stress on the side the bolt bears towards, the superposition's
+  // far field reacting the bolt behind it (a tension joint: the free end's side). In compression
+  // the bolt bears towards the loaded end: the bypass there is the plate's less the bearing's
+  // share, bearing D / pitch, which leaves the same uniform stress, px + Loads::bypass.
+  hole.bypass = h.plate.strip()
+                    ? h.loads.bypass
+                    : h.loads.px + h.loads.bypass -
+                          bypass_stress(h.loads.bearing, h.grid.diameter, h.plate.width);
   hole.loaded = true;
   if (hole.plate.strip() && hole.plate.edge_distance > 0.0) {
     // By the free end the plate carries no bypass: the diagram is that of the strip running on.

@@ -75,7 +75,8 @@ TEST(Interaction, EveryPointFailsAtFactorOne) {
 }
 
 // Catches the wrong hole or the hole's own loads off the diagram: the critical hole by default,
-// its loads those of the joint's analysis, and its reserve factor that of the joint's; a hole
+// its loads those of the joint's analysis, and its reserve factor that of the joint's, in
+// tension and (the bypass then on the loaded side) in compression; a hole
 // by a free end is drawn in the strip running on, with a note; a name that is no hole, and
 // --hole on a job of one hole, are refused.
 TEST(Interaction, HolesAndTheirLoads) {
@@ -98,6 +99,37 @@ TEST(Interaction, HolesAndTheirLoads) {
   sup.reserve(own, *sup.scratch(), r);
   EXPECT_NEAR(h.reserve.criterion[h.reserve.smallest].factor, r[0].criterion[r[0].smallest].factor,
               1e-12 * r[0].criterion[r[0].smallest].factor);
+
+  // In compression (the infinite plate) every hole's own loads give the joint's factor.
+  std::ifstream f(std::string(HOLESTRESS_EXAMPLES_DIR) + "/joint-single-shear.toml");
+  std::stringstream text;
+  text << f.rdbuf();
+  std::string compression = text.str();
+  compression.replace(compression.find("load = 10000.0"), 14, "load = -10000.0");
+  compression.replace(compression.find("hole_model = \"strip\""), 20, "hole_model = \"infinite\"");
+  Job pushed;
+  std::vector<JobError> errors;
+  ASSERT_TRUE(read_job(compression, "compression.toml", pushed, errors));
+  const JointAnalysis c = analyse_joint_job(pushed);
+  const FailureAssessment pushed_assessment = failure_assessment(pushed);
+  for (const char* name : {"skin:1", "skin:3", "strap:1", "strap:2"}) {
+    InteractionHole in;
+    ASSERT_TRUE(interaction_hole(pushed, name, in, message));
+    const ReserveSuperposition s(pushed.materials, in.plies, in.grid, in.plate, pushed_assessment);
+    Loads l = interaction_unit_load(90.0, in.bolt_angle, in.plate.model);
+    l.bearing = in.bearing;
+    l.px = in.bypass;
+    LoadCaseReserve own_reserve[1];
+    s.reserve(l, *s.scratch(), own_reserve);
+    const std::string hole_name = name;
+    const int p = hole_name.rfind("skin", 0) == 0 ? 0 : 1;
+    const JointHole& jh = c.holes[p][hole_name.back() - '1'];
+    EXPECT_EQ(180.0, in.bolt_angle) << name;
+    EXPECT_NEAR(jh.reserve.criterion[jh.reserve.smallest].factor,
+                own_reserve[0].criterion[own_reserve[0].smallest].factor,
+                1e-9 * own_reserve[0].criterion[own_reserve[0].smallest].factor)
+        << name;
+  }
 
   InteractionHole end;
   ASSERT_TRUE(interaction_hole(job, "strap:1", end, message));
