@@ -150,17 +150,33 @@ ReserveSuperposition::ReserveSuperposition(const Materials& materials, const Ply
     }
     constants_.push_back(std::move(k));
   }
+  if (plate_.strip()) fill_strip_units();
   if (blocked()) {
-    auto work = std::make_unique<Workspace>();
-    ReserveValues at;
-    std::vector<double> unit(6 * half_);
-    unit_far_field(stations_, *work, at, unit.data());
-    for (int u = 0; u < 3; ++u) to_points(unit.data() + u * 2 * half_, half_ / 3, unit_points_[u]);
+    if (plate_.strip()) {
+      // The strip's load cases in the blocks: the unit bypass as the field of sigma-x (zero
+      // fields for sigma-y and tau-xy) and the unit bearing as the bolt field, so that a case is
+      // bypass times the one plus bearing times the other, as point by point. With an edge
+      // distance the strip takes no bypass, and its unit field (not a number) is left as zeros.
+      std::vector<double> bypass = strip_unit_[kStripBypass];
+      if (plate_.edge_distance > 0.0) bypass.assign(bypass.size(), 0.0);
+      to_points(bypass.data(), half_ / 3, unit_points_[0]);
+      to_points(strip_unit_[kStripBearing].data(), half_ / 3, strip_bearing_points_);
+      const std::vector<double> zero(2 * half_, 0.0);
+      to_points(zero.data(), half_ / 3, unit_points_[1]);
+      to_points(zero.data(), half_ / 3, unit_points_[2]);
+    } else {
+      auto work = std::make_unique<Workspace>();
+      ReserveValues at;
+      std::vector<double> unit(6 * half_);
+      unit_far_field(stations_, *work, at, unit.data());
+      for (int u = 0; u < 3; ++u) {
+        to_points(unit.data() + u * 2 * half_, half_ / 3, unit_points_[u]);
+      }
+    }
     for (const std::vector<CriterionConstants>& k : constants_) {
       point_constants_.push_back(point_constants(k, nang_));
     }
   }
-  if (plate_.strip()) fill_strip_units();
 }
 
 // The strip's unit bearing and unit bypass at the reserve stations, through the solution a job's
@@ -286,6 +302,23 @@ void ReserveSuperposition::reserve(const Loads* typed, std::size_t count, Scratc
     return;
   }
   constexpr std::size_t kNoBolt = Scratch::kBoltAngles;
+  if (plate_.strip()) {
+    // One block for every case: bypass and bearing on the strip's two unit fields; a case the
+    // strip does not take has undefined factors.
+    Scratch::Group& g = scratch.groups[kNoBolt];
+    for (std::size_t i = 0; i < count; ++i) {
+      const bool taken = strip_takes(typed[i], plate_);
+      const double nan = std::numeric_limits<double>::quiet_NaN();
+      const std::size_t at = g.cases.count++;
+      g.cases.t[at][0] = taken ? typed[i].bypass : nan;
+      g.cases.t[at][1] = g.cases.t[at][2] = 0.0;
+      g.cases.bearing[at] = taken ? typed[i].bearing : nan;
+      g.out[at] = out + i * entries;
+      if (g.cases.count == kBlockCases) run_block(kNoBolt, scratch);
+    }
+    run_block(kNoBolt, scratch);
+    return;
+  }
   for (std::size_t i = 0; i < count; ++i) {
     // 1. The far-field stresses in the laminate axes.
     Loads loads;
@@ -355,7 +388,8 @@ void ReserveSuperposition::run_block(std::size_t slot, Scratch& scratch) const {
         f.x[j] = unit_points_[0][kind * 3 + j].data() + first;
         f.y[j] = unit_points_[1][kind * 3 + j].data() + first;
         f.xy[j] = unit_points_[2][kind * 3 + j].data() + first;
-        f.bolt[j] = slot < Scratch::kBoltAngles
+        f.bolt[j] = plate_.strip() ? strip_bearing_points_[kind * 3 + j].data() + first
+                    : slot < Scratch::kBoltAngles
                         ? scratch.bolts[slot].values[kind * 3 + j].data() + first
                         : nullptr;
       }

@@ -20,8 +20,9 @@
 // load case is superposed and judged point by point.
 //
 // In the strip model the unit fields are the strip's unit bearing and unit bypass, of one
-// solution of the laminate and strip (strip_model.hpp), and a load case is their superposition,
-// judged point by point.
+// solution of the laminate and strip (strip_model.hpp), and a load case is their superposition:
+// in the same SIMD blocks (the unit bypass in the place of sigma-x's field, the unit bearing in
+// the bolt field's), or point by point where the curve is not a circle.
 #pragma once
 
 #include <array>
@@ -83,8 +84,8 @@ class ReserveSuperposition {
   using PointValues = std::array<std::vector<double>, 6>;
 
  private:
-  // Whether load cases go through the SIMD blocks (else point by point).
-  bool blocked() const { return !turns_ && !plate_.strip(); }
+  // Whether load cases go through the SIMD blocks (else point by point: stations that turn).
+  bool blocked() const { return !turns_; }
   void far_field(const Loads& typed, Loads& loads, double t[3]) const;
   void run_block(std::size_t slot, Scratch& scratch) const;
   void reserve_point_by_point(const Loads& loads, Scratch& scratch, LoadCaseReserve* out) const;
@@ -116,6 +117,7 @@ class ReserveSuperposition {
   // The strip model: its solution and the ply values of its unit bearing and unit bypass.
   StripHoleCache strip_;
   std::vector<double> strip_unit_[2];
+  PointValues strip_bearing_points_;  // the unit bearing at the ply points (blocked)
 };
 
 }  // namespace hs

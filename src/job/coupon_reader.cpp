@@ -147,22 +147,7 @@ bool read_coupon_file(std::string_view text, const std::string& path, CouponFile
   file = CouponFile{};
   file.path = path;
   file.laminate.path = path;
-  const std::size_t before = errors.size();
-  toml::parse_result parsed = toml::parse(text, std::string_view(path));
-  if (!parsed) {
-    const toml::parse_error& e = parsed.error();
-    std::string message(e.description());
-    if (!message.empty() && message[0] >= 'A' && message[0] <= 'Z') message[0] += 'a' - 'A';
-    errors.push_back({path, static_cast<int>(e.source().begin.line),
-                      static_cast<int>(e.source().begin.column), "", std::move(message)});
-    return false;
-  }
-  job_detail::Reader(path, errors).read(parsed.table(), file);
-  std::stable_sort(errors.begin() + static_cast<std::ptrdiff_t>(before), errors.end(),
-                   [](const JobError& a, const JobError& b) {
-                     return a.line != b.line ? a.line < b.line : a.column < b.column;
-                   });
-  return errors.size() == before;
+  return job_detail::read_located(text, path, file, errors);
 }
 
 }  // namespace hs

@@ -138,22 +138,10 @@ bool Reader::read_materials_file(const toml::table& root, Job& job) {
           job.materials_file.empty() ? "must not be empty" : message);
     return false;
   }
-  TomlLimitBreach breach;
-  if (!within_toml_limits(text, breach)) {
-    errors_.push_back({name, breach.line, breach.column, "", breach.message});
-    return false;
-  }
-  library_ = toml::parse(text, std::string_view(name));
-  if (!library_) {
-    const toml::parse_error& e = library_.error();
-    errors_.push_back({name, static_cast<int>(e.source().begin.line),
-                       static_cast<int>(e.source().begin.column), "",
-                       std::string(e.description())});
-    return false;
-  }
+  if (!parse_within_limits(text, name, library_, errors_)) return false;
   path_ = name;
-  check_keys(library_.table(), "", {"materials"});
-  const toml::table* all = table(library_.table(), "", "materials", true);
+  check_keys(library_, "", {"materials"});
+  const toml::table* all = table(library_, "", "materials", true);
   path_ = job_path;
   if (!all) return false;
   std::vector<MaterialEntry> library;
@@ -692,13 +680,8 @@ void Reader::read_grid(const toml::table& root, Job& job) {
   grid_ok_ = ok;
 }
 
-}  // namespace job_detail
-
-bool read_job(std::string_view text, const std::string& path, Job& job,
-              std::vector<JobError>& errors) {
-  job = Job{};
-  job.path = path;
-  const std::size_t before = errors.size();
+bool parse_within_limits(std::string_view text, const std::string& path, toml::table& out,
+                         std::vector<JobError>& errors) {
   TomlLimitBreach breach;
   if (!within_toml_limits(text, breach)) {
     errors.push_back({path, breach.line, breach.column, "", breach.message});
@@ -713,12 +696,24 @@ bool read_job(std::string_view text, const std::string& path, Job& job,
                       static_cast<int>(e.source().begin.column), "", std::move(message)});
     return false;
   }
-  job_detail::Reader(path, errors).read(parsed.table(), job);
-  std::stable_sort(errors.begin() + static_cast<std::ptrdiff_t>(before), errors.end(),
+  out = std::move(parsed).table();
+  return true;
+}
+
+void sort_by_place(std::vector<JobError>& errors, std::size_t from) {
+  std::stable_sort(errors.begin() + static_cast<std::ptrdiff_t>(from), errors.end(),
                    [](const JobError& a, const JobError& b) {
                      return a.line != b.line ? a.line < b.line : a.column < b.column;
                    });
-  return errors.size() == before;
+}
+
+}  // namespace job_detail
+
+bool read_job(std::string_view text, const std::string& path, Job& job,
+              std::vector<JobError>& errors) {
+  job = Job{};
+  job.path = path;
+  return job_detail::read_located(text, path, job, errors);
 }
 
 }  // namespace hs

@@ -73,7 +73,7 @@ class Reader : public FieldReader {
   void read_orthotropic(const toml::table& t, const std::string& prefix, ElasticConstants& e);
   void read_allowables(MaterialEntry& entry, const toml::table& t, const std::string& prefix,
                        Job& job, std::size_t m);
-  toml::parse_result library_;  // the materials file, kept while its entries are read
+  toml::table library_;  // the materials file, kept while its entries are read
   std::vector<MaterialEntry> materials_;
   std::vector<int> ply_materials_;  // per ply, -1 when unknown
   int plies_read_ = -1;             // number of plies, -1 when the plies are unusable
@@ -87,5 +87,24 @@ class Reader : public FieldReader {
   bool joint_rows_ok_ = false;
   std::vector<const toml::table*> joint_row_tables_, joint_plate_tables_;
 };
+
+// The text as TOML, within the limits that keep the TOML library's recursion bounded
+// (toml_limits.hpp); false with the first mistake, located, otherwise.
+bool parse_within_limits(std::string_view text, const std::string& path, toml::table& out,
+                         std::vector<JobError>& errors);
+// The mistakes from `from` on in the order of their places in the file.
+void sort_by_place(std::vector<JobError>& errors, std::size_t from);
+
+// Reads a job or coupon file's text into `into`: true when there is no mistake.
+template <class Into>
+bool read_located(std::string_view text, const std::string& path, Into& into,
+                  std::vector<JobError>& errors) {
+  const std::size_t before = errors.size();
+  toml::table root;
+  if (!parse_within_limits(text, path, root, errors)) return false;
+  Reader(path, errors).read(root, into);
+  sort_by_place(errors, before);
+  return errors.size() == before;
+}
 
 }  // namespace hs::job_detail

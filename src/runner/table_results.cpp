@@ -118,20 +118,7 @@ class TableSink : public ResultSink {
   void print_plain_reserve(const Evaluation& e) {
     con_.write("(///20X,'RESERVE FACTORS AT DISTANCE',F8.3)", {job_.distances[0].tension});
     con_.write("(/'  CRITERION            FACTOR     PLY  PLY ANGLE     ANGLE  COMPONENT')");
-    const LoadCaseReserve& r = e.reserve[0];
-    for (size_t c = 0; c < job_.criteria.size(); ++c) {
-      const CriterionReserve& f = r.criterion[c];
-      std::string row = "  " + left(criterion_name(job_.criteria[c]), 14);
-      if (std::isfinite(f.factor)) {
-        row += fixed(12, 4, f.factor) + right(std::to_string(f.ply + 1), 8) +
-               fixed(11, 2, e.problem->plies.angle[f.ply]) +
-               fixed(10, 2, e.stations->angle[f.station]) + "  " + component_name(f.component);
-      } else {
-        row += std::isnan(f.factor) ? "  undefined (the field is not finite)" : "  no finite factor";
-      }
-      con_.write_record(row);
-    }
-    print_smallest(r);
+    print_reserve_rows(e, 0, false);
   }
 
   // Any method and distance: a heading with both, and the distance of each factor's station.
@@ -155,6 +142,12 @@ class TableSink : public ResultSink {
     }
     con_.write(
         "(/'  CRITERION            FACTOR     PLY  PLY ANGLE     ANGLE  DISTANCE  COMPONENT')");
+    print_reserve_rows(e, d, true);
+  }
+
+  // A row per criterion for characteristic distance d (with the distance of each factor's
+  // station when `distance`), then the smallest.
+  void print_reserve_rows(const Evaluation& e, int d, bool distance) {
     const LoadCaseReserve& r = e.reserve[d];
     for (size_t c = 0; c < job_.criteria.size(); ++c) {
       const CriterionReserve& f = r.criterion[c];
@@ -163,10 +156,11 @@ class TableSink : public ResultSink {
         row += fixed(12, 4, f.factor) + right(std::to_string(f.ply + 1), 8) +
                fixed(11, 2, e.problem->plies.angle[f.ply]) +
                fixed(10, 2, e.stations->angle[f.station]) +
-               fixed(10, 3, e.stations->distance_at(d, f.station)) + "  " +
+               (distance ? fixed(10, 3, e.stations->distance_at(d, f.station)) : "") + "  " +
                component_name(f.component);
       } else {
-        row += std::isnan(f.factor) ? "  undefined (the field is not finite)" : "  no finite factor";
+        row +=
+            std::isnan(f.factor) ? "  undefined (the field is not finite)" : "  no finite factor";
       }
       con_.write_record(row);
     }

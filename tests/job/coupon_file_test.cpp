@@ -147,5 +147,17 @@ TEST(CouponFile, MistakesLocated) {
   }
 }
 
+// Catches a coupon file that reaches the TOML library without the limits a job file has: a
+// dotted key of 300,000 parts overflowed its stack.
+TEST(CouponFile, WithinTheLimitsOfJobFiles) {
+  std::string deep = "a";
+  for (int i = 0; i < 300000; ++i) deep += ".a";
+  CouponFile file;
+  std::vector<JobError> errors;
+  EXPECT_FALSE(read_coupon_file(kCoupons + deep + " = 1\n", "c.toml", file, errors));
+  ASSERT_EQ(1u, errors.size());
+  EXPECT_NE(std::string::npos, errors[0].message.find("more than 64 parts")) << listed(errors);
+}
+
 }  // namespace
 }  // namespace hs
