@@ -419,6 +419,18 @@ TEST(JointJob, PicturesPage) {
   EXPECT_EQ(page.rfind("</html>"), page.size() - 8);
 }
 
+// Catches a formula the reader accepts but the mechanics does not know (or names otherwise):
+// every name of fastener_flexibility reads back through flexibility_method_from_name, and its
+// joint runs.
+TEST(JointJob, EveryFlexibilityNameIsAFormula) {
+  for (const char* name : kFlexibilityNames) {
+    FlexibilityMethod m;
+    EXPECT_TRUE(flexibility_method_from_name(name, m)) << name;
+    const Job job = read_ok(joint_text("single", 2, "strip", 6000.0, name));
+    EXPECT_EQ(JointStatus::kOk, analyse_joint_job(job).status) << name;
+  }
+}
+
 // Catches the example joint going stale: it reads, shares the load with the end rows taking
 // the most, and names a critical hole with a finite factor.
 TEST(JointJob, ExampleRuns) {
