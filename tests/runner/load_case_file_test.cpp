@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "model/loads.hpp"
+#include "parsed_results.hpp"
 
 namespace hs {
 namespace {
@@ -194,6 +198,61 @@ TEST(LoadCaseFile, BadHeader) {
     std::ostringstream out, err;
     EXPECT_EQ(2, run_batch(job, in, out, err, 1)) << header;
     EXPECT_FALSE(err.str().empty());
+  }
+}
+
+// Catches a batch column that says something else than the full analysis of the same load case:
+// every column of every row (each criterion's factor, the smallest and its criterion, the margin
+// with the factor of safety, the ply, its angle, the station's angle and distance, the component)
+// against the JSON of a job whose own load cases are the rows, on a plate with Tan's correction.
+TEST(LoadCaseFile, EveryColumnAsTheJson) {
+  Job job = carbon_job({0, 45, -45, 90});
+  job.plate.width_correction = WidthCorrection::kTan;
+  job.factor_of_safety = 1.5;
+  const Loads loads[] = {{12000, -3000, 2500, 20, 0, 0, 0},   {0, -9000, 0, 35, 0, 0, 0},
+                         {5000, 0, 0, 0, 25000, 60, 0},       {0, 0, 6000, -10, 0, 0, 0},
+                         {-8000, 2000, 0, 75, 30000, 225, 0}, {0, 0, 0, 0, 20000, 90, 0}};
+  std::string rows = "name,px,py,pxy,off_axis,bearing,bolt_angle\n";
+  int n = 0;
+  for (const Loads& l : loads) {
+    const std::string name = "LC" + std::to_string(++n);
+    Loads with_bypass = l;
+    with_bypass.bypass = bypass_stress(l.bearing, job.grid.diameter, job.plate.width);
+    job.load_cases.push_back({name, with_bypass});
+    std::ostringstream row;
+    row.precision(17);
+    row << name << "," << l.px << "," << l.py << "," << l.pxy << "," << l.off_axis << ","
+        << l.bearing << "," << l.bolt_angle << "\n";
+    rows += row.str();
+  }
+  const Json doc = parsed_results(job);
+  const Batch b = run_rows(job, rows);
+  ASSERT_EQ(0, b.status) << b.err;
+  const std::vector<std::string> out = lines_of(b.out);
+  ASSERT_EQ(job.load_cases.size() + 1, out.size());
+  auto near = [](double want, const std::string& got) {
+    return std::fabs(std::stod(got) - want) <= 1e-9 * std::fabs(want);
+  };
+  for (std::size_t i = 0; i < job.load_cases.size(); ++i) {
+    std::vector<std::string> cell;
+    std::istringstream in(out[i + 1]);
+    for (std::string c; std::getline(in, c, ',');) cell.push_back(c);
+    const Json& r = doc["load_cases"][i]["reserve"];
+    ASSERT_EQ(5u + 10u, cell.size() + (out[i + 1].back() == ',' ? 1 : 0)) << out[i + 1];
+    EXPECT_EQ(job.load_cases[i].name, cell[0]);
+    for (std::size_t c = 0; c < 5; ++c) {
+      const Json& f = r["criteria"][criterion_name(job.criteria[c])];
+      EXPECT_TRUE(near(f["factor"].get<double>(), cell[1 + c])) << i << " " << c;
+    }
+    const Json& at = r["smallest"];
+    EXPECT_TRUE(near(at["factor"].get<double>(), cell[6])) << i;
+    EXPECT_EQ(at["criterion"].get<std::string>(), cell[7]) << i;
+    EXPECT_TRUE(near(r["margin_of_safety"].get<double>(), cell[8])) << i;
+    EXPECT_EQ(std::to_string(at["ply"].get<int>()), cell[9]) << i;
+    EXPECT_EQ(at["ply_angle"].get<double>(), std::stod(cell[10])) << i;
+    EXPECT_EQ(at["angle"].get<double>(), std::stod(cell[11])) << i;
+    EXPECT_EQ(r["distance"].get<double>(), std::stod(cell[12])) << i;
+    EXPECT_EQ(at["component"].get<std::string>(), cell[13]) << i;
   }
 }
 
