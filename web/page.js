@@ -718,7 +718,10 @@ function jobFromToml(doc) {
     for (const k of Object.keys(obj || {})) if (!keys.includes(k)) unknown.push(where + k);
   };
   let refusal = null;
-  if (doc.materials_file !== undefined) {
+  if (doc.joint !== undefined) {
+    refusal = 'a joint job: the page has no joint form yet; run it with holestress run ' +
+        '(--format html draws its pictures)';
+  } else if (doc.materials_file !== undefined) {
     refusal = 'the page reads a single job file: copy the materials of ' +
         (typeof doc.materials_file === 'string' ? tomlString(doc.materials_file) : 'its materials_file') +
         ' into [materials]';

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "job/joint_spec.hpp"
 #include "model/assessment.hpp"
 #include "model/grid.hpp"
 #include "model/loads.hpp"
@@ -67,6 +68,8 @@ struct Job {
   std::vector<bool> has_strain_allowables;
   // Where each material came from: "" for the job file itself, else its materials_file.
   std::vector<std::string> material_sources;
+  // Given by the isotropic shorthand E and nu (E1 = E2 = E, G12 = E / 2(1 + nu), nu12 = nu).
+  std::vector<bool> isotropic;
   std::string materials_file;  // as written in the job, "" when none
   PlyStack plies;
   std::string layup;  // the stacking notation the plies were expanded from, "" for [[plies]]
@@ -78,6 +81,7 @@ struct Job {
     strain_allowables.resize(n);
     has_strain_allowables.resize(n);
     material_sources.resize(n);
+    isotropic.resize(n);
   }
 
   Plate plate;
@@ -100,6 +104,10 @@ struct Job {
 
   bool results[kResultKinds] = {};
   bool carpet = false;  // the 66 layups of the first four plies
+
+  // A joint job ([joint]): its plates, rows and load; then plies, hole and load_cases are not
+  // given, plate.model is the holes' model and grid is the stations round every hole.
+  JointSpec joint;
 
   bool wants(ResultKind k) const { return results[static_cast<int>(k)]; }
   // Some kind of result from `from` to `to` (in the order of ResultKind) is wanted.

@@ -21,6 +21,10 @@ namespace hs {
 namespace job_detail {
 
 void Reader::read(const toml::table& root, Job& job) {
+  if (root.contains("joint")) {
+    read_joint_job(root, job);
+    return;
+  }
   check_keys(root, "",
              {"title", "units", "materials", "materials_file", "plies", "laminate", "hole", "grid",
               "load_cases", "load_cases_file", "failure", "results", "carpet"});
@@ -201,10 +205,47 @@ void Reader::read_material(MaterialEntry& entry, std::size_t m, Job& job) {
   }
   const toml::table& t = *entry.table;
   check_keys(t, prefix,
-             {"E1", "E2", "G12", "nu12", "T1", "C1", "T2", "C2", "S12", "strain_T1", "strain_C1",
-              "strain_T2", "strain_C2", "strain_S12"});
+             {"E1", "E2", "G12", "nu12", "E", "nu", "T1", "C1", "T2", "C2", "S12", "strain_T1",
+              "strain_C1", "strain_T2", "strain_C2", "strain_S12"});
   read_strain_allowables(t, prefix, job, m);
   ElasticConstants& e = job.materials.elastic[m];
+  if (t.contains("E") || t.contains("nu")) {
+    read_isotropic(t, prefix, job, m);
+  } else {
+    read_orthotropic(t, prefix, e);
+  }
+  read_allowables(entry, t, prefix, job, m);
+}
+
+// The isotropic shorthand of a metal: E and nu, with E1 = E2 = E, G12 = E / 2(1 + nu),
+// nu12 = nu.
+void Reader::read_isotropic(const toml::table& t, const std::string& prefix, Job& job,
+                            std::size_t m) {
+  job.isotropic[m] = true;  // as meant, even when its values are reported
+  for (const char* k : {"E1", "E2", "G12", "nu12"}) {
+    if (const toml::node* n = t.get(k)) {
+      error(n->source(), join(prefix, k),
+            "give E and nu (an isotropic material) or E1, E2, G12 and nu12, not both");
+    }
+  }
+  ElasticConstants& e = job.materials.elastic[m];
+  double modulus = 0.0, nu = 0.0;
+  const Got got_e = real(t, prefix, "E", true, Range::kPositive, modulus);
+  const Got got_nu = real(t, prefix, "nu", true, Range::kAny, nu);
+  // A positive shear modulus needs nu > -1; beyond 0.5 the bulk modulus is negative.
+  if (got_nu == Got::kOk && !(nu > -1.0 && nu <= 0.5)) {
+    error(t.get("nu")->source(), join(prefix, "nu"), "must be greater than -1 and at most 0.5");
+    return;
+  }
+  if (got_e != Got::kOk || got_nu != Got::kOk) return;
+  e.E1 = modulus;
+  e.E2 = modulus;
+  e.G12 = modulus / (2.0 * (1.0 + nu));
+  e.NU12 = nu;
+}
+
+void Reader::read_orthotropic(const toml::table& t, const std::string& prefix,
+                              ElasticConstants& e) {
   Got e1 = real(t, prefix, "E1", true, Range::kPositive, e.E1);
   Got e2 = real(t, prefix, "E2", true, Range::kPositive, e.E2);
   real(t, prefix, "G12", true, Range::kPositive, e.G12);
@@ -215,6 +256,11 @@ void Reader::read_material(MaterialEntry& entry, std::size_t m, Job& job) {
     error(t.get("nu12")->source(), join(prefix, "nu12"),
           "Poisson's ratio beyond what the moduli allow");
   }
+}
+
+// The strengths T1, C1, T2, C2, S12: all five or none.
+void Reader::read_allowables(MaterialEntry& entry, const toml::table& t, const std::string& prefix,
+                             Job& job, std::size_t m) {
   int present = 0;
   for (const char* a : kAllowableKeys) present += t.contains(a) ? 1 : 0;
   if (present == 0) return;
@@ -292,27 +338,34 @@ void Reader::read_plies(const toml::table& root, Job& job) {
       wrong_type(*lam, "laminate", "a table");
       return;
     }
-    read_laminate(*lam->as_table(), job);
+    read_laminate(*lam->as_table(), "laminate", job.layup, job.plies);
     return;
   }
   if (!n) {
     missing(root, "plies", "missing required key (or a [laminate] table with a layup)");
     return;
   }
-  const toml::array* a = n->as_array();
+  read_ply_array(*n, "plies", job.plies);
+}
+
+// An array of tables of plies, each with its angle, thickness and material.
+void Reader::read_ply_array(const toml::node& n, const std::string& key, PlyStack& out) {
+  const toml::array* a = n.as_array();
   if (!a) {
-    wrong_type(*n, "plies", "an array of tables ([[plies]])");
+    wrong_type(n, key, "an array of tables ([[plies]])");
     return;
   }
   if (a->empty()) {
-    error(a->source(), "plies", "needs at least one ply, found none");
+    error(a->source(), key, "needs at least one ply, found none");
     return;
   }
   plies_read_ = static_cast<int>(a->size());
-  job.plies.resize(plies_read_);
+  out.resize(plies_read_);
+  // Joint jobs read several laminates: their plies' materials follow one another.
+  const std::size_t base = ply_materials_.size();
   for (std::size_t p = 0; p < a->size(); ++p) {
     const toml::node& e = (*a)[p];
-    std::string prefix = index("plies", p);
+    std::string prefix = index(key, p);
     ply_materials_.push_back(-1);
     if (!e.is_table()) {
       wrong_type(e, prefix, "a table");
@@ -320,8 +373,8 @@ void Reader::read_plies(const toml::table& root, Job& job) {
     }
     const toml::table& t = *e.as_table();
     check_keys(t, prefix, {"angle", "thickness", "material"});
-    real(t, prefix, "angle", true, Range::kAny, job.plies.angle[p]);
-    real(t, prefix, "thickness", true, Range::kPositive, job.plies.thickness[p]);
+    real(t, prefix, "angle", true, Range::kAny, out.angle[p]);
+    real(t, prefix, "thickness", true, Range::kPositive, out.thickness[p]);
     std::string name;
     const toml::node* at = nullptr;
     // One material needs no naming; with several, each ply says which. Without usable
@@ -331,35 +384,36 @@ void Reader::read_plies(const toml::table& root, Job& job) {
     if (materials_.empty()) {
       // nothing to look the name up in
     } else if (got == Got::kAbsent && materials_.size() == 1) {
-      ply_materials_[p] = 0;
+      ply_materials_[base + p] = 0;
     } else if (got == Got::kOk) {
-      ply_materials_[p] = material_index(name, at->source(), join(prefix, "material"));
+      ply_materials_[base + p] = material_index(name, at->source(), join(prefix, "material"));
     }
-    job.plies.material[p] = ply_materials_[p] < 0 ? 0 : ply_materials_[p];
+    out.material[p] = ply_materials_[base + p] < 0 ? 0 : ply_materials_[base + p];
   }
 }
 
 // [laminate]: a stacking notation (layup), the material of the plies that name none, and the
 // ply thickness (one for all, or one per material name).
-void Reader::read_laminate(const toml::table& t, Job& job) {
-  check_keys(t, "laminate", {"layup", "material", "ply_thickness"});
+void Reader::read_laminate(const toml::table& t, const std::string& prefix, std::string& layup,
+                           PlyStack& out) {
+  check_keys(t, prefix, {"layup", "material", "ply_thickness"});
   const toml::node* at = nullptr;
-  if (string(t, "laminate", "layup", true, job.layup, &at) != Got::kOk) return;
+  if (string(t, prefix, "layup", true, layup, &at) != Got::kOk) return;
   std::vector<LayupPly> plies;
   LayupError mistake;
-  if (!expand_layup(job.layup, plies, mistake)) {
+  if (!expand_layup(layup, plies, mistake)) {
     // The column of the character: after the opening quote of a basic or literal string.
     toml::source_region where = at->source();
     where.begin.column += static_cast<toml::source_index>(1 + mistake.offset);
-    error(where, "laminate.layup", mistake.message);
+    error(where, join(prefix, "layup"), mistake.message);
     return;
   }
   std::string default_name;
   const toml::node* default_at = nullptr;
-  const Got named = string(t, "laminate", "material", false, default_name, &default_at);
+  const Got named = string(t, prefix, "material", false, default_name, &default_at);
   int default_material = -1;
   if (named == Got::kOk && !materials_.empty()) {
-    default_material = material_index(default_name, default_at->source(), "laminate.material");
+    default_material = material_index(default_name, default_at->source(), join(prefix, "material"));
   } else if (named == Got::kAbsent && materials_.size() == 1) {
     default_material = 0;
   }
@@ -368,9 +422,9 @@ void Reader::read_laminate(const toml::table& t, Job& job) {
   double common = 0.0;
   const toml::table* by_material = thick ? thick->as_table() : nullptr;
   if (!thick) {
-    missing(t, "laminate.ply_thickness");
+    missing(t, join(prefix, "ply_thickness"));
   } else if (!by_material &&
-             real(t, "laminate", "ply_thickness", true, Range::kPositive, common) != Got::kOk) {
+             real(t, prefix, "ply_thickness", true, Range::kPositive, common) != Got::kOk) {
     return;
   }
   std::vector<double> thickness_of(materials_.size(), std::nan(""));
@@ -381,15 +435,16 @@ void Reader::read_laminate(const toml::table& t, Job& job) {
       auto it = std::find_if(materials_.begin(), materials_.end(),
                              [&](const MaterialEntry& m) { return m.name == name; });
       if (it == materials_.end()) {
-        error(k.source(), join("laminate.ply_thickness", k.str()), "not a material of the job");
+        error(k.source(), join(join(prefix, "ply_thickness"), k.str()),
+              "not a material of the job");
       } else {
-        real(*by_material, "laminate.ply_thickness", k.str(), true, Range::kPositive,
+        real(*by_material, join(prefix, "ply_thickness"), k.str(), true, Range::kPositive,
              thickness_of[static_cast<std::size_t>(it - materials_.begin())]);
       }
     }
   }
   plies_read_ = static_cast<int>(plies.size());
-  job.plies.resize(plies_read_);
+  out.resize(plies_read_);
   bool reported_default = false;
   std::vector<bool> reported(materials_.size(), false);
   for (std::size_t p = 0; p < plies.size(); ++p) {
@@ -397,26 +452,26 @@ void Reader::read_laminate(const toml::table& t, Job& job) {
     if (!plies[p].material.empty()) {
       m = materials_.empty()
               ? -1
-              : material_index(plies[p].material, at->source(), "laminate.layup",
-                               1 + static_cast<int>(job.layup.find(plies[p].material)));
+              : material_index(plies[p].material, at->source(), join(prefix, "layup"),
+                               1 + static_cast<int>(layup.find(plies[p].material)));
     } else if (m < 0 && !reported_default && named == Got::kAbsent && materials_.size() > 1) {
-      missing(t, "laminate.material",
+      missing(t, join(prefix, "material"),
               "missing required key (the material of the plies the layup names none for)");
       reported_default = true;
     }
     ply_materials_.push_back(m);
-    job.plies.angle[p] = plies[p].angle;
-    job.plies.material[p] = m < 0 ? 0 : m;
-    job.plies.thickness[p] = common;
+    out.angle[p] = plies[p].angle;
+    out.material[p] = m < 0 ? 0 : m;
+    out.thickness[p] = common;
     if (by_material && m >= 0) {
       const std::size_t k = static_cast<std::size_t>(m);
       if (std::isnan(thickness_of[k]) && !reported[k] &&
           !by_material->contains(materials_[k].name)) {
-        error(thick->source(), "laminate.ply_thickness",
+        error(thick->source(), join(prefix, "ply_thickness"),
               "no thickness for the plies of material " + toml_string(materials_[k].name));
       }
       reported[k] = true;
-      job.plies.thickness[p] = thickness_of[k];
+      out.thickness[p] = thickness_of[k];
     }
   }
 }

@@ -21,7 +21,9 @@ class Reader : public FieldReader {
   void read_strain_allowables(const toml::table& t, const std::string& prefix, Job& job,
                               std::size_t m);
   void read_plies(const toml::table& root, Job& job);
-  void read_laminate(const toml::table& laminate, Job& job);
+  void read_ply_array(const toml::node& n, const std::string& key, PlyStack& out);
+  void read_laminate(const toml::table& laminate, const std::string& prefix, std::string& layup,
+                     PlyStack& out);
   bool read_materials_file(const toml::table& root, Job& job);
   int material_index(const std::string& name, const toml::source_region& at, const std::string& key,
                      int column_offset = 0);
@@ -43,6 +45,13 @@ class Reader : public FieldReader {
   bool within_reach(const toml::node& n, const std::string& key, double distance, double diameter);
   void read_results(const toml::table& root, Job& job);
   void read_carpet(const toml::table& root, Job& job);
+  // A joint job (job_reader_joint.cpp).
+  void read_joint_job(const toml::table& root, Job& job);
+  void read_named_laminates(const toml::table& root, Job& job);
+  void read_joint(const toml::table& root, Job& job);
+  void read_joint_plates(const toml::table& joint, Job& job);
+  void read_joint_rows(const toml::table& joint, Job& job);
+  void check_joint_geometry(const Job& job);
   void check_size(const toml::table& root, const Job& job);
   // Every material a ply is made of has the allowables the criteria compare.
   void check_allowables(const Job& job, const std::string& needed_by);
@@ -60,6 +69,10 @@ class Reader : public FieldReader {
     const toml::node* node;    // the entry's value
   };
   void read_material(MaterialEntry& entry, std::size_t m, Job& job);
+  void read_isotropic(const toml::table& t, const std::string& prefix, Job& job, std::size_t m);
+  void read_orthotropic(const toml::table& t, const std::string& prefix, ElasticConstants& e);
+  void read_allowables(MaterialEntry& entry, const toml::table& t, const std::string& prefix,
+                       Job& job, std::size_t m);
   toml::table library_;  // the materials file, kept while its entries are read
   std::vector<MaterialEntry> materials_;
   std::vector<int> ply_materials_;  // per ply, -1 when unknown
@@ -70,6 +83,9 @@ class Reader : public FieldReader {
   bool model_known_ = true;       // hole.model is absent or readable
   bool strip_ = false;            // hole.model = "strip"
   bool strip_ok_ = false;         // and its width and edge distance are usable
+  bool joint_plates_ok_ = false;  // joint: every plate and row read without a mistake
+  bool joint_rows_ok_ = false;
+  std::vector<const toml::table*> joint_row_tables_, joint_plate_tables_;
 };
 
 // The text as TOML, within the limits that keep the TOML library's recursion bounded

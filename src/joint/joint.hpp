@@ -17,7 +17,7 @@ namespace hs {
 
 enum class Shear { kSingle, kDouble };
 
-struct Plate {
+struct JointPlate {
   std::string name;
   double width;      // across the load
   double thickness;  // of the whole plate (the laminate's total thickness)
@@ -37,20 +37,20 @@ struct FastenerRow {
 struct Joint {
   Shear shear = Shear::kSingle;
   double load = 0.0;  // through the joint, the sum of the row loads
-  std::vector<Plate> plates;
+  std::vector<JointPlate> plates;
   std::vector<FastenerRow> rows;
 };
 
 // A metal plate: its Young's modulus and Poisson's ratio.
-Plate isotropic_plate(std::string name, double width, double thickness, double modulus,
-                      double poisson, double edge_distance);
+JointPlate isotropic_plate(std::string name, double width, double thickness, double modulus,
+                           double poisson, double edge_distance);
 
 // A laminate plate loaded along its x axis, from its membrane compliance in the laminate axes
 // (the thickness-averaged A^-1 of membrane_compliance, reciprocal stress units) and its total
 // thickness: E_x = 1/a11, VXY = -a12/a11. For a load along another direction pass the compliance
 // in axes whose x axis points along the load (membrane_compliance's bolt axes at that angle). A
 // zero a11 gives an infinite modulus, which share_joint_load reports as a bad plate.
-Plate laminate_plate(std::string name, double width, double thickness,
-                     const Mat3& membrane_compliance, double edge_distance);
+JointPlate laminate_plate(std::string name, double width, double thickness,
+                          const Mat3& membrane_compliance, double edge_distance);
 
 }  // namespace hs

@@ -26,7 +26,7 @@ JointLoads check_joint(const Joint& joint) {
   std::size_t plates = joint.shear == Shear::kSingle ? 2 : 3;
   if (joint.plates.size() != plates) return failed(JointStatus::kPlateCount, -1);
   for (std::size_t j = 0; j < plates; ++j) {
-    const Plate& p = joint.plates[j];
+    const JointPlate& p = joint.plates[j];
     if (!positive(p.width) || !positive(p.thickness) || !positive(p.modulus) ||
         !std::isfinite(p.poisson) || !std::isfinite(p.edge_distance) || p.edge_distance < 0.0)
       return failed(JointStatus::kBadPlate, static_cast<int>(j));
@@ -43,7 +43,7 @@ JointLoads check_joint(const Joint& joint) {
   return failed(JointStatus::kOk, -1);
 }
 
-double axial_stiffness(const Plate& p) {
+double axial_stiffness(const JointPlate& p) {
   return p.modulus * p.thickness * p.width;
 }
 
@@ -51,7 +51,7 @@ double axial_stiffness(const Plate& p) {
 // member carries past the row, from the loads S_i transferred by rows 1..i.
 std::vector<HoleLoads> plate_holes(const Joint& joint, std::size_t j, double share,
                                    const std::vector<double>& transferred) {
-  const Plate& plate = joint.plates[j];
+  const JointPlate& plate = joint.plates[j];
   const std::vector<FastenerRow>& rows = joint.rows;
   std::size_t n = rows.size();
   bool member_b = j == 1;  // plate 2 is loaded after the last row, its free end before the first
@@ -145,7 +145,7 @@ JointLoads solve(const Joint& joint, const std::vector<double>& flexibility) {
 }  // namespace
 
 FastenedPlates fastened_plates(const Joint& joint) {
-  const std::vector<Plate>& p = joint.plates;
+  const std::vector<JointPlate>& p = joint.plates;
   if (joint.shear == Shear::kSingle)
     return {p[0].thickness, p[0].modulus, p[1].thickness, p[1].modulus};
   double outer_t = (p[0].thickness + p[2].thickness) / 2.0;

@@ -40,6 +40,14 @@ int run(const std::string& input, std::string& html) {
       for (const hs::JobError& e : errors) std::cerr << hs::to_string(e) << "\n";
       return 2;
     }
+    if (job.joint.given) {
+      // The joint's analysis (its load sharing and every hole) belongs to the job runner.
+      std::cerr << "holestress-plot: " << input
+                << ": a joint job: its pictures (the rows' shares, every hole, the critical "
+                   "hole's field) come from holestress run "
+                << input << " --format html\n";
+      return 2;
+    }
     if (!job.load_cases_file.empty()) {
       std::cerr << "holestress-plot: " << input
                 << ": a job with a load-case file has no pictures (its load cases are rows)\n";

@@ -20,6 +20,8 @@
 #include "runner/convert.hpp"
 #include "runner/csv_results.hpp"
 #include "runner/fit_distance.hpp"
+#include "runner/interaction.hpp"
+#include "runner/joint_results.hpp"
 #include "runner/json_results.hpp"
 #include "runner/json_text.hpp"
 #include "runner/load_case_file.hpp"
@@ -183,6 +185,32 @@ int run_job(const std::string& path, const std::string& format, const std::strin
   if (!job.load_cases_file.empty()) {
     return run_load_case_file(job, format, output, threads, in, out, err);
   }
+  if (job.joint.given) {
+    // A joint whose rows cannot share the load (a laminate without stiffness along it) has no
+    // results at all.
+    const JointAnalysis joint = analyse_joint_job(job);
+    if (joint.status != JointStatus::kOk) {
+      err << "holestress: " << job.path << ": " << joint.message << "\n";
+      return 2;
+    }
+    if (format.empty() || format == "json") {
+      std::string text = json_text(joint_results_json(job, joint), 1);
+      text += '\n';
+      return emit(output, text, out, err);
+    }
+    if (format == "table") {
+      std::ostringstream text;
+      write_joint_table_results(job, joint, text);
+      return emit(output, text.str(), out, err);
+    }
+    if (format == "html") return emit(output, joint_pictures(job, joint), out, err);
+  }
+  if (format == "html") {
+    err << "holestress: --format html: the pictures of a job of one hole come from "
+           "holestress-plot "
+        << path << "; --format html is a joint job's page\n";
+    return 2;
+  }
   if (format.empty() || format == "json") {
     std::string text = json_text(results_json(job), 1);
     text += '\n';
@@ -264,9 +292,9 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
   int threads = 0;
   run->add_option("JOB", job_path, "the job file (TOML; - for standard input)")->required();
   run->add_option("--format", format,
-                  "json (default), csv (a folder of files) or table; a job with a load-case file "
-                  "writes CSV rows only")
-      ->check(CLI::IsMember({"json", "csv", "table"}));
+                  "json (default), csv (a folder of files), table, or html (the pictures of a "
+                  "joint job); a job with a load-case file writes CSV rows only")
+      ->check(CLI::IsMember({"json", "csv", "table", "html"}));
   run->add_option(
       "--output", output,
       "the file to write (json, table; default standard output) or the folder "
@@ -311,6 +339,21 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
                   "SVG (default COUPONS-fit.svg)");
   fit->add_option("--write-job", fit_options.write_job,
                   "a job file whose [failure] takes the fitted distances and method (rewritten)");
+  CLI::App* inter = app.add_subcommand(
+      "interaction", "the bearing-bypass interaction diagram of a hole, as CSV and a picture");
+  InteractionOptions inter_options;
+  inter->add_option("JOB", inter_options.job, "the job file (TOML)")->required();
+  inter->add_option("--hole", inter_options.hole,
+                    "PLATE:ROW, a hole of a joint job (default: the critical hole)");
+  inter
+      ->add_option("--rays", inter_options.rays,
+                   "rays from tension bypass through bearing to compression bypass, less one "
+                   "(default 90: every 2 degrees)")
+      ->check(CLI::Range(2, 3600));
+  inter->add_option("--output", inter_options.output,
+                    "the CSV file (default JOB-interaction.csv in the current folder)");
+  inter->add_option("--picture", inter_options.picture,
+                    "the SVG picture (default JOB-interaction.svg in the current folder)");
   app.require_subcommand(0, 1);
 
   try {
@@ -322,6 +365,7 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
   if (*run) return run_job(job_path, format, output, threads, in, out, err);
   if (*conv) return convert(conv_path, conv_output, units, in, out, err);
   if (*fit) return fit_distance_command(fit_options, out, err);
+  if (*inter) return interaction_command(inter_options, out, err);
   return run_dialogue_file(dialogue, in, out, err);
 }
 

@@ -10,6 +10,7 @@
 #include "io/float_to_chars.hpp"
 #include "io/output_file.hpp"
 #include "runner/evaluate.hpp"
+#include "runner/joint_results.hpp"
 #include "runner/results_common.hpp"
 
 namespace hs {
@@ -282,6 +283,7 @@ class CsvSink : public ResultSink {
 }  // namespace
 
 std::vector<std::pair<std::string, std::string>> csv_results(const Job& job) {
+  if (job.joint.given) return joint_csv_results(job, analyse_joint_job(job));
   CsvSink sink(job);
   evaluate_job(job, sink);
   std::vector<std::pair<std::string, std::string>> files;
@@ -303,9 +305,12 @@ bool write_csv_results(const Job& job, const std::string& folder, std::vector<st
   const auto files = csv_results(job);
   // A result file of an earlier job that this one does not write would be taken for this job's:
   // it goes (only the names this program writes, nothing else in the folder).
-  for (int k = 0; k <= kResultKinds; ++k) {
-    const std::string name =
-        k < kResultKinds ? csv_file_name(static_cast<ResultKind>(k)) : std::string(kStripCsv);
+  // The joint's files come after the kinds of result and the strip's.
+  static const char* const kJointCsv[2] = {"joint_rows.csv", "joint_holes.csv"};
+  for (int k = 0; k <= kResultKinds + 2; ++k) {
+    const std::string name = k < kResultKinds    ? csv_file_name(static_cast<ResultKind>(k))
+                             : k == kResultKinds ? std::string(kStripCsv)
+                                                 : std::string(kJointCsv[k - kResultKinds - 1]);
     bool kept = false;
     for (const auto& f : files) kept = kept || f.first == name;
     const std::filesystem::path stale = std::filesystem::path(folder) / name;

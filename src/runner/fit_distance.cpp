@@ -312,6 +312,12 @@ int update_job(const std::string& path, const Fitted& f, std::ostream& out, std:
     for (const JobError& e : errors) err << to_string(e) << "\n";
     return 2;
   }
+  if (job.joint.given) {
+    err << "holestress: " << path
+        << ": a joint job: give the fitted distances in its [failure] by hand (the job writer "
+           "writes jobs of one hole, and would lose the joint)\n";
+    return 2;
+  }
   const Job& lam = f.file.laminate;
   // One distance all round stays one where only tension is fitted; a compression distance alone
   // makes the job's distance the tension side of a curve.

@@ -5,6 +5,7 @@
 
 #include "hole/transforms.hpp"
 #include "runner/evaluate.hpp"
+#include "runner/joint_results.hpp"
 #include "runner/json_text.hpp"
 #include "runner/results_common.hpp"
 
@@ -369,6 +370,7 @@ Json inputs_json(const Job& job) {
 }
 
 Json results_json(const Job& job) {
+  if (job.joint.given) return joint_results_json(job, analyse_joint_job(job));
   ResultUnits u = result_units(job);
   Json doc = {{"program", "holestress"},
               {"version", program_version()},

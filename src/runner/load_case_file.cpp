@@ -368,6 +368,12 @@ std::string summary(long rows, long failed, double seconds) {
 }  // namespace
 
 std::string batch_job_problem(const Job& job) {
+  if (job.joint.given) {
+    return job.path +
+           ": joint: the holes of a joint job take their loads from the joint; the reserve "
+           "factors of many load cases are for a job of one hole (holestress interaction draws "
+           "a joint's hole under every bearing and bypass)";
+  }
   if (job.criteria.empty()) {
     return job.path +
            ": failure.criteria: the reserve factors need a [failure] table with criteria";

@@ -8,6 +8,7 @@
 #include "io/console.hpp"
 #include "io/edit_descriptors.hpp"
 #include "runner/evaluate.hpp"
+#include "runner/joint_results.hpp"
 #include "runner/results_common.hpp"
 
 namespace hs {
@@ -182,6 +183,10 @@ class TableSink : public ResultSink {
 }  // namespace
 
 void write_table_results(const Job& job, std::ostream& out) {
+  if (job.joint.given) {
+    write_joint_table_results(job, analyse_joint_job(job), out);
+    return;
+  }
   std::istringstream none;
   Console con(none, out, out);
   if (!job.title.empty()) con.write_record(" " + job.title);

@@ -13,7 +13,7 @@ namespace {
 
 using M = FlexibilityMethod;
 
-Plate plate(double width, double thickness, double modulus, double edge = 0.5) {
+JointPlate plate(double width, double thickness, double modulus, double edge = 0.5) {
   return isotropic_plate("p", width, thickness, modulus, 0.33, edge);
 }
 
@@ -24,11 +24,11 @@ std::vector<FastenerRow> rows(int n, double pitch = 1.0, int count = 1) {
   return r;
 }
 
-Joint single(Plate a, Plate b, std::vector<FastenerRow> r, double load = 1000.0) {
+Joint single(JointPlate a, JointPlate b, std::vector<FastenerRow> r, double load = 1000.0) {
   return {Shear::kSingle, load, {a, b}, r};
 }
 
-Joint twin(Plate outer1, Plate middle, Plate outer3, std::vector<FastenerRow> r,
+Joint twin(JointPlate outer1, JointPlate middle, JointPlate outer3, std::vector<FastenerRow> r,
            double load = 1000.0) {
   return {Shear::kDouble, load, {outer1, middle, outer3}, r};
 }
@@ -273,7 +273,7 @@ TEST(LoadSharing, DoubleShearSplitsByStiffness) {
 TEST(LoadSharing, ImpossibleInputGivesAStatus) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
-  const Plate good = plate(1, 0.1, 10e6);
+  const JointPlate good = plate(1, 0.1, 10e6);
   auto with_row = [&](FastenerRow bad, int at) {
     std::vector<FastenerRow> r = rows(3);
     r[at] = bad;
@@ -331,7 +331,7 @@ TEST(LoadSharing, PlatesAsTheFormulasSeeThem) {
   Mat3 a{};
   a(1, 1) = 1 / 7.7e6;
   a(1, 2) = -0.3 / 7.7e6;
-  Plate lam = laminate_plate("skin", 3, 0.04, a, 0.75);
+  JointPlate lam = laminate_plate("skin", 3, 0.04, a, 0.75);
   EXPECT_NEAR(7.7e6, lam.modulus, 1e-6);
   EXPECT_NEAR(0.3, lam.poisson, 1e-15);
   EXPECT_EQ("skin", lam.name);

@@ -23,6 +23,7 @@ def check(what, ok):
 
 
 dialogue = os.path.join(examples, "open-hole-tension.in")
+joint = os.path.join(examples, "joint-single-shear.toml")
 with open(dialogue, "rb") as f:
     piped = run([program], stdin=f.read())
 # Each row: the arguments, the expected status, and a check of the result.
@@ -43,6 +44,19 @@ cases = [
      lambda r: r.stderr != b""),
     (["frobnicate", "--threads"], 2, lambda r: r.stderr != b""),
     (["convert", dialogue], 0, lambda r: b"[[load_cases]]" in r.stdout),
+    # A joint job in each format, its pictures, its interaction diagram.
+    (["run", joint], 0, lambda r: json.loads(r.stdout)["joint"]["critical"]["hole"] == "skin:1"),
+    (["run", joint, "--format", "table"], 0, lambda r: b"CRITICAL HOLE: skin:1" in r.stdout),
+    (["run", joint, "--format", "csv", "--output", os.path.join(work, "joint")], 0,
+     lambda r: os.path.exists(os.path.join(work, "joint", "joint_holes.csv"))),
+    (["run", joint, "--format", "html", "--output", os.path.join(work, "joint.html")], 0,
+     lambda r: b"How the rows share the load" in open(os.path.join(work, "joint.html"), "rb").read()),
+    (["run", os.path.join(examples, "bolted-joint.toml"), "--format", "html"], 2,
+     lambda r: b"holestress-plot" in r.stderr),
+    (["interaction", joint, "--hole", "strap:2", "--output", os.path.join(work, "i.csv"),
+      "--picture", os.path.join(work, "i.svg")], 0,
+     lambda r: b"hole strap:2" in r.stdout and open(os.path.join(work, "i.svg"), "rb").read().startswith(b"<svg")),
+    (["interaction", joint, "--hole", "strap:9"], 2, lambda r: b"no such hole" in r.stderr),
 ]
 for args, status, ok in cases:
     r = run([program] + args)
@@ -69,10 +83,13 @@ for source in ("bolted-joint.in", "bolted-joint.toml"):
     r = run([plot, os.path.join(examples, source), "--output", out])
     check("holestress-plot %s: status %d %r" % (source, r.returncode, r.stderr[:200]),
           r.returncode == 0 and open(out, "rb").read().startswith(b"<!DOCTYPE html>"))
+r = run([plot, joint])
+check("holestress-plot on a joint job: %d %r" % (r.returncode, r.stderr[:200]),
+      r.returncode == 2 and b"--format html" in r.stderr)
 r = run([plot, "--version"])
 check("holestress-plot --version", r.returncode == 0 and r.stdout.startswith(b"holestress-plot "))
 
 for f in failures:
     print("FAIL:", f)
-print("%d command-line checks, %d failed" % (len(cases) + 5, len(failures)))
+print("%d command-line checks, %d failed" % (len(cases) + 6, len(failures)))
 sys.exit(1 if failures else 0)
