@@ -391,6 +391,20 @@ def main():
     subprocess.run([program, "run", job, "--format", "csv", "--output", folder], check=True,
                    capture_output=True)
     csv_checks(doc, folder)
+    # The same folder again for a job of fewer tables: the files of the others go (they would be
+    # taken for this job's), a file of the user's stays.
+    before = set(os.listdir(folder))
+    with open(os.path.join(folder, "notes.txt"), "w") as f:
+        f.write("mine")
+    fewer = os.path.join(work, "fewer-tables.toml")
+    with open(fewer, "w") as f:
+        f.write(re.sub(r"tables = \[[^]]*\]", 'tables = ["properties", "stresses"]', JOB))
+    subprocess.run([program, "run", fewer, "--format", "csv", "--output", folder], check=True,
+                   capture_output=True)
+    after = set(os.listdir(folder))
+    check("ply_stresses.csv" in before and "ply_stresses.csv" not in after and
+          "stresses.csv" in after and "notes.txt" in after,
+          "a reused folder: before %r, after %r" % (sorted(before), sorted(after)))
     text = subprocess.run([program, "run", job, "--format", "table"], check=True,
                           capture_output=True).stdout.decode()
     table_checks(doc, text)
