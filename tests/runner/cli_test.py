@@ -44,6 +44,12 @@ cases = [
      lambda r: r.stderr != b""),
     (["frobnicate", "--threads"], 2, lambda r: r.stderr != b""),
     (["convert", dialogue], 0, lambda r: b"[[load_cases]]" in r.stdout),
+    (["convert", dialogue, "--stress-unit", "MPa", "--length-unit", "mm"], 0,
+     lambda r: b'\nstress = "MPa"' in r.stdout and b'\nlength = "mm"' in r.stdout),
+    # Each material of a library says where it came from.
+    (["run", os.path.join(examples, "layup-library.toml")], 0,
+     lambda r: all(m.get("source", "").endswith(os.path.join("library", "materials.toml"))
+                   for m in json.loads(r.stdout)["inputs"]["materials"].values())),
     # A joint job in each format, its pictures, its interaction diagram.
     (["run", joint], 0, lambda r: json.loads(r.stdout)["joint"]["critical"]["hole"] == "skin:1"),
     (["run", joint, "--format", "table"], 0, lambda r: b"CRITICAL HOLE: skin:1" in r.stdout),
