@@ -5,7 +5,7 @@ fail has survived. The faults are the kind a tired developer makes: a piece of a
 left without its factor, a column of the wrong quantity, a sign, a tie broken the other way, an
 off-by-one at a boundary.
 
-    tests/mutation/mutate.py BUILD_DIR [--only SUBSTRING]
+    tests/mutation/mutate.py BUILD_DIR [--only SUBSTRING ...]
 
 BUILD_DIR is a configured build tree of this source (it is rebuilt after each fault). Writes the
 score and the survivors; exit status 1 when a fault could not be put in (its text has moved).
@@ -193,8 +193,9 @@ def main():
     if len(sys.argv) < 2:
         raise SystemExit(__doc__)
     build = sys.argv[1]
-    only = sys.argv[sys.argv.index("--only") + 1] if "--only" in sys.argv else None
-    faults = [f for f in FAULTS if not only or only in f[3]]
+    # --only SUBSTRING, repeated: the faults whose description holds any of them.
+    only = [sys.argv[i + 1] for i, a in enumerate(sys.argv[:-1]) if a == "--only"]
+    faults = [f for f in FAULTS if not only or any(o in f[3] for o in only)]
     killed, survived, broken = [], [], []
     for path, before, after, what in faults:
         file = os.path.join(ROOT, path)
