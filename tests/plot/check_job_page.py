@@ -95,6 +95,10 @@ def check_reserve(section, lc, criteria, name):
     chart = charts[0]
     curves = [c for c in chart.iter() if "curve" in classes(c)]
     legend = [t.get("data-criterion") for t in chart.iter() if local(t.tag) == "text" and "legend" in classes(t)]
+    # Read from the top down, as written: each legend line below the one before.
+    heights = [float(t.get("y")) for t in chart.iter() if local(t.tag) == "text" and "legend" in classes(t)]
+    expect(heights == sorted(heights) and len(set(heights)) == len(heights),
+           "%s: legend lines at heights %r, not top to bottom in the job's order" % (name, heights))
     rings = {c.get("data-criterion"): c for c in chart.iter() if "minimum" in classes(c)}
     expect([c.get("data-criterion") for c in curves] == criteria, "%s: curves %r" % (name, [c.get("data-criterion") for c in curves]))
     expect(legend == criteria, "%s: legend %r, the job's criteria %r" % (name, legend, criteria))
