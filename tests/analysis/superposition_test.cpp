@@ -220,7 +220,7 @@ TEST(ReserveSuperposition, BlocksAsAlone) {
 // distances' results out of place: several distances (the blocks of the SIMD kernel, one pass per
 // distance), a characteristic curve (stations that turn, point by point), each by point and
 // average stress, against the full analysis of each load case, entry by entry; and the strip
-// model (point by point) on a curve.
+// model, running on (bearing and bypass) or ending ahead of the hole (bearing alone).
 TEST(ReserveSuperposition, EachDistanceAgreesWithFullAnalysis) {
   std::mt19937 rng(11);
   auto work = std::make_unique<LoadCaseWork>();
@@ -232,17 +232,22 @@ TEST(ReserveSuperposition, EachDistanceAgreesWithFullAnalysis) {
       {{0.02, 0.02}, {0.05, 0.05}, {0.09, 0.09}}, {{0.04, 0.09}, {0.03, 0.03}}};
   Plate strip_plate{1.0, WidthCorrection::kNone};
   strip_plate.model = HoleModel::kStrip;
-  strip_plate.edge_distance = 0.5;
+  Plate end_plate = strip_plate;  // a strip that ends half an inch ahead of the hole
+  end_plate.edge_distance = 0.5;
   for (const auto& distances : forms) {
     for (StrengthMethod method : {StrengthMethod::kPointStress, StrengthMethod::kAverageStress}) {
       l.assessment.distances = distances;
       l.assessment.method = method;
-      for (const Plate& plate : {Plate{1.0, WidthCorrection::kTan}, strip_plate}) {
+      for (const Plate& plate : {Plate{1.0, WidthCorrection::kTan}, strip_plate, end_plate}) {
         const ReserveSuperposition batch(l.materials, l.plies, l.grid, plate, l.assessment);
         auto scratch = batch.scratch();
         std::vector<Loads> cases;
         for (Loads loads : load_cases(rng)) {
-          if (plate.strip()) loads = Loads{0, 0, 0, 0, loads.bearing, 0, 0};
+          // In the strip: the bearing, and a bypass where the strip runs on.
+          if (plate.strip()) {
+            const double bypass = plate.edge_distance > 0.0 ? 0.0 : loads.px;
+            loads = Loads{0, 0, 0, 0, loads.bearing, 0, bypass};
+          }
           cases.push_back(loads);
         }
         const std::size_t nd = distances.size();
