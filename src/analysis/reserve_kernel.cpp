@@ -10,6 +10,10 @@
 #include <cstdint>
 #include <limits>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
+
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "analysis/reserve_kernel.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
@@ -294,6 +298,14 @@ namespace {
 // more). The library's own detection would come with its shared library, whose loading costs
 // every run of the program some milliseconds; the compiler's is enough here.
 #if HWY_ARCH_X86
+// A feature bit of the processor's identification (cpuid): leaf, register (0 eax, 1 ebx, 2 ecx,
+// 3 edx) and bit; false when the leaf is beyond what the processor reports. For the features
+// not every compiler's __builtin_cpu_supports names (F16C, LZCNT).
+bool cpuid_bit(unsigned leaf, int reg, int bit) {
+  unsigned r[4] = {0, 0, 0, 0};
+  if (__get_cpuid(leaf, &r[0], &r[1], &r[2], &r[3]) == 0) return false;
+  return ((r[reg] >> bit) & 1u) != 0;
+}
 bool runs_ssse3() {
   return __builtin_cpu_supports("ssse3");
 }
@@ -304,7 +316,7 @@ bool runs_sse4() {
 bool runs_avx2() {
   return runs_sse4() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
          __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
-         __builtin_cpu_supports("f16c") && __builtin_cpu_supports("lzcnt");
+         cpuid_bit(1, 2, 29) /* F16C */ && cpuid_bit(0x80000001u, 2, 5) /* LZCNT */;
 }
 bool runs_avx3() {
   return runs_avx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
