@@ -41,7 +41,7 @@ hs::Job small_job() {
   job.plate.width = 1.0;
   job.grid = {0.25, 90, 0, 360, 0.05, 2};
   job.criteria = {hs::Criterion::kMaxStress, hs::Criterion::kHoffman};
-  job.distance = 0.05;
+  job.distances = {{0.05, 0.05}};
   job.results[static_cast<int>(hs::ResultKind::kReserve)] = true;
   return job;
 }
