@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "job/joint_spec.hpp"
+#include "job/joint_input.hpp"
 #include "model/assessment.hpp"
 #include "model/grid.hpp"
 #include "model/loads.hpp"
@@ -107,7 +107,7 @@ struct Job {
 
   // A joint job ([joint]): its plates, rows and load; then plies, hole and load_cases are not
   // given, plate.model is the holes' model and grid is the stations round every hole.
-  JointSpec joint;
+  JointInput joint;
 
   bool wants(ResultKind k) const { return results[static_cast<int>(k)]; }
   // Some kind of result from `from` to `to` (in the order of ResultKind) is wanted.

@@ -56,7 +56,7 @@ void Reader::read_joint_job(const toml::table& root, Job& job) {
   diameter_ok_ = joint_rows_ok_;
   if (joint_rows_ok_) {
     job.grid.diameter = job.joint.rows[0].diameter;
-    for (const JointRowSpec& r : job.joint.rows) {
+    for (const JointRowInput& r : job.joint.rows) {
       job.grid.diameter = std::fmin(job.grid.diameter, r.diameter);
     }
   }
@@ -197,7 +197,7 @@ void Reader::read_joint_plates(const toml::table& joint, Job& job) {
     }
     const toml::table& t = *e.as_table();
     check_keys(t, prefix, {"name", "width", "edge_distance", "laminate", "material", "thickness"});
-    JointPlateSpec plate;
+    JointPlateInput plate;
     const toml::node* at = nullptr;
     if (string(t, prefix, "name", true, plate.name, &at) == Got::kOk) {
       if (plate.name.empty() || plate.name.find(',') != std::string::npos ||
@@ -205,7 +205,7 @@ void Reader::read_joint_plates(const toml::table& joint, Job& job) {
         error(at->source(), prefix + ".name",
               "must not be empty or contain a comma, a line break or a control character");
       }
-      for (const JointPlateSpec& other : job.joint.plates) {
+      for (const JointPlateInput& other : job.joint.plates) {
         if (other.name == plate.name) {
           error(at->source(), prefix + ".name", "duplicate plate name " + toml_string(plate.name));
         }
@@ -289,7 +289,7 @@ void Reader::read_joint_rows(const toml::table& joint, Job& job) {
     }
     const toml::table& t = *e.as_table();
     check_keys(t, prefix, {"x", "diameter", "fastener_E", "fastener_nu", "count"});
-    JointRowSpec row;
+    JointRowInput row;
     const Got x = real(t, prefix, "x", true, Range::kAny, row.x);
     if (x == Got::kOk && previous_x && !(row.x > job.joint.rows.back().x)) {
       error(t.get("x")->source(), prefix + ".x",
@@ -325,8 +325,8 @@ void Reader::read_joint_rows(const toml::table& joint, Job& job) {
 // (the pitch wide, with the free end at the end row).
 void Reader::check_joint_geometry(const Job& job) {
   if (!joint_plates_ok_ || !joint_rows_ok_) return;
-  const std::vector<JointRowSpec>& rows = job.joint.rows;
-  const std::vector<JointPlateSpec>& plates = job.joint.plates;
+  const std::vector<JointRowInput>& rows = job.joint.rows;
+  const std::vector<JointPlateInput>& plates = job.joint.plates;
   const std::size_t n = rows.size();
   char text[400];
   bool fits = true;

@@ -75,14 +75,14 @@ double station_distance(const JointHole& hole, int station) {
 
 JointAnalysis analyse_joint_job(const Job& job) {
   JointAnalysis out;
-  const JointSpec& spec = job.joint;
+  const JointInput& inputs = job.joint;
   Joint& joint = out.joint;
-  joint.shear = spec.double_shear ? Shear::kDouble : Shear::kSingle;
-  joint.load = spec.load;
-  for (const JointPlateSpec& p : spec.plates) {
+  joint.shear = inputs.double_shear ? Shear::kDouble : Shear::kSingle;
+  joint.load = inputs.load;
+  for (const JointPlateInput& p : inputs.plates) {
     PlyStack plies;
     if (p.laminate >= 0) {
-      plies = spec.laminates[static_cast<std::size_t>(p.laminate)].plies;
+      plies = inputs.laminates[static_cast<std::size_t>(p.laminate)].plies;
       const MembraneCompliance c = membrane_compliance(job.materials, plies, 0.0);
       joint.plates.push_back(laminate_plate(p.name, p.width, total_thickness(plies),
                                             c.compliance.laminate_axes, p.edge_distance));
@@ -98,12 +98,12 @@ JointAnalysis analyse_joint_job(const Job& job) {
     }
     out.plies.push_back(std::move(plies));
   }
-  for (const JointRowSpec& r : spec.rows) {
+  for (const JointRowInput& r : inputs.rows) {
     joint.rows.push_back({r.x, r.diameter, r.fastener_modulus, r.fastener_poisson, r.count});
   }
-  if (!flexibility_method_from_name(spec.fastener_flexibility, out.method)) {
+  if (!flexibility_method_from_name(inputs.fastener_flexibility, out.method)) {
     out.status = JointStatus::kBadFlexibility;
-    out.message = "unknown fastener flexibility " + spec.fastener_flexibility;
+    out.message = "unknown fastener flexibility " + inputs.fastener_flexibility;
     return out;
   }
   out.shares = share_joint_load(joint, out.method);
@@ -119,10 +119,10 @@ JointAnalysis analyse_joint_job(const Job& job) {
   wants.reserve = true;
   auto work = std::make_unique<LoadCaseWork>();
   auto problem = std::make_unique<Problem>();
-  const std::size_t n = spec.rows.size();
+  const std::size_t n = inputs.rows.size();
   double smallest = 0.0;
-  out.holes.resize(spec.plates.size());
-  for (std::size_t p = 0; p < spec.plates.size(); ++p) {
+  out.holes.resize(inputs.plates.size());
+  for (std::size_t p = 0; p < inputs.plates.size(); ++p) {
     // Plates 1 and 3 (member A) have their free end after the last row, plate 2 before the first.
     const bool member_b = p == 1;
     const std::size_t end_row = member_b ? 0 : n - 1;
@@ -133,12 +133,12 @@ JointAnalysis analyse_joint_job(const Job& job) {
       h.plate.width = h.shared.pitch;
       h.plate.bolt_series = BoltSeriesSum::kConverged;
       if (job.plate.strip()) {
-        h.plate.edge_distance = i == end_row ? spec.plates[p].edge_distance : 0.0;
+        h.plate.edge_distance = i == end_row ? inputs.plates[p].edge_distance : 0.0;
       } else {
         h.plate.width_correction = WidthCorrection::kTan;
       }
       h.grid = job.grid;
-      h.grid.diameter = spec.rows[i].diameter;
+      h.grid.diameter = inputs.rows[i].diameter;
       h.loads = joint_hole_loads(h.shared, h.grid.diameter, job.plate.model);
       // Past the row by the free end the plate carries nothing: the sharing gives P - S_n with
       // S_n = P, to rounding.
@@ -172,9 +172,9 @@ Job joint_hole_job(const Job& job, const JointAnalysis& analysis, int plate, int
   const JointHole& h =
       analysis.holes[static_cast<std::size_t>(plate)][static_cast<std::size_t>(row)];
   Job one = job;
-  one.joint = JointSpec{};
+  one.joint = JointInput{};
   one.plies = analysis.plies[static_cast<std::size_t>(plate)];
-  const JointPlateSpec& p = job.joint.plates[static_cast<std::size_t>(plate)];
+  const JointPlateInput& p = job.joint.plates[static_cast<std::size_t>(plate)];
   one.layup =
       p.laminate >= 0 ? job.joint.laminates[static_cast<std::size_t>(p.laminate)].layup : "";
   one.plate = h.plate;

@@ -49,10 +49,10 @@ Json factor_json(const JointAnalysis& a, const JointHole& h, int plate, int c) {
 }  // namespace
 
 Json joint_json(const Job& job, const JointAnalysis& a) {
-  const JointSpec& spec = job.joint;
+  const JointInput& inputs = job.joint;
   Json plates = Json::array();
-  for (std::size_t p = 0; p < spec.plates.size(); ++p) {
-    const JointPlateSpec& s = spec.plates[p];
+  for (std::size_t p = 0; p < inputs.plates.size(); ++p) {
+    const JointPlateInput& s = inputs.plates[p];
     const JointPlate& jp = a.joint.plates[p];
     Json plate = {{"name", s.name},
                   {"width", s.width},
@@ -60,14 +60,14 @@ Json joint_json(const Job& job, const JointAnalysis& a) {
                   {"modulus", number(jp.modulus)},
                   {"edge_distance", s.edge_distance}};
     if (s.laminate >= 0) {
-      plate["laminate"] = spec.laminates[static_cast<std::size_t>(s.laminate)].name;
+      plate["laminate"] = inputs.laminates[static_cast<std::size_t>(s.laminate)].name;
     } else {
       plate["material"] = job.material_names[static_cast<std::size_t>(s.material)];
     }
     plates.push_back(plate);
   }
-  Json doc = {{"shear", spec.double_shear ? "double" : "single"},
-              {"load", spec.load},
+  Json doc = {{"shear", inputs.double_shear ? "double" : "single"},
+              {"load", inputs.load},
               {"fastener_flexibility", flexibility_method_name(a.method)},
               {"hole_model", model_name(job)},
               {"plates", plates}};
@@ -76,12 +76,12 @@ Json joint_json(const Job& job, const JointAnalysis& a) {
     return doc;
   }
   Json rows = Json::array();
-  for (std::size_t i = 0; i < spec.rows.size(); ++i) {
-    const JointRowSpec& r = spec.rows[i];
+  for (std::size_t i = 0; i < inputs.rows.size(); ++i) {
+    const JointRowInput& r = inputs.rows[i];
     Json per_plate = Json::array();
-    for (std::size_t p = 0; p < spec.plates.size(); ++p) {
+    for (std::size_t p = 0; p < inputs.plates.size(); ++p) {
       const HoleLoads& h = a.shares.holes[p][i];
-      per_plate.push_back({{"plate", spec.plates[p].name},
+      per_plate.push_back({{"plate", inputs.plates[p].name},
                            {"bearing", number(h.bearing_stress)},
                            {"bypass", number(h.bypass_stress)},
                            {"bearing_load", number(h.bearing_load)},
@@ -95,7 +95,7 @@ Json joint_json(const Job& job, const JointAnalysis& a) {
                     {"flexibility", number(a.shares.flexibility[i])},
                     {"load", number(a.shares.row_load[i])},
                     {"fastener_load", number(a.shares.fastener_load[i])},
-                    {"share", number(a.shares.row_load[i] / spec.load)},
+                    {"share", number(a.shares.row_load[i] / inputs.load)},
                     {"plates", per_plate}});
   }
   Json holes = Json::array();
@@ -121,7 +121,7 @@ Json joint_json(const Job& job, const JointAnalysis& a) {
       }
       holes.push_back(
           {{"hole", joint_hole_name(job, static_cast<int>(p), static_cast<int>(i))},
-           {"plate", spec.plates[p].name},
+           {"plate", inputs.plates[p].name},
            {"row", i + 1},
            {"diameter", h.grid.diameter},
            {"bearing", number(h.shared.bearing_stress)},
@@ -137,7 +137,7 @@ Json joint_json(const Job& job, const JointAnalysis& a) {
   // The same numbers in columns, [row] and [plate][row], which the Python module gives as NumPy
   // arrays.
   Json row_load = Json::array(), fastener_load = Json::array();
-  for (std::size_t i = 0; i < spec.rows.size(); ++i) {
+  for (std::size_t i = 0; i < inputs.rows.size(); ++i) {
     row_load.push_back(number(a.shares.row_load[i]));
     fastener_load.push_back(number(a.shares.fastener_load[i]));
   }
@@ -173,7 +173,7 @@ Json joint_json(const Job& job, const JointAnalysis& a) {
     const JointHole& h = a.holes[static_cast<std::size_t>(a.critical_plate)]
                                 [static_cast<std::size_t>(a.critical_row)];
     critical = {{"hole", joint_hole_name(job, a.critical_plate, a.critical_row)},
-                {"plate", spec.plates[static_cast<std::size_t>(a.critical_plate)].name},
+                {"plate", inputs.plates[static_cast<std::size_t>(a.critical_plate)].name},
                 {"row", a.critical_row + 1},
                 {"criterion", criterion_name(job.criteria[h.reserve.smallest])}};
     critical.update(factor_json(a, h, a.critical_plate, h.reserve.smallest));
@@ -268,15 +268,15 @@ std::vector<std::pair<std::string, std::string>> joint_csv_results(const Job& jo
   for (const std::string& w : a.warnings) warnings += "caution: " + w + "\n";
   if (a.status != JointStatus::kOk) warnings += "error: " + a.message + "\n";
   if (a.status == JointStatus::kOk) {
-    const JointSpec& spec = job.joint;
+    const JointInput& inputs = job.joint;
     std::string rows = "row,x" + length + ",diameter" + length + ",count,flexibility" +
                        flexibility + ",load" + force + ",fastener_load" + force + ",share\n";
-    for (std::size_t i = 0; i < spec.rows.size(); ++i) {
-      const JointRowSpec& r = spec.rows[i];
+    for (std::size_t i = 0; i < inputs.rows.size(); ++i) {
+      const JointRowInput& r = inputs.rows[i];
       rows += std::to_string(i + 1) + "," + csv_number(r.x) + "," + csv_number(r.diameter) + "," +
               std::to_string(r.count) + "," + csv_number(a.shares.flexibility[i]) + "," +
               csv_number(a.shares.row_load[i]) + "," + csv_number(a.shares.fastener_load[i]) + "," +
-              csv_number(a.shares.row_load[i] / spec.load) + "\n";
+              csv_number(a.shares.row_load[i] / inputs.load) + "\n";
     }
     files.emplace_back("joint_rows.csv", rows);
     std::string holes = "hole,plate,row,bearing" + stress + ",bypass" + stress + ",bearing_load" +
@@ -290,7 +290,7 @@ std::vector<std::pair<std::string, std::string>> joint_csv_results(const Job& jo
             static_cast<int>(p) == a.critical_plate && static_cast<int>(i) == a.critical_row;
         const std::string where =
             joint_hole_name(job, static_cast<int>(p), static_cast<int>(i)) + "," +
-            spec.plates[p].name + "," + std::to_string(i + 1) + "," +
+            inputs.plates[p].name + "," + std::to_string(i + 1) + "," +
             csv_number(h.shared.bearing_stress) + "," + csv_number(h.shared.bypass_stress) + "," +
             csv_number(h.shared.bearing_load) + "," + csv_number(h.shared.bypass_load) + "," +
             csv_number(h.shared.pitch);
@@ -319,16 +319,16 @@ std::vector<std::pair<std::string, std::string>> joint_csv_results(const Job& jo
 
 std::string joint_pictures(const Job& job, const JointAnalysis& a) {
   using namespace plot;
-  const JointSpec& spec = job.joint;
-  const std::size_t n = spec.rows.size();
+  const JointInput& inputs = job.joint;
+  const std::size_t n = inputs.rows.size();
   // The bar chart of the rows' shares of the load, the even share P/n dashed.
   double top = 1.0 / static_cast<double>(n);
-  for (std::size_t i = 0; i < n; ++i) top = std::fmax(top, a.shares.row_load[i] / spec.load);
+  for (std::size_t i = 0; i < n; ++i) top = std::fmax(top, a.shares.row_load[i] / inputs.load);
   Chart chart(560.0, 340.0, Axis{0.0, static_cast<double>(n + 1), 1.0},
               nice_axis(0.0, 100.0 * 1.1 * top, 5), {"row", ""}, {"share of the load", "%"},
               attr("class", "joint-shares"));
   for (std::size_t i = 0; i < n; ++i) {
-    const double share = 100.0 * a.shares.row_load[i] / spec.load;
+    const double share = 100.0 * a.shares.row_load[i] / inputs.load;
     const double x0 = static_cast<double>(i) + 0.7, x1 = static_cast<double>(i) + 1.3;
     chart.svg().path({chart.at(x0, 0.0), chart.at(x0, share), chart.at(x1, share),
                       chart.at(x1, 0.0), chart.at(x0, 0.0)},
@@ -342,8 +342,8 @@ std::string joint_pictures(const Job& job, const JointAnalysis& a) {
   }
   chart.guide(100.0 / static_cast<double>(n), "zero");
   std::string summary = "<h2>How the rows share the load</h2>\n<p class=\"note\">" +
-                        std::string(spec.double_shear ? "Double" : "Single") + " shear, load " +
-                        format_number(spec.load) + " " + job.stress_unit + " " + job.length_unit +
+                        std::string(inputs.double_shear ? "Double" : "Single") + " shear, load " +
+                        format_number(inputs.load) + " " + job.stress_unit + " " + job.length_unit +
                         "², fastener flexibility " + flexibility_method_name(a.method) +
                         "; the dashed line is the even share.</p>\n<figure>" + chart.finish() +
                         "</figure>\n<h2>Every hole</h2>\n<table>\n<tr><th>hole</th><th>bearing</th>"
@@ -386,12 +386,12 @@ void write_joint_table_results(const Job& job, const JointAnalysis& a, std::ostr
   std::istringstream none;
   Console con(none, out, out);
   char line[400];
-  const JointSpec& spec = job.joint;
+  const JointInput& inputs = job.joint;
   if (!job.title.empty()) con.write_record(" " + job.title);
   for (const std::string& w : a.warnings) con.write_record(" CAUTION: " + w);
   std::snprintf(line, sizeof line,
                 " JOINT: %s SHEAR, LOAD %.6g, FASTENER FLEXIBILITY %s, HOLES: %s",
-                spec.double_shear ? "DOUBLE" : "SINGLE", spec.load,
+                inputs.double_shear ? "DOUBLE" : "SINGLE", inputs.load,
                 flexibility_method_name(a.method), model_name(job));
   con.write_record(line);
   if (a.status != JointStatus::kOk) {
@@ -403,11 +403,11 @@ void write_joint_table_results(const Job& job, const JointAnalysis& a, std::ostr
   con.write_record(
       "  ROW           X    DIAMETER  COUNT  FLEXIBILITY      ROW LOAD"
       "  FASTENER LOAD   SHARE %");
-  for (std::size_t i = 0; i < spec.rows.size(); ++i) {
-    const JointRowSpec& r = spec.rows[i];
+  for (std::size_t i = 0; i < inputs.rows.size(); ++i) {
+    const JointRowInput& r = inputs.rows[i];
     std::snprintf(line, sizeof line, "%5zu %11.4f %11.4f %6d %12.4e %13.5g %14.5g %9.2f", i + 1,
                   r.x, r.diameter, r.count, a.shares.flexibility[i], a.shares.row_load[i],
-                  a.shares.fastener_load[i], 100.0 * a.shares.row_load[i] / spec.load);
+                  a.shares.fastener_load[i], 100.0 * a.shares.row_load[i] / inputs.load);
     con.write_record(line);
   }
   con.write_record("");

@@ -22,16 +22,16 @@ struct NamedLaminate {
   std::string layup;
 };
 
-struct JointPlateSpec {
+struct JointPlateInput {
   std::string name;
   double width = 0.0;          // across the load
   double edge_distance = 0.0;  // from the row at the plate's free end to that end
-  int laminate = -1;           // index into JointSpec::laminates, or -1 for a metal plate
+  int laminate = -1;           // index into JointInput::laminates, or -1 for a metal plate
   int material = -1;           // a metal plate: its (isotropic) material, and its thickness
   double thickness = 0.0;
 };
 
-struct JointRowSpec {
+struct JointRowInput {
   double x = 0.0;  // position along the load; the rows increase strictly
   double diameter = 0.0;
   double fastener_modulus = 0.0;
@@ -39,14 +39,14 @@ struct JointRowSpec {
   int count = 1;  // fasteners across the width
 };
 
-struct JointSpec {
+struct JointInput {
   bool given = false;  // the job is a joint job
   bool double_shear = false;
   double load = 0.0;                          // force through the joint, positive in tension
   std::string fastener_flexibility = "huth";  // a name flexibility_method_from_name reads
   std::vector<NamedLaminate> laminates;
-  std::vector<JointPlateSpec> plates;
-  std::vector<JointRowSpec> rows;
+  std::vector<JointPlateInput> plates;
+  std::vector<JointRowInput> rows;
 };
 
 // The names the reader accepts for fastener_flexibility.
