@@ -228,19 +228,15 @@ Json joint_results_json(const Job& job, const JointAnalysis& a) {
                    {"method", method_name(job.method)},
                    {"factor_of_safety", job.factor_of_safety}}}};
   if (!job.materials_file.empty()) inputs["materials_file"] = job.materials_file;
-  Json doc = {{"program", "holestress"},
-              {"version", program_version()},
-              {"title", job.title},
-              {"units",
-               {{"stress", u.stress},
-                {"modulus", u.stress},
-                {"length", u.length},
-                {"force", "stress times length squared"},
-                {"flexibility", "length per force"},
-                {"angle", "degree"}}},
-              {"inputs", inputs},
-              {"warnings", a.warnings},
-              {"joint", joint_json(job, a)}};
+  Json doc = results_head(job, {{"stress", u.stress},
+                                {"modulus", u.stress},
+                                {"length", u.length},
+                                {"force", "stress times length squared"},
+                                {"flexibility", "length per force"},
+                                {"angle", "degree"}});
+  doc["inputs"] = inputs;
+  doc["warnings"] = a.warnings;
+  doc["joint"] = joint_json(job, a);
   // The critical hole as a job of one hole: its laminate, hole, load case and reserve factors,
   // in its plate's frame.
   if (a.critical_plate >= 0) {

@@ -1,6 +1,7 @@
 #include "runner/json_results.hpp"
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "hole/transforms.hpp"
@@ -369,22 +370,25 @@ Json inputs_json(const Job& job) {
   return in;
 }
 
+Json results_head(const Job& job, Json units) {
+  return {{"program", "holestress"},
+          {"version", program_version()},
+          {"title", job.title},
+          {"units", std::move(units)}};
+}
+
 Json results_json(const Job& job) {
   if (job.joint.given) return joint_results_json(job, analyse_joint_job(job));
   ResultUnits u = result_units(job);
-  Json doc = {{"program", "holestress"},
-              {"version", program_version()},
-              {"title", job.title},
-              {"units",
-               {{"stress", u.stress},
-                {"modulus", u.stress},
-                {"length", u.length},
-                {"angle", "degree"},
-                {"strain", "1"},
-                {"displacement", u.length},
-                {"compliance", u.compliance}}},
-              {"inputs", inputs_json(job)},
-              {"warnings", job_warnings(job)}};
+  Json doc = results_head(job, {{"stress", u.stress},
+                                {"modulus", u.stress},
+                                {"length", u.length},
+                                {"angle", "degree"},
+                                {"strain", "1"},
+                                {"displacement", u.length},
+                                {"compliance", u.compliance}});
+  doc["inputs"] = inputs_json(job);
+  doc["warnings"] = job_warnings(job);
   JsonSink sink(job);
   evaluate_job(job, sink);
   if (job.carpet) {

@@ -14,6 +14,9 @@ using Json = nlohmann::ordered_json;
 // The inputs as understood: units, materials, plies, hole, grid, load cases, failure, results.
 Json inputs_json(const Job& job);
 
+// The head every results document starts with: program, version, title and the units given.
+Json results_head(const Job& job, Json units);
+
 // The whole document: program, title, units, inputs, and the laminate with its load cases (or,
 // for a carpet plot, the layups, each with its laminate and load cases).
 Json results_json(const Job& job);
