@@ -30,11 +30,13 @@ import numpy as np
 import fe
 
 
-def plate_mesh(x0, x1, width, holes, n_theta, growth):
+def plate_mesh(x0, x1, width, holes, n_theta, growth, points=False):
     """A plate [x0, x1] by [-width/2, width/2] with circular holes [(x, y, d)]: nodes {id: (x, y)},
     elements [(gmsh type, [nodes])], the nodes of each hole's edge, the 3-node edges of the ends
     x0 and x1. The hole edges have n_theta elements each; the size grows by `growth` per unit of
-    distance from the nearest hole edge, to at most four times the hole-edge size."""
+    distance from the nearest hole edge, to at most four times the hole-edge size. With points,
+    no holes: a node at each fastener's centre (its list of one), the size there that of a hole
+    edge of n_theta elements."""
     import gmsh
 
     gmsh.initialize(["-nopopup"])
@@ -43,6 +45,8 @@ def plate_mesh(x0, x1, width, holes, n_theta, growth):
     gmsh.model.add("plate")
     occ = gmsh.model.occ
     rect = occ.addRectangle(x0, -width / 2, 0, x1 - x0, width)
+    if points:
+        return _point_mesh(gmsh, rect, x0, x1, holes, n_theta, growth)
     disks = [occ.addDisk(x, y, 0, d / 2, d / 2) for x, y, d in holes]
     occ.cut([(2, rect)], [(2, k) for k in disks])
     occ.synchronize()
@@ -77,6 +81,19 @@ def plate_mesh(x0, x1, width, holes, n_theta, growth):
         n = max(2, round(n_theta / len(cs)))
         for c in cs:
             gmsh.model.mesh.setTransfiniteCurve(c, n + 1)
+    nodes, elements = _generate(gmsh)
+    hole_nodes = []
+    for cs in hole_curves:
+        s = set()
+        for c in cs:
+            t, _, _ = gmsh.model.mesh.getNodes(1, c, includeBoundary=True)
+            s.update(int(v) for v in t)
+        hole_nodes.append(sorted(s))
+    return nodes, elements, hole_nodes, _end_edges(gmsh, ends)
+
+
+def _generate(gmsh):
+    """Quadrilaterals, made second order (serendipity): the nodes and the 2-D elements."""
     gmsh.option.setNumber("Mesh.Algorithm", 6)
     gmsh.option.setNumber("Mesh.RecombineAll", 1)
     gmsh.option.setNumber("Mesh.RecombinationAlgorithm", 1)
@@ -90,13 +107,11 @@ def plate_mesh(x0, x1, width, holes, n_theta, growth):
     for typ, en in zip(types, enodes):
         n = {9: 6, 16: 8}[typ]
         elements += [(typ, [int(v) for v in en[k * n:(k + 1) * n]]) for k in range(len(en) // n)]
-    hole_nodes = []
-    for cs in hole_curves:
-        s = set()
-        for c in cs:
-            t, _, _ = gmsh.model.mesh.getNodes(1, c, includeBoundary=True)
-            s.update(int(v) for v in t)
-        hole_nodes.append(sorted(s))
+    return nodes, elements
+
+
+def _end_edges(gmsh, ends):
+    """The 3-node edges of the end curves; closes gmsh."""
     end_edges = {}
     for name, cs in ends.items():
         lst = []
@@ -107,7 +122,37 @@ def plate_mesh(x0, x1, width, holes, n_theta, growth):
                 lst += [[int(v) for v in e[k * 3:k * 3 + 3]] for k in range(len(e) // 3)]
         end_edges[name] = lst
     gmsh.finalize()
-    return nodes, elements, hole_nodes, end_edges
+    return end_edges
+
+
+def _point_mesh(gmsh, rect, x0, x1, holes, n_theta, growth):
+    """The plate without holes, a node embedded at each fastener's centre."""
+    occ = gmsh.model.occ
+    pts = [occ.addPoint(x, y, 0) for x, y, _ in holes]
+    occ.synchronize()
+    gmsh.model.mesh.embed(0, pts, 2, rect)
+    tol = 1e-6 * (x1 - x0)
+    ends = {"x0": [], "x1": []}
+    for _, c in gmsh.model.getEntities(1):
+        bx0, _, _, bx1, _, _ = gmsh.model.getBoundingBox(1, c)
+        if bx1 - bx0 < tol:
+            ends["x0" if abs(bx0 - x0) < 2 * tol else "x1"].append(c)
+    h0 = min(math.pi * d / n_theta for _, _, d in holes)
+    f = gmsh.model.mesh.field
+    dist = f.add("Distance")
+    f.setNumbers(dist, "NodesList", pts)
+    size = f.add("MathEval")
+    f.setString(size, "F", f"Min({h0} + {growth} * F{dist}, {4.0 * h0})")
+    f.setAsBackgroundMesh(size)
+    for name in ("CharacteristicLengthExtendFromBoundary", "CharacteristicLengthFromPoints",
+                 "CharacteristicLengthFromCurvature"):
+        gmsh.option.setNumber("Mesh." + name, 0)
+    nodes, elements = _generate(gmsh)
+    centre = []
+    for p in pts:
+        t, _, _ = gmsh.model.mesh.getNodes(0, p)
+        centre.append([int(t[0])])
+    return nodes, elements, centre, _end_edges(gmsh, ends)
 
 
 def end_forces(edges, nodes, total, forces):
@@ -120,7 +165,7 @@ def end_forces(edges, nodes, total, forces):
             forces[v] = forces.get(v, 0.0) + w * share
 
 
-def solve(model, n_theta, growth=0.3, workdir=None):
+def solve(model, n_theta, growth=0.3, workdir=None, points=False):
     """Row loads of the joint by finite elements.
 
     model: {"shear", "load", "plates": [{"x0", "x1", "width", "stiffness" (A, 3 by 3),
@@ -135,7 +180,7 @@ def solve(model, n_theta, growth=0.3, workdir=None):
     elsets, ties, forces, held = [], [], {}, []
     for j, p in enumerate(model["plates"]):
         nodes, elements, hole_nodes, ends = plate_mesh(p["x0"], p["x1"], p["width"], holes,
-                                                       n_theta, growth)
+                                                       n_theta, growth, points)
         lines += [f"{k + offset},{x:.12f},{y:.12f}" for k, (x, y) in sorted(nodes.items())]
         els = []
         for typ, conn in elements:
