@@ -15,7 +15,8 @@ shear the two outer plates tie their hole edges to one reference node: they move
 fastener, as the bar model assumes. Plate 1 (with plate 3 in double shear, each its share by
 stiffness E_x t) takes the load P as a uniform traction on its loaded end; the loaded end of
 plate 2 is held along x (one node across too). A spring's force is its stiffness times the
-difference of its reference nodes' displacements, both printed by CalculiX (`*NODE PRINT`); the
+difference of its reference nodes' displacements, both printed by CalculiX (`*NODE PRINT`; version
+2.20 prints no force of a SPRING2 element, `*EL PRINT` of S leaves its table empty); the
 reaction at the held end, printed too, checks that the rows carry the whole load.
 """
 import math

@@ -260,7 +260,8 @@ def write(studies, path, elapsed):
          " plate 2 is held along x at its loaded end, a plate width after the last row (one node"
          " held across). The free ends are at the plates' edge distances.",
          "- **Row loads**: each spring's force is its stiffness times the difference of its"
-         " reference nodes' displacements (CalculiX's `*NODE PRINT`); a row's load is the sum over"
+         " reference nodes' displacements (CalculiX's `*NODE PRINT`; CalculiX 2.20 prints no"
+         " force of a SPRING2 element); a row's load is the sum over"
          " its fasteners. The reaction at the held end (printed too) and the sum of the row loads"
          f" must equal P to {TOL_SUM:g}.", "",
          "The bar model leaves out what the plane model has: the spread of each fastener's load"
