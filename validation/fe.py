@@ -84,14 +84,7 @@ def mesh(D, LX, LY, ntheta, growth, xc=0.0):
             gmsh.option.setNumber("Mesh." + name, 0)
         except Exception:
             pass
-    gmsh.option.setNumber("Mesh.Algorithm", 6)
-    gmsh.option.setNumber("Mesh.RecombineAll", 1)
-    gmsh.option.setNumber("Mesh.RecombinationAlgorithm", 1)
-    gmsh.option.setNumber("Mesh.SecondOrderIncomplete", 1)
-    gmsh.model.mesh.generate(2)
-    gmsh.model.mesh.setOrder(2)
-    tags, coords, _ = gmsh.model.mesh.getNodes()
-    nodes = {int(t): (coords[3 * i], coords[3 * i + 1]) for i, t in enumerate(tags)}
+    nodes = quadratic_quad_mesh(gmsh)
     elements = []
     for sf in ring + [surf]:
         types, etags, enodes = gmsh.model.mesh.getElements(2, sf)
@@ -112,6 +105,19 @@ def mesh(D, LX, LY, ntheta, growth, xc=0.0):
     gmsh.finalize()
     hole_nodes = sorted({v for e in edges["hole"] for v in e})
     return nodes, elements, edges, hole_nodes
+
+
+def quadratic_quad_mesh(gmsh):
+    """Meshes the model's surfaces in quadrilaterals made second order (serendipity, 8 nodes;
+    6-node triangles where a quadrilateral will not fit): the nodes, tag to (x, y)."""
+    gmsh.option.setNumber("Mesh.Algorithm", 6)
+    gmsh.option.setNumber("Mesh.RecombineAll", 1)
+    gmsh.option.setNumber("Mesh.RecombinationAlgorithm", 1)
+    gmsh.option.setNumber("Mesh.SecondOrderIncomplete", 1)
+    gmsh.model.mesh.generate(2)
+    gmsh.model.mesh.setOrder(2)
+    tags, coords, _ = gmsh.model.mesh.getNodes()
+    return {int(t): (coords[3 * i], coords[3 * i + 1]) for i, t in enumerate(tags)}
 
 
 def _oriented(typ, conn, nodes):

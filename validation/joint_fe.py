@@ -95,14 +95,7 @@ def plate_mesh(x0, x1, width, holes, n_theta, growth, points=False):
 
 def _generate(gmsh):
     """Quadrilaterals, made second order (serendipity): the nodes and the 2-D elements."""
-    gmsh.option.setNumber("Mesh.Algorithm", 6)
-    gmsh.option.setNumber("Mesh.RecombineAll", 1)
-    gmsh.option.setNumber("Mesh.RecombinationAlgorithm", 1)
-    gmsh.option.setNumber("Mesh.SecondOrderIncomplete", 1)
-    gmsh.model.mesh.generate(2)
-    gmsh.model.mesh.setOrder(2)
-    tags, coords, _ = gmsh.model.mesh.getNodes()
-    nodes = {int(t): (coords[3 * i], coords[3 * i + 1]) for i, t in enumerate(tags)}
+    nodes = fe.quadratic_quad_mesh(gmsh)
     elements = []
     types, _, enodes = gmsh.model.mesh.getElements(2)
     for typ, en in zip(types, enodes):
