@@ -246,6 +246,18 @@ const LIMITS = {average_points: 257};
 const METHODS = ['point', 'average'];
 const AVERAGE_RULES = ['gauss-legendre', 'simpson'];
 const DISTANCES = ['distance', 'distance_tension', 'distance_compression'];
+// A metal: the isotropic shorthand of a material, E1 = E2 = E, G12 = E / 2(1 + nu), nu12 = nu.
+const METAL = ['E', 'nu'];
+// A joint job ([joint]): the keys of the joint, its plates and its rows of fasteners.
+const SHEARS = ['single', 'double'];
+const FLEXIBILITIES = ['huth', 'huth-bolted-metal', 'huth-riveted-metal', 'huth-bolted-graphite',
+                       'swift', 'tate-rosenfeld', 'grumman', 'boeing'];
+const JOINT_HOLE_MODELS = ['strip', 'infinite'];
+const JOINT = ['shear', 'load', 'fastener_flexibility', 'hole_model'];
+const PLATE = ['name', 'width', 'edge_distance', 'laminate', 'material', 'thickness'];
+const ROW = ['x', 'diameter', 'fastener_E', 'fastener_nu', 'count'];
+// The most fasteners across a plate the job reader takes.
+const MAX_FASTENERS_ACROSS = 10000;
 
 // The bolted-joint example: quasi-isotropic carbon/epoxy, quarter-inch bolt.
 function exampleJob() {
@@ -265,6 +277,34 @@ function exampleJob() {
   };
 }
 
+// The joint example: a carbon/epoxy skin spliced to an aluminium strap in single shear by three
+// rows of three titanium bolts (examples/joint-single-shear.toml). Its grid is left out: every
+// 2 degrees round each hole, at the edge and at the characteristic distance.
+function jointExampleJob() {
+  const allowables = {T1: 440.0, C1: 440.0, T2: 440.0, C2: 440.0, S12: 260.0};
+  return {
+    title: 'carbon/epoxy skin and aluminium strap, three rows of bolts',
+    units: {stress: 'MPa', length: 'mm'},
+    materials: [{name: 'carbon', E1: 135000.0, E2: 9000.0, G12: 5000.0, nu12: 0.3, T1: 2000.0,
+                 C1: 1200.0, T2: 50.0, C2: 200.0, S12: 90.0},
+                {name: 'aluminium', kind: 'metal', E: 72000.0, nu: 0.33, ...allowables}],
+    joint: {shear: 'single', load: 10000.0, fastener_flexibility: 'huth-bolted-graphite',
+            hole_model: 'strip',
+            plates: [{name: 'skin', width: 75.0, edge_distance: 15.0,
+                      laminate: {layup: '[45/0/-45/90]2s', material: 'carbon', ply_thickness: 0.125}},
+                     {name: 'strap', width: 75.0, edge_distance: 15.0, material: 'aluminium',
+                      thickness: 3.0}],
+            rows: [0.0, 25.0, 50.0].map((x) => ({x, diameter: 6.35, fastener_E: 110000.0,
+                                                  fastener_nu: 0.31, count: 3}))},
+    grid: {},
+    failure: {criteria: ['max-strain', 'tsai-wu'], distance: 0.5, factor_of_safety: 1.5}
+  };
+}
+
+// The row of fasteners by each plate's free end: the last row for plates 1 and 3 (loaded before
+// the first row), the first for plate 2 (loaded after the last row).
+const endRow = (plate, rows) => (plate === 1 ? 0 : rows - 1);
+
 // A number as typed: decimal, with an optional exponent (1.5e6, -45, .25). Anything else
 // (letters, a comma for the point, Inf) is not a number here.
 function readNumber(v) {
@@ -281,11 +321,20 @@ function readNumber(v) {
 // has. expandLayup (the module's, when it has loaded) turns a layup into its plies, {angles,
 // materials} or {error, column}; with it the layup is checked as typed and `stack` returned: the
 // plies' angles, material names and thicknesses (null where unknown).
+//
+// A joint job (raw.joint) has no plies, hole, load cases or tables: its plates and rows are
+// checked instead (checkJoint), `stacks` holds each plate's expanded laminate (null for a metal),
+// a grid left blank is the job reader's default, and [failure] needs a criterion and one
+// characteristic distance.
 function checkJob(raw, expandLayup) {
   const errors = {}, notes = {};
-  let stack = null;
-  const job = {title: String(raw.title || ''), units: {...raw.units}, materials: [], plies: [],
-               hole: {}, grid: {}, load_cases: [], failure: {}, results: {}};
+  let stack = null, stacks = null;
+  const joint = raw.joint !== undefined && raw.joint !== null;
+  const job = joint
+      ? {title: String(raw.title || ''), units: {...raw.units}, materials: [], joint: {}, grid: {},
+         failure: {}}
+      : {title: String(raw.title || ''), units: {...raw.units}, materials: [], plies: [],
+         hole: {}, grid: {}, load_cases: [], failure: {}, results: {}};
   const num = (path, v, rule) => {
     const blank = v === undefined || v === null || String(v).trim() === '';
     if (blank && rule.optional) return undefined;
@@ -312,25 +361,35 @@ function checkJob(raw, expandLayup) {
   // The failure numbers and reserve factors need allowables: the stress allowables for every
   // criterion but maximum strain, which may do with strain allowables.
   const tablesAsked = (raw.results || {}).tables;
-  const failureTables = !Array.isArray(tablesAsked) ||
+  const failureTables = joint || !Array.isArray(tablesAsked) ||
       tablesAsked.includes('failure') || tablesAsked.includes('reserve');
   const needAllowables = job.failure.criteria.length > 0 && failureTables;
   const onlyMaxStrain = job.failure.criteria.every((c) => c === 'max-strain');
 
   const materials = raw.materials || [];
   if (materials.length < 1) errors.materials = 'at least one material';
-  const names = new Set();
+  const names = new Set(), metals = new Set();
   materials.forEach((m, i) => {
     const out = {name: String(m.name || '').trim()};
     const p = 'materials.' + i + '.';
     if (!out.name) errors[p + 'name'] = 'needed';
     else if (names.has(out.name)) errors[p + 'name'] = 'used twice';
     names.add(out.name);
-    for (const k of ['E1', 'E2', 'G12']) out[k] = num(p + k, m[k], {positive: true});
-    out.nu12 = num(p + 'nu12', m.nu12, {});
-    // A positive-definite ply compliance needs nu12^2 < E1/E2.
-    if (!errors[p + 'nu12'] && out.E1 > 0 && out.E2 > 0 && out.nu12 * out.nu12 >= out.E1 / out.E2) {
-      errors[p + 'nu12'] = 'nu12² must be below E1/E2';
+    if (m.kind === 'metal') {
+      // A metal: E and nu, alike in every direction (a positive-definite compliance needs
+      // -1 < nu <= 0.5 as the job reader takes it).
+      out.kind = 'metal';
+      metals.add(out.name);
+      out.E = num(p + 'E', m.E, {positive: true});
+      out.nu = num(p + 'nu', m.nu, {max: 0.5});
+      if (!errors[p + 'nu'] && !(out.nu > -1)) errors[p + 'nu'] = 'must be greater than -1';
+    } else {
+      for (const k of ['E1', 'E2', 'G12']) out[k] = num(p + k, m[k], {positive: true});
+      out.nu12 = num(p + 'nu12', m.nu12, {});
+      // A positive-definite ply compliance needs nu12^2 < E1/E2.
+      if (!errors[p + 'nu12'] && out.E1 > 0 && out.E2 > 0 && out.nu12 * out.nu12 >= out.E1 / out.E2) {
+        errors[p + 'nu12'] = 'nu12² must be below E1/E2';
+      }
     }
     const blank = (v) => v === undefined || v === null || String(v).trim() === '';
     const strains = STRAIN_ALLOWABLES.filter((k) => !blank(m[k])).length;
@@ -346,66 +405,78 @@ function checkJob(raw, expandLayup) {
     job.materials.push(out);
   });
 
-  const plies = raw.laminate ? [] : raw.plies || [];
-  if (raw.laminate) {
-    stack = checkLaminate(raw.laminate, job, [...names], num, errors, expandLayup);
-  } else if (plies.length < 1) {
-    errors.plies = 'at least one ply';
-  }
-  plies.forEach((ply, i) => {
-    const p = 'plies.' + i + '.';
-    // With one material a ply may leave its material out.
-    const material = String(ply.material === undefined || ply.material === ''
-                                ? (materials.length === 1 ? String(materials[0].name || '').trim() : '')
-                                : ply.material);
-    if (!names.has(material)) errors[p + 'material'] = 'no such material';
-    job.plies.push({angle: num(p + 'angle', ply.angle, {min: -360, max: 360}),
-                    thickness: num(p + 'thickness', ply.thickness, {positive: true}),
-                    material});
-  });
+  let plies = [], strip = false;
+  if (joint) {
+    stacks = checkJoint(raw.joint, job, [...names], metals, num, errors, expandLayup);
+  } else {
+    plies = raw.laminate ? [] : raw.plies || [];
+    if (raw.laminate) {
+      const checked = checkLaminate(raw.laminate, 'laminate', [...names], num, errors, expandLayup);
+      job.laminate = checked.laminate;
+      stack = checked.stack;
+    } else if (plies.length < 1) {
+      errors.plies = 'at least one ply';
+    }
+    plies.forEach((ply, i) => {
+      const p = 'plies.' + i + '.';
+      // With one material a ply may leave its material out.
+      const material = String(ply.material === undefined || ply.material === ''
+                                  ? (materials.length === 1 ? String(materials[0].name || '').trim() : '')
+                                  : ply.material);
+      if (!names.has(material)) errors[p + 'material'] = 'no such material';
+      job.plies.push({angle: num(p + 'angle', ply.angle, {min: -360, max: 360}),
+                      thickness: num(p + 'thickness', ply.thickness, {positive: true}),
+                      material});
+    });
 
-  const hole = raw.hole || {};
-  const text = (v, fallback) => (v === undefined || v === '' ? fallback : String(v));
-  job.hole.model = text(hole.model, 'infinite');
-  if (!HOLE_MODELS.includes(job.hole.model)) errors['hole.model'] = 'infinite or strip';
-  const strip = job.hole.model === 'strip';
-  job.hole.diameter = num('hole.diameter', hole.diameter, {positive: true});
-  job.hole.width = num('hole.width', hole.width, {min: 0, optional: !strip});
-  job.hole.finite_width_correction = text(hole.finite_width_correction, 'none');
-  job.hole.bolt_series = text(hole.bolt_series, 'converged');
-  if (!WIDTH_CORRECTIONS.includes(job.hole.finite_width_correction)) {
-    errors['hole.finite_width_correction'] = 'none or tan';
-  } else if (job.hole.finite_width_correction === 'tan' && strip) {
-    errors['hole.finite_width_correction'] = 'the strip model solves the strip itself: none';
-  } else if (job.hole.finite_width_correction === 'tan' && !(job.hole.width > 0)) {
-    errors['hole.finite_width_correction'] = 'tan needs a finite plate (a width)';
-  }
-  if (!BOLT_SERIES.includes(job.hole.bolt_series)) {
-    errors['hole.bolt_series'] = 'converged or legacy';
-  } else if (strip && job.hole.bolt_series === 'legacy') {
-    errors['hole.bolt_series'] = 'the strip model sums the series exactly: converged';
-  }
-  if (strip && !errors['hole.width'] && !(job.hole.width > 0)) {
-    errors['hole.width'] = 'the strip model needs the strip\'s width';
-  }
-  if (job.hole.width > 0 && !errors['hole.width'] && job.hole.diameter > 0) {
-    if (job.hole.width <= job.hole.diameter) errors['hole.width'] = 'must exceed the diameter';
-    else if (job.hole.width < 4 * job.hole.diameter && !strip) {
-      notes['hole.width'] = 'less than four diameters: the bypass solution is approximate';
+    const hole = raw.hole || {};
+    const text = (v, fallback) => (v === undefined || v === '' ? fallback : String(v));
+    job.hole.model = text(hole.model, 'infinite');
+    if (!HOLE_MODELS.includes(job.hole.model)) errors['hole.model'] = 'infinite or strip';
+    strip = job.hole.model === 'strip';
+    job.hole.diameter = num('hole.diameter', hole.diameter, {positive: true});
+    job.hole.width = num('hole.width', hole.width, {min: 0, optional: !strip});
+    job.hole.finite_width_correction = text(hole.finite_width_correction, 'none');
+    job.hole.bolt_series = text(hole.bolt_series, 'converged');
+    if (!WIDTH_CORRECTIONS.includes(job.hole.finite_width_correction)) {
+      errors['hole.finite_width_correction'] = 'none or tan';
+    } else if (job.hole.finite_width_correction === 'tan' && strip) {
+      errors['hole.finite_width_correction'] = 'the strip model solves the strip itself: none';
+    } else if (job.hole.finite_width_correction === 'tan' && !(job.hole.width > 0)) {
+      errors['hole.finite_width_correction'] = 'tan needs a finite plate (a width)';
     }
-  }
-  job.hole.edge_distance = num('hole.edge_distance', hole.edge_distance,
-                               {positive: true, optional: true});
-  if (job.hole.edge_distance !== undefined && !errors['hole.edge_distance']) {
-    if (!strip) {
-      errors['hole.edge_distance'] = 'needs the strip model';
-    } else if (job.hole.diameter > 0 && !(job.hole.edge_distance > job.hole.diameter / 2)) {
-      errors['hole.edge_distance'] = 'must exceed half the diameter';
+    if (!BOLT_SERIES.includes(job.hole.bolt_series)) {
+      errors['hole.bolt_series'] = 'converged or legacy';
+    } else if (strip && job.hole.bolt_series === 'legacy') {
+      errors['hole.bolt_series'] = 'the strip model sums the series exactly: converged';
     }
+    if (strip && !errors['hole.width'] && !(job.hole.width > 0)) {
+      errors['hole.width'] = 'the strip model needs the strip\'s width';
+    }
+    if (job.hole.width > 0 && !errors['hole.width'] && job.hole.diameter > 0) {
+      if (job.hole.width <= job.hole.diameter) errors['hole.width'] = 'must exceed the diameter';
+      else if (job.hole.width < 4 * job.hole.diameter && !strip) {
+        notes['hole.width'] = 'less than four diameters: the bypass solution is approximate';
+      }
+    }
+    job.hole.edge_distance = num('hole.edge_distance', hole.edge_distance,
+                                 {positive: true, optional: true});
+    if (job.hole.edge_distance !== undefined && !errors['hole.edge_distance']) {
+      if (!strip) {
+        errors['hole.edge_distance'] = 'needs the strip model';
+      } else if (job.hole.diameter > 0 && !(job.hole.edge_distance > job.hole.diameter / 2)) {
+        errors['hole.edge_distance'] = 'must exceed half the diameter';
+      }
+    }
+
   }
 
   const grid = raw.grid || {};
   const g = job.grid;
+  // A joint job's grid may be left blank: then the job reader's, every 2 degrees all round, at
+  // the edge and at the characteristic distance.
+  const gridBlank = GRID.every((k) => grid[k] === undefined || grid[k] === null || String(grid[k]).trim() === '');
+  if (!(joint && gridBlank)) {
   g.angle_step = num('grid.angle_step', grid.angle_step, {positive: true});
   g.angle_low = num('grid.angle_low', grid.angle_low, {min: -360, max: 360});
   g.angle_high = num('grid.angle_high', grid.angle_high, {min: -360, max: 360});
@@ -414,40 +485,43 @@ function checkJob(raw, expandLayup) {
   if (!errors['grid.angle_high'] && !errors['grid.angle_low'] && g.angle_high < g.angle_low) {
     errors['grid.angle_high'] = 'must not be below the low angle';
   }
+  }
 
-  const cases = raw.load_cases || [];
-  if (cases.length < 1) errors.load_cases = 'at least one load case';
-  const caseNames = new Set();
-  cases.forEach((lc, i) => {
-    const p = 'load_cases.' + i + '.';
-    const out = {name: String(lc.name || '').trim()};
-    if (!out.name) errors[p + 'name'] = 'needed';
-    else if (caseNames.has(out.name)) errors[p + 'name'] = 'used twice';
-    caseNames.add(out.name);
-    if (strip) {
-      // Along the strip only: the bolt bears towards +x, and a free end carries no bypass.
-      out.bearing = num(p + 'bearing', lc.bearing, {min: 0, optional: true});
-      out.bypass = num(p + 'bypass', lc.bypass, {optional: true});
-      if (job.hole.edge_distance !== undefined && out.bypass && !errors[p + 'bypass']) {
-        errors[p + 'bypass'] = 'must be 0 with an edge distance';
-      }
-      // A job file's loads of the infinite plate have no field in the strip's form: the message
-      // goes under the load cases.
-      for (const k of LOADS.filter((k) => k !== 'bearing')) {
-        if (lc[k] !== undefined && lc[k] !== '' && readNumber(lc[k]) !== 0) {
-          errors.load_cases = 'load case ' + (i + 1) + ': ' + k +
-              (k === 'px' ? ': the strip takes bearing and bypass, use bypass'
-                          : ': the strip takes bearing and bypass only');
+  if (!joint) {
+    const cases = raw.load_cases || [];
+    if (cases.length < 1) errors.load_cases = 'at least one load case';
+    const caseNames = new Set();
+    cases.forEach((lc, i) => {
+      const p = 'load_cases.' + i + '.';
+      const out = {name: String(lc.name || '').trim()};
+      if (!out.name) errors[p + 'name'] = 'needed';
+      else if (caseNames.has(out.name)) errors[p + 'name'] = 'used twice';
+      caseNames.add(out.name);
+      if (strip) {
+        // Along the strip only: the bolt bears towards +x, and a free end carries no bypass.
+        out.bearing = num(p + 'bearing', lc.bearing, {min: 0, optional: true});
+        out.bypass = num(p + 'bypass', lc.bypass, {optional: true});
+        if (job.hole.edge_distance !== undefined && out.bypass && !errors[p + 'bypass']) {
+          errors[p + 'bypass'] = 'must be 0 with an edge distance';
+        }
+        // A job file's loads of the infinite plate have no field in the strip's form: the message
+        // goes under the load cases.
+        for (const k of LOADS.filter((k) => k !== 'bearing')) {
+          if (lc[k] !== undefined && lc[k] !== '' && readNumber(lc[k]) !== 0) {
+            errors.load_cases = 'load case ' + (i + 1) + ': ' + k +
+                (k === 'px' ? ': the strip takes bearing and bypass, use bypass'
+                            : ': the strip takes bearing and bypass only');
+          }
+        }
+      } else {
+        for (const k of LOADS) out[k] = num(p + k, lc[k], {optional: true});
+        if (lc.bypass !== undefined && lc.bypass !== '' && readNumber(lc.bypass) !== 0) {
+          errors[p + 'bypass'] = 'a load of the strip model';
         }
       }
-    } else {
-      for (const k of LOADS) out[k] = num(p + k, lc[k], {optional: true});
-      if (lc.bypass !== undefined && lc.bypass !== '' && readNumber(lc.bypass) !== 0) {
-        errors[p + 'bypass'] = 'a load of the strip model';
-      }
-    }
-    job.load_cases.push(out);
-  });
+      job.load_cases.push(out);
+    });
+  }
 
   // Empty: the distance step and 1, as holestress run takes them. A distance is one number, or a
   // list of them (typed as "0.5, 1, 1.5", or "[0.5]" for a list of one).
@@ -482,6 +556,16 @@ function checkJob(raw, expandLayup) {
              count(job.failure.distance_tension) !== count(job.failure.distance_compression)) {
     errors['failure.distance_compression'] = 'as many as the tension distances';
   }
+  if (joint) {
+    // Every hole is judged at the same distance, and judged it must be.
+    for (const k of DISTANCES) {
+      if (Array.isArray(job.failure[k]) && !errors['failure.' + k]) {
+        errors['failure.' + k] = 'a joint job judges every hole at one distance: a number, not a list';
+      }
+    }
+    if (!given.length) errors['failure.distance'] = 'needed: the distance from the edge of every hole';
+    if (!job.failure.criteria.length) errors['failure.criteria'] = 'a joint job checks every hole: at least one criterion';
+  }
   const method = failure.method === undefined || failure.method === '' ? 'point' : failure.method;
   if (!METHODS.includes(method)) errors['failure.method'] = 'point or average';
   if (method === 'average') {
@@ -501,6 +585,7 @@ function checkJob(raw, expandLayup) {
   }
   job.failure.factor_of_safety = num('failure.factor_of_safety', failure.factor_of_safety,
                                      {positive: true, optional: true});
+  if (joint) return {job, errors, notes, stack, stacks};
   job.carpet = !!raw.carpet;
   const plyCount = raw.laminate ? (stack ? stack.angles.length : 4) : plies.length;
   if (job.carpet && plyCount !== 4) {
@@ -516,15 +601,16 @@ function checkJob(raw, expandLayup) {
   return {job, errors, notes, stack};
 }
 
-// [laminate] of a job being checked: the layup (expanded by expandLayup when given), the
-// material of the plies that name none, the ply thickness (a number, or an object of numbers by
-// material name, blank ones left out). Sets job.laminate; returns the expanded stack or null.
-function checkLaminate(raw, job, names, num, errors, expandLayup) {
+// A laminate of a job being checked ([laminate], or a joint plate's, its messages under `at`):
+// the layup (expanded by expandLayup when given), the material of the plies that name none, the
+// ply thickness (a number, or an object of numbers by material name, blank ones left out).
+// Returns {laminate, stack}: the laminate with numbers, and the expanded stack or null.
+function checkLaminate(raw, at, names, num, errors, expandLayup) {
   const layup = String(raw.layup === undefined || raw.layup === null ? '' : raw.layup);
   let material = String(raw.material === undefined || raw.material === null ? '' : raw.material).trim();
   // With one material the plies need not name it.
   if (!material && names.length === 1) material = names[0];
-  if (material && !names.includes(material)) errors['laminate.material'] = 'no such material';
+  if (material && !names.includes(material)) errors[at + '.material'] = 'no such material';
   const out = {layup, material};
   const perMaterial = raw.ply_thickness !== null && typeof raw.ply_thickness === 'object';
   if (perMaterial) {
@@ -533,49 +619,147 @@ function checkLaminate(raw, job, names, num, errors, expandLayup) {
     for (const [name, v] of Object.entries(raw.ply_thickness)) {
       const i = names.indexOf(name);
       if (i < 0) {
-        if (!blank(v)) errors['laminate.ply_thickness'] = 'not a material of the job: ' + name;
+        if (!blank(v)) errors[at + '.ply_thickness'] = 'not a material of the job: ' + name;
         continue;
       }
-      const t = num('laminate.ply_thickness.' + i, v, {positive: true, optional: true});
+      const t = num(at + '.ply_thickness.' + i, v, {positive: true, optional: true});
       if (t !== undefined) out.ply_thickness[name] = t;
     }
-    if (!Object.keys(out.ply_thickness).length && !errors['laminate.ply_thickness']) {
-      errors['laminate.ply_thickness'] = 'a thickness for the plies of each material';
+    if (!Object.keys(out.ply_thickness).length && !errors[at + '.ply_thickness']) {
+      errors[at + '.ply_thickness'] = 'a thickness for the plies of each material';
     }
   } else {
-    out.ply_thickness = num('laminate.ply_thickness', raw.ply_thickness, {positive: true});
+    out.ply_thickness = num(at + '.ply_thickness', raw.ply_thickness, {positive: true});
   }
-  job.laminate = out;
   if (!layup.trim()) {
-    errors['laminate.layup'] = 'needed';
-    return null;
+    errors[at + '.layup'] = 'needed';
+    return {laminate: out, stack: null};
   }
-  if (!expandLayup) return null;
+  if (!expandLayup) return {laminate: out, stack: null};
   const expanded = expandLayup(layup);
   if (expanded.error) {
-    errors['laminate.layup'] = 'column ' + expanded.column + ': ' + expanded.error;
-    return null;
+    errors[at + '.layup'] = 'column ' + expanded.column + ': ' + expanded.error;
+    return {laminate: out, stack: null};
   }
   const stack = {angles: expanded.angles, materials: [], thicknesses: []};
   const missing = new Set();
   for (const m of expanded.materials) {
     const name = m || material;
     if (m && !names.includes(m)) {
-      errors['laminate.layup'] = 'column ' + (layup.indexOf(':' + m) + 2) + ': no material ' +
+      errors[at + '.layup'] = 'column ' + (layup.indexOf(':' + m) + 2) + ': no material ' +
           JSON.stringify(m) + ' (the materials: ' + names.join(', ') + ')';
-    } else if (!name && !errors['laminate.material']) {
-      errors['laminate.material'] = 'needed: some plies name no material';
+    } else if (!name && !errors[at + '.material']) {
+      errors[at + '.material'] = 'needed: some plies name no material';
     }
     const t = perMaterial ? out.ply_thickness[name] : out.ply_thickness;
     if (perMaterial && name && names.includes(name) && t === undefined) missing.add(name);
     stack.materials.push(name);
     stack.thicknesses.push(Number.isFinite(t) ? t : null);
   }
-  for (const name of errors['laminate.ply_thickness'] ? [] : missing) {
-    const path = 'laminate.ply_thickness.' + names.indexOf(name);
+  for (const name of errors[at + '.ply_thickness'] ? [] : missing) {
+    const path = at + '.ply_thickness.' + names.indexOf(name);
     if (!errors[path]) errors[path] = 'needed: plies of ' + name;
   }
-  return stack;
+  return {laminate: out, stack};
+}
+
+// [joint] of a job being checked, with its plates and rows: sets job.joint and returns each
+// plate's expanded laminate (null for a metal plate, or a layup not yet expanded). Messages go to
+// joint.KEY, joint.plates.N.KEY (joint.plates.N.laminate.KEY for a plate's laminate) and
+// joint.rows.N.KEY; the checks are the job reader's: the plates the shear needs, the rows in
+// order and apart, the fasteners across every plate, the end rows clear of the free ends.
+function checkJoint(raw, job, names, metals, num, errors, expandLayup) {
+  const word = (v, fallback) => (v === undefined || v === null || v === '' ? fallback : String(v));
+  const out = {shear: word(raw.shear, 'single'), load: num('joint.load', raw.load, {}),
+               fastener_flexibility: word(raw.fastener_flexibility, 'huth'),
+               hole_model: word(raw.hole_model, 'strip'), plates: [], rows: []};
+  job.joint = out;
+  if (!SHEARS.includes(out.shear)) errors['joint.shear'] = 'single or double';
+  if (!FLEXIBILITIES.includes(out.fastener_flexibility)) {
+    errors['joint.fastener_flexibility'] = 'one of ' + FLEXIBILITIES.join(', ');
+  }
+  if (!JOINT_HOLE_MODELS.includes(out.hole_model)) errors['joint.hole_model'] = 'strip or infinite';
+  if (!errors['joint.load'] && out.load === 0) {
+    errors['joint.load'] = 'must not be 0';
+  } else if (!errors['joint.load'] && out.load < 0 && out.hole_model === 'strip') {
+    // The strip's bolt bears towards its free end: a tension joint.
+    errors['joint.load'] = 'a compression load needs the infinite plate (hole model infinite)';
+  }
+  const plates = Array.isArray(raw.plates) ? raw.plates : [];
+  const wanted = out.shear === 'double' ? 3 : 2;
+  if (plates.length !== wanted) {
+    errors['joint.plates'] = out.shear === 'double' ? 'double shear needs 3 plates (outer, middle, outer)'
+                                                    : 'single shear needs 2 plates';
+  }
+  const stacks = [], plateNames = new Set();
+  plates.forEach((plate, i) => {
+    const p = 'joint.plates.' + i + '.';
+    const o = {name: String(plate.name === undefined || plate.name === null ? '' : plate.name).trim()};
+    if (!o.name) errors[p + 'name'] = 'needed';
+    else if (/[,\u0000-\u001f\u007f]/.test(o.name)) errors[p + 'name'] = 'no comma or control character';
+    else if (plateNames.has(o.name)) errors[p + 'name'] = 'used twice';
+    plateNames.add(o.name);
+    o.width = num(p + 'width', plate.width, {positive: true});
+    o.edge_distance = num(p + 'edge_distance', plate.edge_distance, {positive: true});
+    if (plate.laminate) {
+      const checked = checkLaminate(plate.laminate, p + 'laminate', names, num, errors, expandLayup);
+      o.laminate = checked.laminate;
+      stacks.push(checked.stack);
+    } else {
+      o.material = String(plate.material === undefined || plate.material === null ? '' : plate.material).trim();
+      if (!names.includes(o.material)) errors[p + 'material'] = 'no such material';
+      else if (!metals.has(o.material)) errors[p + 'material'] = 'a metal plate needs a metal (E and ν)';
+      o.thickness = num(p + 'thickness', plate.thickness, {positive: true});
+      stacks.push(null);
+    }
+    out.plates.push(o);
+  });
+  const rows = Array.isArray(raw.rows) ? raw.rows : [];
+  if (rows.length < 1) errors['joint.rows'] = 'at least one row of fasteners';
+  rows.forEach((row, i) => {
+    const p = 'joint.rows.' + i + '.';
+    const o = {x: num(p + 'x', row.x, {}), diameter: num(p + 'diameter', row.diameter, {positive: true}),
+               fastener_E: num(p + 'fastener_E', row.fastener_E, {positive: true}),
+               fastener_nu: num(p + 'fastener_nu', row.fastener_nu, {max: 0.5}),
+               count: num(p + 'count', row.count, {integer: true, min: 1, max: MAX_FASTENERS_ACROSS,
+                                                     optional: true})};
+    if (!errors[p + 'fastener_nu'] && !(o.fastener_nu > -1)) errors[p + 'fastener_nu'] = 'must be greater than -1';
+    out.rows.push(o);
+  });
+  // The geometry, between values that are right by themselves.
+  const ok = (path) => !errors[path];
+  out.rows.forEach((o, i) => {
+    const p = 'joint.rows.' + i + '.';
+    if (i > 0 && ok(p + 'x') && ok('joint.rows.' + (i - 1) + '.x')) {
+      const before = out.rows[i - 1];
+      if (!(o.x > before.x)) {
+        errors[p + 'x'] = 'must be greater than the x of row ' + i;
+      } else if (ok(p + 'diameter') && ok('joint.rows.' + (i - 1) + '.diameter') &&
+                 !(o.x - before.x > (o.diameter + before.diameter) / 2)) {
+        errors[p + 'x'] = 'the holes overlap those of row ' + i + ': the rows must lie farther ' +
+            'apart than half their diameters summed';
+      }
+    }
+    if (!ok(p + 'diameter') || !ok(p + 'count')) return;
+    const count = o.count === undefined ? 1 : o.count;
+    out.plates.forEach((plate, k) => {
+      const at = p + (o.count === undefined ? 'diameter' : 'count');
+      if (ok('joint.plates.' + k + '.width') && !(plate.width / count > o.diameter) && !errors[at]) {
+        errors[at] = 'the fasteners do not fit across plate ' + (plate.name || k + 1) +
+            ': its width over the count, ' + Number((plate.width / count).toPrecision(6)) +
+            ', must be greater than the diameter';
+      }
+    });
+  });
+  out.plates.forEach((plate, k) => {
+    const end = endRow(k, out.rows.length), path = 'joint.plates.' + k + '.edge_distance';
+    const row = out.rows[end];
+    if (row && ok(path) && ok('joint.rows.' + end + '.diameter') && !(plate.edge_distance > row.diameter / 2)) {
+      errors[path] = 'must be greater than half the diameter of row ' + (end + 1) +
+          ', the row by the plate\'s free end';
+    }
+  });
+  return stacks;
 }
 
 // The messages of a job the module refused (lines FILE:LINE:COLUMN: KEY: MESSAGE), by the path of
@@ -602,6 +786,21 @@ function fieldMessages(errorText, job) {
       path = key;
     } else if ((k = /^laminate\.ply_thickness\.(.+)$/.exec(key))) {
       path = names.includes(k[1]) ? 'laminate.ply_thickness.' + names.indexOf(k[1]) : 'laminate.ply_thickness';
+    } else if ((k = /^joint\.(\w+)$/.exec(key))) {
+      path = key;
+    } else if ((k = /^joint\.(plates|rows)\[(\d+)\](?:\.(\w+))?$/.exec(key))) {
+      path = 'joint.' + k[1] + '.' + k[2] + (k[3] ? '.' + k[3] : '');
+    } else if ((k = /^laminates\.(.+)\.(layup|material|ply_thickness)(?:\.(.+))?$/.exec(key))) {
+      // The page names a plate's laminate after the plate.
+      const plates = ((job.joint || {}).plates || []).map((p) => String(p.name));
+      const i = plates.indexOf(k[1]);
+      if (i >= 0) {
+        path = 'joint.plates.' + i + '.laminate.' + k[2];
+        if (k[2] === 'layup' && column > 9) message = 'column ' + (column - 9) + ': ' + message;
+        if (k[3] !== undefined) path += names.includes(k[3]) ? '.' + names.indexOf(k[3]) : '';
+      } else {
+        path = 'joint.plates';
+      }
     } else if ((k = /^materials\.(.+)\.(\w+)$/.exec(key)) && names.includes(k[1])) {
       path = 'materials.' + names.indexOf(k[1]) + '.' + k[2];
     } else if (/^materials/.test(key)) {
@@ -636,31 +835,95 @@ function tomlFloat(x) {
   return /[.e]/.test(s) ? s : s + '.0';
 }
 
-function jobToToml(job) {
-  const lines = [];
-  const put = (k, v) => lines.push(tomlKey(k) + ' = ' + v);
+// The head of a job file: title, units and materials (a metal by E and nu).
+function tomlHead(job, lines, put) {
   put('title', tomlString(job.title));
   lines.push('', '[units]');
   put('stress', tomlString(job.units.stress));
   put('length', tomlString(job.units.length));
   for (const m of job.materials) {
     lines.push('', '[materials.' + tomlKey(m.name) + ']');
-    for (const k of ELASTIC.concat(ALLOWABLES, STRAIN_ALLOWABLES)) {
+    for (const k of (m.kind === 'metal' ? METAL : ELASTIC).concat(ALLOWABLES, STRAIN_ALLOWABLES)) {
       if (m[k] !== undefined) put(k, tomlFloat(m[k]));
     }
   }
-  if (job.laminate) {
-    const lam = job.laminate;
-    lines.push('', '[laminate]');
-    put('layup', tomlString(lam.layup));
-    if (lam.material) put('material', tomlString(lam.material));
-    if (typeof lam.ply_thickness === 'object') {
-      put('ply_thickness', '{' + Object.entries(lam.ply_thickness)
-          .map(([k, v]) => ' ' + tomlKey(k) + ' = ' + tomlFloat(v)).join(',') + ' }');
-    } else {
-      put('ply_thickness', tomlFloat(lam.ply_thickness));
-    }
+}
+
+// A laminate's keys, under its header ([laminate] or [laminates.NAME]).
+function tomlLaminate(lam, header, lines, put) {
+  lines.push('', header);
+  put('layup', tomlString(lam.layup));
+  if (lam.material) put('material', tomlString(lam.material));
+  if (typeof lam.ply_thickness === 'object') {
+    put('ply_thickness', '{' + Object.entries(lam.ply_thickness)
+        .map(([k, v]) => ' ' + tomlKey(k) + ' = ' + tomlFloat(v)).join(',') + ' }');
+  } else {
+    put('ply_thickness', tomlFloat(lam.ply_thickness));
   }
+}
+
+// [failure]: the criteria, the characteristic distances, the method, the factor of safety.
+function tomlFailure(job, lines, put) {
+  if (job.failure.criteria.length) lines.push('', '[failure]');
+  if (job.failure.criteria.length) put('criteria', '[' + job.failure.criteria.map(tomlString).join(', ') + ']');
+  const distanceText = (v) => (Array.isArray(v) ? '[' + v.map(tomlFloat).join(', ') + ']'
+                                                 : tomlFloat(v));
+  for (const k of DISTANCES) {
+    if (job.failure.criteria.length && job.failure[k] !== undefined) put(k, distanceText(job.failure[k]));
+  }
+  if (job.failure.criteria.length && job.failure.method !== undefined) {
+    put('method', tomlString(job.failure.method));
+    if (job.failure.average_rule !== undefined) put('average_rule', tomlString(job.failure.average_rule));
+    if (job.failure.average_points !== undefined) put('average_points', String(job.failure.average_points));
+  }
+  if (job.failure.criteria.length && job.failure.factor_of_safety !== undefined) {
+    put('factor_of_safety', tomlFloat(job.failure.factor_of_safety));
+  }
+}
+
+// A joint job: each laminate plate's laminate as [laminates.PLATE] (named after its plate), the
+// joint, its plates and rows, the grid unless left to the job reader's, and [failure].
+function jointToToml(job) {
+  const lines = [];
+  const put = (k, v) => lines.push(tomlKey(k) + ' = ' + v);
+  tomlHead(job, lines, put);
+  const joint = job.joint;
+  for (const plate of joint.plates) {
+    if (plate.laminate) tomlLaminate(plate.laminate, '[laminates.' + tomlKey(plate.name) + ']', lines, put);
+  }
+  lines.push('', '[joint]');
+  put('shear', tomlString(joint.shear));
+  put('load', tomlFloat(joint.load));
+  put('fastener_flexibility', tomlString(joint.fastener_flexibility));
+  put('hole_model', tomlString(joint.hole_model));
+  for (const plate of joint.plates) {
+    lines.push('', '[[joint.plates]]');
+    put('name', tomlString(plate.name));
+    if (plate.laminate) put('laminate', tomlString(plate.name));
+    else put('material', tomlString(plate.material));
+    if (!plate.laminate) put('thickness', tomlFloat(plate.thickness));
+    put('width', tomlFloat(plate.width));
+    put('edge_distance', tomlFloat(plate.edge_distance));
+  }
+  for (const row of joint.rows) {
+    lines.push('', '[[joint.rows]]');
+    for (const k of ['x', 'diameter', 'fastener_E', 'fastener_nu']) put(k, tomlFloat(row[k]));
+    if (row.count !== undefined) put('count', String(row.count));
+  }
+  if (GRID.every((k) => job.grid[k] !== undefined)) {
+    lines.push('', '[grid]');
+    for (const k of GRID) put(k, k === 'steps' ? String(job.grid[k]) : tomlFloat(job.grid[k]));
+  }
+  tomlFailure(job, lines, put);
+  return lines.join('\n') + '\n';
+}
+
+function jobToToml(job) {
+  if (job.joint) return jointToToml(job);
+  const lines = [];
+  const put = (k, v) => lines.push(tomlKey(k) + ' = ' + v);
+  tomlHead(job, lines, put);
+  if (job.laminate) tomlLaminate(job.laminate, '[laminate]', lines, put);
   for (const p of job.plies) {
     lines.push('', '[[plies]]');
     put('angle', tomlFloat(p.angle));
@@ -686,21 +949,7 @@ function jobToToml(job) {
     put('name', tomlString(lc.name));
     for (const k of loadKeys(job.hole)) if (lc[k] !== undefined) put(k, tomlFloat(lc[k]));
   }
-  if (job.failure.criteria.length) lines.push('', '[failure]');
-  if (job.failure.criteria.length) put('criteria', '[' + job.failure.criteria.map(tomlString).join(', ') + ']');
-  const distanceText = (v) => (Array.isArray(v) ? '[' + v.map(tomlFloat).join(', ') + ']'
-                                                 : tomlFloat(v));
-  for (const k of DISTANCES) {
-    if (job.failure.criteria.length && job.failure[k] !== undefined) put(k, distanceText(job.failure[k]));
-  }
-  if (job.failure.criteria.length && job.failure.method !== undefined) {
-    put('method', tomlString(job.failure.method));
-    if (job.failure.average_rule !== undefined) put('average_rule', tomlString(job.failure.average_rule));
-    if (job.failure.average_points !== undefined) put('average_points', String(job.failure.average_points));
-  }
-  if (job.failure.criteria.length && job.failure.factor_of_safety !== undefined) {
-    put('factor_of_safety', tomlFloat(job.failure.factor_of_safety));
-  }
+  tomlFailure(job, lines, put);
   lines.push('', '[results]');
   put('tables', '[' + job.results.tables.map(tomlString).join(', ') + ']');
   if (job.carpet) lines.push('', '[carpet]');
@@ -718,24 +967,53 @@ function jobFromToml(doc) {
     for (const k of Object.keys(obj || {})) if (!keys.includes(k)) unknown.push(where + k);
   };
   let refusal = null;
-  if (doc.joint !== undefined) {
-    refusal = 'a joint job: the page has no joint form yet; run it with holestress run ' +
-        '(--format html draws its pictures)';
-  } else if (doc.materials_file !== undefined) {
+  if (doc.materials_file !== undefined) {
     refusal = 'the page reads a single job file: copy the materials of ' +
         (typeof doc.materials_file === 'string' ? tomlString(doc.materials_file) : 'its materials_file') +
         ' into [materials]';
-  } else if (doc.laminate !== undefined && doc.plies !== undefined) {
+  } else if (doc.joint === undefined && doc.laminate !== undefined && doc.plies !== undefined) {
     refusal = 'the job gives both a [laminate] and [[plies]]: keep one of them';
+  }
+  const table = (v) => (v !== null && typeof v === 'object' && !Array.isArray(v) ? v : {});
+  const list = (v) => (Array.isArray(v) ? v.map(table) : []);
+  // A material of E and nu and none of the orthotropic constants is a metal.
+  const materials = Object.entries(table(doc.materials)).map(([name, m]) => {
+    const metal = METAL.some((k) => k in table(m)) && !ELASTIC.some((k) => k in table(m));
+    return metal ? {name, kind: 'metal', ...table(m)} : {name, ...table(m)};
+  });
+  const knownMaterials = (job) => job.materials.forEach((m) => known(
+      m, ['name'].concat(m.kind === 'metal' ? ['kind'].concat(METAL) : ELASTIC, ALLOWABLES, STRAIN_ALLOWABLES),
+      'materials.' + m.name + '.'));
+  // [failure] as the form shows it: a list of distances as "0.5, 1, 1.5", or "[0.5]" for a list
+  // of one.
+  const failureOf = (job) => {
+    known(job.failure, ['criteria', 'factor_of_safety', 'method', 'average_rule', 'average_points']
+                           .concat(DISTANCES), 'failure.');
+    for (const k of DISTANCES) {
+      const v = job.failure[k];
+      if (Array.isArray(v)) job.failure[k] = v.length === 1 ? '[' + String(v[0]) + ']' : v.join(', ');
+    }
+    if (!Array.isArray(job.failure.criteria)) job.failure.criteria = [];
+  };
+  // The grid starts at 0 degrees and has one distance step unless it says otherwise.
+  const gridOf = (grid) => {
+    if (grid.angle_low === undefined) grid.angle_low = 0;
+    if (grid.steps === undefined) grid.steps = 1;
+    return grid;
+  };
+  if (doc.joint !== undefined) {
+    const out = jointFromToml(doc, materials, known, table, list);
+    refusal = refusal || out.refusal;
+    knownMaterials(out.job);
+    failureOf(out.job);
+    return {job: out.job, unknown, refusal};
   }
   known(doc, ['title', 'units', 'materials', 'materials_file', 'plies', 'laminate', 'hole', 'grid',
               'load_cases', 'failure', 'results', 'carpet'], '');
-  const table = (v) => (v !== null && typeof v === 'object' && !Array.isArray(v) ? v : {});
-  const list = (v) => (Array.isArray(v) ? v.map(table) : []);
   const job = {
     title: doc.title === undefined ? '' : String(doc.title),
     units: {stress: 'psi', length: 'in', ...table(doc.units)},
-    materials: Object.entries(table(doc.materials)).map(([name, m]) => ({name, ...table(m)})),
+    materials,
     plies: doc.laminate !== undefined ? [] : list(doc.plies),
     hole: table(doc.hole),
     grid: table(doc.grid),
@@ -749,9 +1027,7 @@ function jobFromToml(doc) {
   if (job.results.tables === undefined) {
     job.results.tables = ['properties', 'stresses'].concat(doc.failure !== undefined ? ['reserve'] : []);
   }
-  // The grid starts at 0 degrees and has one distance step unless it says otherwise.
-  if (job.grid.angle_low === undefined) job.grid.angle_low = 0;
-  if (job.grid.steps === undefined) job.grid.steps = 1;
+  gridOf(job.grid);
   // Loads left out are 0; a load case without a name is named as holestress run names it.
   job.load_cases.forEach((l, i) => {
     for (const k of loadKeys(job.hole)) if (l[k] === undefined) l[k] = 0;
@@ -773,26 +1049,102 @@ function jobFromToml(doc) {
     known(lam, LAMINATE, 'laminate.');
   }
   known(job.units, ['stress', 'length'], 'units.');
-  job.materials.forEach((m) => known(m, ['name'].concat(ELASTIC, ALLOWABLES, STRAIN_ALLOWABLES),
-                                    'materials.' + m.name + '.'));
+  knownMaterials(job);
   job.plies.forEach((p, i) => known(p, ['angle', 'thickness', 'material'], 'plies[' + (i + 1) + '].'));
   known(job.hole, ['model', 'diameter', 'width', 'edge_distance', 'finite_width_correction',
                    'bolt_series'], 'hole.');
   known(job.grid, GRID, 'grid.');
   job.load_cases.forEach((l, i) => known(l, ['name'].concat(LOADS, ['bypass']),
                                          'load_cases[' + (i + 1) + '].'));
-  known(job.failure, ['criteria', 'factor_of_safety', 'method', 'average_rule', 'average_points']
-                         .concat(DISTANCES), 'failure.');
-  // A list of distances as the form shows it: "0.5, 1, 1.5", or "[0.5]" for a list of one.
-  for (const k of DISTANCES) {
-    const v = job.failure[k];
-    if (Array.isArray(v)) job.failure[k] = v.length === 1 ? '[' + String(v[0]) + ']' : v.join(', ');
-  }
+  failureOf(job);
   known(job.results, ['tables'], 'results.');
   known(table(doc.carpet), [], 'carpet.');
-  if (!Array.isArray(job.failure.criteria)) job.failure.criteria = [];
   if (!Array.isArray(job.results.tables)) job.results.tables = [];
   return {job, unknown, refusal};
+}
+
+// A joint job file in the form's shape: each plate with its laminate (from [laminates.NAME];
+// one given ply by ply becomes a layup when each material's plies are of one thickness, or
+// the job is refused) or its metal and thickness; the rows; the grid, {} when left out (the job
+// reader's). Keys a joint job does not know go to `known`'s list.
+function jointFromToml(doc, materials, known, table, list) {
+  let refusal = null;
+  known(doc, ['title', 'units', 'materials', 'materials_file', 'laminates', 'joint', 'grid',
+              'failure'], '');
+  const laminates = table(doc.laminates);
+  const raw = table(doc.joint);
+  known(raw, JOINT.concat(['plates', 'rows']), 'joint.');
+  const laminateOf = (name) => {
+    if (!(name in laminates)) return {layup: '', material: '', ply_thickness: ''};
+    const lam = table(laminates[name]);
+    const where = 'laminates.' + name + '.';
+    known(lam, LAMINATE.concat(['plies']), where);
+    let out;
+    if (lam.plies !== undefined) {
+      const plies = list(lam.plies);
+      plies.forEach((p, i) => known(p, ['angle', 'thickness', 'material'], where + 'plies[' + (i + 1) + '].'));
+      out = layupFromPlies(plies, materials.length === 1 ? materials[0].name : '');
+      if (!out) {
+        refusal = refusal || 'the laminate ' + tomlString(name) + ' is given ply by ply with ' +
+            'thicknesses a layup cannot hold (plies of one material differ): give it as a layup';
+        out = {layup: '', material: '', ply_thickness: ''};
+      }
+    } else {
+      out = {...lam};
+      const t = lam.ply_thickness;
+      if (t !== null && typeof t === 'object' && !Array.isArray(t)) out.ply_thickness = {...t};
+    }
+    if (out.material === undefined && materials.length === 1) out.material = materials[0].name;
+    return out;
+  };
+  const plates = list(raw.plates).map((p, i) => {
+    known(p, PLATE, 'joint.plates[' + (i + 1) + '].');
+    const out = {name: p.name, width: p.width, edge_distance: p.edge_distance};
+    if (p.laminate !== undefined) out.laminate = laminateOf(String(p.laminate));
+    else Object.assign(out, {material: p.material, thickness: p.thickness});
+    return out;
+  });
+  const rows = list(raw.rows).map((r, i) => {
+    known(r, ROW, 'joint.rows[' + (i + 1) + '].');
+    return {...r};
+  });
+  const job = {
+    title: doc.title === undefined ? '' : String(doc.title),
+    units: {stress: 'psi', length: 'in', ...table(doc.units)},
+    materials,
+    joint: {shear: raw.shear, load: raw.load, fastener_flexibility: raw.fastener_flexibility,
+            hole_model: raw.hole_model, plates, rows},
+    grid: {...table(doc.grid)},
+    failure: {criteria: [], ...table(doc.failure)}
+  };
+  if (doc.grid !== undefined) {
+    if (job.grid.angle_low === undefined) job.grid.angle_low = 0;
+    if (job.grid.steps === undefined) job.grid.steps = 1;
+  }
+  known(job.units, ['stress', 'length'], 'units.');
+  known(job.grid, GRID, 'grid.');
+  return {job, refusal};
+}
+
+// A stack given ply by ply as a layup: the plies' angles, the material of the plies that name
+// none (`fallback`, or the first ply's) and of those of another material after a colon; one ply
+// thickness, or one per material. null when a layup cannot hold the stack: plies of one
+// material of different thicknesses, or a material whose name a layup cannot write.
+function layupFromPlies(plies, fallback) {
+  if (!plies.length) return null;
+  const materialOf = (p) => String(p.material === undefined ? fallback : p.material);
+  const first = materialOf(plies[0]);
+  const thickness = {};
+  for (const p of plies) {
+    const m = materialOf(p);
+    if (m !== first && !/^[A-Za-z0-9_.-]+$/.test(m)) return null;
+    if (!(m in thickness)) thickness[m] = p.thickness;
+    if (thickness[m] !== p.thickness) return null;
+  }
+  const layup = '[' + plies.map((p) => String(p.angle) + (materialOf(p) !== first ? ':' + materialOf(p) : '')).join('/') + ']';
+  const values = Object.values(thickness);
+  return {layup, material: first,
+          ply_thickness: values.every((t) => t === values[0]) ? values[0] : thickness};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -817,6 +1169,7 @@ function base64urlDecode(s) {
 
 if (typeof module === 'object' && module.exports) {
   module.exports = {parseToml, TomlError, checkJob, jobToToml, jobFromToml, exampleJob,
+                    jointExampleJob, layupFromPlies,
                     fieldMessages, readNumber, tomlFloat, base64urlEncode, base64urlDecode};
 }
 
