@@ -1275,13 +1275,17 @@ if (typeof document === 'object') {
                                                   length: valueAt('units.length')},
                  materials: [], plies: [], hole: {}, grid: {}, load_cases: [], failure: {},
                  results: {}};
-    state.materials.forEach((_, i) => {
+    // A material's fields are those of its kind as built (its kind's select may just have
+    // changed).
+    state.materials.forEach((built, i) => {
       const m = {name: valueAt('materials.' + i + '.name')};
-      for (const k of ELASTIC.concat(ALLOWABLES, STRAIN_ALLOWABLES)) {
+      if (built.kind === 'metal') m.kind = 'metal';
+      for (const k of (built.kind === 'metal' ? METAL : ELASTIC).concat(ALLOWABLES, STRAIN_ALLOWABLES)) {
         m[k] = valueAt('materials.' + i + '.' + k);
       }
       job.materials.push(m);
     });
+    if (state.joint) return readJoint(job);
     // A ply row not shown keeps the values it had.
     const plyValue = (i, k) => {
       const v = valueAt('plies.' + i + '.' + k);
@@ -1305,33 +1309,56 @@ if (typeof document === 'object') {
       for (const k of loadKeys(job.hole)) lc[k] = valueAt('load_cases.' + i + '.' + k);
       job.load_cases.push(lc);
     });
-    job.failure = {criteria: [...document.querySelectorAll('input[name=criterion]:checked')]
-                       .map((c) => c.value),
-                   distance: valueAt('failure.distance'),
-                   distance_tension: valueAt('failure.distance_tension'),
-                   distance_compression: valueAt('failure.distance_compression'),
-                   method: valueAt('failure.method'),
-                   average_rule: valueAt('failure.average_rule'),
-                   average_points: valueAt('failure.average_points'),
-                   factor_of_safety: valueAt('failure.factor_of_safety')};
+    job.failure = readFailure();
     job.results = {tables: [...document.querySelectorAll('input[name=table]:checked')]
                        .map((c) => c.value)};
     job.carpet = $('carpet').checked;
     return job;
   }
 
-  // [laminate] as typed: the layup, the material of the plies that name none, and the ply
-  // thickness, one for all or by material (the fields of the materials' order, by their names).
-  function readLaminate(materials) {
-    // The fields as built (the mode's select may just have changed).
-    const built = state.laminate.ply_thickness;
-    const perMaterial = built !== null && typeof built === 'object';
+  // A joint job as typed: the materials (read already), the joint, its plates and rows, the grid
+  // and the failure fields.
+  function readJoint(job) {
+    const out = {title: job.title, units: job.units, materials: job.materials, joint: {}, grid: {},
+                 failure: {}};
+    for (const k of JOINT) out.joint[k] = valueAt('joint.' + k);
+    out.joint.plates = state.joint.plates.map((built, i) => {
+      const p = 'joint.plates.' + i + '.';
+      const plate = {name: valueAt(p + 'name'), width: valueAt(p + 'width'),
+                     edge_distance: valueAt(p + 'edge_distance')};
+      if (built.laminate) plate.laminate = readLaminate(job.materials, p + 'laminate', built.laminate);
+      else Object.assign(plate, {material: valueAt(p + 'material'), thickness: valueAt(p + 'thickness')});
+      return plate;
+    });
+    out.joint.rows = state.joint.rows.map((_, i) => Object.fromEntries(
+        ROW.map((k) => [k, valueAt('joint.rows.' + i + '.' + k)])));
+    for (const k of GRID) out.grid[k] = valueAt('grid.' + k);
+    out.failure = readFailure();
+    return out;
+  }
+
+  function readFailure() {
+    return {criteria: [...document.querySelectorAll('input[name=criterion]:checked')].map((c) => c.value),
+            distance: valueAt('failure.distance'),
+            distance_tension: valueAt('failure.distance_tension'),
+            distance_compression: valueAt('failure.distance_compression'),
+            method: valueAt('failure.method'),
+            average_rule: valueAt('failure.average_rule'),
+            average_points: valueAt('failure.average_points'),
+            factor_of_safety: valueAt('failure.factor_of_safety')};
+  }
+
+  // A laminate as typed (the fields under `at`): the layup, the material of the plies that name
+  // none, and the ply thickness, one for all or by material (the fields of the materials' order,
+  // by their names), as the laminate `built` had it when the fields were built.
+  function readLaminate(materials, at = 'laminate', built = state.laminate) {
+    const perMaterial = built.ply_thickness !== null && typeof built.ply_thickness === 'object';
     const thickness = {};
     if (perMaterial) {
-      materials.forEach((m, i) => { thickness[String(m.name)] = valueAt('laminate.ply_thickness.' + i); });
+      materials.forEach((m, i) => { thickness[String(m.name)] = valueAt(at + '.ply_thickness.' + i); });
     }
-    return {layup: valueAt('laminate.layup'), material: valueAt('laminate.material'),
-            ply_thickness: perMaterial ? thickness : valueAt('laminate.ply_thickness')};
+    return {layup: valueAt(at + '.layup'), material: valueAt(at + '.material'),
+            ply_thickness: perMaterial ? thickness : valueAt(at + '.ply_thickness')};
   }
 
   // Puts each message in its slot: a field's own, or, for a field the form does not show (a ply
@@ -1364,10 +1391,11 @@ if (typeof document === 'object') {
 
   // Shows every message; returns the checked job, or null when a field is wrong.
   function check() {
-    const {job, errors, notes, stack} = checkJob(readForm(), expandLayup());
+    const {job, errors, notes, stack, stacks} = checkJob(readForm(), expandLayup());
     lastStack = stack;
     showMessages(errors, notes);
-    showStack(job, stack);
+    if (job.joint) showPlateStacks(job, stacks);
+    else showStack(job, stack);
     const count = Object.keys(errors).length;
     $('form-status').textContent = count ? count + (count === 1 ? ' value needs' : ' values need') +
         ' correcting before a run' : '';
@@ -1407,6 +1435,22 @@ if (typeof document === 'object') {
         (stack.angles.length > 24 ? '/… (all ' + stack.angles.length + ' in the results)' : '');
   }
 
+  // Each laminate plate's stack under its fields, as the module expands the layup.
+  function showPlateStacks(job, stacks) {
+    job.joint.plates.forEach((plate, i) => {
+      const out = $('plate-stack-' + i);
+      if (!out) return;
+      const stack = (stacks || [])[i];
+      if (!plate.laminate) {
+        out.textContent = '';
+      } else if (!stack) {
+        out.textContent = loadedModule ? '' : 'the plies of the layup show once the analysis module has loaded';
+      } else {
+        out.textContent = stackSummary(stack.angles, stack.thicknesses);
+      }
+    });
+  }
+
   function unitLabels() {
     for (const e of document.querySelectorAll('.u-stress')) e.textContent = valueAt('units.stress');
     for (const e of document.querySelectorAll('.u-length')) e.textContent = valueAt('units.length');
@@ -1422,100 +1466,136 @@ if (typeof document === 'object') {
     // a narrow page rather than run past the form's edge.
     const mat = $('materials');
     mat.replaceChildren();
-    const names = {nu12: 'ν12', strain_T1: 'εT1', strain_C1: 'εC1', strain_T2: 'εT2',
+    const names = {nu12: 'ν12', nu: 'ν', strain_T1: 'εT1', strain_C1: 'εC1', strain_T2: 'εT2',
                    strain_C2: 'εC2', strain_S12: 'εS12'};
     job.materials.forEach((m, i) => {
       const group = (keys, size) => el('span', {class: 'group'}, ...keys.map((k) =>
           labelled(names[k] || k, field('materials.' + i + '.' + k, m[k], {size}))));
+      // An orthotropic ply (E1, E2, G12, nu12) or a metal (E and nu, alike in every direction):
+      // the constants carry over when the kind changes.
+      const kind = el('select', {'data-path': 'materials.' + i + '.kind', 'aria-label': 'materials.' + i + '.kind'});
+      kind.append(el('option', {value: 'ply', text: 'ply (E1, E2, G12, ν12)'}),
+                  el('option', {value: 'metal', text: 'metal (E, ν)'}));
+      kind.value = m.kind === 'metal' ? 'metal' : 'ply';
+      kind.addEventListener('change', () => {
+        state = readForm();
+        const now = state.materials[i];
+        if (kind.value === 'metal') {
+          Object.assign(now, {kind: 'metal', E: now.E1, nu: now.nu12});
+          for (const k of ELASTIC) delete now[k];
+        } else {
+          const e = readNumber(now.E), nu = readNumber(now.nu);
+          const g = Number.isFinite(e) && Number.isFinite(nu) ? Number((e / (2 * (1 + nu))).toPrecision(12)) : '';
+          Object.assign(now, {E1: now.E, E2: now.E, G12: g, nu12: now.nu});
+          for (const k of ['kind'].concat(METAL)) delete now[k];
+        }
+        buildForm();
+      });
       mat.append(el('div', {class: 'row material'},
                     labelled('name', field('materials.' + i + '.name', m.name, {inputmode: 'text', size: 10})),
-                    group(ELASTIC, 8), group(ALLOWABLES, 7), group(STRAIN_ALLOWABLES, 7),
+                    labelled('kind', el('span', {class: 'field'}, kind,
+                                        el('span', {class: 'msg', 'data-for': 'materials.' + i + '.kind'}))),
+                    group(m.kind === 'metal' ? METAL : ELASTIC, 8), group(ALLOWABLES, 7), group(STRAIN_ALLOWABLES, 7),
                     job.materials.length > 1 ? removeButton(() => {
                       state = checkJobLoose(); state.materials.splice(i, 1); buildForm();
                     }) : null));
     });
     const materialNames = job.materials.map((m) => String(m.name));
-    const layup = !!job.laminate;
-    $('stack-plies').checked = !layup;
-    $('stack-layup').checked = layup;
-    $('ply-rows').hidden = layup;
-    $('layup-fields').hidden = !layup;
-    buildLaminate(job, materialNames);
-    const plies = $('plies');
-    plies.replaceChildren();
-    const rows = layup ? [] : job.plies.length <= PLY_ROWS_ALWAYS || showAllPlies ? job.plies
-                                                                                   : job.plies.slice(0, PLY_ROWS_COLLAPSED);
-    rows.forEach((p, i) => {
-      const options = materialNames.includes(String(p.material)) ? materialNames
-                                                                   : materialNames.concat([String(p.material)]);
-      plies.append(el('tr', {}, el('td', {text: String(i + 1)}),
-                      el('td', {}, field('plies.' + i + '.angle', p.angle, {size: 6})),
-                      el('td', {}, field('plies.' + i + '.thickness', p.thickness, {size: 7})),
-                      el('td', {}, select('plies.' + i + '.material', options, String(p.material))),
-                      el('td', {}, job.plies.length > 1 ? removeButton(() => {
-                        state = checkJobLoose(); state.plies.splice(i, 1); buildForm();
-                      }) : null)));
-    });
-    if (!layup && job.plies.length > PLY_ROWS_ALWAYS) {
-      const more = job.plies.length - rows.length;
-      const toggle = el('button', {type: 'button', id: 'show-plies',
-                                   text: more ? 'show all ' + job.plies.length + ' plies' : 'show the first ' + PLY_ROWS_COLLAPSED + ' only'});
-      toggle.addEventListener('click', () => {
+    // A joint job shows its joint, plates and rows in place of the plies, hole, load cases and
+    // tables of a job of one hole.
+    const joint = !!job.joint;
+    for (const e of document.querySelectorAll('.hole-only')) e.hidden = joint;
+    for (const e of document.querySelectorAll('.joint-only')) e.hidden = !joint;
+    $('kind-hole').checked = !joint;
+    $('kind-joint').checked = joint;
+    if (joint) {
+      for (const id of ['plies', 'layup-fields', 'hole-fields', 'load-cases', 'ply-summary']) $(id).replaceChildren();
+      buildJoint(job, materialNames);
+    } else {
+      for (const id of ['joint-fields', 'joint-plates', 'joint-rows']) $(id).replaceChildren();
+      const layup = !!job.laminate;
+      $('stack-plies').checked = !layup;
+      $('stack-layup').checked = layup;
+      $('ply-rows').hidden = layup;
+      $('layup-fields').hidden = !layup;
+      buildLaminate(job, materialNames);
+      const plies = $('plies');
+      plies.replaceChildren();
+      const rows = layup ? [] : job.plies.length <= PLY_ROWS_ALWAYS || showAllPlies ? job.plies
+                                                                                     : job.plies.slice(0, PLY_ROWS_COLLAPSED);
+      rows.forEach((p, i) => {
+        const options = materialNames.includes(String(p.material)) ? materialNames
+                                                                     : materialNames.concat([String(p.material)]);
+        plies.append(el('tr', {}, el('td', {text: String(i + 1)}),
+                        el('td', {}, field('plies.' + i + '.angle', p.angle, {size: 6})),
+                        el('td', {}, field('plies.' + i + '.thickness', p.thickness, {size: 7})),
+                        el('td', {}, select('plies.' + i + '.material', options, String(p.material))),
+                        el('td', {}, job.plies.length > 1 ? removeButton(() => {
+                          state = checkJobLoose(); state.plies.splice(i, 1); buildForm();
+                        }) : null)));
+      });
+      if (!layup && job.plies.length > PLY_ROWS_ALWAYS) {
+        const more = job.plies.length - rows.length;
+        const toggle = el('button', {type: 'button', id: 'show-plies',
+                                     text: more ? 'show all ' + job.plies.length + ' plies' : 'show the first ' + PLY_ROWS_COLLAPSED + ' only'});
+        toggle.addEventListener('click', () => {
+          state = checkJobLoose();
+          showAllPlies = !showAllPlies;
+          buildForm();
+        });
+        plies.append(el('tr', {class: 'more'}, el('td', {colspan: '5'},
+                        more ? '… ' + more + ' more plies, kept as they are ' : '', toggle)));
+      }
+
+      // The strip model has an edge distance; the infinite plate a finite-width correction and a
+      // choice of the bolt's series. Changing the model rebuilds the form with its own fields.
+      const strip = job.hole.model === 'strip';
+      const model = select('hole.model', HOLE_MODELS, job.hole.model || 'infinite');
+      model.querySelector('select').addEventListener('change', () => {
         state = checkJobLoose();
-        showAllPlies = !showAllPlies;
         buildForm();
       });
-      plies.append(el('tr', {class: 'more'}, el('td', {colspan: '5'},
-                      more ? '… ' + more + ' more plies, kept as they are ' : '', toggle)));
-    }
+      $('hole-fields').replaceChildren(...[
+          el('label', {}, 'model ', model),
+          el('label', {}, ' diameter ', field('hole.diameter', job.hole.diameter, {size: 7}),
+             el('span', {class: 'u-length'})),
+          el('label', {}, ' width ', field('hole.width', job.hole.width, {size: 7}),
+             el('span', {class: 'u-length'}),
+             strip ? ' (of the strip, along x)' : ' (empty or 0: infinite plate)'),
+          strip ? el('label', {}, ' edge distance ',
+                     field('hole.edge_distance', job.hole.edge_distance, {size: 7}),
+                     el('span', {class: 'u-length'}), ' (hole centre to the free end; empty: none)')
+                : null,
+          strip ? null : el('label', {}, ' finite-width correction ',
+                            select('hole.finite_width_correction', WIDTH_CORRECTIONS,
+                                   job.hole.finite_width_correction || 'none')),
+          strip ? null : el('label', {}, ' bolt series ',
+                            select('hole.bolt_series', BOLT_SERIES,
+                                   job.hole.bolt_series || 'converged'))].filter((e) => e));
+      const grid = $('grid-fields');
+      grid.replaceChildren();
+      const gridLabels = {angle_step: 'angle step (°)', angle_low: 'from (°)', angle_high: 'to (°)',
+                          distance_step: 'distance step', steps: 'steps'};
+      for (const k of GRID) {
+        grid.append(el('label', {}, gridLabels[k] + ' ', field('grid.' + k, job.grid[k], {size: 6}),
+                       k === 'distance_step' ? el('span', {class: 'u-length'}) : null), ' ');
+      }
 
-    // The strip model has an edge distance; the infinite plate a finite-width correction and a
-    // choice of the bolt's series. Changing the model rebuilds the form with its own fields.
-    const strip = job.hole.model === 'strip';
-    const model = select('hole.model', HOLE_MODELS, job.hole.model || 'infinite');
-    model.querySelector('select').addEventListener('change', () => {
-      state = checkJobLoose();
-      buildForm();
-    });
-    $('hole-fields').replaceChildren(...[
-        el('label', {}, 'model ', model),
-        el('label', {}, ' diameter ', field('hole.diameter', job.hole.diameter, {size: 7}),
-           el('span', {class: 'u-length'})),
-        el('label', {}, ' width ', field('hole.width', job.hole.width, {size: 7}),
-           el('span', {class: 'u-length'}),
-           strip ? ' (of the strip, along x)' : ' (empty or 0: infinite plate)'),
-        strip ? el('label', {}, ' edge distance ',
-                   field('hole.edge_distance', job.hole.edge_distance, {size: 7}),
-                   el('span', {class: 'u-length'}), ' (hole centre to the free end; empty: none)')
-              : null,
-        strip ? null : el('label', {}, ' finite-width correction ',
-                          select('hole.finite_width_correction', WIDTH_CORRECTIONS,
-                                 job.hole.finite_width_correction || 'none')),
-        strip ? null : el('label', {}, ' bolt series ',
-                          select('hole.bolt_series', BOLT_SERIES,
-                                 job.hole.bolt_series || 'converged'))].filter((e) => e));
-    const grid = $('grid-fields');
-    grid.replaceChildren();
-    const gridLabels = {angle_step: 'angle step (°)', angle_low: 'from (°)', angle_high: 'to (°)',
-                        distance_step: 'distance step', steps: 'steps'};
-    for (const k of GRID) {
-      grid.append(el('label', {}, gridLabels[k] + ' ', field('grid.' + k, job.grid[k], {size: 6}),
-                     k === 'distance_step' ? el('span', {class: 'u-length'}) : null), ' ');
-    }
+      // A load case is a row: its name, as wide as the name, then its loads; the row wraps.
+      const cases = $('load-cases');
+      cases.replaceChildren();
+      const loadNames = {off_axis: 'off-axis (°)', bolt_angle: 'bolt angle (°)'};
+      job.load_cases.forEach((lc, i) => {
+        cases.append(el('div', {class: 'row load-case'},
+                        labelled('name', field('load_cases.' + i + '.name', lc.name, {inputmode: 'text', size: 12})),
+                        el('span', {class: 'group'}, ...loadKeys(job.hole).map((k) =>
+                            labelled(loadNames[k] || k, field('load_cases.' + i + '.' + k, lc[k], {size: 8})))),
+                        job.load_cases.length > 1 ? removeButton(() => {
+                          state = checkJobLoose(); state.load_cases.splice(i, 1); buildForm();
+                        }) : null));
+      });
 
-    // A load case is a row: its name, as wide as the name, then its loads; the row wraps.
-    const cases = $('load-cases');
-    cases.replaceChildren();
-    const loadNames = {off_axis: 'off-axis (°)', bolt_angle: 'bolt angle (°)'};
-    job.load_cases.forEach((lc, i) => {
-      cases.append(el('div', {class: 'row load-case'},
-                      labelled('name', field('load_cases.' + i + '.name', lc.name, {inputmode: 'text', size: 12})),
-                      el('span', {class: 'group'}, ...loadKeys(job.hole).map((k) =>
-                          labelled(loadNames[k] || k, field('load_cases.' + i + '.' + k, lc[k], {size: 8})))),
-                      job.load_cases.length > 1 ? removeButton(() => {
-                        state = checkJobLoose(); state.load_cases.splice(i, 1); buildForm();
-                      }) : null));
-    });
+    }
 
     const crit = $('criteria');
     crit.replaceChildren();
@@ -1549,7 +1629,7 @@ if (typeof document === 'object') {
     tables.replaceChildren();
     for (const k of TABLES) {
       const box = el('input', {type: 'checkbox', name: 'table', value: k});
-      box.checked = job.results.tables.includes(k);
+      box.checked = ((job.results || {}).tables || []).includes(k);
       tables.append(el('label', {}, box, ' ' + k), ' ');
     }
     tables.append(el('span', {class: 'msg', 'data-for': 'results.tables'}));
@@ -1567,20 +1647,28 @@ if (typeof document === 'object') {
       box.replaceChildren();
       return;
     }
-    const lam = job.laminate;
-    const material = el('select', {'data-path': 'laminate.material', 'aria-label': 'laminate.material'});
+    box.replaceChildren(el('div', {class: 'row'}, ...laminateFields(job.laminate, 'laminate', materialNames,
+                                                                     (s) => s.laminate, 'thickness-mode')),
+                        el('p', {class: 'note', id: 'layup-stack'}));
+  }
+
+  // The fields of a laminate under the path `at` ([laminate]'s, or a joint plate's): the layup,
+  // its material and the ply thickness with its mode (one for all, or per material: the select
+  // of id modeId). lamOf finds the laminate in the form's state when the mode changes.
+  function laminateFields(lam, at, materialNames, lamOf, modeId) {
+    const material = el('select', {'data-path': at + '.material', 'aria-label': at + '.material'});
     material.append(el('option', {value: '', text: '(each ply names one)'}));
     const options = materialNames.includes(String(lam.material)) || !lam.material
         ? materialNames : materialNames.concat([String(lam.material)]);
     for (const n of options) material.append(el('option', {value: n, text: n}));
     material.value = String(lam.material || '');
     const perMaterial = lam.ply_thickness !== null && typeof lam.ply_thickness === 'object';
-    const mode = el('select', {id: 'thickness-mode', 'aria-label': 'ply thickness for'});
+    const mode = el('select', {id: modeId, 'aria-label': 'ply thickness for'});
     for (const o of ['one for all', 'per material']) mode.append(el('option', {value: o, text: o}));
     mode.value = perMaterial ? 'per material' : 'one for all';
     mode.addEventListener('change', () => {
       state = checkJobLoose();
-      const lamNow = state.laminate;
+      const lamNow = lamOf(state);
       const t = lamNow.ply_thickness;
       if ((mode.value === 'per material') === (t !== null && typeof t === 'object')) {
         // as built already
@@ -1595,18 +1683,110 @@ if (typeof document === 'object') {
     });
     const thickness = perMaterial
         ? el('span', {class: 'group'}, ...materialNames.map((n, i) =>
-            labelled(n, field('laminate.ply_thickness.' + i, lam.ply_thickness[n], {size: 7}))),
-             el('span', {class: 'msg', 'data-for': 'laminate.ply_thickness'}))
-        : field('laminate.ply_thickness', lam.ply_thickness, {size: 7});
-    box.replaceChildren(
-        el('div', {class: 'row'},
-           labelled('layup, bottom to top ([45/0/-45/90]3s, ±45, 0_2, (0/90)2, 45:name)',
-                    field('laminate.layup', lam.layup, {inputmode: 'text', size: 30})),
-           labelled('material of the plies that name none',
-                    el('span', {class: 'field'}, material, el('span', {class: 'msg', 'data-for': 'laminate.material'}))),
-           labelled('ply thickness', el('span', {class: 'group'}, mode, thickness,
-                                            el('span', {class: 'u-length'})))),
-        el('p', {class: 'note', id: 'layup-stack'}));
+            labelled(n, field(at + '.ply_thickness.' + i, lam.ply_thickness[n], {size: 7}))),
+             el('span', {class: 'msg', 'data-for': at + '.ply_thickness'}))
+        : field(at + '.ply_thickness', lam.ply_thickness, {size: 7});
+    return [labelled('layup, bottom to top ([45/0/-45/90]3s, ±45, 0_2, (0/90)2, 45:name)',
+                     field(at + '.layup', lam.layup, {inputmode: 'text', size: 30})),
+            labelled('material of the plies that name none',
+                     el('span', {class: 'field'}, material, el('span', {class: 'msg', 'data-for': at + '.material'}))),
+            labelled('ply thickness', el('span', {class: 'group'}, mode, thickness,
+                                             el('span', {class: 'u-length'})))];
+  }
+
+  // The fields of a joint job: the joint's own (the shear decides the count of plates: a
+  // second outer plate like the first comes in with double shear), a row of fields per plate
+  // (a laminate, or a metal and its thickness), and per row of fasteners.
+  function buildJoint(job, materialNames) {
+    const joint = job.joint;
+    const shear = select('joint.shear', SHEARS, joint.shear || 'single');
+    shear.querySelector('select').addEventListener('change', () => {
+      state = readForm();
+      const plates = state.joint.plates, wanted = state.joint.shear === 'double' ? 3 : 2;
+      const taken = new Set(plates.map((p) => String(p.name)));
+      while (plates.length < wanted) {
+        const first = plates[0] || {name: 'plate'};
+        let n = 2;
+        while (taken.has(String(first.name) + '-' + n)) ++n;
+        taken.add(String(first.name) + '-' + n);
+        plates.push({...first, name: String(first.name) + '-' + n,
+                     laminate: first.laminate ? {...first.laminate} : undefined});
+        if (!first.laminate) delete plates[plates.length - 1].laminate;
+      }
+      plates.length = Math.min(plates.length, wanted);
+      buildForm();
+    });
+    $('joint-fields').replaceChildren(
+        el('label', {}, 'shear ', shear),
+        el('label', {}, ' load ', field('joint.load', joint.load, {size: 9})),
+        el('label', {}, ' fastener flexibility ',
+           select('joint.fastener_flexibility', FLEXIBILITIES, joint.fastener_flexibility || 'huth')),
+        el('label', {}, ' holes ', select('joint.hole_model', JOINT_HOLE_MODELS, joint.hole_model || 'strip')));
+
+    const metals = job.materials.filter((m) => m.kind === 'metal').map((m) => String(m.name));
+    const others = materialNames.filter((n) => !metals.includes(n));
+    const roles = joint.plates.length === 3
+        ? ['outer, loaded before the first row', 'middle, loaded after the last row', 'outer']
+        : ['loaded before the first row', 'loaded after the last row'];
+    const plates = $('joint-plates');
+    plates.replaceChildren();
+    joint.plates.forEach((plate, i) => {
+      const p = 'joint.plates.' + i + '.';
+      const kind = el('select', {'data-path': p + 'kind', 'aria-label': p + 'kind'});
+      kind.append(el('option', {value: 'laminate', text: 'a laminate'}), el('option', {value: 'metal', text: 'a metal'}));
+      kind.value = plate.laminate ? 'laminate' : 'metal';
+      kind.addEventListener('change', () => {
+        state = readForm();
+        const now = state.joint.plates[i];
+        if (kind.value === 'metal') {
+          delete now.laminate;
+          Object.assign(now, {material: metals[0] || '', thickness: ''});
+        } else {
+          delete now.material;
+          delete now.thickness;
+          now.laminate = {layup: '[45/0/-45/90]s', material: others[0] || '', ply_thickness: ''};
+        }
+        buildForm();
+      });
+      let made;
+      if (plate.laminate) {
+        made = laminateFields(plate.laminate, p + 'laminate', materialNames,
+                              (s) => s.joint.plates[i].laminate, 'thickness-mode-' + i);
+      } else {
+        const shown = metals.includes(String(plate.material)) || !plate.material ? metals
+                                                                                : metals.concat([String(plate.material)]);
+        const material = el('select', {'data-path': p + 'material', 'aria-label': p + 'material'});
+        for (const n of shown) material.append(el('option', {value: n, text: n}));
+        if (!shown.length) material.append(el('option', {value: '', text: '(no metal: add a material of the kind metal)'}));
+        material.value = String(plate.material || '');
+        made = [labelled('metal', el('span', {class: 'field'}, material, el('span', {class: 'msg', 'data-for': p + 'material'}))),
+                labelled('thickness', el('span', {class: 'group'}, field(p + 'thickness', plate.thickness, {size: 7}),
+                                         el('span', {class: 'u-length'})))];
+      }
+      plates.append(el('div', {class: 'row plate', 'data-plate': String(i)},
+                       el('span', {class: 'group'},
+                          labelled('plate ' + (i + 1) + ' (' + roles[i] + ')',
+                                   field(p + 'name', plate.name, {inputmode: 'text', size: 10})),
+                          labelled('width', field(p + 'width', plate.width, {size: 7})),
+                          labelled('edge distance', field(p + 'edge_distance', plate.edge_distance, {size: 7})),
+                          labelled('made of', el('span', {class: 'field'}, kind,
+                                                 el('span', {class: 'msg', 'data-for': p + 'kind'})))),
+                       ...made,
+                       el('p', {class: 'note', id: 'plate-stack-' + i}),
+                       el('span', {class: 'msg', 'data-for': 'joint.plates.' + i})));
+    });
+
+    const rows = $('joint-rows');
+    rows.replaceChildren();
+    const rowNames = {fastener_E: 'fastener E', fastener_nu: 'fastener ν', count: 'count across'};
+    joint.rows.forEach((row, i) => {
+      rows.append(el('div', {class: 'row joint-row'},
+                     el('span', {class: 'group'}, el('span', {class: 'l', text: 'row ' + (i + 1)}),
+                        ...ROW.map((k) => labelled(rowNames[k] || k, field('joint.rows.' + i + '.' + k, row[k], {size: 8})))),
+                     joint.rows.length > 1 ? removeButton(() => {
+                       state = readForm(); state.joint.rows.splice(i, 1); buildForm();
+                     }) : null));
+    });
   }
 
   // The form's current values as typed, for rebuilding it after a row is added or removed.
@@ -1654,17 +1834,109 @@ if (typeof document === 'object') {
     }
     const r = response.results, units = r.units || {};
     out.append(el('h3', {text: r.title || '(untitled)', id: 'result-title'}));
-    const lam = r.laminate || {};
-    const sig = (v) => (typeof v === 'number' && Number.isFinite(v) ? String(Number(v.toPrecision(4)))
-                                                                   : String(v));
-    if (r.laminate) {
-      const prop = (k) => el('span', {'data-property': k, 'data-value': String(lam[k]), text: sig(lam[k])});
-      out.append(el('p', {id: 'laminate'}, 'Laminate: EX = ', prop('EX'), ', EY = ', prop('EY'),
-                        ', GXY = ', prop('GXY'), ' ' + (units.stress || '') + ', VXY = ', prop('VXY')));
+    if (r.joint) {
+      showJoint(out, r);
+    } else {
+      showLaminate(out, r.laminate, units, 'laminate');
+      showStackAsRun(out, r);
+      if (r.layups) showCarpet(out, r);
+      showLoadCases(out, r.load_cases, units);
     }
-    showStackAsRun(out, r);
-    if (r.layups) showCarpet(out, r);
-    for (const lc of r.load_cases || []) {
+    $('tables-text').textContent = String(response.tables || '').replace(/\r\n/g, '\n');
+    showResultFiles(response, r);
+  }
+
+  // A number to four significant digits.
+  const sig = (v) => (typeof v === 'number' && Number.isFinite(v) ? String(Number(v.toPrecision(4)))
+                                                                 : String(v));
+
+  // The laminate's engineering constants in a line (id: the element's).
+  function showLaminate(out, lam, units, id) {
+    if (!lam) return;
+    const prop = (k) => el('span', {'data-property': k, 'data-value': String(lam[k]), text: sig(lam[k])});
+    out.append(el('p', {id}, 'Laminate: EX = ', prop('EX'), ', EY = ', prop('EY'),
+                  ', GXY = ', prop('GXY'), ' ' + (units.stress || '') + ', VXY = ', prop('VXY')));
+  }
+
+  // The joint's summary: how the rows share the load (a bar per row), every hole's bearing,
+  // bypass and reserve factors with the critical hole marked, the critical hole named with its
+  // criterion and margin, and its results as a job of one hole in its plate's frame.
+  function showJoint(out, r) {
+    const j = r.joint, units = r.units || {};
+    const force = (units.stress || '') + '·' + (units.length || '') + '²';
+    const th = (t) => el('th', {text: t});
+    const cell = (key, v, text) => el('td', {'data-key': key, 'data-value': String(v),
+                                             title: String(v), text: text === undefined ? sig(v) : text});
+    const label = (c) => (CRITERIA.find((k) => k[0] === c) || [c, c])[1];
+    out.append(el('p', {id: 'joint-summary'}, (j.shear === 'double' ? 'Double' : 'Single') + ' shear, load ' +
+                  j.load + ' ' + force + ', fastener flexibility ' + j.fastener_flexibility + ', each hole ' +
+                  (j.hole_model === 'strip' ? 'in a strip of its row\'s pitch' : 'in the infinite plate (Tan\'s factor of the pitch)') + '.'));
+    for (const w of r.warnings || []) out.append(el('p', {class: 'note warning', text: 'Caution: ' + w}));
+    if (!j.rows) return;
+    const rows = el('table', {id: 'joint-rows-table'},
+                    el('caption', {text: 'How the rows share the load (loads in ' + force + ')'}),
+                    el('tr', {}, ...['row', 'x', 'fasteners across', 'flexibility of one', 'row load',
+                                     'load of one fastener', 'share of the load'].map(th)));
+    for (const row of j.rows) {
+      const share = el('td', {'data-key': 'share', 'data-value': String(row.share), class: 'label'},
+                       el('span', {class: 'share'}), (100 * row.share).toFixed(1) + ' %');
+      share.firstChild.style.width = Math.max(0, Math.min(1, row.share)) * 160 + 'px';
+      rows.append(el('tr', {'data-row': String(row.row)}, el('td', {text: String(row.row)}),
+                     el('td', {text: String(row.x)}), el('td', {text: String(row.count)}),
+                     cell('flexibility', row.flexibility), cell('load', row.load),
+                     cell('fastener_load', row.fastener_load), share));
+    }
+    out.append(rows);
+    const criteria = (r.inputs.failure || {}).criteria || [];
+    const critical = j.critical || null;
+    const holes = el('table', {id: 'joint-holes'},
+                     el('caption', {text: 'Every hole: bearing and bypass stress (' + (units.stress || '') +
+                                          ') and reserve factors'}),
+                     el('tr', {}, ...['hole', 'plate', 'row', 'bearing', 'bypass'].map(th),
+                        ...criteria.map((c) => th(label(c))), th('smallest'), th('margin of safety')));
+    for (const h of j.holes) {
+      const row = el('tr', {'data-hole': h.hole, class: critical && critical.hole === h.hole ? 'critical' : null},
+                     el('td', {class: 'label', text: h.hole}), el('td', {class: 'label', text: h.plate}),
+                     el('td', {text: String(h.row)}), cell('bearing', h.bearing), cell('bypass', h.bypass));
+      for (const c of criteria) {
+        const f = (h.criteria || {})[c] || {};
+        row.append(typeof f.factor === 'number'
+            ? el('td', {'data-criterion': c, 'data-value': String(f.factor), text: fmt(f.factor, 3),
+                        title: 'ply ' + f.ply + ' (' + f.ply_angle + '°) at ' + Number(f.angle.toPrecision(6)) +
+                               '° round the hole, ' + f.component})
+            : el('td', {'data-criterion': c, class: 'none', text: f.note || 'none'}));
+      }
+      row.append(el('td', {class: 'label', text: h.smallest ? label(h.smallest.criterion) : '—'}),
+                 h.margin_of_safety === null || h.margin_of_safety === undefined
+                     ? el('td', {text: '—'}) : cell('margin_of_safety', h.margin_of_safety, fmt(h.margin_of_safety, 3)));
+      holes.append(row);
+    }
+    out.append(holes);
+    const safety = (r.inputs.failure || {}).factor_of_safety;
+    if (critical) {
+      out.append(el('p', {id: 'joint-critical', 'data-hole': critical.hole, 'data-criterion': critical.criterion,
+                          'data-value': String(critical.factor), 'data-margin': String(critical.margin_of_safety)},
+                    'Critical hole: ', el('strong', {text: critical.hole}), ' (plate ' + critical.plate + ', row ' +
+                    critical.row + '), ' + label(critical.criterion) + ', reserve factor ' + fmt(critical.factor, 3) +
+                    ' at ply ' + critical.ply + ' (' + critical.ply_angle + '°), ' +
+                    Number(critical.angle.toPrecision(6)) + '° round the hole, ' +
+                    Number(critical.distance.toPrecision(6)) + ' ' + (units.length || '') + ' from its edge (' +
+                    critical.component + '); margin of safety ' + fmt(critical.margin_of_safety, 3) +
+                    ' with a factor of safety of ' + safety + '.'));
+    } else {
+      out.append(el('p', {id: 'joint-critical', text: 'No critical hole: some hole\'s factors are undefined (see the cautions).'}));
+    }
+    const hole = r.critical_hole;
+    if (!hole) return;
+    out.append(el('h3', {id: 'critical-hole', text: 'The critical hole, ' + hole.hole + ', as a hole of its own' +
+                         (hole.frame_angle ? ' (in its plate\'s frame: x turned ' + hole.frame_angle + '°)' : '')}));
+    showLaminate(out, hole.laminate, units, 'laminate');
+    showLoadCases(out, hole.load_cases, units);
+  }
+
+  // The reserve factors of each load case (or a line saying there are none).
+  function showLoadCases(out, cases, units) {
+    for (const lc of cases || []) {
       if (!lc.reserve) {
         out.append(el('p', {class: 'no-reserve', 'data-load-case': lc.name,
                             text: 'Load case ' + lc.name + ': no reserve factors asked for ' +
@@ -1675,8 +1947,15 @@ if (typeof document === 'object') {
       const entries = Array.isArray(lc.reserve) ? lc.reserve : [lc.reserve];
       entries.forEach((reserve, d) => showReserve(out, lc.name, reserve, d, units));
     }
-    $('tables-text').textContent = String(response.tables || '').replace(/\r\n/g, '\n');
+  }
+
+  // The pictures and the CSV files of a run.
+  function showResultFiles(response, r) {
     showPictures(String(response.pictures || ''));
+    showCsv(response, r);
+  }
+
+  function showCsv(response, r) {
     const csv = $('csv-buttons');
     csv.replaceChildren();
     const files = Object.entries(response.csv || {});
@@ -1917,6 +2196,22 @@ if (typeof document === 'object') {
     buildForm();
   }
 
+  // Between a job of one hole and a joint job: the form keeps the other kind as it was, and starts
+  // a kind it has not shown from its example.
+  let keptHole = null, keptJoint = null;
+  function switchKind(toJoint) {
+    if (!!state.joint === toJoint) return;
+    const now = readForm();
+    if (toJoint) {
+      keptHole = now;
+      state = keptJoint || jointExampleJob();
+    } else {
+      keptJoint = now;
+      state = keptHole || exampleJob();
+    }
+    buildForm();
+  }
+
   function laminateFromPlies(plies) {
     const first = String((plies[0] || {}).material || '');
     const nameable = (m) => /^[A-Za-z0-9_.-]+$/.test(m);
@@ -1956,8 +2251,13 @@ if (typeof document === 'object') {
         state = readForm();
         const after = String(state.materials[Number(rename[1])].name);
         const shared = state.materials.filter((m) => String(m.name) === before).length > 0;
-        if (!shared) for (const p of state.plies) if (String(p.material) === before) p.material = after;
+        if (!shared) for (const p of state.plies || []) if (String(p.material) === before) p.material = after;
         if (!shared && state.laminate && String(state.laminate.material) === before) state.laminate.material = after;
+        // A joint's plates of that material follow it too.
+        for (const plate of shared || !state.joint ? [] : state.joint.plates) {
+          if (plate.laminate && String(plate.laminate.material) === before) plate.laminate.material = after;
+          if (!plate.laminate && String(plate.material) === before) plate.material = after;
+        }
         buildForm();
         const again = document.querySelector('[data-path="' + e.target.getAttribute('data-path') + '"]');
         if (again) { again.focus(); again.setSelectionRange(again.value.length, again.value.length); }
@@ -1993,6 +2293,19 @@ if (typeof document === 'object') {
       buildForm();
     });
     $('reset').addEventListener('click', () => { state = exampleJob(); buildForm(); });
+    $('reset-joint').addEventListener('click', () => { state = jointExampleJob(); buildForm(); });
+    for (const radio of [$('kind-hole'), $('kind-joint')]) {
+      radio.addEventListener('change', () => switchKind(radio.value === 'joint'));
+    }
+    $('add-row').addEventListener('click', () => {
+      // A row one pitch beyond the last (the last pitch, or four diameters), as the last.
+      state = readForm();
+      const rows = state.joint.rows, last = rows[rows.length - 1];
+      const x = readNumber(last.x), before = rows.length > 1 ? readNumber(rows[rows.length - 2].x) : NaN;
+      const pitch = Number.isFinite(before) && x > before ? x - before : 4 * readNumber(last.diameter);
+      rows.push({...last, x: Number.isFinite(x + pitch) ? Number((x + pitch).toPrecision(12)) : ''});
+      buildForm();
+    });
     $('save-job').addEventListener('click', () => {
       const job = check();
       if (job) download(fileStem(job.title) + '.toml', jobToToml(job), 'application/toml');
@@ -2037,7 +2350,7 @@ if (typeof document === 'object') {
     buildForm();
     loadModule().then((m) => {
       $('version').textContent = 'holestress ' + m.version();
-      if (state.laminate) check();
+      if (state.laminate || state.joint) check();
     },
                       (e) => { $('version').textContent = 'the analysis module did not load: ' + e; });
     if (jobFromFragment()) run();
