@@ -786,7 +786,7 @@ function fieldMessages(errorText, job) {
       path = key;
     } else if ((k = /^laminate\.ply_thickness\.(.+)$/.exec(key))) {
       path = names.includes(k[1]) ? 'laminate.ply_thickness.' + names.indexOf(k[1]) : 'laminate.ply_thickness';
-    } else if ((k = /^joint\.(\w+)$/.exec(key))) {
+    } else if ((k = /^joint(\.\w+)?$/.exec(key))) {
       path = key;
     } else if ((k = /^joint\.(plates|rows)\[(\d+)\](?:\.(\w+))?$/.exec(key))) {
       path = 'joint.' + k[1] + '.' + k[2] + (k[3] ? '.' + k[3] : '');
@@ -1721,7 +1721,8 @@ if (typeof document === 'object') {
         el('label', {}, ' load ', field('joint.load', joint.load, {size: 9})),
         el('label', {}, ' fastener flexibility ',
            select('joint.fastener_flexibility', FLEXIBILITIES, joint.fastener_flexibility || 'huth')),
-        el('label', {}, ' holes ', select('joint.hole_model', JOINT_HOLE_MODELS, joint.hole_model || 'strip')));
+        el('label', {}, ' holes ', select('joint.hole_model', JOINT_HOLE_MODELS, joint.hole_model || 'strip')),
+        el('span', {class: 'msg', 'data-for': 'joint'}));
 
     const metals = job.materials.filter((m) => m.kind === 'metal').map((m) => String(m.name));
     const others = materialNames.filter((n) => !metals.includes(n));
