@@ -1572,15 +1572,6 @@ if (typeof document === 'object') {
           strip ? null : el('label', {}, ' bolt series ',
                             select('hole.bolt_series', BOLT_SERIES,
                                    job.hole.bolt_series || 'converged'))].filter((e) => e));
-      const grid = $('grid-fields');
-      grid.replaceChildren();
-      const gridLabels = {angle_step: 'angle step (°)', angle_low: 'from (°)', angle_high: 'to (°)',
-                          distance_step: 'distance step', steps: 'steps'};
-      for (const k of GRID) {
-        grid.append(el('label', {}, gridLabels[k] + ' ', field('grid.' + k, job.grid[k], {size: 6}),
-                       k === 'distance_step' ? el('span', {class: 'u-length'}) : null), ' ');
-      }
-
       // A load case is a row: its name, as wide as the name, then its loads; the row wraps.
       const cases = $('load-cases');
       cases.replaceChildren();
@@ -1595,6 +1586,17 @@ if (typeof document === 'object') {
                         }) : null));
       });
 
+    }
+
+    // The grid, of either kind of job: a joint's own (empty when left to the job reader's), never
+    // the fields of the kind shown before it.
+    const grid = $('grid-fields');
+    grid.replaceChildren();
+    const gridLabels = {angle_step: 'angle step (°)', angle_low: 'from (°)', angle_high: 'to (°)',
+                        distance_step: 'distance step', steps: 'steps'};
+    for (const k of GRID) {
+      grid.append(el('label', {}, gridLabels[k] + ' ', field('grid.' + k, job.grid[k], {size: 6}),
+                     k === 'distance_step' ? el('span', {class: 'u-length'}) : null), ' ');
     }
 
     const crit = $('criteria');
