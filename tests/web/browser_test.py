@@ -41,6 +41,7 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from agreement import TOLERANCE  # noqa: E402
 import time
+import tomllib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import compare_test  # noqa: E402
@@ -840,7 +841,12 @@ def joint(chromium, page, work, program):
     failures += ["critical hole: %s" % f for f in check_against(dom, expected["critical_hole"], tally)]
     figures = dom.find(id="pictures")[0][1].get("data-figures", "0")
     expect(int(figures) > 1, "joint pictures: %s figures" % figures)
-    expect('[[joint.rows]]' in dom.find(id="job-text")[0][2], "the job as run has no rows")
+    # The job the page ran is the example file, key for key: no grid, distance, criterion or hole
+    # model of its own (nor a hole job's left in the form's fields).
+    with open(JOINT_EXAMPLE, "rb") as f:
+        example = tomllib.load(f)
+    ran = dom.find(id="job-text")[0][2]
+    expect(tomllib.loads(ran) == example, "the job as run from the link is not the example file:\n" + ran)
     faults = check_layout(chromium, page, text, "joint example")
     print("joint example: runs from its link; %d numbers of its summary the command line's; critical %s "
           "by %s, margin %.3f; %s figures" % (tally[0], want["hole"], want["criterion"],
@@ -880,6 +886,13 @@ def joint(chromium, page, work, program):
         b.wait("document.body.getAttribute('data-runs') === '1'", seconds=60)
         expect(b.eval("$('joint-critical').getAttribute('data-hole')") == want["hole"],
                "the joint example from its button: %r" % b.eval("$('results').innerText.slice(0, 300)"))
+        ran = b.eval("$('job-text').textContent")
+        expect(tomllib.loads(ran) == example,
+               "the job as run from the button after a hole is not the example file:\n" + ran)
+        linked = critical[0][1].get("data-value") if critical else None
+        expect(b.eval("$('joint-critical').getAttribute('data-value')") == linked,
+               "the joint example from its button: factor %r, from its link %r"
+               % (b.eval("$('joint-critical').getAttribute('data-value')"), linked))
         if b.messages():
             failures.append("joint form: console %r" % b.messages())
     finally:
