@@ -51,7 +51,8 @@ def write(st, docs, elapsed):
           f"({elapsed:.0f} s on the 2-core development machine). Do not edit by hand.", ""]
     L += ["The strip model (a hole in a strip of finite width, open or bolt-loaded, with an edge "
           "distance or without) is compared with finite elements of the same strips in "
-          "[strip-validation.md](strip-validation.md).", ""]
+          "[strip-validation.md](strip-validation.md). The load sharing of whole joints is compared "
+          "with finite elements of the joints in [joint-validation.md](joint-validation.md).", ""]
     L += ["## What is compared", "",
           "The program solves an infinite anisotropic plate with a hole in closed form (Lekhnitskii's "
           "complex potentials): an open hole under far-field stresses, and a bolt as a cosine bearing "

@@ -13,6 +13,28 @@ namespace hs {
 
 bool write_file_atomically(const std::string& path, std::string_view text, std::string& error);
 
+// The same for a file written piece by piece, so that a large result never has to be held whole:
+// open() creates the temporary file, write() appends to it, commit() renames it over the target.
+// Destroyed uncommitted (a failure on the way, or an error found later), the temporary goes and
+// the target keeps its old content. Each call returns false with the system's reason in error;
+// after a failure every later call fails too.
+class AtomicFile {
+ public:
+  AtomicFile() = default;
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+  ~AtomicFile();
+
+  bool open(const std::string& path, std::string& error);
+  bool write(std::string_view text, std::string& error);
+  bool commit(std::string& error);
+
+ private:
+  bool fail(int system_error, std::string& error);
+  std::string path_, temporary_, first_error_;
+  int fd_ = -1;
+};
+
 // Reads a whole file of at most max_bytes. False with the system's reason in error (a folder,
 // a missing file, no permission) or when the file is larger; system_error, when given, receives
 // the errno of the reason (EISDIR for a folder, EFBIG for a file too large).

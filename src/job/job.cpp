@@ -1,5 +1,7 @@
 #include "job/job.hpp"
 
+#include <cmath>
+
 namespace hs {
 
 const char* result_name(ResultKind kind) {
@@ -75,6 +77,18 @@ FailureAssessment failure_assessment(const Job& job) {
   a.average_points = job.average_points;
   a.factor_of_safety = job.factor_of_safety;
   return a;
+}
+
+Grid joint_default_grid(const Job& job) {
+  // The farthest reach of the characteristic curve from a hole's edge.
+  const double distance = std::fmax(job.distances[0].tension, job.distances[0].compression);
+  Grid g = job.grid;
+  g.angle_step = 2.0;
+  g.angle_low = 0.0;
+  g.angle_high = 360.0;
+  g.distance_step = distance > 0.0 ? distance : 0.1 * job.grid.diameter;
+  g.steps = 2;
+  return g;
 }
 
 bool plain_reserve(const Job& job) {

@@ -141,6 +141,11 @@ FailureAssessment failure_assessment(const Job& job);
 // and, per criterion, the distance from the edge at the station where the factor is reached.
 bool plain_reserve(const Job& job);
 
+// The stations round every hole of a joint job that gives no [grid]: every 2 degrees all round,
+// at the edge and at the characteristic distance's farthest reach (a tenth of the diameter when
+// that is 0), for the job's (smallest) diameter, grid.diameter.
+Grid joint_default_grid(const Job& job);
+
 // "FILE:LINE:COLUMN: KEY: MESSAGE"
 std::string to_string(const JobError& e);
 

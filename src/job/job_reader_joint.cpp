@@ -82,15 +82,9 @@ void Reader::read_joint_job(const toml::table& root, Job& job) {
           "a joint job judges every hole at one characteristic distance (or one curve): give a "
           "number, not a list");
   }
-  // The farthest reach of the characteristic curve from a hole's edge.
-  const double distance = std::fmax(job.distances[0].tension, job.distances[0].compression);
   if (!grid_given) {
     // Every hole's edge and the stations at the characteristic distance, all round.
-    job.grid.angle_step = 2.0;
-    job.grid.angle_low = 0.0;
-    job.grid.angle_high = 360.0;
-    job.grid.distance_step = distance > 0.0 ? distance : 0.1 * job.grid.diameter;
-    job.grid.steps = 2;
+    job.grid = joint_default_grid(job);
     grid_ok_ = true;
   }
   job.results[static_cast<int>(ResultKind::kReserve)] = true;

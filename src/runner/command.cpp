@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
 
@@ -70,6 +71,84 @@ int emit(const std::string& path, const std::string& text, std::ostream& out, st
     return 1;
   }
   return 0;
+}
+
+// Hands on text written to an output stream in pieces of about a mebibyte.
+class PieceBuffer : public std::streambuf {
+ public:
+  explicit PieceBuffer(const std::function<bool(std::string_view)>& write)
+      : write_(write), buffer_(std::size_t{1} << 20) {
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+  }
+  bool ok() const { return ok_; }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!hand_on()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+  int sync() override { return hand_on() ? 0 : -1; }
+
+ private:
+  bool hand_on() {
+    const auto n = static_cast<std::size_t>(pptr() - pbase());
+    if (n > 0 && ok_) ok_ = write_(std::string_view(pbase(), n));
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+    return ok_;
+  }
+  const std::function<bool(std::string_view)>& write_;
+  std::vector<char> buffer_;
+  bool ok_ = true;
+};
+
+using PieceWriter = std::function<bool(std::string_view)>;
+
+// Writes text formed in pieces: produce hands each piece to the writer it is given, and says
+// whether all were taken. To the file (whole or not at all) or to out, as emit.
+int emit_pieces(const std::string& path, std::ostream& out, std::ostream& err,
+                const std::function<bool(const PieceWriter&)>& produce) {
+  if (path.empty() || path == "-") {
+    produce([&](std::string_view piece) {
+      out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+      return static_cast<bool>(out);
+    });
+    out.flush();
+    return out ? 0 : 1;
+  }
+  std::string error;
+  AtomicFile file;
+  const bool written = file.open(path, error) &&
+                       produce([&](std::string_view piece) { return file.write(piece, error); }) &&
+                       file.commit(error);
+  if (!written) {
+    err << "holestress: " << error << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+// A results document, its numbers written out on `threads` threads.
+int emit_json(const std::string& path, const Json& doc, int threads, std::ostream& out,
+              std::ostream& err) {
+  return emit_pieces(path, out, err, [&](const PieceWriter& write) {
+    return write_json_text(doc, 1, threads, write) && write("\n");
+  });
+}
+
+// Tables written to a stream.
+int emit_tables(const std::string& path, std::ostream& out, std::ostream& err,
+                const std::function<void(std::ostream&)>& tables) {
+  return emit_pieces(path, out, err, [&](const PieceWriter& write) {
+    PieceBuffer buffer(write);
+    std::ostream text(&buffer);
+    tables(text);
+    text.flush();
+    return buffer.ok() && static_cast<bool>(text);
+  });
 }
 
 int run_dialogue_file(const std::string& path, std::istream& in, std::ostream& out,
@@ -194,14 +273,11 @@ int run_job(const std::string& path, const std::string& format, const std::strin
       return 2;
     }
     if (format.empty() || format == "json") {
-      std::string text = json_text(joint_results_json(job, joint), 1);
-      text += '\n';
-      return emit(output, text, out, err);
+      return emit_json(output, joint_results_json(job, joint), threads, out, err);
     }
     if (format == "table") {
-      std::ostringstream text;
-      write_joint_table_results(job, joint, text);
-      return emit(output, text.str(), out, err);
+      return emit_tables(output, out, err,
+                         [&](std::ostream& text) { write_joint_table_results(job, joint, text); });
     }
     if (format == "html") return emit(output, joint_pictures(job, joint), out, err);
   }
@@ -212,14 +288,11 @@ int run_job(const std::string& path, const std::string& format, const std::strin
     return 2;
   }
   if (format.empty() || format == "json") {
-    std::string text = json_text(results_json(job), 1);
-    text += '\n';
-    return emit(output, text, out, err);
+    return emit_json(output, results_json(job), threads, out, err);
   }
   if (format == "table") {
-    std::ostringstream text;
-    write_table_results(job, text);
-    return emit(output, text.str(), out, err);
+    return emit_tables(output, out, err,
+                       [&](std::ostream& text) { write_table_results(job, text); });
   }
   // CSV: a folder of files, by default beside the job file's name.
   std::string folder = output;
@@ -229,7 +302,7 @@ int run_job(const std::string& path, const std::string& format, const std::strin
   }
   std::vector<std::string> written;
   std::string error;
-  if (!write_csv_results(job, folder, written, error)) {
+  if (!write_csv_results(job, folder, written, error, threads)) {
     err << "holestress: " << error << "\n";
     return 1;
   }
@@ -312,9 +385,10 @@ int command_line(int argc, char** argv, std::istream& in, std::ostream& out, std
                ", not " + text;
       },
       "0.." + std::to_string(kMaxThreads));
-  run->add_option("--threads", threads,
-                  "threads for a load-case file (default 0: every core; at most " +
-                      std::to_string(kMaxThreads) + ")")
+  run->add_option(
+         "--threads", threads,
+         "threads for a load-case file and for writing large results (default 0: every core; at most " +
+             std::to_string(kMaxThreads) + ")")
       ->check(thread_count);
 
   CLI::App* conv = app.add_subcommand("convert", "write the job file equivalent to a dialogue");

@@ -1,11 +1,14 @@
 #include "runner/csv_results.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string_view>
 
+#include "analysis/worker_pool.hpp"
 #include "hole/transforms.hpp"
 #include "io/float_to_chars.hpp"
 #include "io/output_file.hpp"
@@ -37,9 +40,9 @@ namespace {
 
 const char* const kStripCsv = "strip.csv";
 
-// One CSV file being written in memory.
-struct Table {
-  std::string name, text;
+// Rows of CSV text.
+struct RowText {
+  std::string text;
   void row(std::initializer_list<std::string> cells) {
     bool first = true;
     for (const std::string& c : cells) {
@@ -51,11 +54,11 @@ struct Table {
   }
   // A row cell by cell, without a string per cell: the leading cells as they stand, then each
   // number after a comma, then the end of the row.
-  Table& start(std::string_view cells) {
+  RowText& start(std::string_view cells) {
     text += cells;
     return *this;
   }
-  Table& number(double v) {
+  RowText& number(double v) {
     text += ',';
     append_csv_number(text, v);
     return *this;
@@ -65,6 +68,24 @@ struct Table {
     text += '\n';
   }
 };
+
+// One CSV file being formed: in memory, or handed on to its file as it grows.
+struct Table : RowText {
+  Table(std::string file_name, std::string header) : name(std::move(file_name)) {
+    text = std::move(header);
+  }
+  std::string name;
+  std::unique_ptr<AtomicFile> file;  // null while the table is kept in memory
+};
+
+// The rows of a run of stations, formed on one thread, per kind of result.
+struct StationRows {
+  RowText kind[kResultKinds];
+  std::vector<std::string> failure_where;  // per criterion: a failure row's leading cells
+};
+
+// Stations formed as a block on one thread; a round is two blocks per thread.
+constexpr int kStationsPerBlock = 64;
 
 std::string quoted(const std::string& s) {
   if (s.find_first_of(",\"\n") == std::string::npos) return s;
@@ -85,7 +106,10 @@ namespace {
 
 class CsvSink : public ResultSink {
  public:
-  explicit CsvSink(const Job& job) : job_(job) {
+  // threads: the threads that form the rows of the stations (0: one per core; 1: the calling
+  // thread alone).
+  explicit CsvSink(const Job& job, int threads = 1) : job_(job) {
+    if (threads != 1) pool_ = std::make_unique<WorkerPool>(threads);
     ResultUnits u = result_units(job);
     const std::string stress = " [" + u.stress + "]", length = " [" + u.length + "]",
                       degrees = " [deg]";
@@ -95,7 +119,7 @@ class CsvSink : public ResultSink {
       const std::string name = csv_file_name(k);
       if (!job.wants(k)) return;
       index_[static_cast<int>(k)] = static_cast<int>(tables_.size());
-      tables_.push_back({name, header + "\n"});
+      tables_.emplace_back(name, header + "\n");
     };
     add(ResultKind::kProperties,
         prefix + "thickness" + length + ",EX" + stress + ",EY" + stress + ",GXY" + stress + ",VXY");
@@ -128,9 +152,9 @@ class CsvSink : public ResultSink {
       // The strip model's solution of each laminate: the residual tractions on each boundary
       // under each unit load, in percent of its peak hoop stress.
       strip_ = static_cast<int>(tables_.size());
-      tables_.push_back({kStripCsv, prefix + "width" + length + ",edge_distance" + length +
-                                        ",unit_load,solved,residual_hole [%],residual_sides [%],"
-                                        "residual_front_end [%],residual_back_end [%]\n"});
+      tables_.emplace_back(kStripCsv, prefix + "width" + length + ",edge_distance" + length +
+                                          ",unit_load,solved,residual_hole [%],residual_sides [%],"
+                                          "residual_front_end [%],residual_back_end [%]\n");
     }
   }
 
@@ -149,75 +173,43 @@ class CsvSink : public ResultSink {
   void load_case(const Evaluation& e) override {
     if (strip_ >= 0 && e.strip && !strip_written_) write_strip(*e.strip);
     const Grid& g = e.problem->grid;
-    const LaminateField& f = *e.field;
     const PlyStack& plies = e.problem->plies;
     const std::string name = quoted(e.load_case->name);
-    int nstep = step_count(g), nang = station_count(g);
     ply_texts_.clear();
     for (int p = 0; p < plies.count; ++p) {
       ply_texts_.push_back(std::to_string(p + 1) + "," + csv_number(plies.angle[p]));
     }
-    failure_where_.resize(job_.criteria.size());
-    for (int k = 0; k < nstep; ++k) {
-      for (int j = 0; j < nang; ++j) {
-        const std::string at = prefix_ + name + "," + csv_number(edge_distance(g, k)) + "," +
-                               csv_number(station_angle(g, j));
-        const double* s = f.stress[j][k];
-        const double* x = f.strain[j][k];
-        if (Table* t = table(ResultKind::kStresses)) {
-          Principal p = principal_stresses(s[0], s[1], s[2]);
-          t->row({at, csv_number(s[0]), csv_number(s[1]), csv_number(s[2]), csv_number(p.max),
-                  csv_number(p.min), csv_number(p.direction)});
+    criterion_materials_.clear();
+    for (Criterion crit : job_.criteria) criterion_materials_.push_back(materials_for(job_, crit));
+    // The stations' rows, station by station within each distance step, formed a round of
+    // blocks at a time (on the threads when there are several) and added to the tables in order.
+    const int nang = station_count(g);
+    const int stations = step_count(g) * nang;
+    const int blocks = (stations + kStationsPerBlock - 1) / kStationsPerBlock;
+    const int round = pool_ ? 2 * pool_->size() : 1;
+    blocks_.resize(static_cast<std::size_t>(round));
+    auto form = [&](int block, StationRows& rows) {
+      const int last = std::min(stations, (block + 1) * kStationsPerBlock);
+      for (int i = block * kStationsPerBlock; i < last; ++i) {
+        station_rows(e, name, i % nang, i / nang, rows);
+      }
+    };
+    for (int first = 0; first < blocks; first += round) {
+      const int m = std::min(round, blocks - first);
+      if (pool_ && m > 1) {
+        pool_->share(static_cast<std::size_t>(m), [&](int, std::size_t begin, std::size_t end) {
+          for (std::size_t b = begin; b < end; ++b) form(first + static_cast<int>(b), blocks_[b]);
+        });
+      } else {
+        for (int b = 0; b < m; ++b) form(first + b, blocks_[b]);
+      }
+      for (int b = 0; b < m; ++b) {
+        for (int k = 0; k < kResultKinds; ++k) {
+          std::string& formed = blocks_[b].kind[k].text;
+          if (Table* t = table(static_cast<ResultKind>(k))) t->text += formed;
+          formed.clear();
         }
-        if (Table* t = table(ResultKind::kStrains)) {
-          Principal p = principal_strains(x[0], x[1], x[2]);
-          t->row({at, csv_number(x[0]), csv_number(x[1]), csv_number(x[2]), csv_number(p.max),
-                  csv_number(p.min), csv_number(p.direction)});
-        }
-        if (Table* t = table(ResultKind::kPolar)) {
-          PolarValues v = polar_values(station_angle(g, j), s, x);
-          t->row({at, csv_number(v.hoop_stress), csv_number(v.radial_stress),
-                  csv_number(v.shear_stress), csv_number(v.hoop_strain),
-                  csv_number(v.radial_strain), csv_number(v.shear_strain)});
-        }
-        if (Table* t = table(ResultKind::kDisplacements)) {
-          t->row({at, csv_number(f.u[j][k]), csv_number(f.v[j][k])});
-        }
-        if (!e.plies) continue;
-        // The station's text before each ply, and per criterion before the ply's number and
-        // angle, made once; each row then appends its numbers.
-        std::string station = ",";
-        append_csv_number(station, edge_distance(g, k));
-        station += ',';
-        append_csv_number(station, station_angle(g, j));
-        station += ',';
-        for (std::size_t c = 0; c < job_.criteria.size(); ++c) {
-          failure_where_[c] = prefix_ + name + "," + criterion_name(job_.criteria[c]) + station;
-        }
-        for (int p = 0; p < plies.count; ++p) {
-          const std::string& ply = ply_texts_[p];
-          if (Table* t = table(ResultKind::kPlyStrains)) {
-            const double* v = e.plies->strain[j][k][p];
-            t->start(at).start(",").start(ply).number(v[0]).number(v[1]).number(v[2]).end();
-          }
-          if (Table* t = table(ResultKind::kPlyStresses)) {
-            const double* v = e.plies->stress[j][k][p];
-            t->start(at).start(",").start(ply).number(v[0]).number(v[1]).number(v[2]).end();
-          }
-          if (Table* t = table(ResultKind::kFailure)) {
-            for (std::size_t c = 0; c < job_.criteria.size(); ++c) {
-              const Criterion crit = job_.criteria[c];
-              double fv[4];
-              ply_failure_at(crit, materials_for(job_, crit), plies, *e.plies, j, k, p, fv);
-              t->start(failure_where_[c]).start(ply);
-              if (has_three_numbers(crit)) {
-                t->number(fv[0]).number(fv[1]).number(fv[2]).end(",,,,");
-              } else {
-                t->start(",,,").number(fv[0]).number(fv[1]).number(fv[2]).number(fv[3]).end();
-              }
-            }
-          }
-        }
+        spill(false);
       }
     }
     if (Table* t = table(ResultKind::kReserve)) {
@@ -248,9 +240,119 @@ class CsvSink : public ResultSink {
     }
   }
 
+  // Writes the tables into their files in folder as they grow, instead of keeping them.
+  bool open_files(const std::string& folder, std::string& error) {
+    folder_ = folder;
+    for (Table& t : tables_) {
+      t.file = std::make_unique<AtomicFile>();
+      if (!t.file->open((std::filesystem::path(folder) / t.name).string(), error)) return false;
+    }
+    return true;
+  }
+
+  // The rest of each table into its file, and the files under their names; the paths written
+  // are added to `written`.
+  bool commit_files(std::vector<std::string>& written, std::string& error) {
+    spill(true);
+    if (!spill_error_.empty()) {
+      error = spill_error_;
+      return false;
+    }
+    for (Table& t : tables_) {
+      if (!t.file->commit(error)) return false;
+      written.push_back((std::filesystem::path(folder_) / t.name).string());
+    }
+    return true;
+  }
+
+  // The rows of station j of distance step k, added to rows.
+  void station_rows(const Evaluation& e, const std::string& name, int j, int k,
+                    StationRows& rows) const {
+    const Grid& g = e.problem->grid;
+    const LaminateField& f = *e.field;
+    const PlyStack& plies = e.problem->plies;
+    auto text = [&](ResultKind kind) {
+      return index_[static_cast<int>(kind)] < 0 ? nullptr : &rows.kind[static_cast<int>(kind)];
+    };
+    const std::string at = prefix_ + name + "," + csv_number(edge_distance(g, k)) + "," +
+                           csv_number(station_angle(g, j));
+    const double* s = f.stress[j][k];
+    const double* x = f.strain[j][k];
+    if (RowText* t = text(ResultKind::kStresses)) {
+      Principal p = principal_stresses(s[0], s[1], s[2]);
+      t->row({at, csv_number(s[0]), csv_number(s[1]), csv_number(s[2]), csv_number(p.max),
+              csv_number(p.min), csv_number(p.direction)});
+    }
+    if (RowText* t = text(ResultKind::kStrains)) {
+      Principal p = principal_strains(x[0], x[1], x[2]);
+      t->row({at, csv_number(x[0]), csv_number(x[1]), csv_number(x[2]), csv_number(p.max),
+              csv_number(p.min), csv_number(p.direction)});
+    }
+    if (RowText* t = text(ResultKind::kPolar)) {
+      PolarValues v = polar_values(station_angle(g, j), s, x);
+      t->row({at, csv_number(v.hoop_stress), csv_number(v.radial_stress),
+              csv_number(v.shear_stress), csv_number(v.hoop_strain), csv_number(v.radial_strain),
+              csv_number(v.shear_strain)});
+    }
+    if (RowText* t = text(ResultKind::kDisplacements)) {
+      t->row({at, csv_number(f.u[j][k]), csv_number(f.v[j][k])});
+    }
+    if (!e.plies) return;
+    // The station's text before each ply, and per criterion before the ply's number and angle,
+    // made once; each row then appends its numbers.
+    std::string station = ",";
+    append_csv_number(station, edge_distance(g, k));
+    station += ',';
+    append_csv_number(station, station_angle(g, j));
+    station += ',';
+    rows.failure_where.resize(job_.criteria.size());
+    for (std::size_t c = 0; c < job_.criteria.size(); ++c) {
+      rows.failure_where[c] = prefix_ + name + "," + criterion_name(job_.criteria[c]) + station;
+    }
+    for (int p = 0; p < plies.count; ++p) {
+      const std::string& ply = ply_texts_[p];
+      if (RowText* t = text(ResultKind::kPlyStrains)) {
+        const double* v = e.plies->strain[j][k][p];
+        t->start(at).start(",").start(ply).number(v[0]).number(v[1]).number(v[2]).end();
+      }
+      if (RowText* t = text(ResultKind::kPlyStresses)) {
+        const double* v = e.plies->stress[j][k][p];
+        t->start(at).start(",").start(ply).number(v[0]).number(v[1]).number(v[2]).end();
+      }
+      if (RowText* t = text(ResultKind::kFailure)) {
+        for (std::size_t c = 0; c < job_.criteria.size(); ++c) {
+          const Criterion crit = job_.criteria[c];
+          double fv[4];
+          ply_failure_at(crit, criterion_materials_[c], plies, *e.plies, j, k, p, fv);
+          t->start(rows.failure_where[c]).start(ply);
+          if (has_three_numbers(crit)) {
+            t->number(fv[0]).number(fv[1]).number(fv[2]).end(",,,,");
+          } else {
+            t->start(",,,").number(fv[0]).number(fv[1]).number(fv[2]).number(fv[3]).end();
+          }
+        }
+      }
+    }
+  }
+
   std::vector<Table> tables_;
 
  private:
+  static constexpr std::size_t kSpillBytes = std::size_t{1} << 20;
+
+  // Each table written to a file hands its text on once it holds kSpillBytes (all: whatever it
+  // holds). After a failed write the text is dropped: the run goes on to its end but the
+  // failure is reported and no file is committed.
+  void spill(bool all) {
+    for (Table& t : tables_) {
+      if (!t.file || (!all && t.text.size() < kSpillBytes)) continue;
+      std::string error;
+      if (spill_error_.empty() && !t.file->write(t.text, error)) spill_error_ = error;
+      t.text.clear();
+    }
+  }
+  std::string folder_, spill_error_;
+
   void write_strip(const StripSolution& s) {
     strip_written_ = true;
     const bool ok = s.status == StripStatus::ok;
@@ -276,8 +378,10 @@ class CsvSink : public ResultSink {
   const Job& job_;
   int index_[kResultKinds] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
   std::string prefix_;
-  std::vector<std::string> ply_texts_;      // per ply: its number and angle
-  std::vector<std::string> failure_where_;  // per criterion: the failure row's leading cells
+  std::vector<std::string> ply_texts_;          // per ply: its number and angle
+  std::vector<Materials> criterion_materials_;  // per criterion: the materials it judges by
+  std::unique_ptr<WorkerPool> pool_;            // null: the rows are formed on the calling thread
+  std::vector<StationRows> blocks_;             // a round of blocks of stations being formed
 };
 
 }  // namespace
@@ -295,14 +399,27 @@ std::vector<std::pair<std::string, std::string>> csv_results(const Job& job) {
 }
 
 bool write_csv_results(const Job& job, const std::string& folder, std::vector<std::string>& written,
-                       std::string& error) {
+                       std::string& error, int threads) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (ec) {
     error = "cannot create the folder " + folder + ": " + ec.message();
     return false;
   }
-  const auto files = csv_results(job);
+  // A joint's files are small and formed whole; a hole's tables go to their files as they grow.
+  std::vector<std::pair<std::string, std::string>> files;
+  std::unique_ptr<CsvSink> sink;
+  std::vector<std::string> names;
+  if (job.joint.given) {
+    files = csv_results(job);
+    for (const auto& f : files) names.push_back(f.first);
+  } else {
+    sink = std::make_unique<CsvSink>(job, threads);
+    for (const Table& t : sink->tables_) names.push_back(t.name);
+    std::string warnings;
+    for (const std::string& w : job_warnings(job)) warnings += "caution: " + w + "\n";
+    if (!warnings.empty()) files.emplace_back("warnings.txt", warnings);
+  }
   // A result file of an earlier job that this one does not write would be taken for this job's:
   // it goes (only the names this program writes, nothing else in the folder).
   // The joint's files come after the kinds of result and the strip's.
@@ -312,7 +429,7 @@ bool write_csv_results(const Job& job, const std::string& folder, std::vector<st
                              : k == kResultKinds ? std::string(kStripCsv)
                                                  : std::string(kJointCsv[k - kResultKinds - 1]);
     bool kept = false;
-    for (const auto& f : files) kept = kept || f.first == name;
+    for (const std::string& n : names) kept = kept || n == name;
     const std::filesystem::path stale = std::filesystem::path(folder) / name;
     if (!kept && std::filesystem::exists(stale, ec)) {
       std::filesystem::remove(stale, ec);
@@ -321,6 +438,11 @@ bool write_csv_results(const Job& job, const std::string& folder, std::vector<st
         return false;
       }
     }
+  }
+  if (sink) {
+    if (!sink->open_files(folder, error)) return false;
+    evaluate_job(job, *sink);
+    if (!sink->commit_files(written, error)) return false;
   }
   for (const auto& [name, text] : files) {
     const std::string path = (std::filesystem::path(folder) / name).string();

@@ -11,9 +11,11 @@
 namespace hs {
 
 // Writes the files into `folder` (created when missing). Returns false, with a message, when a
-// file cannot be written. The names of the files written are added to `written`.
+// file cannot be written. The names of the files written are added to `written`. The files are
+// written as their rows are formed, the rows of the stations on `threads` threads (0: one per
+// core), so that results of any size need little memory.
 bool write_csv_results(const Job& job, const std::string& folder, std::vector<std::string>& written,
-                       std::string& error);
+                       std::string& error, int threads = 1);
 
 // The same files as (name, text) pairs, in memory.
 std::vector<std::pair<std::string, std::string>> csv_results(const Job& job);

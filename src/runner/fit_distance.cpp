@@ -278,22 +278,30 @@ std::string html_page(const Fitted& f, const std::string& text, const std::strin
          "<figcaption>Hole-size effect</figcaption></figure>\n" + "</body></html>\n";
 }
 
-// Whether two stacks and their materials are the same laminate.
-bool same_laminate(const Job& a, const Job& b) {
-  if (a.plies.count != b.plies.count || a.materials.count != b.materials.count) return false;
-  for (int p = 0; p < a.plies.count; ++p) {
-    if (a.plies.angle[p] != b.plies.angle[p] || a.plies.thickness[p] != b.plies.thickness[p] ||
-        a.plies.material[p] != b.plies.material[p])
-      return false;
-  }
-  for (int m = 0; m < a.materials.count; ++m) {
-    const ElasticConstants &e = a.materials.elastic[m], &g = b.materials.elastic[m];
-    const Allowables &s = a.materials.allowables[m], &t = b.materials.allowables[m];
+// Whether two stacks are the same laminate: ply by ply the same angle, thickness and material
+// constants (a joint job's laminate among other materials, the coupons' among their own).
+bool same_laminate(const Job& a, const PlyStack& pa, const Job& b, const PlyStack& pb) {
+  if (pa.count != pb.count) return false;
+  for (int p = 0; p < pa.count; ++p) {
+    if (pa.angle[p] != pb.angle[p] || pa.thickness[p] != pb.thickness[p]) return false;
+    const ElasticConstants &e = a.materials.elastic[pa.material[p]],
+                           &g = b.materials.elastic[pb.material[p]];
+    const Allowables &s = a.materials.allowables[pa.material[p]],
+                     &t = b.materials.allowables[pb.material[p]];
     if (e.E1 != g.E1 || e.E2 != g.E2 || e.G12 != g.G12 || e.NU12 != g.NU12 || s.T1 != t.T1 ||
         s.C1 != t.C1 || s.T2 != t.T2 || s.C2 != t.C2 || s.S12 != t.S12)
       return false;
   }
   return true;
+}
+
+// The job's laminate is the coupons': a joint job's, when one of its plates' laminates is.
+bool same_laminate(const Job& job, const Job& coupons) {
+  if (!job.joint.given) return same_laminate(job, job.plies, coupons, coupons.plies);
+  for (const NamedLaminate& l : job.joint.laminates) {
+    if (same_laminate(job, l.plies, coupons, coupons.plies)) return true;
+  }
+  return false;
 }
 
 // The fitted distances and the method into the job's [failure]; the job file is written anew.
@@ -312,12 +320,14 @@ int update_job(const std::string& path, const Fitted& f, std::ostream& out, std:
     for (const JobError& e : errors) err << to_string(e) << "\n";
     return 2;
   }
-  if (job.joint.given) {
-    err << "holestress: " << path
-        << ": a joint job: give the fitted distances in its [failure] by hand (the job writer "
-           "writes jobs of one hole, and would lose the joint)\n";
-    return 2;
-  }
+  // A joint job without [grid] has its stations at the characteristic distance: they move with
+  // it.
+  const bool default_grid = job.joint.given && [&] {
+    const Grid g = joint_default_grid(job);
+    return g.angle_step == job.grid.angle_step && g.angle_low == job.grid.angle_low &&
+           g.angle_high == job.grid.angle_high && g.distance_step == job.grid.distance_step &&
+           g.steps == job.grid.steps;
+  }();
   const Job& lam = f.file.laminate;
   // One distance all round stays one where only tension is fitted; a compression distance alone
   // makes the job's distance the tension side of a curve.
@@ -351,7 +361,17 @@ int update_job(const std::string& path, const Fitted& f, std::ostream& out, std:
     out << "caution: " << path << " has another laminate than the coupons: the distances "
         << "belong to the laminate, hole sizes and test they were fitted on\n";
   }
-  if (!write_text(path, write_job(job), err)) return 1;
+  if (default_grid) job.grid = joint_default_grid(job);
+  // The job as it will be read: a distance it cannot hold (the stations of a joint's hole beyond
+  // its strip) leaves the file as it was.
+  const std::string written = write_job(job);
+  Job back;
+  if (!read_job(written, path, back, errors)) {
+    err << "holestress: the fitted distances do not fit " << path << ", left as it was:\n";
+    for (const JobError& e : errors) err << "  " << e.key << ": " << e.message << "\n";
+    return 2;
+  }
+  if (!write_text(path, written, err)) return 1;
   out << "wrote " << path << ": ";
   if (d.circular()) {
     out << "distance = " << format("%.6g", d.tension);

@@ -23,13 +23,12 @@ Json number(double v) {
 // series (json_text.hpp).
 template <class F>
 Json series(const Grid& g, F value) {
-  std::vector<double> values;
-  int nstep = step_count(g), nang = station_count(g);
-  values.reserve(static_cast<std::size_t>(nstep) * nang);
-  for (int k = 0; k < nstep; ++k) {
-    for (int j = 0; j < nang; ++j) values.push_back(value(j, k));
-  }
-  return series_json(values);
+  const int nang = station_count(g);
+  const std::size_t n = static_cast<std::size_t>(step_count(g)) * nang;
+  return series_json(n, [&](std::size_t i) {
+    const int k = static_cast<int>(i / nang), j = static_cast<int>(i % nang);
+    return value(j, k);
+  });
 }
 
 Json matrix(const Mat3& m) {
@@ -225,12 +224,13 @@ Json load_case_json(const Job& job, const Evaluation& e) {
               series(g, [&](int j, int k) { return e.plies->stress[j][k][p][c]; });
         }
       }
-      list.push_back(ply);
+      list.push_back(std::move(ply));
     }
-    out["plies"] = list;
+    out["plies"] = std::move(list);
   }
   if (e.plies && job.wants(ResultKind::kFailure)) {
     Json failure = Json::object();
+    std::vector<double> values;
     for (Criterion crit : job.criteria) {
       const bool three = has_three_numbers(crit);
       static const char* const three_names[4] = {"number_1", "number_2", "number_12", ""};
@@ -239,19 +239,26 @@ Json load_case_json(const Job& job, const Evaluation& e) {
       const Materials materials = materials_for(job, crit);
       Json list = Json::array();
       for (int p = 0; p < plies.count; ++p) {
-        Json ply = {{"ply", p + 1}};
-        for (int v = 0; v < (three ? 3 : 4); ++v) {
-          ply[names[v]] = series(g, [&](int j, int k) {
+        // The ply's numbers at every station, each station's evaluated once.
+        const std::size_t n = static_cast<std::size_t>(step_count(g)) * station_count(g);
+        values.resize(4 * n);
+        std::size_t i = 0;
+        for (int k = 0; k < step_count(g); ++k) {
+          for (int j = 0; j < station_count(g); ++j, ++i) {
             double fv[4];
             ply_failure_at(crit, materials, plies, *e.plies, j, k, p, fv);
-            return fv[v];
-          });
+            for (int v = 0; v < 4; ++v) values[v * n + i] = fv[v];
+          }
         }
-        list.push_back(ply);
+        Json ply = {{"ply", p + 1}};
+        for (int v = 0; v < (three ? 3 : 4); ++v) {
+          ply[names[v]] = series_json(n, [&](std::size_t i) { return values[v * n + i]; });
+        }
+        list.push_back(std::move(ply));
       }
-      failure[criterion_name(crit)] = list;
+      failure[criterion_name(crit)] = std::move(list);
     }
-    out["failure"] = failure;
+    out["failure"] = std::move(failure);
   }
   if (job.wants(ResultKind::kReserve)) out["reserve"] = reserve_json(job, e);
   return out;

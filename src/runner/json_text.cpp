@@ -1,8 +1,11 @@
 #include "runner/json_text.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
+#include "analysis/worker_pool.hpp"
 #include "io/float_to_chars.hpp"
 
 namespace hs {
@@ -27,21 +30,6 @@ std::vector<double> series_values(const Json& j) {
 
 namespace {
 
-// A number of a series as the JSON library writes a double: the shortest digits that read back
-// to it, ".0" after whole numbers; null when it is not finite.
-void append_series_number(std::string& out, double v) {
-  if (!std::isfinite(v)) {
-    out += "null";
-    return;
-  }
-  char buf[32];
-  const auto r = double_to_chars(buf, buf + sizeof buf, v);
-  out.append(buf, r.ptr);
-  bool whole = true;
-  for (const char* c = buf; c != r.ptr; ++c) whole = whole && *c != '.' && *c != 'e';
-  if (whole) out += ".0";
-}
-
 void append_scalar(std::string& out, const Json& j) {
   out += j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
@@ -51,17 +39,74 @@ void append_newline(std::string& out, int indent, int level) {
   out.append(static_cast<std::size_t>(indent) * level, ' ');
 }
 
-void append(std::string& out, const Json& j, int indent, int level) {
+// A stretch of the text: literal text, then `count` numbers of a series (doubles in the
+// machine's byte order), after a separator when they continue the series.
+struct Part {
+  std::string text;
+  const std::uint8_t* numbers = nullptr;
+  std::size_t count = 0;
+  bool continues = false;
+};
+
+// Numbers of a series in one part: a long series is cut into parts of at most this many, so
+// that the parts can be shared evenly among threads.
+constexpr std::size_t kNumbersPerPart = 8192;
+
+// The walk over the document either forms the whole text (parts null) or leaves the numbers of
+// the series for later, as parts (literal text and where the numbers are).
+struct Walk {
+  std::string out;
+  std::vector<Part>* parts = nullptr;
+};
+
+void append_numbers(std::string& out, const std::uint8_t* numbers, std::size_t count,
+                    bool continues, bool pretty) {
+  // Straight into the string's own storage: a separator, at most 24 characters of a double and
+  // ".0" fit in 32.
+  constexpr std::size_t kMost = 32;
+  const std::size_t start = out.size();
+  out.resize(start + count * kMost);
+  char* p = out.data() + start;
+  for (std::size_t i = 0; i < count; ++i) {
+    double v;
+    std::memcpy(&v, numbers + i * sizeof(double), sizeof v);
+    if (i > 0 || continues) {
+      *p++ = ',';
+      if (pretty) *p++ = ' ';
+    }
+    if (!std::isfinite(v)) {
+      std::memcpy(p, "null", 4);
+      p += 4;
+      continue;
+    }
+    char* const first = p;
+    p = double_to_chars(p, p + 26, v).ptr;
+    // As the JSON library writes a double: ".0" after a whole number.
+    bool whole = true;
+    for (const char* c = first; c != p; ++c) whole = whole && *c != '.' && *c != 'e';
+    if (whole) {
+      *p++ = '.';
+      *p++ = '0';
+    }
+  }
+  out.resize(static_cast<std::size_t>(p - out.data()));
+}
+
+void append(Walk& walk, const Json& j, int indent, int level) {
+  std::string& out = walk.out;
   const bool pretty = indent >= 0;
   if (is_series(j)) {
     const auto& bytes = j.get_binary();
     const std::size_t n = bytes.size() / sizeof(double);
     out += '[';
-    for (std::size_t i = 0; i < n; ++i) {
-      double v;
-      std::memcpy(&v, bytes.data() + i * sizeof(double), sizeof v);
-      if (i > 0) out += pretty ? ", " : ",";
-      append_series_number(out, v);
+    if (walk.parts == nullptr) {
+      append_numbers(out, bytes.data(), n, false, pretty);
+    } else {
+      for (std::size_t first = 0; first < n; first += kNumbersPerPart) {
+        walk.parts->push_back({std::move(out), bytes.data() + first * sizeof(double),
+                               std::min(kNumbersPerPart, n - first), first > 0});
+        out.clear();
+      }
     }
     out += ']';
     return;
@@ -79,7 +124,7 @@ void append(std::string& out, const Json& j, int indent, int level) {
       if (pretty) append_newline(out, indent, level + 1);
       append_scalar(out, Json(it.key()));
       out += pretty ? ": " : ":";
-      append(out, it.value(), indent, level + 1);
+      append(walk, it.value(), indent, level + 1);
     }
     if (pretty) append_newline(out, indent, level);
     out += '}';
@@ -96,7 +141,7 @@ void append(std::string& out, const Json& j, int indent, int level) {
       if (!first) out += ',';
       first = false;
       if (pretty) append_newline(out, indent, level + 1);
-      append(out, e, indent, level + 1);
+      append(walk, e, indent, level + 1);
     }
     if (pretty) append_newline(out, indent, level);
     out += ']';
@@ -108,9 +153,60 @@ void append(std::string& out, const Json& j, int indent, int level) {
 }  // namespace
 
 std::string json_text(const Json& doc, int indent) {
-  std::string out;
-  append(out, doc, indent, 0);
-  return out;
+  Walk walk;
+  append(walk, doc, indent, 0);
+  return std::move(walk.out);
+}
+
+bool write_json_text(const Json& doc, int indent, int threads,
+                     const std::function<bool(std::string_view)>& write) {
+  std::vector<Part> parts;
+  Walk walk;
+  walk.parts = &parts;
+  append(walk, doc, indent, 0);
+  parts.push_back({std::move(walk.out)});
+  // Pieces of consecutive parts, each about kJsonPieceBytes of text (a number is 15 to 25
+  // characters), formed a round at a time on the threads and handed on in order.
+  std::vector<std::size_t> piece_start{0};
+  std::size_t numbers = 0;
+  for (std::size_t p = 0; p < parts.size(); ++p) {
+    numbers += parts[p].count;
+    if (numbers * 20 >= kJsonPieceBytes && p + 1 < parts.size()) {
+      piece_start.push_back(p + 1);
+      numbers = 0;
+    }
+  }
+  piece_start.push_back(parts.size());
+  const std::size_t pieces = piece_start.size() - 1;
+  const bool pretty = indent >= 0;
+  auto form = [&](std::size_t piece, std::string& text) {
+    text.clear();
+    for (std::size_t p = piece_start[piece]; p < piece_start[piece + 1]; ++p) {
+      text += parts[p].text;
+      append_numbers(text, parts[p].numbers, parts[p].count, parts[p].continues, pretty);
+    }
+  };
+  if (threads == 1 || pieces == 1) {
+    std::string text;
+    for (std::size_t piece = 0; piece < pieces; ++piece) {
+      form(piece, text);
+      if (!write(text)) return false;
+    }
+    return true;
+  }
+  WorkerPool pool(threads);
+  const std::size_t round = 2 * static_cast<std::size_t>(pool.size());
+  std::vector<std::string> texts(round);
+  for (std::size_t first = 0; first < pieces; first += round) {
+    const std::size_t m = std::min(round, pieces - first);
+    pool.share(m, [&](int, std::size_t begin, std::size_t end) {
+      for (std::size_t i = begin; i < end; ++i) form(first + i, texts[i]);
+    });
+    for (std::size_t i = 0; i < m; ++i) {
+      if (!write(texts[i])) return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace hs

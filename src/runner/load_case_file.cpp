@@ -430,8 +430,9 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
   std::unique_ptr<ReserveSuperposition> batch;
   std::vector<Worker> workers;
   try {
-    // The threads work; the calling thread reads and writes meanwhile.
-    pool = std::make_unique<WorkerPool>(threads, WorkerPool::Caller::kWatches);
+    // The calling thread is one of the threads: it reads and writes between its blocks, so that
+    // n threads keep n cores busy and no more.
+    pool = std::make_unique<WorkerPool>(threads, WorkerPool::Caller::kWorks);
     batch = std::make_unique<ReserveSuperposition>(job.materials, job.plies, job.grid, job.plate,
                                                    failure_assessment(job));
     workers.resize(pool->size());
@@ -525,7 +526,7 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
   };
 
   // A pipeline of two chunks: while the threads work through one, the calling thread writes the
-  // rows of the one before and reads the one after.
+  // rows of the one before and reads the one after, then takes blocks of the chunk as the others.
   Chunk chunks[2];
   Chunk* next = &chunks[0];
   Chunk* spare = &chunks[1];

@@ -56,5 +56,45 @@ TEST(OutputFile, WrittenWholeUnderItsNameAndReadBack) {
   fs::remove_all(folder);
 }
 
+// Catches a file written piece by piece that shows before it is committed, a temporary file left
+// behind when the writing is given up, pieces lost or reordered, and a later failure that hides
+// the first one's reason.
+TEST(OutputFile, PieceByPieceCommittedOrGone) {
+  const fs::path folder = fresh_folder("atomic-file");
+  const std::string path = (folder / "results.csv").string();
+  std::string error, text;
+  ASSERT_TRUE(write_file_atomically(path, "old", error)) << error;
+  {
+    AtomicFile file;
+    ASSERT_TRUE(file.open(path, error)) << error;
+    ASSERT_TRUE(file.write("a,b\n", error)) << error;
+    ASSERT_TRUE(read_file(path, 100, text, error)) << error;
+    EXPECT_EQ("old", text);  // not yet committed
+  }                          // given up
+  int files = 0;
+  for (const auto& e : fs::directory_iterator(folder)) files += e.is_regular_file();
+  EXPECT_EQ(1, files);
+  ASSERT_TRUE(read_file(path, 100, text, error)) << error;
+  EXPECT_EQ("old", text);
+
+  AtomicFile file;
+  ASSERT_TRUE(file.open(path, error)) << error;
+  for (const char* piece : {"a,b\n", "", "1,2\n", "3,4\n"}) ASSERT_TRUE(file.write(piece, error));
+  ASSERT_TRUE(file.commit(error)) << error;
+  ASSERT_TRUE(read_file(path, 100, text, error)) << error;
+  EXPECT_EQ("a,b\n1,2\n3,4\n", text);
+
+  // A target that cannot be made: every later call fails with the first reason.
+  AtomicFile bad;
+  EXPECT_FALSE(bad.open((folder / "missing" / "x.csv").string(), error));
+  const std::string first = error;
+  EXPECT_NE(std::string::npos, first.find("missing"));
+  EXPECT_FALSE(bad.write("x", error));
+  EXPECT_EQ(first, error);
+  EXPECT_FALSE(bad.commit(error));
+  EXPECT_EQ(first, error);
+  fs::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace hs

@@ -46,6 +46,16 @@ class JointTest(unittest.TestCase):
         np.testing.assert_array_equal(a["arrays"]["smallest_factor"], b["arrays"]["smallest_factor"])
         self.assertEqual(a["critical"], b["critical"])
 
+    # Catches analyse_joint giving other numbers than analyse, or taking a job of one hole.
+    def test_analyse_joint(self):
+        joint = holestress.analyse_joint(JOINT)
+        np.testing.assert_array_equal(joint["arrays"]["smallest_factor"],
+                                      holestress.analyse(JOINT)["joint"]["arrays"]["smallest_factor"])
+        self.assertEqual(joint["critical"]["hole"], "skin:1")
+        self.assertIn("units", joint)
+        with self.assertRaisesRegex(ValueError, "not a joint job"):
+            holestress.analyse_joint(os.path.join(EXAMPLES, "bolted-joint.toml"))
+
     # Catches the reserve factors of many load cases run on a joint job, whose plies and hole
     # are its plates' and rows', not the job's: refused with the reason.
     def test_reserve_factors_refused(self):

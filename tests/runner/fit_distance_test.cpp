@@ -158,5 +158,76 @@ TEST(FitDistance, WrittenIntoAJob) {
   EXPECT_EQ(before, read(job));
 }
 
+// A joint job whose skin is the coupons' laminate: catches a joint refused or its joint lost on
+// the way through the writer, and stations that stay at the old distance when the job left the
+// grid to follow it.
+TEST(FitDistance, WrittenIntoAJointJob) {
+  Folder tmp;
+  const fs::path job = tmp.path / "joint.toml";
+  std::string text = read(kExample);
+  text = text.substr(text.find("[units]"), text.find("[[plies]]") - text.find("[units]"));
+  text += R"([materials.aluminium]
+E = 72000.0
+nu = 0.33
+T1 = 440.0
+C1 = 440.0
+T2 = 440.0
+C2 = 440.0
+S12 = 260.0
+[laminates.skin]
+layup = "[45/0/-45/90]s"
+material = "carbon"
+ply_thickness = 0.125
+[joint]
+load = 5000.0
+[[joint.plates]]
+name = "skin"
+laminate = "skin"
+width = 50.0
+edge_distance = 15.0
+[[joint.plates]]
+name = "strap"
+material = "aluminium"
+thickness = 2.0
+width = 50.0
+edge_distance = 15.0
+[[joint.rows]]
+x = 0.0
+diameter = 6.35
+fastener_E = 110000.0
+fastener_nu = 0.31
+count = 2
+[[joint.rows]]
+x = 25.0
+diameter = 6.35
+fastener_E = 110000.0
+fastener_nu = 0.31
+count = 2
+[failure]
+criteria = ["max-strain"]
+distance = 0.5
+)";
+  write(job, text);
+  Job before;
+  std::vector<JobError> errors;
+  ASSERT_TRUE(read_job(text, job.string(), before, errors)) << to_string(errors[0]);
+  std::ostringstream out, err;
+  ASSERT_EQ(0,
+            fit_distance_command({kExample, (tmp.path / "f.svg").string(), job.string()}, out, err))
+      << err.str();
+  EXPECT_EQ(std::string::npos, out.str().find("caution")) << out.str();
+  Job back;
+  ASSERT_TRUE(read_job(read(job), job.string(), back, errors)) << to_string(errors[0]);
+  ASSERT_TRUE(back.joint.given);
+  EXPECT_NEAR(0.645848, back.distances[0].tension, 1e-5);
+  EXPECT_NEAR(0.61488, back.distances[0].compression, 1e-5);
+  EXPECT_EQ(back.grid.distance_step, back.distances[0].tension);
+  ASSERT_EQ(2u, back.joint.plates.size());
+  ASSERT_EQ(2u, back.joint.rows.size());
+  EXPECT_EQ(before.joint.laminates[0].layup, back.joint.laminates[0].layup);
+  EXPECT_EQ(before.joint.load, back.joint.load);
+  EXPECT_EQ(2, back.joint.rows[1].count);
+}
+
 }  // namespace
 }  // namespace hs

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -50,6 +51,40 @@ TEST(JsonText, SeriesAndLayout) {
       EXPECT_TRUE(read["x"][i].is_null()) << i;
     }
   }
+}
+
+// Catches pieces handed on out of order, a piece lost or written twice at a series cut, threads
+// that change a byte, a whole document held as one piece, and a failed write that does not stop
+// the writing: the pieces of a document of several mebibytes against its text formed whole.
+TEST(JsonText, PiecesOnThreadsAreTheWholeText) {
+  std::vector<double> long_series(300000), short_series(3);
+  for (std::size_t i = 0; i < long_series.size(); ++i) long_series[i] = std::sin(0.001 * i) * 1e3;
+  short_series = {1.0, std::numeric_limits<double>::quiet_NaN(), -0.5};
+  Json doc = {{"title", "pieces"},
+              {"empty", series_json(std::vector<double>{})},
+              {"cases",
+               {{{"x", series_json(long_series)}, {"y", series_json(short_series)}},
+                {{"x", series_json(short_series)}, {"n", 2}}}}};
+  for (int indent : {-1, 1}) {
+    const std::string whole = json_text(doc, indent);
+    for (int threads : {1, 2, 3}) {
+      std::string joined;
+      std::size_t pieces = 0, largest = 0;
+      ASSERT_TRUE(write_json_text(doc, indent, threads, [&](std::string_view piece) {
+        joined += piece;
+        ++pieces;
+        largest = std::max(largest, piece.size());
+        return true;
+      }));
+      EXPECT_EQ(whole, joined) << indent << " " << threads;
+      EXPECT_GT(pieces, 3u);
+      EXPECT_LT(largest, 2 * kJsonPieceBytes);
+    }
+  }
+  // The first failed write ends it: nothing more is handed on.
+  int calls = 0;
+  EXPECT_FALSE(write_json_text(doc, 1, 2, [&](std::string_view) { return ++calls < 2; }));
+  EXPECT_EQ(2, calls);
 }
 
 }  // namespace

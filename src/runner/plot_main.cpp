@@ -4,7 +4,13 @@
 //
 // A dialogue (standard input by default) runs as holestress runs it, with the tables switched
 // off, and its page speaks the dialogue's words (passes, output cases, PX, DIST); a job file
-// (named *.toml) is run by the job runner and drawn in its own words, load case by load case.
+// (named *.toml) is run by the job runner and drawn in its own words, load case by load case; a
+// joint job is shared among its rows and every hole analysed, and drawn as `holestress run
+// JOB --format html` draws it (the same page, from runner/joint_results).
+//
+// The program sits with the runner, above the picture library, because a joint's analysis
+// belongs to the runner (runner/joint_job); the pictures of a dialogue and of a job of one hole
+// are the plot library's.
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
@@ -15,10 +21,12 @@
 
 #include "dialogue/program.hpp"
 #include "io/output_file.hpp"
-#include "job/toml_limits.hpp"
 #include "job/job_reader.hpp"
+#include "job/toml_limits.hpp"
 #include "plot/job_pictures.hpp"
 #include "plot/page.hpp"
+#include "runner/joint_job.hpp"
+#include "runner/joint_results.hpp"
 
 namespace {
 
@@ -41,12 +49,15 @@ int run(const std::string& input, std::string& html) {
       return 2;
     }
     if (job.joint.given) {
-      // The joint's analysis (its load sharing and every hole) belongs to the job runner.
-      std::cerr << "holestress-plot: " << input
-                << ": a joint job: its pictures (the rows' shares, every hole, the critical "
-                   "hole's field) come from holestress run "
-                << input << " --format html\n";
-      return 2;
+      // A joint whose rows cannot share the load (a laminate without stiffness along it) has no
+      // page, as it has no results.
+      const hs::JointAnalysis joint = hs::analyse_joint_job(job);
+      if (joint.status != hs::JointStatus::kOk) {
+        std::cerr << "holestress-plot: " << input << ": " << joint.message << "\n";
+        return 2;
+      }
+      html = hs::joint_pictures(job, joint);
+      return 0;
     }
     if (!job.load_cases_file.empty()) {
       std::cerr << "holestress-plot: " << input
@@ -60,7 +71,8 @@ int run(const std::string& input, std::string& html) {
     if (!input.empty() && input != "-") {
       f.open(input, std::ios::binary);
       if (!f) {
-        std::cerr << "holestress-plot: cannot read " << input << ": " << std::strerror(errno) << "\n";
+        std::cerr << "holestress-plot: cannot read " << input << ": " << std::strerror(errno)
+                  << "\n";
         return 1;
       }
       in = &f;
