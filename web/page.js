@@ -246,6 +246,18 @@ const LIMITS = {average_points: 257};
 const METHODS = ['point', 'average'];
 const AVERAGE_RULES = ['gauss-legendre', 'simpson'];
 const DISTANCES = ['distance', 'distance_tension', 'distance_compression'];
+// A metal: the isotropic shorthand of a material, E1 = E2 = E, G12 = E / 2(1 + nu), nu12 = nu.
+const METAL = ['E', 'nu'];
+// A joint job ([joint]): the keys of the joint, its plates and its rows of fasteners.
+const SHEARS = ['single', 'double'];
+const FLEXIBILITIES = ['huth', 'huth-bolted-metal', 'huth-riveted-metal', 'huth-bolted-graphite',
+                       'swift', 'tate-rosenfeld', 'grumman', 'boeing'];
+const JOINT_HOLE_MODELS = ['strip', 'infinite'];
+const JOINT = ['shear', 'load', 'fastener_flexibility', 'hole_model'];
+const PLATE = ['name', 'width', 'edge_distance', 'laminate', 'material', 'thickness'];
+const ROW = ['x', 'diameter', 'fastener_E', 'fastener_nu', 'count'];
+// The most fasteners across a plate the job reader takes.
+const MAX_FASTENERS_ACROSS = 10000;
 
 // The bolted-joint example: quasi-isotropic carbon/epoxy, quarter-inch bolt.
 function exampleJob() {
@@ -265,6 +277,34 @@ function exampleJob() {
   };
 }
 
+// The joint example: a carbon/epoxy skin spliced to an aluminium strap in single shear by three
+// rows of three titanium bolts (examples/joint-single-shear.toml). Its grid is left out: every
+// 2 degrees round each hole, at the edge and at the characteristic distance.
+function jointExampleJob() {
+  const allowables = {T1: 440.0, C1: 440.0, T2: 440.0, C2: 440.0, S12: 260.0};
+  return {
+    title: 'carbon/epoxy skin and aluminium strap, three rows of bolts',
+    units: {stress: 'MPa', length: 'mm'},
+    materials: [{name: 'carbon', E1: 135000.0, E2: 9000.0, G12: 5000.0, nu12: 0.3, T1: 2000.0,
+                 C1: 1200.0, T2: 50.0, C2: 200.0, S12: 90.0},
+                {name: 'aluminium', kind: 'metal', E: 72000.0, nu: 0.33, ...allowables}],
+    joint: {shear: 'single', load: 10000.0, fastener_flexibility: 'huth-bolted-graphite',
+            hole_model: 'strip',
+            plates: [{name: 'skin', width: 75.0, edge_distance: 15.0,
+                      laminate: {layup: '[45/0/-45/90]2s', material: 'carbon', ply_thickness: 0.125}},
+                     {name: 'strap', width: 75.0, edge_distance: 15.0, material: 'aluminium',
+                      thickness: 3.0}],
+            rows: [0.0, 25.0, 50.0].map((x) => ({x, diameter: 6.35, fastener_E: 110000.0,
+                                                  fastener_nu: 0.31, count: 3}))},
+    grid: {},
+    failure: {criteria: ['max-strain', 'tsai-wu'], distance: 0.5, factor_of_safety: 1.5}
+  };
+}
+
+// The row of fasteners by each plate's free end: the last row for plates 1 and 3 (loaded before
+// the first row), the first for plate 2 (loaded after the last row).
+const endRow = (plate, rows) => (plate === 1 ? 0 : rows - 1);
+
 // A number as typed: decimal, with an optional exponent (1.5e6, -45, .25). Anything else
 // (letters, a comma for the point, Inf) is not a number here.
 function readNumber(v) {
@@ -281,11 +321,20 @@ function readNumber(v) {
 // has. expandLayup (the module's, when it has loaded) turns a layup into its plies, {angles,
 // materials} or {error, column}; with it the layup is checked as typed and `stack` returned: the
 // plies' angles, material names and thicknesses (null where unknown).
+//
+// A joint job (raw.joint) has no plies, hole, load cases or tables: its plates and rows are
+// checked instead (checkJoint), `stacks` holds each plate's expanded laminate (null for a metal),
+// a grid left blank is the job reader's default, and [failure] needs a criterion and one
+// characteristic distance.
 function checkJob(raw, expandLayup) {
   const errors = {}, notes = {};
-  let stack = null;
-  const job = {title: String(raw.title || ''), units: {...raw.units}, materials: [], plies: [],
-               hole: {}, grid: {}, load_cases: [], failure: {}, results: {}};
+  let stack = null, stacks = null;
+  const joint = raw.joint !== undefined && raw.joint !== null;
+  const job = joint
+      ? {title: String(raw.title || ''), units: {...raw.units}, materials: [], joint: {}, grid: {},
+         failure: {}}
+      : {title: String(raw.title || ''), units: {...raw.units}, materials: [], plies: [],
+         hole: {}, grid: {}, load_cases: [], failure: {}, results: {}};
   const num = (path, v, rule) => {
     const blank = v === undefined || v === null || String(v).trim() === '';
     if (blank && rule.optional) return undefined;
@@ -312,25 +361,35 @@ function checkJob(raw, expandLayup) {
   // The failure numbers and reserve factors need allowables: the stress allowables for every
   // criterion but maximum strain, which may do with strain allowables.
   const tablesAsked = (raw.results || {}).tables;
-  const failureTables = !Array.isArray(tablesAsked) ||
+  const failureTables = joint || !Array.isArray(tablesAsked) ||
       tablesAsked.includes('failure') || tablesAsked.includes('reserve');
   const needAllowables = job.failure.criteria.length > 0 && failureTables;
   const onlyMaxStrain = job.failure.criteria.every((c) => c === 'max-strain');
 
   const materials = raw.materials || [];
   if (materials.length < 1) errors.materials = 'at least one material';
-  const names = new Set();
+  const names = new Set(), metals = new Set();
   materials.forEach((m, i) => {
     const out = {name: String(m.name || '').trim()};
     const p = 'materials.' + i + '.';
     if (!out.name) errors[p + 'name'] = 'needed';
     else if (names.has(out.name)) errors[p + 'name'] = 'used twice';
     names.add(out.name);
-    for (const k of ['E1', 'E2', 'G12']) out[k] = num(p + k, m[k], {positive: true});
-    out.nu12 = num(p + 'nu12', m.nu12, {});
-    // A positive-definite ply compliance needs nu12^2 < E1/E2.
-    if (!errors[p + 'nu12'] && out.E1 > 0 && out.E2 > 0 && out.nu12 * out.nu12 >= out.E1 / out.E2) {
-      errors[p + 'nu12'] = 'nu12² must be below E1/E2';
+    if (m.kind === 'metal') {
+      // A metal: E and nu, alike in every direction (a positive-definite compliance needs
+      // -1 < nu <= 0.5 as the job reader takes it).
+      out.kind = 'metal';
+      metals.add(out.name);
+      out.E = num(p + 'E', m.E, {positive: true});
+      out.nu = num(p + 'nu', m.nu, {max: 0.5});
+      if (!errors[p + 'nu'] && !(out.nu > -1)) errors[p + 'nu'] = 'must be greater than -1';
+    } else {
+      for (const k of ['E1', 'E2', 'G12']) out[k] = num(p + k, m[k], {positive: true});
+      out.nu12 = num(p + 'nu12', m.nu12, {});
+      // A positive-definite ply compliance needs nu12^2 < E1/E2.
+      if (!errors[p + 'nu12'] && out.E1 > 0 && out.E2 > 0 && out.nu12 * out.nu12 >= out.E1 / out.E2) {
+        errors[p + 'nu12'] = 'nu12² must be below E1/E2';
+      }
     }
     const blank = (v) => v === undefined || v === null || String(v).trim() === '';
     const strains = STRAIN_ALLOWABLES.filter((k) => !blank(m[k])).length;
@@ -346,66 +405,78 @@ function checkJob(raw, expandLayup) {
     job.materials.push(out);
   });
 
-  const plies = raw.laminate ? [] : raw.plies || [];
-  if (raw.laminate) {
-    stack = checkLaminate(raw.laminate, job, [...names], num, errors, expandLayup);
-  } else if (plies.length < 1) {
-    errors.plies = 'at least one ply';
-  }
-  plies.forEach((ply, i) => {
-    const p = 'plies.' + i + '.';
-    // With one material a ply may leave its material out.
-    const material = String(ply.material === undefined || ply.material === ''
-                                ? (materials.length === 1 ? String(materials[0].name || '').trim() : '')
-                                : ply.material);
-    if (!names.has(material)) errors[p + 'material'] = 'no such material';
-    job.plies.push({angle: num(p + 'angle', ply.angle, {min: -360, max: 360}),
-                    thickness: num(p + 'thickness', ply.thickness, {positive: true}),
-                    material});
-  });
+  let plies = [], strip = false;
+  if (joint) {
+    stacks = checkJoint(raw.joint, job, [...names], metals, num, errors, expandLayup);
+  } else {
+    plies = raw.laminate ? [] : raw.plies || [];
+    if (raw.laminate) {
+      const checked = checkLaminate(raw.laminate, 'laminate', [...names], num, errors, expandLayup);
+      job.laminate = checked.laminate;
+      stack = checked.stack;
+    } else if (plies.length < 1) {
+      errors.plies = 'at least one ply';
+    }
+    plies.forEach((ply, i) => {
+      const p = 'plies.' + i + '.';
+      // With one material a ply may leave its material out.
+      const material = String(ply.material === undefined || ply.material === ''
+                                  ? (materials.length === 1 ? String(materials[0].name || '').trim() : '')
+                                  : ply.material);
+      if (!names.has(material)) errors[p + 'material'] = 'no such material';
+      job.plies.push({angle: num(p + 'angle', ply.angle, {min: -360, max: 360}),
+                      thickness: num(p + 'thickness', ply.thickness, {positive: true}),
+                      material});
+    });
 
-  const hole = raw.hole || {};
-  const text = (v, fallback) => (v === undefined || v === '' ? fallback : String(v));
-  job.hole.model = text(hole.model, 'infinite');
-  if (!HOLE_MODELS.includes(job.hole.model)) errors['hole.model'] = 'infinite or strip';
-  const strip = job.hole.model === 'strip';
-  job.hole.diameter = num('hole.diameter', hole.diameter, {positive: true});
-  job.hole.width = num('hole.width', hole.width, {min: 0, optional: !strip});
-  job.hole.finite_width_correction = text(hole.finite_width_correction, 'none');
-  job.hole.bolt_series = text(hole.bolt_series, 'converged');
-  if (!WIDTH_CORRECTIONS.includes(job.hole.finite_width_correction)) {
-    errors['hole.finite_width_correction'] = 'none or tan';
-  } else if (job.hole.finite_width_correction === 'tan' && strip) {
-    errors['hole.finite_width_correction'] = 'the strip model solves the strip itself: none';
-  } else if (job.hole.finite_width_correction === 'tan' && !(job.hole.width > 0)) {
-    errors['hole.finite_width_correction'] = 'tan needs a finite plate (a width)';
-  }
-  if (!BOLT_SERIES.includes(job.hole.bolt_series)) {
-    errors['hole.bolt_series'] = 'converged or legacy';
-  } else if (strip && job.hole.bolt_series === 'legacy') {
-    errors['hole.bolt_series'] = 'the strip model sums the series exactly: converged';
-  }
-  if (strip && !errors['hole.width'] && !(job.hole.width > 0)) {
-    errors['hole.width'] = 'the strip model needs the strip\'s width';
-  }
-  if (job.hole.width > 0 && !errors['hole.width'] && job.hole.diameter > 0) {
-    if (job.hole.width <= job.hole.diameter) errors['hole.width'] = 'must exceed the diameter';
-    else if (job.hole.width < 4 * job.hole.diameter && !strip) {
-      notes['hole.width'] = 'less than four diameters: the bypass solution is approximate';
+    const hole = raw.hole || {};
+    const text = (v, fallback) => (v === undefined || v === '' ? fallback : String(v));
+    job.hole.model = text(hole.model, 'infinite');
+    if (!HOLE_MODELS.includes(job.hole.model)) errors['hole.model'] = 'infinite or strip';
+    strip = job.hole.model === 'strip';
+    job.hole.diameter = num('hole.diameter', hole.diameter, {positive: true});
+    job.hole.width = num('hole.width', hole.width, {min: 0, optional: !strip});
+    job.hole.finite_width_correction = text(hole.finite_width_correction, 'none');
+    job.hole.bolt_series = text(hole.bolt_series, 'converged');
+    if (!WIDTH_CORRECTIONS.includes(job.hole.finite_width_correction)) {
+      errors['hole.finite_width_correction'] = 'none or tan';
+    } else if (job.hole.finite_width_correction === 'tan' && strip) {
+      errors['hole.finite_width_correction'] = 'the strip model solves the strip itself: none';
+    } else if (job.hole.finite_width_correction === 'tan' && !(job.hole.width > 0)) {
+      errors['hole.finite_width_correction'] = 'tan needs a finite plate (a width)';
     }
-  }
-  job.hole.edge_distance = num('hole.edge_distance', hole.edge_distance,
-                               {positive: true, optional: true});
-  if (job.hole.edge_distance !== undefined && !errors['hole.edge_distance']) {
-    if (!strip) {
-      errors['hole.edge_distance'] = 'needs the strip model';
-    } else if (job.hole.diameter > 0 && !(job.hole.edge_distance > job.hole.diameter / 2)) {
-      errors['hole.edge_distance'] = 'must exceed half the diameter';
+    if (!BOLT_SERIES.includes(job.hole.bolt_series)) {
+      errors['hole.bolt_series'] = 'converged or legacy';
+    } else if (strip && job.hole.bolt_series === 'legacy') {
+      errors['hole.bolt_series'] = 'the strip model sums the series exactly: converged';
     }
+    if (strip && !errors['hole.width'] && !(job.hole.width > 0)) {
+      errors['hole.width'] = 'the strip model needs the strip\'s width';
+    }
+    if (job.hole.width > 0 && !errors['hole.width'] && job.hole.diameter > 0) {
+      if (job.hole.width <= job.hole.diameter) errors['hole.width'] = 'must exceed the diameter';
+      else if (job.hole.width < 4 * job.hole.diameter && !strip) {
+        notes['hole.width'] = 'less than four diameters: the bypass solution is approximate';
+      }
+    }
+    job.hole.edge_distance = num('hole.edge_distance', hole.edge_distance,
+                                 {positive: true, optional: true});
+    if (job.hole.edge_distance !== undefined && !errors['hole.edge_distance']) {
+      if (!strip) {
+        errors['hole.edge_distance'] = 'needs the strip model';
+      } else if (job.hole.diameter > 0 && !(job.hole.edge_distance > job.hole.diameter / 2)) {
+        errors['hole.edge_distance'] = 'must exceed half the diameter';
+      }
+    }
+
   }
 
   const grid = raw.grid || {};
   const g = job.grid;
+  // A joint job's grid may be left blank: then the job reader's, every 2 degrees all round, at
+  // the edge and at the characteristic distance.
+  const gridBlank = GRID.every((k) => grid[k] === undefined || grid[k] === null || String(grid[k]).trim() === '');
+  if (!(joint && gridBlank)) {
   g.angle_step = num('grid.angle_step', grid.angle_step, {positive: true});
   g.angle_low = num('grid.angle_low', grid.angle_low, {min: -360, max: 360});
   g.angle_high = num('grid.angle_high', grid.angle_high, {min: -360, max: 360});
@@ -414,40 +485,43 @@ function checkJob(raw, expandLayup) {
   if (!errors['grid.angle_high'] && !errors['grid.angle_low'] && g.angle_high < g.angle_low) {
     errors['grid.angle_high'] = 'must not be below the low angle';
   }
+  }
 
-  const cases = raw.load_cases || [];
-  if (cases.length < 1) errors.load_cases = 'at least one load case';
-  const caseNames = new Set();
-  cases.forEach((lc, i) => {
-    const p = 'load_cases.' + i + '.';
-    const out = {name: String(lc.name || '').trim()};
-    if (!out.name) errors[p + 'name'] = 'needed';
-    else if (caseNames.has(out.name)) errors[p + 'name'] = 'used twice';
-    caseNames.add(out.name);
-    if (strip) {
-      // Along the strip only: the bolt bears towards +x, and a free end carries no bypass.
-      out.bearing = num(p + 'bearing', lc.bearing, {min: 0, optional: true});
-      out.bypass = num(p + 'bypass', lc.bypass, {optional: true});
-      if (job.hole.edge_distance !== undefined && out.bypass && !errors[p + 'bypass']) {
-        errors[p + 'bypass'] = 'must be 0 with an edge distance';
-      }
-      // A job file's loads of the infinite plate have no field in the strip's form: the message
-      // goes under the load cases.
-      for (const k of LOADS.filter((k) => k !== 'bearing')) {
-        if (lc[k] !== undefined && lc[k] !== '' && readNumber(lc[k]) !== 0) {
-          errors.load_cases = 'load case ' + (i + 1) + ': ' + k +
-              (k === 'px' ? ': the strip takes bearing and bypass, use bypass'
-                          : ': the strip takes bearing and bypass only');
+  if (!joint) {
+    const cases = raw.load_cases || [];
+    if (cases.length < 1) errors.load_cases = 'at least one load case';
+    const caseNames = new Set();
+    cases.forEach((lc, i) => {
+      const p = 'load_cases.' + i + '.';
+      const out = {name: String(lc.name || '').trim()};
+      if (!out.name) errors[p + 'name'] = 'needed';
+      else if (caseNames.has(out.name)) errors[p + 'name'] = 'used twice';
+      caseNames.add(out.name);
+      if (strip) {
+        // Along the strip only: the bolt bears towards +x, and a free end carries no bypass.
+        out.bearing = num(p + 'bearing', lc.bearing, {min: 0, optional: true});
+        out.bypass = num(p + 'bypass', lc.bypass, {optional: true});
+        if (job.hole.edge_distance !== undefined && out.bypass && !errors[p + 'bypass']) {
+          errors[p + 'bypass'] = 'must be 0 with an edge distance';
+        }
+        // A job file's loads of the infinite plate have no field in the strip's form: the message
+        // goes under the load cases.
+        for (const k of LOADS.filter((k) => k !== 'bearing')) {
+          if (lc[k] !== undefined && lc[k] !== '' && readNumber(lc[k]) !== 0) {
+            errors.load_cases = 'load case ' + (i + 1) + ': ' + k +
+                (k === 'px' ? ': the strip takes bearing and bypass, use bypass'
+                            : ': the strip takes bearing and bypass only');
+          }
+        }
+      } else {
+        for (const k of LOADS) out[k] = num(p + k, lc[k], {optional: true});
+        if (lc.bypass !== undefined && lc.bypass !== '' && readNumber(lc.bypass) !== 0) {
+          errors[p + 'bypass'] = 'a load of the strip model';
         }
       }
-    } else {
-      for (const k of LOADS) out[k] = num(p + k, lc[k], {optional: true});
-      if (lc.bypass !== undefined && lc.bypass !== '' && readNumber(lc.bypass) !== 0) {
-        errors[p + 'bypass'] = 'a load of the strip model';
-      }
-    }
-    job.load_cases.push(out);
-  });
+      job.load_cases.push(out);
+    });
+  }
 
   // Empty: the distance step and 1, as holestress run takes them. A distance is one number, or a
   // list of them (typed as "0.5, 1, 1.5", or "[0.5]" for a list of one).
@@ -482,6 +556,16 @@ function checkJob(raw, expandLayup) {
              count(job.failure.distance_tension) !== count(job.failure.distance_compression)) {
     errors['failure.distance_compression'] = 'as many as the tension distances';
   }
+  if (joint) {
+    // Every hole is judged at the same distance, and judged it must be.
+    for (const k of DISTANCES) {
+      if (Array.isArray(job.failure[k]) && !errors['failure.' + k]) {
+        errors['failure.' + k] = 'a joint job judges every hole at one distance: a number, not a list';
+      }
+    }
+    if (!given.length) errors['failure.distance'] = 'needed: the distance from the edge of every hole';
+    if (!job.failure.criteria.length) errors['failure.criteria'] = 'a joint job checks every hole: at least one criterion';
+  }
   const method = failure.method === undefined || failure.method === '' ? 'point' : failure.method;
   if (!METHODS.includes(method)) errors['failure.method'] = 'point or average';
   if (method === 'average') {
@@ -501,6 +585,7 @@ function checkJob(raw, expandLayup) {
   }
   job.failure.factor_of_safety = num('failure.factor_of_safety', failure.factor_of_safety,
                                      {positive: true, optional: true});
+  if (joint) return {job, errors, notes, stack, stacks};
   job.carpet = !!raw.carpet;
   const plyCount = raw.laminate ? (stack ? stack.angles.length : 4) : plies.length;
   if (job.carpet && plyCount !== 4) {
@@ -516,15 +601,16 @@ function checkJob(raw, expandLayup) {
   return {job, errors, notes, stack};
 }
 
-// [laminate] of a job being checked: the layup (expanded by expandLayup when given), the
-// material of the plies that name none, the ply thickness (a number, or an object of numbers by
-// material name, blank ones left out). Sets job.laminate; returns the expanded stack or null.
-function checkLaminate(raw, job, names, num, errors, expandLayup) {
+// A laminate of a job being checked ([laminate], or a joint plate's, its messages under `at`):
+// the layup (expanded by expandLayup when given), the material of the plies that name none, the
+// ply thickness (a number, or an object of numbers by material name, blank ones left out).
+// Returns {laminate, stack}: the laminate with numbers, and the expanded stack or null.
+function checkLaminate(raw, at, names, num, errors, expandLayup) {
   const layup = String(raw.layup === undefined || raw.layup === null ? '' : raw.layup);
   let material = String(raw.material === undefined || raw.material === null ? '' : raw.material).trim();
   // With one material the plies need not name it.
   if (!material && names.length === 1) material = names[0];
-  if (material && !names.includes(material)) errors['laminate.material'] = 'no such material';
+  if (material && !names.includes(material)) errors[at + '.material'] = 'no such material';
   const out = {layup, material};
   const perMaterial = raw.ply_thickness !== null && typeof raw.ply_thickness === 'object';
   if (perMaterial) {
@@ -533,49 +619,147 @@ function checkLaminate(raw, job, names, num, errors, expandLayup) {
     for (const [name, v] of Object.entries(raw.ply_thickness)) {
       const i = names.indexOf(name);
       if (i < 0) {
-        if (!blank(v)) errors['laminate.ply_thickness'] = 'not a material of the job: ' + name;
+        if (!blank(v)) errors[at + '.ply_thickness'] = 'not a material of the job: ' + name;
         continue;
       }
-      const t = num('laminate.ply_thickness.' + i, v, {positive: true, optional: true});
+      const t = num(at + '.ply_thickness.' + i, v, {positive: true, optional: true});
       if (t !== undefined) out.ply_thickness[name] = t;
     }
-    if (!Object.keys(out.ply_thickness).length && !errors['laminate.ply_thickness']) {
-      errors['laminate.ply_thickness'] = 'a thickness for the plies of each material';
+    if (!Object.keys(out.ply_thickness).length && !errors[at + '.ply_thickness']) {
+      errors[at + '.ply_thickness'] = 'a thickness for the plies of each material';
     }
   } else {
-    out.ply_thickness = num('laminate.ply_thickness', raw.ply_thickness, {positive: true});
+    out.ply_thickness = num(at + '.ply_thickness', raw.ply_thickness, {positive: true});
   }
-  job.laminate = out;
   if (!layup.trim()) {
-    errors['laminate.layup'] = 'needed';
-    return null;
+    errors[at + '.layup'] = 'needed';
+    return {laminate: out, stack: null};
   }
-  if (!expandLayup) return null;
+  if (!expandLayup) return {laminate: out, stack: null};
   const expanded = expandLayup(layup);
   if (expanded.error) {
-    errors['laminate.layup'] = 'column ' + expanded.column + ': ' + expanded.error;
-    return null;
+    errors[at + '.layup'] = 'column ' + expanded.column + ': ' + expanded.error;
+    return {laminate: out, stack: null};
   }
   const stack = {angles: expanded.angles, materials: [], thicknesses: []};
   const missing = new Set();
   for (const m of expanded.materials) {
     const name = m || material;
     if (m && !names.includes(m)) {
-      errors['laminate.layup'] = 'column ' + (layup.indexOf(':' + m) + 2) + ': no material ' +
+      errors[at + '.layup'] = 'column ' + (layup.indexOf(':' + m) + 2) + ': no material ' +
           JSON.stringify(m) + ' (the materials: ' + names.join(', ') + ')';
-    } else if (!name && !errors['laminate.material']) {
-      errors['laminate.material'] = 'needed: some plies name no material';
+    } else if (!name && !errors[at + '.material']) {
+      errors[at + '.material'] = 'needed: some plies name no material';
     }
     const t = perMaterial ? out.ply_thickness[name] : out.ply_thickness;
     if (perMaterial && name && names.includes(name) && t === undefined) missing.add(name);
     stack.materials.push(name);
     stack.thicknesses.push(Number.isFinite(t) ? t : null);
   }
-  for (const name of errors['laminate.ply_thickness'] ? [] : missing) {
-    const path = 'laminate.ply_thickness.' + names.indexOf(name);
+  for (const name of errors[at + '.ply_thickness'] ? [] : missing) {
+    const path = at + '.ply_thickness.' + names.indexOf(name);
     if (!errors[path]) errors[path] = 'needed: plies of ' + name;
   }
-  return stack;
+  return {laminate: out, stack};
+}
+
+// [joint] of a job being checked, with its plates and rows: sets job.joint and returns each
+// plate's expanded laminate (null for a metal plate, or a layup not yet expanded). Messages go to
+// joint.KEY, joint.plates.N.KEY (joint.plates.N.laminate.KEY for a plate's laminate) and
+// joint.rows.N.KEY; the checks are the job reader's: the plates the shear needs, the rows in
+// order and apart, the fasteners across every plate, the end rows clear of the free ends.
+function checkJoint(raw, job, names, metals, num, errors, expandLayup) {
+  const word = (v, fallback) => (v === undefined || v === null || v === '' ? fallback : String(v));
+  const out = {shear: word(raw.shear, 'single'), load: num('joint.load', raw.load, {}),
+               fastener_flexibility: word(raw.fastener_flexibility, 'huth'),
+               hole_model: word(raw.hole_model, 'strip'), plates: [], rows: []};
+  job.joint = out;
+  if (!SHEARS.includes(out.shear)) errors['joint.shear'] = 'single or double';
+  if (!FLEXIBILITIES.includes(out.fastener_flexibility)) {
+    errors['joint.fastener_flexibility'] = 'one of ' + FLEXIBILITIES.join(', ');
+  }
+  if (!JOINT_HOLE_MODELS.includes(out.hole_model)) errors['joint.hole_model'] = 'strip or infinite';
+  if (!errors['joint.load'] && out.load === 0) {
+    errors['joint.load'] = 'must not be 0';
+  } else if (!errors['joint.load'] && out.load < 0 && out.hole_model === 'strip') {
+    // The strip's bolt bears towards its free end: a tension joint.
+    errors['joint.load'] = 'a compression load needs the infinite plate (hole model infinite)';
+  }
+  const plates = Array.isArray(raw.plates) ? raw.plates : [];
+  const wanted = out.shear === 'double' ? 3 : 2;
+  if (plates.length !== wanted) {
+    errors['joint.plates'] = out.shear === 'double' ? 'double shear needs 3 plates (outer, middle, outer)'
+                                                    : 'single shear needs 2 plates';
+  }
+  const stacks = [], plateNames = new Set();
+  plates.forEach((plate, i) => {
+    const p = 'joint.plates.' + i + '.';
+    const o = {name: String(plate.name === undefined || plate.name === null ? '' : plate.name).trim()};
+    if (!o.name) errors[p + 'name'] = 'needed';
+    else if (/[,\u0000-\u001f\u007f]/.test(o.name)) errors[p + 'name'] = 'no comma or control character';
+    else if (plateNames.has(o.name)) errors[p + 'name'] = 'used twice';
+    plateNames.add(o.name);
+    o.width = num(p + 'width', plate.width, {positive: true});
+    o.edge_distance = num(p + 'edge_distance', plate.edge_distance, {positive: true});
+    if (plate.laminate) {
+      const checked = checkLaminate(plate.laminate, p + 'laminate', names, num, errors, expandLayup);
+      o.laminate = checked.laminate;
+      stacks.push(checked.stack);
+    } else {
+      o.material = String(plate.material === undefined || plate.material === null ? '' : plate.material).trim();
+      if (!names.includes(o.material)) errors[p + 'material'] = 'no such material';
+      else if (!metals.has(o.material)) errors[p + 'material'] = 'a metal plate needs a metal (E and ν)';
+      o.thickness = num(p + 'thickness', plate.thickness, {positive: true});
+      stacks.push(null);
+    }
+    out.plates.push(o);
+  });
+  const rows = Array.isArray(raw.rows) ? raw.rows : [];
+  if (rows.length < 1) errors['joint.rows'] = 'at least one row of fasteners';
+  rows.forEach((row, i) => {
+    const p = 'joint.rows.' + i + '.';
+    const o = {x: num(p + 'x', row.x, {}), diameter: num(p + 'diameter', row.diameter, {positive: true}),
+               fastener_E: num(p + 'fastener_E', row.fastener_E, {positive: true}),
+               fastener_nu: num(p + 'fastener_nu', row.fastener_nu, {max: 0.5}),
+               count: num(p + 'count', row.count, {integer: true, min: 1, max: MAX_FASTENERS_ACROSS,
+                                                     optional: true})};
+    if (!errors[p + 'fastener_nu'] && !(o.fastener_nu > -1)) errors[p + 'fastener_nu'] = 'must be greater than -1';
+    out.rows.push(o);
+  });
+  // The geometry, between values that are right by themselves.
+  const ok = (path) => !errors[path];
+  out.rows.forEach((o, i) => {
+    const p = 'joint.rows.' + i + '.';
+    if (i > 0 && ok(p + 'x') && ok('joint.rows.' + (i - 1) + '.x')) {
+      const before = out.rows[i - 1];
+      if (!(o.x > before.x)) {
+        errors[p + 'x'] = 'must be greater than the x of row ' + i;
+      } else if (ok(p + 'diameter') && ok('joint.rows.' + (i - 1) + '.diameter') &&
+                 !(o.x - before.x > (o.diameter + before.diameter) / 2)) {
+        errors[p + 'x'] = 'the holes overlap those of row ' + i + ': the rows must lie farther ' +
+            'apart than half their diameters summed';
+      }
+    }
+    if (!ok(p + 'diameter') || !ok(p + 'count')) return;
+    const count = o.count === undefined ? 1 : o.count;
+    out.plates.forEach((plate, k) => {
+      const at = p + (o.count === undefined ? 'diameter' : 'count');
+      if (ok('joint.plates.' + k + '.width') && !(plate.width / count > o.diameter) && !errors[at]) {
+        errors[at] = 'the fasteners do not fit across plate ' + (plate.name || k + 1) +
+            ': its width over the count, ' + Number((plate.width / count).toPrecision(6)) +
+            ', must be greater than the diameter';
+      }
+    });
+  });
+  out.plates.forEach((plate, k) => {
+    const end = endRow(k, out.rows.length), path = 'joint.plates.' + k + '.edge_distance';
+    const row = out.rows[end];
+    if (row && ok(path) && ok('joint.rows.' + end + '.diameter') && !(plate.edge_distance > row.diameter / 2)) {
+      errors[path] = 'must be greater than half the diameter of row ' + (end + 1) +
+          ', the row by the plate\'s free end';
+    }
+  });
+  return stacks;
 }
 
 // The messages of a job the module refused (lines FILE:LINE:COLUMN: KEY: MESSAGE), by the path of
@@ -602,6 +786,21 @@ function fieldMessages(errorText, job) {
       path = key;
     } else if ((k = /^laminate\.ply_thickness\.(.+)$/.exec(key))) {
       path = names.includes(k[1]) ? 'laminate.ply_thickness.' + names.indexOf(k[1]) : 'laminate.ply_thickness';
+    } else if ((k = /^joint(\.\w+)?$/.exec(key))) {
+      path = key;
+    } else if ((k = /^joint\.(plates|rows)\[(\d+)\](?:\.(\w+))?$/.exec(key))) {
+      path = 'joint.' + k[1] + '.' + k[2] + (k[3] ? '.' + k[3] : '');
+    } else if ((k = /^laminates\.(.+)\.(layup|material|ply_thickness)(?:\.(.+))?$/.exec(key))) {
+      // The page names a plate's laminate after the plate.
+      const plates = ((job.joint || {}).plates || []).map((p) => String(p.name));
+      const i = plates.indexOf(k[1]);
+      if (i >= 0) {
+        path = 'joint.plates.' + i + '.laminate.' + k[2];
+        if (k[2] === 'layup' && column > 9) message = 'column ' + (column - 9) + ': ' + message;
+        if (k[3] !== undefined) path += names.includes(k[3]) ? '.' + names.indexOf(k[3]) : '';
+      } else {
+        path = 'joint.plates';
+      }
     } else if ((k = /^materials\.(.+)\.(\w+)$/.exec(key)) && names.includes(k[1])) {
       path = 'materials.' + names.indexOf(k[1]) + '.' + k[2];
     } else if (/^materials/.test(key)) {
@@ -636,31 +835,95 @@ function tomlFloat(x) {
   return /[.e]/.test(s) ? s : s + '.0';
 }
 
-function jobToToml(job) {
-  const lines = [];
-  const put = (k, v) => lines.push(tomlKey(k) + ' = ' + v);
+// The head of a job file: title, units and materials (a metal by E and nu).
+function tomlHead(job, lines, put) {
   put('title', tomlString(job.title));
   lines.push('', '[units]');
   put('stress', tomlString(job.units.stress));
   put('length', tomlString(job.units.length));
   for (const m of job.materials) {
     lines.push('', '[materials.' + tomlKey(m.name) + ']');
-    for (const k of ELASTIC.concat(ALLOWABLES, STRAIN_ALLOWABLES)) {
+    for (const k of (m.kind === 'metal' ? METAL : ELASTIC).concat(ALLOWABLES, STRAIN_ALLOWABLES)) {
       if (m[k] !== undefined) put(k, tomlFloat(m[k]));
     }
   }
-  if (job.laminate) {
-    const lam = job.laminate;
-    lines.push('', '[laminate]');
-    put('layup', tomlString(lam.layup));
-    if (lam.material) put('material', tomlString(lam.material));
-    if (typeof lam.ply_thickness === 'object') {
-      put('ply_thickness', '{' + Object.entries(lam.ply_thickness)
-          .map(([k, v]) => ' ' + tomlKey(k) + ' = ' + tomlFloat(v)).join(',') + ' }');
-    } else {
-      put('ply_thickness', tomlFloat(lam.ply_thickness));
-    }
+}
+
+// A laminate's keys, under its header ([laminate] or [laminates.NAME]).
+function tomlLaminate(lam, header, lines, put) {
+  lines.push('', header);
+  put('layup', tomlString(lam.layup));
+  if (lam.material) put('material', tomlString(lam.material));
+  if (typeof lam.ply_thickness === 'object') {
+    put('ply_thickness', '{' + Object.entries(lam.ply_thickness)
+        .map(([k, v]) => ' ' + tomlKey(k) + ' = ' + tomlFloat(v)).join(',') + ' }');
+  } else {
+    put('ply_thickness', tomlFloat(lam.ply_thickness));
   }
+}
+
+// [failure]: the criteria, the characteristic distances, the method, the factor of safety.
+function tomlFailure(job, lines, put) {
+  if (job.failure.criteria.length) lines.push('', '[failure]');
+  if (job.failure.criteria.length) put('criteria', '[' + job.failure.criteria.map(tomlString).join(', ') + ']');
+  const distanceText = (v) => (Array.isArray(v) ? '[' + v.map(tomlFloat).join(', ') + ']'
+                                                 : tomlFloat(v));
+  for (const k of DISTANCES) {
+    if (job.failure.criteria.length && job.failure[k] !== undefined) put(k, distanceText(job.failure[k]));
+  }
+  if (job.failure.criteria.length && job.failure.method !== undefined) {
+    put('method', tomlString(job.failure.method));
+    if (job.failure.average_rule !== undefined) put('average_rule', tomlString(job.failure.average_rule));
+    if (job.failure.average_points !== undefined) put('average_points', String(job.failure.average_points));
+  }
+  if (job.failure.criteria.length && job.failure.factor_of_safety !== undefined) {
+    put('factor_of_safety', tomlFloat(job.failure.factor_of_safety));
+  }
+}
+
+// A joint job: each laminate plate's laminate as [laminates.PLATE] (named after its plate), the
+// joint, its plates and rows, the grid unless left to the job reader's, and [failure].
+function jointToToml(job) {
+  const lines = [];
+  const put = (k, v) => lines.push(tomlKey(k) + ' = ' + v);
+  tomlHead(job, lines, put);
+  const joint = job.joint;
+  for (const plate of joint.plates) {
+    if (plate.laminate) tomlLaminate(plate.laminate, '[laminates.' + tomlKey(plate.name) + ']', lines, put);
+  }
+  lines.push('', '[joint]');
+  put('shear', tomlString(joint.shear));
+  put('load', tomlFloat(joint.load));
+  put('fastener_flexibility', tomlString(joint.fastener_flexibility));
+  put('hole_model', tomlString(joint.hole_model));
+  for (const plate of joint.plates) {
+    lines.push('', '[[joint.plates]]');
+    put('name', tomlString(plate.name));
+    if (plate.laminate) put('laminate', tomlString(plate.name));
+    else put('material', tomlString(plate.material));
+    if (!plate.laminate) put('thickness', tomlFloat(plate.thickness));
+    put('width', tomlFloat(plate.width));
+    put('edge_distance', tomlFloat(plate.edge_distance));
+  }
+  for (const row of joint.rows) {
+    lines.push('', '[[joint.rows]]');
+    for (const k of ['x', 'diameter', 'fastener_E', 'fastener_nu']) put(k, tomlFloat(row[k]));
+    if (row.count !== undefined) put('count', String(row.count));
+  }
+  if (GRID.every((k) => job.grid[k] !== undefined)) {
+    lines.push('', '[grid]');
+    for (const k of GRID) put(k, k === 'steps' ? String(job.grid[k]) : tomlFloat(job.grid[k]));
+  }
+  tomlFailure(job, lines, put);
+  return lines.join('\n') + '\n';
+}
+
+function jobToToml(job) {
+  if (job.joint) return jointToToml(job);
+  const lines = [];
+  const put = (k, v) => lines.push(tomlKey(k) + ' = ' + v);
+  tomlHead(job, lines, put);
+  if (job.laminate) tomlLaminate(job.laminate, '[laminate]', lines, put);
   for (const p of job.plies) {
     lines.push('', '[[plies]]');
     put('angle', tomlFloat(p.angle));
@@ -686,21 +949,7 @@ function jobToToml(job) {
     put('name', tomlString(lc.name));
     for (const k of loadKeys(job.hole)) if (lc[k] !== undefined) put(k, tomlFloat(lc[k]));
   }
-  if (job.failure.criteria.length) lines.push('', '[failure]');
-  if (job.failure.criteria.length) put('criteria', '[' + job.failure.criteria.map(tomlString).join(', ') + ']');
-  const distanceText = (v) => (Array.isArray(v) ? '[' + v.map(tomlFloat).join(', ') + ']'
-                                                 : tomlFloat(v));
-  for (const k of DISTANCES) {
-    if (job.failure.criteria.length && job.failure[k] !== undefined) put(k, distanceText(job.failure[k]));
-  }
-  if (job.failure.criteria.length && job.failure.method !== undefined) {
-    put('method', tomlString(job.failure.method));
-    if (job.failure.average_rule !== undefined) put('average_rule', tomlString(job.failure.average_rule));
-    if (job.failure.average_points !== undefined) put('average_points', String(job.failure.average_points));
-  }
-  if (job.failure.criteria.length && job.failure.factor_of_safety !== undefined) {
-    put('factor_of_safety', tomlFloat(job.failure.factor_of_safety));
-  }
+  tomlFailure(job, lines, put);
   lines.push('', '[results]');
   put('tables', '[' + job.results.tables.map(tomlString).join(', ') + ']');
   if (job.carpet) lines.push('', '[carpet]');
@@ -718,24 +967,53 @@ function jobFromToml(doc) {
     for (const k of Object.keys(obj || {})) if (!keys.includes(k)) unknown.push(where + k);
   };
   let refusal = null;
-  if (doc.joint !== undefined) {
-    refusal = 'a joint job: the page has no joint form yet; run it with holestress run ' +
-        '(--format html draws its pictures)';
-  } else if (doc.materials_file !== undefined) {
+  if (doc.materials_file !== undefined) {
     refusal = 'the page reads a single job file: copy the materials of ' +
         (typeof doc.materials_file === 'string' ? tomlString(doc.materials_file) : 'its materials_file') +
         ' into [materials]';
-  } else if (doc.laminate !== undefined && doc.plies !== undefined) {
+  } else if (doc.joint === undefined && doc.laminate !== undefined && doc.plies !== undefined) {
     refusal = 'the job gives both a [laminate] and [[plies]]: keep one of them';
+  }
+  const table = (v) => (v !== null && typeof v === 'object' && !Array.isArray(v) ? v : {});
+  const list = (v) => (Array.isArray(v) ? v.map(table) : []);
+  // A material of E and nu and none of the orthotropic constants is a metal.
+  const materials = Object.entries(table(doc.materials)).map(([name, m]) => {
+    const metal = METAL.some((k) => k in table(m)) && !ELASTIC.some((k) => k in table(m));
+    return metal ? {name, kind: 'metal', ...table(m)} : {name, ...table(m)};
+  });
+  const knownMaterials = (job) => job.materials.forEach((m) => known(
+      m, ['name'].concat(m.kind === 'metal' ? ['kind'].concat(METAL) : ELASTIC, ALLOWABLES, STRAIN_ALLOWABLES),
+      'materials.' + m.name + '.'));
+  // [failure] as the form shows it: a list of distances as "0.5, 1, 1.5", or "[0.5]" for a list
+  // of one.
+  const failureOf = (job) => {
+    known(job.failure, ['criteria', 'factor_of_safety', 'method', 'average_rule', 'average_points']
+                           .concat(DISTANCES), 'failure.');
+    for (const k of DISTANCES) {
+      const v = job.failure[k];
+      if (Array.isArray(v)) job.failure[k] = v.length === 1 ? '[' + String(v[0]) + ']' : v.join(', ');
+    }
+    if (!Array.isArray(job.failure.criteria)) job.failure.criteria = [];
+  };
+  // The grid starts at 0 degrees and has one distance step unless it says otherwise.
+  const gridOf = (grid) => {
+    if (grid.angle_low === undefined) grid.angle_low = 0;
+    if (grid.steps === undefined) grid.steps = 1;
+    return grid;
+  };
+  if (doc.joint !== undefined) {
+    const out = jointFromToml(doc, materials, known, table, list);
+    refusal = refusal || out.refusal;
+    knownMaterials(out.job);
+    failureOf(out.job);
+    return {job: out.job, unknown, refusal};
   }
   known(doc, ['title', 'units', 'materials', 'materials_file', 'plies', 'laminate', 'hole', 'grid',
               'load_cases', 'failure', 'results', 'carpet'], '');
-  const table = (v) => (v !== null && typeof v === 'object' && !Array.isArray(v) ? v : {});
-  const list = (v) => (Array.isArray(v) ? v.map(table) : []);
   const job = {
     title: doc.title === undefined ? '' : String(doc.title),
     units: {stress: 'psi', length: 'in', ...table(doc.units)},
-    materials: Object.entries(table(doc.materials)).map(([name, m]) => ({name, ...table(m)})),
+    materials,
     plies: doc.laminate !== undefined ? [] : list(doc.plies),
     hole: table(doc.hole),
     grid: table(doc.grid),
@@ -749,9 +1027,7 @@ function jobFromToml(doc) {
   if (job.results.tables === undefined) {
     job.results.tables = ['properties', 'stresses'].concat(doc.failure !== undefined ? ['reserve'] : []);
   }
-  // The grid starts at 0 degrees and has one distance step unless it says otherwise.
-  if (job.grid.angle_low === undefined) job.grid.angle_low = 0;
-  if (job.grid.steps === undefined) job.grid.steps = 1;
+  gridOf(job.grid);
   // Loads left out are 0; a load case without a name is named as holestress run names it.
   job.load_cases.forEach((l, i) => {
     for (const k of loadKeys(job.hole)) if (l[k] === undefined) l[k] = 0;
@@ -773,26 +1049,102 @@ function jobFromToml(doc) {
     known(lam, LAMINATE, 'laminate.');
   }
   known(job.units, ['stress', 'length'], 'units.');
-  job.materials.forEach((m) => known(m, ['name'].concat(ELASTIC, ALLOWABLES, STRAIN_ALLOWABLES),
-                                    'materials.' + m.name + '.'));
+  knownMaterials(job);
   job.plies.forEach((p, i) => known(p, ['angle', 'thickness', 'material'], 'plies[' + (i + 1) + '].'));
   known(job.hole, ['model', 'diameter', 'width', 'edge_distance', 'finite_width_correction',
                    'bolt_series'], 'hole.');
   known(job.grid, GRID, 'grid.');
   job.load_cases.forEach((l, i) => known(l, ['name'].concat(LOADS, ['bypass']),
                                          'load_cases[' + (i + 1) + '].'));
-  known(job.failure, ['criteria', 'factor_of_safety', 'method', 'average_rule', 'average_points']
-                         .concat(DISTANCES), 'failure.');
-  // A list of distances as the form shows it: "0.5, 1, 1.5", or "[0.5]" for a list of one.
-  for (const k of DISTANCES) {
-    const v = job.failure[k];
-    if (Array.isArray(v)) job.failure[k] = v.length === 1 ? '[' + String(v[0]) + ']' : v.join(', ');
-  }
+  failureOf(job);
   known(job.results, ['tables'], 'results.');
   known(table(doc.carpet), [], 'carpet.');
-  if (!Array.isArray(job.failure.criteria)) job.failure.criteria = [];
   if (!Array.isArray(job.results.tables)) job.results.tables = [];
   return {job, unknown, refusal};
+}
+
+// A joint job file in the form's shape: each plate with its laminate (from [laminates.NAME];
+// one given ply by ply becomes a layup when each material's plies are of one thickness, or
+// the job is refused) or its metal and thickness; the rows; the grid, {} when left out (the job
+// reader's). Keys a joint job does not know go to `known`'s list.
+function jointFromToml(doc, materials, known, table, list) {
+  let refusal = null;
+  known(doc, ['title', 'units', 'materials', 'materials_file', 'laminates', 'joint', 'grid',
+              'failure'], '');
+  const laminates = table(doc.laminates);
+  const raw = table(doc.joint);
+  known(raw, JOINT.concat(['plates', 'rows']), 'joint.');
+  const laminateOf = (name) => {
+    if (!(name in laminates)) return {layup: '', material: '', ply_thickness: ''};
+    const lam = table(laminates[name]);
+    const where = 'laminates.' + name + '.';
+    known(lam, LAMINATE.concat(['plies']), where);
+    let out;
+    if (lam.plies !== undefined) {
+      const plies = list(lam.plies);
+      plies.forEach((p, i) => known(p, ['angle', 'thickness', 'material'], where + 'plies[' + (i + 1) + '].'));
+      out = layupFromPlies(plies, materials.length === 1 ? materials[0].name : '');
+      if (!out) {
+        refusal = refusal || 'the laminate ' + tomlString(name) + ' is given ply by ply with ' +
+            'thicknesses a layup cannot hold (plies of one material differ): give it as a layup';
+        out = {layup: '', material: '', ply_thickness: ''};
+      }
+    } else {
+      out = {...lam};
+      const t = lam.ply_thickness;
+      if (t !== null && typeof t === 'object' && !Array.isArray(t)) out.ply_thickness = {...t};
+    }
+    if (out.material === undefined && materials.length === 1) out.material = materials[0].name;
+    return out;
+  };
+  const plates = list(raw.plates).map((p, i) => {
+    known(p, PLATE, 'joint.plates[' + (i + 1) + '].');
+    const out = {name: p.name, width: p.width, edge_distance: p.edge_distance};
+    if (p.laminate !== undefined) out.laminate = laminateOf(String(p.laminate));
+    else Object.assign(out, {material: p.material, thickness: p.thickness});
+    return out;
+  });
+  const rows = list(raw.rows).map((r, i) => {
+    known(r, ROW, 'joint.rows[' + (i + 1) + '].');
+    return {...r};
+  });
+  const job = {
+    title: doc.title === undefined ? '' : String(doc.title),
+    units: {stress: 'psi', length: 'in', ...table(doc.units)},
+    materials,
+    joint: {shear: raw.shear, load: raw.load, fastener_flexibility: raw.fastener_flexibility,
+            hole_model: raw.hole_model, plates, rows},
+    grid: {...table(doc.grid)},
+    failure: {criteria: [], ...table(doc.failure)}
+  };
+  if (doc.grid !== undefined) {
+    if (job.grid.angle_low === undefined) job.grid.angle_low = 0;
+    if (job.grid.steps === undefined) job.grid.steps = 1;
+  }
+  known(job.units, ['stress', 'length'], 'units.');
+  known(job.grid, GRID, 'grid.');
+  return {job, refusal};
+}
+
+// A stack given ply by ply as a layup: the plies' angles, the material of the plies that name
+// none (`fallback`, or the first ply's) and of those of another material after a colon; one ply
+// thickness, or one per material. null when a layup cannot hold the stack: plies of one
+// material of different thicknesses, or a material whose name a layup cannot write.
+function layupFromPlies(plies, fallback) {
+  if (!plies.length) return null;
+  const materialOf = (p) => String(p.material === undefined ? fallback : p.material);
+  const first = materialOf(plies[0]);
+  const thickness = {};
+  for (const p of plies) {
+    const m = materialOf(p);
+    if (m !== first && !/^[A-Za-z0-9_.-]+$/.test(m)) return null;
+    if (!(m in thickness)) thickness[m] = p.thickness;
+    if (thickness[m] !== p.thickness) return null;
+  }
+  const layup = '[' + plies.map((p) => String(p.angle) + (materialOf(p) !== first ? ':' + materialOf(p) : '')).join('/') + ']';
+  const values = Object.values(thickness);
+  return {layup, material: first,
+          ply_thickness: values.every((t) => t === values[0]) ? values[0] : thickness};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -817,6 +1169,7 @@ function base64urlDecode(s) {
 
 if (typeof module === 'object' && module.exports) {
   module.exports = {parseToml, TomlError, checkJob, jobToToml, jobFromToml, exampleJob,
+                    jointExampleJob, layupFromPlies,
                     fieldMessages, readNumber, tomlFloat, base64urlEncode, base64urlDecode};
 }
 
@@ -922,13 +1275,17 @@ if (typeof document === 'object') {
                                                   length: valueAt('units.length')},
                  materials: [], plies: [], hole: {}, grid: {}, load_cases: [], failure: {},
                  results: {}};
-    state.materials.forEach((_, i) => {
+    // A material's fields are those of its kind as built (its kind's select may just have
+    // changed).
+    state.materials.forEach((built, i) => {
       const m = {name: valueAt('materials.' + i + '.name')};
-      for (const k of ELASTIC.concat(ALLOWABLES, STRAIN_ALLOWABLES)) {
+      if (built.kind === 'metal') m.kind = 'metal';
+      for (const k of (built.kind === 'metal' ? METAL : ELASTIC).concat(ALLOWABLES, STRAIN_ALLOWABLES)) {
         m[k] = valueAt('materials.' + i + '.' + k);
       }
       job.materials.push(m);
     });
+    if (state.joint) return readJoint(job);
     // A ply row not shown keeps the values it had.
     const plyValue = (i, k) => {
       const v = valueAt('plies.' + i + '.' + k);
@@ -952,33 +1309,56 @@ if (typeof document === 'object') {
       for (const k of loadKeys(job.hole)) lc[k] = valueAt('load_cases.' + i + '.' + k);
       job.load_cases.push(lc);
     });
-    job.failure = {criteria: [...document.querySelectorAll('input[name=criterion]:checked')]
-                       .map((c) => c.value),
-                   distance: valueAt('failure.distance'),
-                   distance_tension: valueAt('failure.distance_tension'),
-                   distance_compression: valueAt('failure.distance_compression'),
-                   method: valueAt('failure.method'),
-                   average_rule: valueAt('failure.average_rule'),
-                   average_points: valueAt('failure.average_points'),
-                   factor_of_safety: valueAt('failure.factor_of_safety')};
+    job.failure = readFailure();
     job.results = {tables: [...document.querySelectorAll('input[name=table]:checked')]
                        .map((c) => c.value)};
     job.carpet = $('carpet').checked;
     return job;
   }
 
-  // [laminate] as typed: the layup, the material of the plies that name none, and the ply
-  // thickness, one for all or by material (the fields of the materials' order, by their names).
-  function readLaminate(materials) {
-    // The fields as built (the mode's select may just have changed).
-    const built = state.laminate.ply_thickness;
-    const perMaterial = built !== null && typeof built === 'object';
+  // A joint job as typed: the materials (read already), the joint, its plates and rows, the grid
+  // and the failure fields.
+  function readJoint(job) {
+    const out = {title: job.title, units: job.units, materials: job.materials, joint: {}, grid: {},
+                 failure: {}};
+    for (const k of JOINT) out.joint[k] = valueAt('joint.' + k);
+    out.joint.plates = state.joint.plates.map((built, i) => {
+      const p = 'joint.plates.' + i + '.';
+      const plate = {name: valueAt(p + 'name'), width: valueAt(p + 'width'),
+                     edge_distance: valueAt(p + 'edge_distance')};
+      if (built.laminate) plate.laminate = readLaminate(job.materials, p + 'laminate', built.laminate);
+      else Object.assign(plate, {material: valueAt(p + 'material'), thickness: valueAt(p + 'thickness')});
+      return plate;
+    });
+    out.joint.rows = state.joint.rows.map((_, i) => Object.fromEntries(
+        ROW.map((k) => [k, valueAt('joint.rows.' + i + '.' + k)])));
+    for (const k of GRID) out.grid[k] = valueAt('grid.' + k);
+    out.failure = readFailure();
+    return out;
+  }
+
+  function readFailure() {
+    return {criteria: [...document.querySelectorAll('input[name=criterion]:checked')].map((c) => c.value),
+            distance: valueAt('failure.distance'),
+            distance_tension: valueAt('failure.distance_tension'),
+            distance_compression: valueAt('failure.distance_compression'),
+            method: valueAt('failure.method'),
+            average_rule: valueAt('failure.average_rule'),
+            average_points: valueAt('failure.average_points'),
+            factor_of_safety: valueAt('failure.factor_of_safety')};
+  }
+
+  // A laminate as typed (the fields under `at`): the layup, the material of the plies that name
+  // none, and the ply thickness, one for all or by material (the fields of the materials' order,
+  // by their names), as the laminate `built` had it when the fields were built.
+  function readLaminate(materials, at = 'laminate', built = state.laminate) {
+    const perMaterial = built.ply_thickness !== null && typeof built.ply_thickness === 'object';
     const thickness = {};
     if (perMaterial) {
-      materials.forEach((m, i) => { thickness[String(m.name)] = valueAt('laminate.ply_thickness.' + i); });
+      materials.forEach((m, i) => { thickness[String(m.name)] = valueAt(at + '.ply_thickness.' + i); });
     }
-    return {layup: valueAt('laminate.layup'), material: valueAt('laminate.material'),
-            ply_thickness: perMaterial ? thickness : valueAt('laminate.ply_thickness')};
+    return {layup: valueAt(at + '.layup'), material: valueAt(at + '.material'),
+            ply_thickness: perMaterial ? thickness : valueAt(at + '.ply_thickness')};
   }
 
   // Puts each message in its slot: a field's own, or, for a field the form does not show (a ply
@@ -1011,10 +1391,11 @@ if (typeof document === 'object') {
 
   // Shows every message; returns the checked job, or null when a field is wrong.
   function check() {
-    const {job, errors, notes, stack} = checkJob(readForm(), expandLayup());
+    const {job, errors, notes, stack, stacks} = checkJob(readForm(), expandLayup());
     lastStack = stack;
     showMessages(errors, notes);
-    showStack(job, stack);
+    if (job.joint) showPlateStacks(job, stacks);
+    else showStack(job, stack);
     const count = Object.keys(errors).length;
     $('form-status').textContent = count ? count + (count === 1 ? ' value needs' : ' values need') +
         ' correcting before a run' : '';
@@ -1054,6 +1435,22 @@ if (typeof document === 'object') {
         (stack.angles.length > 24 ? '/… (all ' + stack.angles.length + ' in the results)' : '');
   }
 
+  // Each laminate plate's stack under its fields, as the module expands the layup.
+  function showPlateStacks(job, stacks) {
+    job.joint.plates.forEach((plate, i) => {
+      const out = $('plate-stack-' + i);
+      if (!out) return;
+      const stack = (stacks || [])[i];
+      if (!plate.laminate) {
+        out.textContent = '';
+      } else if (!stack) {
+        out.textContent = loadedModule ? '' : 'the plies of the layup show once the analysis module has loaded';
+      } else {
+        out.textContent = stackSummary(stack.angles, stack.thicknesses);
+      }
+    });
+  }
+
   function unitLabels() {
     for (const e of document.querySelectorAll('.u-stress')) e.textContent = valueAt('units.stress');
     for (const e of document.querySelectorAll('.u-length')) e.textContent = valueAt('units.length');
@@ -1069,78 +1466,130 @@ if (typeof document === 'object') {
     // a narrow page rather than run past the form's edge.
     const mat = $('materials');
     mat.replaceChildren();
-    const names = {nu12: 'ν12', strain_T1: 'εT1', strain_C1: 'εC1', strain_T2: 'εT2',
+    const names = {nu12: 'ν12', nu: 'ν', strain_T1: 'εT1', strain_C1: 'εC1', strain_T2: 'εT2',
                    strain_C2: 'εC2', strain_S12: 'εS12'};
     job.materials.forEach((m, i) => {
       const group = (keys, size) => el('span', {class: 'group'}, ...keys.map((k) =>
           labelled(names[k] || k, field('materials.' + i + '.' + k, m[k], {size}))));
+      // An orthotropic ply (E1, E2, G12, nu12) or a metal (E and nu, alike in every direction):
+      // the constants carry over when the kind changes.
+      const kind = el('select', {'data-path': 'materials.' + i + '.kind', 'aria-label': 'materials.' + i + '.kind'});
+      kind.append(el('option', {value: 'ply', text: 'ply (E1, E2, G12, ν12)'}),
+                  el('option', {value: 'metal', text: 'metal (E, ν)'}));
+      kind.value = m.kind === 'metal' ? 'metal' : 'ply';
+      kind.addEventListener('change', () => {
+        state = readForm();
+        const now = state.materials[i];
+        if (kind.value === 'metal') {
+          Object.assign(now, {kind: 'metal', E: now.E1, nu: now.nu12});
+          for (const k of ELASTIC) delete now[k];
+        } else {
+          const e = readNumber(now.E), nu = readNumber(now.nu);
+          const g = Number.isFinite(e) && Number.isFinite(nu) ? Number((e / (2 * (1 + nu))).toPrecision(12)) : '';
+          Object.assign(now, {E1: now.E, E2: now.E, G12: g, nu12: now.nu});
+          for (const k of ['kind'].concat(METAL)) delete now[k];
+        }
+        buildForm();
+      });
       mat.append(el('div', {class: 'row material'},
                     labelled('name', field('materials.' + i + '.name', m.name, {inputmode: 'text', size: 10})),
-                    group(ELASTIC, 8), group(ALLOWABLES, 7), group(STRAIN_ALLOWABLES, 7),
+                    labelled('kind', el('span', {class: 'field'}, kind,
+                                        el('span', {class: 'msg', 'data-for': 'materials.' + i + '.kind'}))),
+                    group(m.kind === 'metal' ? METAL : ELASTIC, 8), group(ALLOWABLES, 7), group(STRAIN_ALLOWABLES, 7),
                     job.materials.length > 1 ? removeButton(() => {
                       state = checkJobLoose(); state.materials.splice(i, 1); buildForm();
                     }) : null));
     });
     const materialNames = job.materials.map((m) => String(m.name));
-    const layup = !!job.laminate;
-    $('stack-plies').checked = !layup;
-    $('stack-layup').checked = layup;
-    $('ply-rows').hidden = layup;
-    $('layup-fields').hidden = !layup;
-    buildLaminate(job, materialNames);
-    const plies = $('plies');
-    plies.replaceChildren();
-    const rows = layup ? [] : job.plies.length <= PLY_ROWS_ALWAYS || showAllPlies ? job.plies
-                                                                                   : job.plies.slice(0, PLY_ROWS_COLLAPSED);
-    rows.forEach((p, i) => {
-      const options = materialNames.includes(String(p.material)) ? materialNames
-                                                                   : materialNames.concat([String(p.material)]);
-      plies.append(el('tr', {}, el('td', {text: String(i + 1)}),
-                      el('td', {}, field('plies.' + i + '.angle', p.angle, {size: 6})),
-                      el('td', {}, field('plies.' + i + '.thickness', p.thickness, {size: 7})),
-                      el('td', {}, select('plies.' + i + '.material', options, String(p.material))),
-                      el('td', {}, job.plies.length > 1 ? removeButton(() => {
-                        state = checkJobLoose(); state.plies.splice(i, 1); buildForm();
-                      }) : null)));
-    });
-    if (!layup && job.plies.length > PLY_ROWS_ALWAYS) {
-      const more = job.plies.length - rows.length;
-      const toggle = el('button', {type: 'button', id: 'show-plies',
-                                   text: more ? 'show all ' + job.plies.length + ' plies' : 'show the first ' + PLY_ROWS_COLLAPSED + ' only'});
-      toggle.addEventListener('click', () => {
+    // A joint job shows its joint, plates and rows in place of the plies, hole, load cases and
+    // tables of a job of one hole.
+    const joint = !!job.joint;
+    for (const e of document.querySelectorAll('.hole-only')) e.hidden = joint;
+    for (const e of document.querySelectorAll('.joint-only')) e.hidden = !joint;
+    $('kind-hole').checked = !joint;
+    $('kind-joint').checked = joint;
+    if (joint) {
+      for (const id of ['plies', 'layup-fields', 'hole-fields', 'load-cases', 'ply-summary']) $(id).replaceChildren();
+      buildJoint(job, materialNames);
+    } else {
+      for (const id of ['joint-fields', 'joint-plates', 'joint-rows']) $(id).replaceChildren();
+      const layup = !!job.laminate;
+      $('stack-plies').checked = !layup;
+      $('stack-layup').checked = layup;
+      $('ply-rows').hidden = layup;
+      $('layup-fields').hidden = !layup;
+      buildLaminate(job, materialNames);
+      const plies = $('plies');
+      plies.replaceChildren();
+      const rows = layup ? [] : job.plies.length <= PLY_ROWS_ALWAYS || showAllPlies ? job.plies
+                                                                                     : job.plies.slice(0, PLY_ROWS_COLLAPSED);
+      rows.forEach((p, i) => {
+        const options = materialNames.includes(String(p.material)) ? materialNames
+                                                                     : materialNames.concat([String(p.material)]);
+        plies.append(el('tr', {}, el('td', {text: String(i + 1)}),
+                        el('td', {}, field('plies.' + i + '.angle', p.angle, {size: 6})),
+                        el('td', {}, field('plies.' + i + '.thickness', p.thickness, {size: 7})),
+                        el('td', {}, select('plies.' + i + '.material', options, String(p.material))),
+                        el('td', {}, job.plies.length > 1 ? removeButton(() => {
+                          state = checkJobLoose(); state.plies.splice(i, 1); buildForm();
+                        }) : null)));
+      });
+      if (!layup && job.plies.length > PLY_ROWS_ALWAYS) {
+        const more = job.plies.length - rows.length;
+        const toggle = el('button', {type: 'button', id: 'show-plies',
+                                     text: more ? 'show all ' + job.plies.length + ' plies' : 'show the first ' + PLY_ROWS_COLLAPSED + ' only'});
+        toggle.addEventListener('click', () => {
+          state = checkJobLoose();
+          showAllPlies = !showAllPlies;
+          buildForm();
+        });
+        plies.append(el('tr', {class: 'more'}, el('td', {colspan: '5'},
+                        more ? '… ' + more + ' more plies, kept as they are ' : '', toggle)));
+      }
+
+      // The strip model has an edge distance; the infinite plate a finite-width correction and a
+      // choice of the bolt's series. Changing the model rebuilds the form with its own fields.
+      const strip = job.hole.model === 'strip';
+      const model = select('hole.model', HOLE_MODELS, job.hole.model || 'infinite');
+      model.querySelector('select').addEventListener('change', () => {
         state = checkJobLoose();
-        showAllPlies = !showAllPlies;
         buildForm();
       });
-      plies.append(el('tr', {class: 'more'}, el('td', {colspan: '5'},
-                      more ? '… ' + more + ' more plies, kept as they are ' : '', toggle)));
+      $('hole-fields').replaceChildren(...[
+          el('label', {}, 'model ', model),
+          el('label', {}, ' diameter ', field('hole.diameter', job.hole.diameter, {size: 7}),
+             el('span', {class: 'u-length'})),
+          el('label', {}, ' width ', field('hole.width', job.hole.width, {size: 7}),
+             el('span', {class: 'u-length'}),
+             strip ? ' (of the strip, along x)' : ' (empty or 0: infinite plate)'),
+          strip ? el('label', {}, ' edge distance ',
+                     field('hole.edge_distance', job.hole.edge_distance, {size: 7}),
+                     el('span', {class: 'u-length'}), ' (hole centre to the free end; empty: none)')
+                : null,
+          strip ? null : el('label', {}, ' finite-width correction ',
+                            select('hole.finite_width_correction', WIDTH_CORRECTIONS,
+                                   job.hole.finite_width_correction || 'none')),
+          strip ? null : el('label', {}, ' bolt series ',
+                            select('hole.bolt_series', BOLT_SERIES,
+                                   job.hole.bolt_series || 'converged'))].filter((e) => e));
+      // A load case is a row: its name, as wide as the name, then its loads; the row wraps.
+      const cases = $('load-cases');
+      cases.replaceChildren();
+      const loadNames = {off_axis: 'off-axis (°)', bolt_angle: 'bolt angle (°)'};
+      job.load_cases.forEach((lc, i) => {
+        cases.append(el('div', {class: 'row load-case'},
+                        labelled('name', field('load_cases.' + i + '.name', lc.name, {inputmode: 'text', size: 12})),
+                        el('span', {class: 'group'}, ...loadKeys(job.hole).map((k) =>
+                            labelled(loadNames[k] || k, field('load_cases.' + i + '.' + k, lc[k], {size: 8})))),
+                        job.load_cases.length > 1 ? removeButton(() => {
+                          state = checkJobLoose(); state.load_cases.splice(i, 1); buildForm();
+                        }) : null));
+      });
+
     }
 
-    // The strip model has an edge distance; the infinite plate a finite-width correction and a
-    // choice of the bolt's series. Changing the model rebuilds the form with its own fields.
-    const strip = job.hole.model === 'strip';
-    const model = select('hole.model', HOLE_MODELS, job.hole.model || 'infinite');
-    model.querySelector('select').addEventListener('change', () => {
-      state = checkJobLoose();
-      buildForm();
-    });
-    $('hole-fields').replaceChildren(...[
-        el('label', {}, 'model ', model),
-        el('label', {}, ' diameter ', field('hole.diameter', job.hole.diameter, {size: 7}),
-           el('span', {class: 'u-length'})),
-        el('label', {}, ' width ', field('hole.width', job.hole.width, {size: 7}),
-           el('span', {class: 'u-length'}),
-           strip ? ' (of the strip, along x)' : ' (empty or 0: infinite plate)'),
-        strip ? el('label', {}, ' edge distance ',
-                   field('hole.edge_distance', job.hole.edge_distance, {size: 7}),
-                   el('span', {class: 'u-length'}), ' (hole centre to the free end; empty: none)')
-              : null,
-        strip ? null : el('label', {}, ' finite-width correction ',
-                          select('hole.finite_width_correction', WIDTH_CORRECTIONS,
-                                 job.hole.finite_width_correction || 'none')),
-        strip ? null : el('label', {}, ' bolt series ',
-                          select('hole.bolt_series', BOLT_SERIES,
-                                 job.hole.bolt_series || 'converged'))].filter((e) => e));
+    // The grid, of either kind of job: a joint's own (empty when left to the job reader's), never
+    // the fields of the kind shown before it.
     const grid = $('grid-fields');
     grid.replaceChildren();
     const gridLabels = {angle_step: 'angle step (°)', angle_low: 'from (°)', angle_high: 'to (°)',
@@ -1149,20 +1598,6 @@ if (typeof document === 'object') {
       grid.append(el('label', {}, gridLabels[k] + ' ', field('grid.' + k, job.grid[k], {size: 6}),
                      k === 'distance_step' ? el('span', {class: 'u-length'}) : null), ' ');
     }
-
-    // A load case is a row: its name, as wide as the name, then its loads; the row wraps.
-    const cases = $('load-cases');
-    cases.replaceChildren();
-    const loadNames = {off_axis: 'off-axis (°)', bolt_angle: 'bolt angle (°)'};
-    job.load_cases.forEach((lc, i) => {
-      cases.append(el('div', {class: 'row load-case'},
-                      labelled('name', field('load_cases.' + i + '.name', lc.name, {inputmode: 'text', size: 12})),
-                      el('span', {class: 'group'}, ...loadKeys(job.hole).map((k) =>
-                          labelled(loadNames[k] || k, field('load_cases.' + i + '.' + k, lc[k], {size: 8})))),
-                      job.load_cases.length > 1 ? removeButton(() => {
-                        state = checkJobLoose(); state.load_cases.splice(i, 1); buildForm();
-                      }) : null));
-    });
 
     const crit = $('criteria');
     crit.replaceChildren();
@@ -1196,7 +1631,7 @@ if (typeof document === 'object') {
     tables.replaceChildren();
     for (const k of TABLES) {
       const box = el('input', {type: 'checkbox', name: 'table', value: k});
-      box.checked = job.results.tables.includes(k);
+      box.checked = ((job.results || {}).tables || []).includes(k);
       tables.append(el('label', {}, box, ' ' + k), ' ');
     }
     tables.append(el('span', {class: 'msg', 'data-for': 'results.tables'}));
@@ -1214,20 +1649,28 @@ if (typeof document === 'object') {
       box.replaceChildren();
       return;
     }
-    const lam = job.laminate;
-    const material = el('select', {'data-path': 'laminate.material', 'aria-label': 'laminate.material'});
+    box.replaceChildren(el('div', {class: 'row'}, ...laminateFields(job.laminate, 'laminate', materialNames,
+                                                                     (s) => s.laminate, 'thickness-mode')),
+                        el('p', {class: 'note', id: 'layup-stack'}));
+  }
+
+  // The fields of a laminate under the path `at` ([laminate]'s, or a joint plate's): the layup,
+  // its material and the ply thickness with its mode (one for all, or per material: the select
+  // of id modeId). lamOf finds the laminate in the form's state when the mode changes.
+  function laminateFields(lam, at, materialNames, lamOf, modeId) {
+    const material = el('select', {'data-path': at + '.material', 'aria-label': at + '.material'});
     material.append(el('option', {value: '', text: '(each ply names one)'}));
     const options = materialNames.includes(String(lam.material)) || !lam.material
         ? materialNames : materialNames.concat([String(lam.material)]);
     for (const n of options) material.append(el('option', {value: n, text: n}));
     material.value = String(lam.material || '');
     const perMaterial = lam.ply_thickness !== null && typeof lam.ply_thickness === 'object';
-    const mode = el('select', {id: 'thickness-mode', 'aria-label': 'ply thickness for'});
+    const mode = el('select', {id: modeId, 'aria-label': 'ply thickness for'});
     for (const o of ['one for all', 'per material']) mode.append(el('option', {value: o, text: o}));
     mode.value = perMaterial ? 'per material' : 'one for all';
     mode.addEventListener('change', () => {
       state = checkJobLoose();
-      const lamNow = state.laminate;
+      const lamNow = lamOf(state);
       const t = lamNow.ply_thickness;
       if ((mode.value === 'per material') === (t !== null && typeof t === 'object')) {
         // as built already
@@ -1242,18 +1685,111 @@ if (typeof document === 'object') {
     });
     const thickness = perMaterial
         ? el('span', {class: 'group'}, ...materialNames.map((n, i) =>
-            labelled(n, field('laminate.ply_thickness.' + i, lam.ply_thickness[n], {size: 7}))),
-             el('span', {class: 'msg', 'data-for': 'laminate.ply_thickness'}))
-        : field('laminate.ply_thickness', lam.ply_thickness, {size: 7});
-    box.replaceChildren(
-        el('div', {class: 'row'},
-           labelled('layup, bottom to top ([45/0/-45/90]3s, ±45, 0_2, (0/90)2, 45:name)',
-                    field('laminate.layup', lam.layup, {inputmode: 'text', size: 30})),
-           labelled('material of the plies that name none',
-                    el('span', {class: 'field'}, material, el('span', {class: 'msg', 'data-for': 'laminate.material'}))),
-           labelled('ply thickness', el('span', {class: 'group'}, mode, thickness,
-                                            el('span', {class: 'u-length'})))),
-        el('p', {class: 'note', id: 'layup-stack'}));
+            labelled(n, field(at + '.ply_thickness.' + i, lam.ply_thickness[n], {size: 7}))),
+             el('span', {class: 'msg', 'data-for': at + '.ply_thickness'}))
+        : field(at + '.ply_thickness', lam.ply_thickness, {size: 7});
+    return [labelled('layup, bottom to top ([45/0/-45/90]3s, ±45, 0_2, (0/90)2, 45:name)',
+                     field(at + '.layup', lam.layup, {inputmode: 'text', size: 30})),
+            labelled('material of the plies that name none',
+                     el('span', {class: 'field'}, material, el('span', {class: 'msg', 'data-for': at + '.material'}))),
+            labelled('ply thickness', el('span', {class: 'group'}, mode, thickness,
+                                             el('span', {class: 'u-length'})))];
+  }
+
+  // The fields of a joint job: the joint's own (the shear decides the count of plates: a
+  // second outer plate like the first comes in with double shear), a row of fields per plate
+  // (a laminate, or a metal and its thickness), and per row of fasteners.
+  function buildJoint(job, materialNames) {
+    const joint = job.joint;
+    const shear = select('joint.shear', SHEARS, joint.shear || 'single');
+    shear.querySelector('select').addEventListener('change', () => {
+      state = readForm();
+      const plates = state.joint.plates, wanted = state.joint.shear === 'double' ? 3 : 2;
+      const taken = new Set(plates.map((p) => String(p.name)));
+      while (plates.length < wanted) {
+        const first = plates[0] || {name: 'plate'};
+        let n = 2;
+        while (taken.has(String(first.name) + '-' + n)) ++n;
+        taken.add(String(first.name) + '-' + n);
+        plates.push({...first, name: String(first.name) + '-' + n,
+                     laminate: first.laminate ? {...first.laminate} : undefined});
+        if (!first.laminate) delete plates[plates.length - 1].laminate;
+      }
+      plates.length = Math.min(plates.length, wanted);
+      buildForm();
+    });
+    $('joint-fields').replaceChildren(
+        el('label', {}, 'shear ', shear),
+        el('label', {}, ' load ', field('joint.load', joint.load, {size: 9})),
+        el('label', {}, ' fastener flexibility ',
+           select('joint.fastener_flexibility', FLEXIBILITIES, joint.fastener_flexibility || 'huth')),
+        el('label', {}, ' holes ', select('joint.hole_model', JOINT_HOLE_MODELS, joint.hole_model || 'strip')),
+        el('span', {class: 'msg', 'data-for': 'joint'}));
+
+    const metals = job.materials.filter((m) => m.kind === 'metal').map((m) => String(m.name));
+    const others = materialNames.filter((n) => !metals.includes(n));
+    const roles = joint.plates.length === 3
+        ? ['outer, loaded before the first row', 'middle, loaded after the last row', 'outer']
+        : ['loaded before the first row', 'loaded after the last row'];
+    const plates = $('joint-plates');
+    plates.replaceChildren();
+    joint.plates.forEach((plate, i) => {
+      const p = 'joint.plates.' + i + '.';
+      const kind = el('select', {'data-path': p + 'kind', 'aria-label': p + 'kind'});
+      kind.append(el('option', {value: 'laminate', text: 'a laminate'}), el('option', {value: 'metal', text: 'a metal'}));
+      kind.value = plate.laminate ? 'laminate' : 'metal';
+      kind.addEventListener('change', () => {
+        state = readForm();
+        const now = state.joint.plates[i];
+        if (kind.value === 'metal') {
+          delete now.laminate;
+          Object.assign(now, {material: metals[0] || '', thickness: ''});
+        } else {
+          delete now.material;
+          delete now.thickness;
+          now.laminate = {layup: '[45/0/-45/90]s', material: others[0] || '', ply_thickness: ''};
+        }
+        buildForm();
+      });
+      let made;
+      if (plate.laminate) {
+        made = laminateFields(plate.laminate, p + 'laminate', materialNames,
+                              (s) => s.joint.plates[i].laminate, 'thickness-mode-' + i);
+      } else {
+        const shown = metals.includes(String(plate.material)) || !plate.material ? metals
+                                                                                : metals.concat([String(plate.material)]);
+        const material = el('select', {'data-path': p + 'material', 'aria-label': p + 'material'});
+        for (const n of shown) material.append(el('option', {value: n, text: n}));
+        if (!shown.length) material.append(el('option', {value: '', text: '(no metal: add a material of the kind metal)'}));
+        material.value = String(plate.material || '');
+        made = [labelled('metal', el('span', {class: 'field'}, material, el('span', {class: 'msg', 'data-for': p + 'material'}))),
+                labelled('thickness', el('span', {class: 'group'}, field(p + 'thickness', plate.thickness, {size: 7}),
+                                         el('span', {class: 'u-length'})))];
+      }
+      plates.append(el('div', {class: 'row plate', 'data-plate': String(i)},
+                       el('span', {class: 'group'},
+                          labelled('plate ' + (i + 1) + ' (' + roles[i] + ')',
+                                   field(p + 'name', plate.name, {inputmode: 'text', size: 10})),
+                          labelled('width', field(p + 'width', plate.width, {size: 7})),
+                          labelled('edge distance', field(p + 'edge_distance', plate.edge_distance, {size: 7})),
+                          labelled('made of', el('span', {class: 'field'}, kind,
+                                                 el('span', {class: 'msg', 'data-for': p + 'kind'})))),
+                       ...made,
+                       el('p', {class: 'note', id: 'plate-stack-' + i}),
+                       el('span', {class: 'msg', 'data-for': 'joint.plates.' + i})));
+    });
+
+    const rows = $('joint-rows');
+    rows.replaceChildren();
+    const rowNames = {fastener_E: 'fastener E', fastener_nu: 'fastener ν', count: 'count across'};
+    joint.rows.forEach((row, i) => {
+      rows.append(el('div', {class: 'row joint-row'},
+                     el('span', {class: 'group'}, el('span', {class: 'l', text: 'row ' + (i + 1)}),
+                        ...ROW.map((k) => labelled(rowNames[k] || k, field('joint.rows.' + i + '.' + k, row[k], {size: 8})))),
+                     joint.rows.length > 1 ? removeButton(() => {
+                       state = readForm(); state.joint.rows.splice(i, 1); buildForm();
+                     }) : null));
+    });
   }
 
   // The form's current values as typed, for rebuilding it after a row is added or removed.
@@ -1301,17 +1837,109 @@ if (typeof document === 'object') {
     }
     const r = response.results, units = r.units || {};
     out.append(el('h3', {text: r.title || '(untitled)', id: 'result-title'}));
-    const lam = r.laminate || {};
-    const sig = (v) => (typeof v === 'number' && Number.isFinite(v) ? String(Number(v.toPrecision(4)))
-                                                                   : String(v));
-    if (r.laminate) {
-      const prop = (k) => el('span', {'data-property': k, 'data-value': String(lam[k]), text: sig(lam[k])});
-      out.append(el('p', {id: 'laminate'}, 'Laminate: EX = ', prop('EX'), ', EY = ', prop('EY'),
-                        ', GXY = ', prop('GXY'), ' ' + (units.stress || '') + ', VXY = ', prop('VXY')));
+    if (r.joint) {
+      showJoint(out, r);
+    } else {
+      showLaminate(out, r.laminate, units, 'laminate');
+      showStackAsRun(out, r);
+      if (r.layups) showCarpet(out, r);
+      showLoadCases(out, r.load_cases, units);
     }
-    showStackAsRun(out, r);
-    if (r.layups) showCarpet(out, r);
-    for (const lc of r.load_cases || []) {
+    $('tables-text').textContent = String(response.tables || '').replace(/\r\n/g, '\n');
+    showResultFiles(response, r);
+  }
+
+  // A number to four significant digits.
+  const sig = (v) => (typeof v === 'number' && Number.isFinite(v) ? String(Number(v.toPrecision(4)))
+                                                                 : String(v));
+
+  // The laminate's engineering constants in a line (id: the element's).
+  function showLaminate(out, lam, units, id) {
+    if (!lam) return;
+    const prop = (k) => el('span', {'data-property': k, 'data-value': String(lam[k]), text: sig(lam[k])});
+    out.append(el('p', {id}, 'Laminate: EX = ', prop('EX'), ', EY = ', prop('EY'),
+                  ', GXY = ', prop('GXY'), ' ' + (units.stress || '') + ', VXY = ', prop('VXY')));
+  }
+
+  // The joint's summary: how the rows share the load (a bar per row), every hole's bearing,
+  // bypass and reserve factors with the critical hole marked, the critical hole named with its
+  // criterion and margin, and its results as a job of one hole in its plate's frame.
+  function showJoint(out, r) {
+    const j = r.joint, units = r.units || {};
+    const force = (units.stress || '') + '·' + (units.length || '') + '²';
+    const th = (t) => el('th', {text: t});
+    const cell = (key, v, text) => el('td', {'data-key': key, 'data-value': String(v),
+                                             title: String(v), text: text === undefined ? sig(v) : text});
+    const label = (c) => (CRITERIA.find((k) => k[0] === c) || [c, c])[1];
+    out.append(el('p', {id: 'joint-summary'}, (j.shear === 'double' ? 'Double' : 'Single') + ' shear, load ' +
+                  j.load + ' ' + force + ', fastener flexibility ' + j.fastener_flexibility + ', each hole ' +
+                  (j.hole_model === 'strip' ? 'in a strip of its row\'s pitch' : 'in the infinite plate (Tan\'s factor of the pitch)') + '.'));
+    for (const w of r.warnings || []) out.append(el('p', {class: 'note warning', text: 'Caution: ' + w}));
+    if (!j.rows) return;
+    const rows = el('table', {id: 'joint-rows-table'},
+                    el('caption', {text: 'How the rows share the load (loads in ' + force + ')'}),
+                    el('tr', {}, ...['row', 'x', 'fasteners across', 'flexibility of one', 'row load',
+                                     'load of one fastener', 'share of the load'].map(th)));
+    for (const row of j.rows) {
+      const share = el('td', {'data-key': 'share', 'data-value': String(row.share), class: 'label'},
+                       el('span', {class: 'share'}), (100 * row.share).toFixed(1) + ' %');
+      share.firstChild.style.width = Math.max(0, Math.min(1, row.share)) * 160 + 'px';
+      rows.append(el('tr', {'data-row': String(row.row)}, el('td', {text: String(row.row)}),
+                     el('td', {text: String(row.x)}), el('td', {text: String(row.count)}),
+                     cell('flexibility', row.flexibility), cell('load', row.load),
+                     cell('fastener_load', row.fastener_load), share));
+    }
+    out.append(rows);
+    const criteria = (r.inputs.failure || {}).criteria || [];
+    const critical = j.critical || null;
+    const holes = el('table', {id: 'joint-holes'},
+                     el('caption', {text: 'Every hole: bearing and bypass stress (' + (units.stress || '') +
+                                          ') and reserve factors'}),
+                     el('tr', {}, ...['hole', 'plate', 'row', 'bearing', 'bypass'].map(th),
+                        ...criteria.map((c) => th(label(c))), th('smallest'), th('margin of safety')));
+    for (const h of j.holes) {
+      const row = el('tr', {'data-hole': h.hole, class: critical && critical.hole === h.hole ? 'critical' : null},
+                     el('td', {class: 'label', text: h.hole}), el('td', {class: 'label', text: h.plate}),
+                     el('td', {text: String(h.row)}), cell('bearing', h.bearing), cell('bypass', h.bypass));
+      for (const c of criteria) {
+        const f = (h.criteria || {})[c] || {};
+        row.append(typeof f.factor === 'number'
+            ? el('td', {'data-criterion': c, 'data-value': String(f.factor), text: fmt(f.factor, 3),
+                        title: 'ply ' + f.ply + ' (' + f.ply_angle + '°) at ' + Number(f.angle.toPrecision(6)) +
+                               '° round the hole, ' + f.component})
+            : el('td', {'data-criterion': c, class: 'none', text: f.note || 'none'}));
+      }
+      row.append(el('td', {class: 'label', text: h.smallest ? label(h.smallest.criterion) : '—'}),
+                 h.margin_of_safety === null || h.margin_of_safety === undefined
+                     ? el('td', {text: '—'}) : cell('margin_of_safety', h.margin_of_safety, fmt(h.margin_of_safety, 3)));
+      holes.append(row);
+    }
+    out.append(holes);
+    const safety = (r.inputs.failure || {}).factor_of_safety;
+    if (critical) {
+      out.append(el('p', {id: 'joint-critical', 'data-hole': critical.hole, 'data-criterion': critical.criterion,
+                          'data-value': String(critical.factor), 'data-margin': String(critical.margin_of_safety)},
+                    'Critical hole: ', el('strong', {text: critical.hole}), ' (plate ' + critical.plate + ', row ' +
+                    critical.row + '), ' + label(critical.criterion) + ', reserve factor ' + fmt(critical.factor, 3) +
+                    ' at ply ' + critical.ply + ' (' + critical.ply_angle + '°), ' +
+                    Number(critical.angle.toPrecision(6)) + '° round the hole, ' +
+                    Number(critical.distance.toPrecision(6)) + ' ' + (units.length || '') + ' from its edge (' +
+                    critical.component + '); margin of safety ' + fmt(critical.margin_of_safety, 3) +
+                    ' with a factor of safety of ' + safety + '.'));
+    } else {
+      out.append(el('p', {id: 'joint-critical', text: 'No critical hole: some hole\'s factors are undefined (see the cautions).'}));
+    }
+    const hole = r.critical_hole;
+    if (!hole) return;
+    out.append(el('h3', {id: 'critical-hole', text: 'The critical hole, ' + hole.hole + ', as a hole of its own' +
+                         (hole.frame_angle ? ' (in its plate\'s frame: x turned ' + hole.frame_angle + '°)' : '')}));
+    showLaminate(out, hole.laminate, units, 'laminate');
+    showLoadCases(out, hole.load_cases, units);
+  }
+
+  // The reserve factors of each load case (or a line saying there are none).
+  function showLoadCases(out, cases, units) {
+    for (const lc of cases || []) {
       if (!lc.reserve) {
         out.append(el('p', {class: 'no-reserve', 'data-load-case': lc.name,
                             text: 'Load case ' + lc.name + ': no reserve factors asked for ' +
@@ -1322,8 +1950,15 @@ if (typeof document === 'object') {
       const entries = Array.isArray(lc.reserve) ? lc.reserve : [lc.reserve];
       entries.forEach((reserve, d) => showReserve(out, lc.name, reserve, d, units));
     }
-    $('tables-text').textContent = String(response.tables || '').replace(/\r\n/g, '\n');
+  }
+
+  // The pictures and the CSV files of a run.
+  function showResultFiles(response, r) {
     showPictures(String(response.pictures || ''));
+    showCsv(response, r);
+  }
+
+  function showCsv(response, r) {
     const csv = $('csv-buttons');
     csv.replaceChildren();
     const files = Object.entries(response.csv || {});
@@ -1564,6 +2199,22 @@ if (typeof document === 'object') {
     buildForm();
   }
 
+  // Between a job of one hole and a joint job: the form keeps the other kind as it was, and starts
+  // a kind it has not shown from its example.
+  let keptHole = null, keptJoint = null;
+  function switchKind(toJoint) {
+    if (!!state.joint === toJoint) return;
+    const now = readForm();
+    if (toJoint) {
+      keptHole = now;
+      state = keptJoint || jointExampleJob();
+    } else {
+      keptJoint = now;
+      state = keptHole || exampleJob();
+    }
+    buildForm();
+  }
+
   function laminateFromPlies(plies) {
     const first = String((plies[0] || {}).material || '');
     const nameable = (m) => /^[A-Za-z0-9_.-]+$/.test(m);
@@ -1603,8 +2254,13 @@ if (typeof document === 'object') {
         state = readForm();
         const after = String(state.materials[Number(rename[1])].name);
         const shared = state.materials.filter((m) => String(m.name) === before).length > 0;
-        if (!shared) for (const p of state.plies) if (String(p.material) === before) p.material = after;
+        if (!shared) for (const p of state.plies || []) if (String(p.material) === before) p.material = after;
         if (!shared && state.laminate && String(state.laminate.material) === before) state.laminate.material = after;
+        // A joint's plates of that material follow it too.
+        for (const plate of shared || !state.joint ? [] : state.joint.plates) {
+          if (plate.laminate && String(plate.laminate.material) === before) plate.laminate.material = after;
+          if (!plate.laminate && String(plate.material) === before) plate.material = after;
+        }
         buildForm();
         const again = document.querySelector('[data-path="' + e.target.getAttribute('data-path') + '"]');
         if (again) { again.focus(); again.setSelectionRange(again.value.length, again.value.length); }
@@ -1640,6 +2296,19 @@ if (typeof document === 'object') {
       buildForm();
     });
     $('reset').addEventListener('click', () => { state = exampleJob(); buildForm(); });
+    $('reset-joint').addEventListener('click', () => { state = jointExampleJob(); buildForm(); });
+    for (const radio of [$('kind-hole'), $('kind-joint')]) {
+      radio.addEventListener('change', () => switchKind(radio.value === 'joint'));
+    }
+    $('add-row').addEventListener('click', () => {
+      // A row one pitch beyond the last (the last pitch, or four diameters), as the last.
+      state = readForm();
+      const rows = state.joint.rows, last = rows[rows.length - 1];
+      const x = readNumber(last.x), before = rows.length > 1 ? readNumber(rows[rows.length - 2].x) : NaN;
+      const pitch = Number.isFinite(before) && x > before ? x - before : 4 * readNumber(last.diameter);
+      rows.push({...last, x: Number.isFinite(x + pitch) ? Number((x + pitch).toPrecision(12)) : ''});
+      buildForm();
+    });
     $('save-job').addEventListener('click', () => {
       const job = check();
       if (job) download(fileStem(job.title) + '.toml', jobToToml(job), 'application/toml');
@@ -1684,7 +2353,7 @@ if (typeof document === 'object') {
     buildForm();
     loadModule().then((m) => {
       $('version').textContent = 'holestress ' + m.version();
-      if (state.laminate) check();
+      if (state.laminate || state.joint) check();
     },
                       (e) => { $('version').textContent = 'the analysis module did not load: ' + e; });
     if (jobFromFragment()) run();

@@ -26,9 +26,57 @@ var createHolestress = (function () {
     }
   }
 
+  // A joint job: the load shared evenly among the rows, and every hole of every plate with the
+  // same factors scaled down a little per row.
+  function runJoint(text, out) {
+    var plates = text.split(/^\s*\[\[\s*joint\.plates\s*\]\]/m).slice(1).map(function (section, i) {
+      return unescape(pick(section, /^\s*name\s*=\s*"((?:[^"\\]|\\.)*)"/m, 'plate' + (i + 1)));
+    });
+    var count = text.split(/^\s*\[\[\s*joint\.rows\s*\]\]/m).length - 1;
+    var load = Number(pick(text, /^\s*load\s*=\s*([0-9.eE+-]+)/m, '1000'));
+    var list = pick(text, /^\s*criteria\s*=\s*\[([^\]]*)\]/m, '');
+    var criteria = Object.keys(FACTORS).filter(function (c) { return list.indexOf('"' + c + '"') >= 0; });
+    var rows = [], holes = [], critical = null;
+    for (var i = 0; i < count; ++i) {
+      rows.push({row: i + 1, x: 25 * i, diameter: 6.35, count: 1, flexibility: 4e-5, load: load / count,
+                 fastener_load: load / count, share: 1 / count, plates: []});
+    }
+    plates.forEach(function (plate) {
+      rows.forEach(function (row) {
+        var hole = {hole: plate + ':' + row.row, plate: plate, row: row.row, bearing: 100, bypass: 40,
+                    criteria: {}, smallest: null, margin_of_safety: null};
+        criteria.forEach(function (c) {
+          var p = PLACE[c], f = Math.round(FACTORS[c] * (1 - 0.1 * row.row) * 1000) / 1000;
+          hole.criteria[c] = {factor: f, ply: p[0], ply_angle: p[1], angle: p[2], distance: 0.5, component: p[3]};
+          if (!hole.smallest || f < hole.smallest.factor) {
+            hole.smallest = {criterion: c, factor: f, ply: p[0], ply_angle: p[1], angle: p[2], distance: 0.5,
+                             component: p[3]};
+            hole.margin_of_safety = Math.round((f - 1) * 1000) / 1000;
+          }
+        });
+        if (hole.smallest && (!critical || hole.smallest.factor < critical.factor)) {
+          critical = {hole: hole.hole, plate: plate, row: row.row, criterion: hole.smallest.criterion,
+                      factor: hole.smallest.factor, ply: hole.smallest.ply, ply_angle: hole.smallest.ply_angle,
+                      angle: hole.smallest.angle, distance: 0.5, component: hole.smallest.component,
+                      margin_of_safety: hole.margin_of_safety};
+        }
+        holes.push(hole);
+      });
+    });
+    out.results = {title: unescape(pick(text, /^\s*title\s*=\s*"((?:[^"\\]|\\.)*)"/m, '')),
+                   units: {stress: 'MPa', length: 'mm'}, warnings: [],
+                   inputs: {failure: {criteria: criteria, factor_of_safety: 1.5}},
+                   joint: {shear: 'single', load: load, fastener_flexibility: 'huth-bolted-graphite',
+                           hole_model: 'strip', rows: rows, holes: holes, critical: critical}};
+    out.tables = ' JOINT (stub module: fixed tables)\r\n';
+    out.csv['joint_rows.csv'] = 'row,share\r\n';
+    return JSON.stringify(out);
+  }
+
   function runJob(text, fileName) {
     text = String(text);
     var out = {status: 0, errors: '', results: null, tables: '', csv: {}, pictures: ''};
+    if (/^\s*\[joint\]/m.test(text)) return runJoint(text, out);
     if (!/^\s*\[\[\s*plies\s*\]\]/m.test(text) && !/^\s*\[\s*laminate\s*\]/m.test(text)) {
       out.status = 2;
       out.errors = fileName + ':1:1: plies: at least one ply is needed';

@@ -1,9 +1,9 @@
 #include "job/job_writer.hpp"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -75,8 +75,12 @@ bool isotropic_shorthand(const Job& job, int m) {
   return job.isotropic[m] && e.E2 == e.E1 && e.G12 == e.E1 / (2.0 * (1.0 + e.NU12));
 }
 
+// By memcpy rather than std::bit_cast, which the web page's libc++ lacks.
 bool same_bits(double x, double y) {
-  return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y);
+  std::uint64_t a = 0, b = 0;
+  std::memcpy(&a, &x, sizeof a);
+  std::memcpy(&b, &y, sizeof b);
+  return a == b;
 }
 
 // The keys of a named laminate's stacking notation that give its plies back: the material of the

@@ -15,7 +15,11 @@
 // 2 when it did not: then "errors" holds one line per mistake, FILE:LINE:COLUMN: KEY: MESSAGE.
 // Nothing thrown leaves the module: the page gets status 2 and the message instead. A job that
 // names a materials file (materials_file) is refused before it is read: the page holds the one
-// file it was given, and the module has no folder beside it to look in.
+// file it was given, and the module has no folder beside it to look in. A joint job ([joint]) is
+// analysed once and answers as `holestress run` does for it: the document with its `joint`
+// object, the joint's table, joint_rows.csv and joint_holes.csv, and the joint's page of pictures
+// (the rows' shares, every hole's smallest factor, the critical hole's pictures); a joint whose
+// rows cannot share the load is refused with the reason, as the command line refuses it.
 #include <emscripten/bind.h>
 
 #include <exception>
@@ -32,6 +36,8 @@
 #include "job/toml_text.hpp"
 #include "plot/job_pictures.hpp"
 #include "runner/csv_results.hpp"
+#include "runner/joint_job.hpp"
+#include "runner/joint_results.hpp"
 #include "runner/json_results.hpp"
 #include "runner/json_text.hpp"
 #include "runner/results_common.hpp"
@@ -77,6 +83,26 @@ std::string materials_file_refusal(const std::string& text, const std::string& f
   return "";
 }
 
+// A joint job: the sharing and every hole once, each form of the results from that analysis.
+Json run_joint(const Job& job, const std::string& file_name) {
+  const JointAnalysis joint = analyse_joint_job(job);
+  if (joint.status != JointStatus::kOk) {
+    return refusal(file_name + ":0:0: joint: " + joint.message + "\n");
+  }
+  Json out;
+  out["status"] = 0;
+  out["errors"] = "";
+  out["results"] = joint_results_json(job, joint);
+  std::ostringstream tables;
+  write_joint_table_results(job, joint, tables);
+  out["tables"] = tables.str();
+  Json csv = Json::object();
+  for (auto& [name, text] : joint_csv_results(job, joint)) csv[name] = std::move(text);
+  out["csv"] = std::move(csv);
+  out["pictures"] = joint_pictures(job, joint);
+  return out;
+}
+
 Json run(const std::string& toml, const std::string& file_name) {
   if (std::string refused = materials_file_refusal(toml, file_name); !refused.empty()) {
     return refusal(refused);
@@ -95,6 +121,7 @@ Json run(const std::string& toml, const std::string& file_name) {
                    ":0:0: load_cases_file: a file of load cases is not run in the page: give the "
                    "load cases in the job ([[load_cases]]), or run the job with holestress run\n");
   }
+  if (job.joint.given) return run_joint(job, file_name);
   Json out;
   out["status"] = 0;
   out["errors"] = "";

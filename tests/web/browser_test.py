@@ -41,6 +41,7 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from agreement import TOLERANCE  # noqa: E402
 import time
+import tomllib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import compare_test  # noqa: E402
@@ -769,6 +770,136 @@ def laminates(chromium, page, work, program):
     return failures, faults
 
 
+JOINT_EXAMPLE = os.path.join(EXAMPLES, "joint-single-shear.toml")
+
+
+def joint(chromium, page, work, program):
+    """The joint form with the module: the joint example from its link runs on load, and its
+    summary (every row's load and share, every hole's bearing, bypass and factors, the critical
+    hole, criterion and margin, the critical hole's laminate and reserve factors) is the command
+    line's within agreement.py's tolerance; the form switched from a hole to a joint, its shear to
+    double (three plates), a mistake marked at its field and the example run from its button.
+    Returns the failures and the layout's faults."""
+    failures, tally = [], [0]
+
+    def expect(ok, what):
+        if not ok:
+            failures.append(what)
+
+    def number(what, got, want):
+        if want is None:
+            expect(got in (None, ""), "%s: %r in the page, none on the command line" % (what, got))
+        elif got is None or not agrees(float(got), want):
+            failures.append("%s: %r in the page, %r on the command line" % (what, got, want))
+        else:
+            tally[0] += 1
+
+    with open(JOINT_EXAMPLE, encoding="utf-8") as f:
+        text = f.read()
+    expected = json.loads(subprocess.run([program, "run", JOINT_EXAMPLE, "--format", "json"], check=True,
+                                         capture_output=True, text=True).stdout)
+    dom = load(chromium, page, text, work, runs="1")
+    expect(dom.find(id="results")[0][1].get("data-status") == "0",
+           "joint example: status %r, %r" % (dom.find(id="results")[0][1].get("data-status"),
+                                             [e[2] for e in dom.find("li")]))
+    j = expected["joint"]
+    cell = lambda tr, **a: next((e for e in dom.elements[dom.elements.index(tr):]
+                                 if e[0] == "td" and all(e[1].get(k.replace("_", "-")) == v
+                                                         for k, v in a.items())), None)
+    for row in j["rows"]:
+        tr = dom.find("tr", data_row=str(row["row"]))
+        if not tr:
+            failures.append("row %d not shown" % row["row"])
+            continue
+        for k in ("load", "fastener_load", "share", "flexibility"):
+            c = cell(tr[0], data_key=k)
+            number("row %d %s" % (row["row"], k), c and c[1].get("data-value"), row[k])
+    for hole in j["holes"]:
+        tr = dom.find("tr", data_hole=hole["hole"])
+        if not tr:
+            failures.append("hole %s not shown" % hole["hole"])
+            continue
+        for k in ("bearing", "bypass", "margin_of_safety"):
+            c = cell(tr[0], data_key=k)
+            number("hole %s %s" % (hole["hole"], k), c and c[1].get("data-value"), hole[k])
+        for c, want in hole["criteria"].items():
+            got = cell(tr[0], data_criterion=c)
+            number("hole %s %s" % (hole["hole"], c), got and got[1].get("data-value"), want["factor"])
+    critical = dom.find("p", id="joint-critical")
+    want = j["critical"]
+    expect(critical and critical[0][1].get("data-hole") == want["hole"] and
+           critical[0][1].get("data-criterion") == want["criterion"],
+           "critical hole %r, the command line's %s, %s" % (critical and critical[0][1], want["hole"],
+                                                            want["criterion"]))
+    if critical:
+        number("critical factor", critical[0][1].get("data-value"), want["factor"])
+        number("critical margin", critical[0][1].get("data-margin"), want["margin_of_safety"])
+        expect(("%.3f" % want["margin_of_safety"]) in critical[0][2], "critical line %r" % critical[0][2])
+    marked = [e[1].get("data-hole") for e in dom.find("tr", class_="critical")]
+    expect(marked == [want["hole"]], "holes marked critical: %r" % marked)
+    # The critical hole as a hole of its own: its laminate and reserve factors.
+    failures += ["critical hole: %s" % f for f in check_against(dom, expected["critical_hole"], tally)]
+    figures = dom.find(id="pictures")[0][1].get("data-figures", "0")
+    expect(int(figures) > 1, "joint pictures: %s figures" % figures)
+    # The job the page ran is the example file, key for key: no grid, distance, criterion or hole
+    # model of its own (nor a hole job's left in the form's fields).
+    with open(JOINT_EXAMPLE, "rb") as f:
+        example = tomllib.load(f)
+    ran = dom.find(id="job-text")[0][2]
+    expect(tomllib.loads(ran) == example, "the job as run from the link is not the example file:\n" + ran)
+    faults = check_layout(chromium, page, text, "joint example")
+    print("joint example: runs from its link; %d numbers of its summary the command line's; critical %s "
+          "by %s, margin %.3f; %s figures" % (tally[0], want["hole"], want["criterion"],
+                                              want["margin_of_safety"], figures))
+
+    # The form: from a hole to a joint, double shear, a mistake, the example's button.
+    b = devtools.Browser(chromium, [f for f in FLAGS if not f.startswith(("--enable-logging", "--v="))],
+                         "file://" + os.path.abspath(page))
+    try:
+        b.attach()
+        b.wait("document.getElementById('version').textContent !== ''", seconds=60)
+        b.eval("""var $ = (id) => document.getElementById(id);
+                  var at = (p) => document.querySelector('[data-path="' + p + '"]');
+                  var msg = (p) => document.querySelector('.msg[data-for="' + p + '"]').textContent;
+                  var type = (p, v) => { const e = at(p); e.value = v;
+                                         e.dispatchEvent(new Event('input', {bubbles: true})); };
+                  var choose = (p, v) => { const e = at(p); e.value = v;
+                                           e.dispatchEvent(new Event('change', {bubbles: true})); }; 1""")
+        b.eval("$('kind-joint').click()")
+        expect(b.eval("document.querySelectorAll('#joint-plates .plate').length") == 2 and
+               b.eval("document.querySelector('fieldset.hole-only').hidden") and
+               b.eval("$('form-status').textContent") == "",
+               "a joint from the kind's switch: %r plates, form %r"
+               % (b.eval("document.querySelectorAll('#joint-plates .plate').length"), b.eval("$('form-status').textContent")))
+        b.eval("choose('joint.shear', 'double')")
+        expect(b.eval("document.querySelectorAll('#joint-plates .plate').length") == 3 and
+               b.eval("at('joint.plates.2.name').value") == "skin-2",
+               "double shear: %r plates" % b.eval("document.querySelectorAll('#joint-plates .plate').length"))
+        b.eval("type('joint.rows.1.x', '3')")
+        expect("overlap" in b.eval("msg('joint.rows.1.x')") and b.eval("$('run').disabled"),
+               "overlapping rows marked: %r" % b.eval("msg('joint.rows.1.x')"))
+        b.eval("$('kind-hole').click()")
+        b.eval("$('kind-joint').click()")
+        expect(b.eval("at('joint.rows.1.x').value") == "3", "the joint kept while a hole was shown")
+        b.eval("$('reset-joint').click()")
+        b.eval("$('run').click()")
+        b.wait("document.body.getAttribute('data-runs') === '1'", seconds=60)
+        expect(b.eval("$('joint-critical').getAttribute('data-hole')") == want["hole"],
+               "the joint example from its button: %r" % b.eval("$('results').innerText.slice(0, 300)"))
+        ran = b.eval("$('job-text').textContent")
+        expect(tomllib.loads(ran) == example,
+               "the job as run from the button after a hole is not the example file:\n" + ran)
+        linked = critical[0][1].get("data-value") if critical else None
+        expect(b.eval("$('joint-critical').getAttribute('data-value')") == linked,
+               "the joint example from its button: factor %r, from its link %r"
+               % (b.eval("$('joint-critical').getAttribute('data-value')"), linked))
+        if b.messages():
+            failures.append("joint form: console %r" % b.messages())
+    finally:
+        b.close()
+    return failures, faults
+
+
 def json_str(s):
     return '"' + s.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
@@ -838,6 +969,10 @@ def main():
             failures, more = laminates(chromium, page, work, program)
             if failures:
                 raise SystemExit("FAIL: laminates:\n  " + "\n  ".join(failures))
+            layout += more
+            failures, more = joint(chromium, page, work, program)
+            if failures:
+                raise SystemExit("FAIL: joint:\n  " + "\n  ".join(failures))
             layout += more
             tally, mismatches = [0], []
             for job_file in job_files:

@@ -21,7 +21,9 @@ module refuses them with a message. So are jobs that take their materials from a
 (materials_file): the page reads one file, and the module must refuse them without looking for
 the other; each is then compared with that file's materials copied into it, as the refusal asks.
 A material library given among the jobs (a file without [hole]) is not a job and is passed over.
-For a job with a layup, the module's expandLayup must give the plies the command line ran.
+For each layup of a job, the module's expandLayup must give the plies the command line ran. A joint
+job is compared as any job: its JSON (the joint's rows, holes and critical hole, the critical hole's
+laminate and reserve factors, the laminates' plies), its tables and CSV files.
 Exit 77 (skipped) when node or the program is missing, unless HOLESTRESS_REQUIRE_WEB=1.
 """
 import json
@@ -107,7 +109,7 @@ def random_job(rng, index):
 
 
 def is_joint(text):
-    """A joint job ([joint]): it has no [hole] either; the page has no joint form yet."""
+    """A joint job ([joint]): it has no [hole] either, and is compared as any job."""
     return re.search(r"^\s*\[joint\]", text, re.M) is not None
 
 
@@ -136,6 +138,15 @@ def with_materials_copied(job, text):
     return "\n".join(lines) + "\n"
 
 
+def ran_plies(inputs, layup):
+    """The plies the command line ran for a layup: the job's own (inputs.plies) for a hole, the
+    laminate of that layup (inputs.laminates.NAME.plies) for a joint; None when none has it."""
+    if "plies" in inputs:
+        return inputs["plies"]
+    return next((lam["plies"] for lam in inputs.get("laminates", {}).values()
+                 if lam.get("layup") == layup), None)
+
+
 def main():
     args = sys.argv[1:]
     generated = 0
@@ -157,7 +168,7 @@ def main():
         for job in list(jobs):
             with open(job, encoding="utf-8") as f:
                 text = f.read()
-            if not is_library(text) and materials_file_of(text):
+            if (is_joint(text) or not is_library(text)) and materials_file_of(text):
                 path = os.path.join(work, os.path.basename(job)[:-5] + "-materials-copied.toml")
                 with open(path, "w", encoding="utf-8") as f:
                     f.write(with_materials_copied(job, text))
@@ -187,10 +198,7 @@ def compare(node, module_js, holestress, jobs):
         name = os.path.basename(job)
         with open(job, encoding="utf-8") as f:
             text = f.read()
-        if is_joint(text):
-            print("--   %s: a joint job, which the page does not take yet (no joint form)" % name)
-            continue
-        if is_library(text):
+        if is_library(text) and not is_joint(text):
             print("--   %s: a material library, not a job" % name)
             continue
         if materials_file_of(text):
@@ -242,12 +250,21 @@ def compare(node, module_js, holestress, jobs):
                 compare_csv(response["csv"][n], files[n], n, tally)
         if "<svg" not in response["pictures"]:
             tally.other("no pictures")
-        if "layup" in answer:
-            expanded, ran = answer["layup"], json.loads(run.stdout)["inputs"]["plies"]
-            if expanded.get("angles") != [p["angle"] for p in ran] or any(
+        inputs = json.loads(run.stdout)["inputs"]
+        for layup in answer.get("layups", []):
+            expanded, ran = layup["plies"], ran_plies(inputs, layup["layup"])
+            if ran is None:
+                tally.other("expandLayup: the command line ran no laminate of the layup %r" % layup["layup"])
+            elif expanded.get("angles") != [p["angle"] for p in ran] or any(
                     m and m != p["material"] for m, p in zip(expanded.get("materials", []), ran)):
                 tally.other("expandLayup: %r, the command line ran %d plies"
                             % (str(expanded)[:200], len(ran)))
+        if is_joint(text):
+            joint = json.loads(run.stdout)["joint"]
+            what = " (joint: %d rows, %d holes, critical %s)" % (
+                len(joint["rows"]), len(joint["holes"]), joint["critical"]["hole"])
+        else:
+            what = ""
         total_numbers += tally.numbers
         identical += tally.identical
         ties += tally.ties
@@ -259,8 +276,8 @@ def compare(node, module_js, holestress, jobs):
                      "\n  ".join(tally.differences[:40])))
         else:
             print("ok   %s: %d numbers (%d bit-identical, the largest difference %.2g of its "
-                  "table), tables and %d CSV files agree; %.1f ms in node"
-                  % (name, tally.numbers, tally.identical, tally.worst, len(files), answer["ms"]))
+                  "table), tables and %d CSV files agree%s; %.1f ms in node"
+                  % (name, tally.numbers, tally.identical, tally.worst, len(files), what, answer["ms"]))
     print("all: %d jobs, %d numbers, %d bit-identical, the largest difference %.2g of its table; "
           "%d reserve factors reached first at another place of the same factor; %d jobs differ"
           % (len(answers), total_numbers, identical, worst, ties, failures))

@@ -306,17 +306,12 @@ function withMaterialsCopied(text) {
 }
 
 test('every example job file (but those with a file of load cases) fills the form and runs', () => {
-  let count = 0, refused = 0;
+  let count = 0, refused = 0, joints = 0;
   for (const name of fs.readdirSync(examples).filter((n) => n.endsWith('.toml')).sort()) {
     let text = fs.readFileSync(path.join(examples, name), 'utf8');
     if (/^\s*load_cases_file\s*=/m.test(text)) continue;
-    if (/^\s*\[joint\]/m.test(text)) {
-      // A joint job: refused at load, naming the command line (the page has no joint form yet).
-      const {refusal} = page.jobFromToml(page.parseToml(text));
-      assert.ok(refusal !== null && refusal.startsWith('a joint job'), name);
-      continue;
-    }
-    if (!/^\s*\[hole\]/m.test(text)) continue;  // a material library, not a job
+    const joint = /^\s*\[joint\]/m.test(text);
+    if (!joint && !/^\s*\[hole\]/m.test(text)) continue;  // a material library, not a job
     if (/^\s*materials_file\s*=/m.test(text)) {
       // Refused at load, naming the file whose materials to copy; with them copied it runs.
       const {refusal} = page.jobFromToml(page.parseToml(text));
@@ -334,9 +329,13 @@ test('every example job file (but those with a file of load cases) fills the for
     // The job file the page writes reads back to the same job.
     const again = page.checkJob(page.jobFromToml(page.parseToml(page.jobToToml(checked.job))).job);
     assert.deepStrictEqual(again.job, checked.job, name);
+    // A joint job file the page writes holds what the file held, to the last key.
+    if (joint) assert.deepStrictEqual(page.parseToml(page.jobToToml(checked.job)), page.parseToml(text), name);
+    joints += joint ? 1 : 0;
     ++count;
   }
-  assert.ok(count >= 3 && refused >= 1, count + ' examples, ' + refused + ' with a materials file');
+  assert.ok(count >= 3 && refused >= 1 && joints >= 1,
+            count + ' examples, ' + refused + ' with a materials file, ' + joints + ' joints');
 });
 
 // A stand-in for the module's expansion of a layup, for the layups of these tests.
@@ -476,6 +475,193 @@ test("the module's messages at the form's fields", () => {
   for (const [line, path, message] of cases) {
     const want = path === null ? {} : {[path]: message};
     assert.deepStrictEqual(page.fieldMessages(line + '\n', job), want, line);
+  }
+});
+
+// The joint example as the form holds it, changed by `change` (a function of the raw job).
+function jointJob(change) {
+  const raw = page.jointExampleJob();
+  if (change) change(raw);
+  return raw;
+}
+
+test('the joint example: form -> job file -> form, and the example file the page writes', () => {
+  const first = page.checkJob(page.jointExampleJob());
+  assert.deepStrictEqual(first.errors, {});
+  const text = page.jobToToml(first.job);
+  const file = fs.readFileSync(path.join(examples, 'joint-single-shear.toml'), 'utf8');
+  assert.deepStrictEqual(page.parseToml(text), page.parseToml(file));
+  for (const line of ['[materials.aluminium]\nE = 72000.0\nnu = 0.33\n', '[laminates.skin]\n',
+                      'laminate = "skin"\n', 'count = 3\n', 'hole_model = "strip"\n']) {
+    assert.ok(text.includes(line), line + ' in\n' + text);
+  }
+  assert.ok(!/^\[(grid|hole|results)\]|^\[\[(plies|load_cases)\]\]/m.test(text), text);
+  const back = page.jobFromToml(page.parseToml(text));
+  assert.deepStrictEqual([back.unknown, back.refusal], [[], null]);
+  assert.deepStrictEqual(page.checkJob(back.job).job, first.job);
+  assert.strictEqual(page.jobToToml(page.checkJob(back.job).job), text);
+});
+
+// The job as the form hands it over: every value the text of its field, a field left empty ''.
+function asTyped(value) {
+  if (Array.isArray(value)) return value.map(asTyped);
+  if (value && typeof value === 'object') {
+    return Object.fromEntries(Object.entries(value).map(([k, v]) => [k, asTyped(v)]));
+  }
+  return typeof value === 'number' ? String(value) : value;
+}
+
+// The joint example as the form reads it (texts, the grid's five fields and the failure fields it
+// does not use empty) runs the example file itself, key for key: no [grid] of its own, nor any
+// grid, distance, criterion or hole model other than the file's. And a grid in those fields (a
+// hole job's, 30 degrees apart) is written and run, never dropped: the grid fields must be the
+// joint's own.
+test('the joint example as typed in the form: the example file, and the grid of its fields', () => {
+  const file = fs.readFileSync(path.join(examples, 'joint-single-shear.toml'), 'utf8');
+  const typed = asTyped(page.jointExampleJob());
+  typed.grid = {angle_step: '', angle_low: '', angle_high: '', distance_step: '', steps: ''};
+  Object.assign(typed.failure, {distance_tension: '', distance_compression: '', method: 'point',
+                                average_rule: 'gauss-legendre', average_points: ''});
+  const {job, errors} = page.checkJob(typed);
+  assert.deepStrictEqual(errors, {});
+  const text = page.jobToToml(job);
+  assert.deepStrictEqual(page.parseToml(text), page.parseToml(file), text);
+  const read = page.jobFromToml(page.parseToml(file));
+  assert.deepStrictEqual(page.checkJob(asTyped(read.job)).job, job);
+  const hole = page.exampleJob().grid;
+  typed.grid = asTyped(hole);
+  const gridded = page.parseToml(page.jobToToml(page.checkJob(typed).job));
+  assert.deepStrictEqual(gridded.grid, hole);
+  assert.notDeepStrictEqual(gridded, page.parseToml(file));
+});
+
+test('a double-shear joint of a metal middle plate, a grid and a curve through the file and back', () => {
+  const raw = jointJob((j) => {
+    j.joint.shear = 'double';
+    j.joint.fastener_flexibility = 'swift';
+    j.joint.hole_model = 'infinite';
+    j.joint.load = '-5e3';
+    j.joint.plates = [{...j.joint.plates[0], laminate: {layup: '[45/0/-45/90]s', material: 'carbon',
+                                                         ply_thickness: {carbon: '0.125', aluminium: ''}}},
+                      {...j.joint.plates[1], name: 'strap "a"'},
+                      {...j.joint.plates[0], name: 'skin 2'}];
+    j.joint.rows[1].count = '';  // one fastener across: the key left out
+    j.grid = {angle_step: '5', angle_low: '0', angle_high: '360', distance_step: '0.5', steps: '2'};
+    j.failure = {criteria: ['hoffman'], distance: '', distance_tension: '0.4',
+                 distance_compression: '0.9', factor_of_safety: '1.2'};
+  });
+  const {job, errors} = page.checkJob(raw);
+  assert.deepStrictEqual(errors, {});
+  const text = page.jobToToml(job);
+  for (const line of ['shear = "double"', 'load = -5000.0', 'name = "strap \\"a\\""',
+                      '[laminates."skin 2"]', 'laminate = "skin 2"', 'ply_thickness = { carbon = 0.125 }',
+                      '[grid]\nangle_step = 5.0', 'distance_tension = 0.4']) {
+    assert.ok(text.includes(line), line + ' in\n' + text);
+  }
+  assert.strictEqual((text.match(/^count = /mg) || []).length, 2, text);
+  const back = page.jobFromToml(page.parseToml(text));
+  assert.deepStrictEqual([back.unknown, back.refusal], [[], null]);
+  assert.deepStrictEqual(page.checkJob(back.job).job, job);
+});
+
+test('the mistakes of a joint job, each at its field', () => {
+  const cases = [
+    // [change to the joint example, paths of the messages, words of the first]
+    [(j) => { j.joint.shear = 'double'; }, ['joint.plates'], '3 plates'],
+    [(j) => { j.joint.shear = 'triple'; }, ['joint.shear'], 'single or double'],
+    [(j) => { j.joint.load = '0'; }, ['joint.load'], 'not be 0'],
+    [(j) => { j.joint.load = '-1000'; }, ['joint.load'], 'infinite plate'],
+    [(j) => { j.joint.load = '-1000'; j.joint.hole_model = 'infinite'; }, []],
+    [(j) => { j.joint.fastener_flexibility = 'huth-bolted'; }, ['joint.fastener_flexibility'], 'swift'],
+    [(j) => { j.joint.plates[1].name = 'skin'; }, ['joint.plates.1.name'], 'used twice'],
+    [(j) => { j.joint.plates[1].name = 'a,b'; }, ['joint.plates.1.name'], 'comma'],
+    [(j) => { j.joint.plates[1].material = 'carbon'; }, ['joint.plates.1.material'], 'metal'],
+    [(j) => { j.joint.plates[1].material = 'steel'; }, ['joint.plates.1.material'], 'no such'],
+    [(j) => { j.joint.plates[1].thickness = ''; }, ['joint.plates.1.thickness'], 'needed'],
+    [(j) => { j.joint.plates[0].laminate.layup = ''; }, ['joint.plates.0.laminate.layup'], 'needed'],
+    [(j) => { j.joint.plates[0].laminate.material = 'steel'; }, ['joint.plates.0.laminate.material'], 'no such'],
+    [(j) => { j.joint.plates[0].width = '-75'; }, ['joint.plates.0.width'], 'greater than 0'],
+    [(j) => { j.joint.plates[0].edge_distance = '3'; }, ['joint.plates.0.edge_distance'], 'row 3'],
+    [(j) => { j.joint.plates[1].edge_distance = '3'; }, ['joint.plates.1.edge_distance'], 'row 1'],
+    [(j) => { j.joint.rows[1].x = '0'; }, ['joint.rows.1.x'], 'greater than the x of row 1'],
+    [(j) => { j.joint.rows[1].x = '6'; }, ['joint.rows.1.x'], 'overlap'],
+    [(j) => { j.joint.rows[2].count = '12'; }, ['joint.rows.2.count'], 'do not fit across plate skin'],
+    [(j) => { j.joint.rows[2].count = '2.5'; }, ['joint.rows.2.count'], 'whole'],
+    [(j) => { j.joint.rows[2].count = ''; j.joint.rows[2].diameter = '80'; },
+     ['joint.rows.2.diameter', 'joint.rows.2.x'], 'do not fit'],
+    [(j) => { j.joint.rows[0].fastener_nu = '0.6'; }, ['joint.rows.0.fastener_nu'], '0.5 or less'],
+    [(j) => { j.joint.rows[0].fastener_nu = '-1'; }, ['joint.rows.0.fastener_nu'], 'greater than -1'],
+    [(j) => { j.joint.rows = []; }, ['joint.rows'], 'at least one'],
+    [(j) => { j.materials[1].nu = '0.7'; }, ['materials.1.nu'], '0.5 or less'],
+    [(j) => { j.materials[1].T1 = ''; }, ['materials.1.T1'], 'needed'],
+    [(j) => { j.failure.criteria = []; }, ['failure.criteria'], 'at least one criterion'],
+    [(j) => { j.failure.distance = '0.5, 1'; }, ['failure.distance'], 'one distance'],
+    [(j) => { j.failure.distance = ''; }, ['failure.distance'], 'needed'],
+    [(j) => { j.grid.steps = '2'; }, ['grid.angle_high', 'grid.angle_low', 'grid.angle_step', 'grid.distance_step'], 'needed'],
+  ];
+  for (const [change, paths, words] of cases) {
+    const {errors} = page.checkJob(jointJob(change));
+    assert.deepStrictEqual(Object.keys(errors).sort(), paths.slice().sort(), change.toString());
+    if (words) assert.ok(errors[paths[0]].includes(words), change.toString() + ': ' + errors[paths[0]]);
+  }
+  // The layup as the module expands it, under the plate's fields.
+  const {errors, stacks} = page.checkJob(jointJob((j) => { j.joint.plates[0].laminate.layup = '[0/±45/90]s'; }), expand);
+  assert.deepStrictEqual(errors, {});
+  assert.deepStrictEqual([stacks[0].angles.length, stacks[0].thicknesses[0], stacks[1]], [8, 0.125, null]);
+  const wrong = page.checkJob(jointJob((j) => { j.joint.plates[0].laminate.layup = '[0/45'; }), expand);
+  assert.deepStrictEqual(wrong.errors, {'joint.plates.0.laminate.layup': 'column 3: expected / or ]'});
+});
+
+test('a joint job file: laminates given ply by ply, another name, keys a joint does not know', () => {
+  const file = fs.readFileSync(path.join(examples, 'joint-single-shear.toml'), 'utf8')
+      .replace('[laminates.skin]\nlayup = "[45/0/-45/90]2s"    # 16 plies, 2 mm\nmaterial = "carbon"\n' +
+               'ply_thickness = 0.125        # mm\n',
+               '[[laminates.sheet.plies]]\nangle = 0\nthickness = 0.25\nmaterial = "carbon"\n' +
+               '[[laminates.sheet.plies]]\nangle = 90\nthickness = 0.25\nmaterial = "carbon"\n')
+      .replace('laminate = "skin"', 'laminate = "sheet"') + '\n[hole]\ndiameter = 1\n';
+  const read = page.jobFromToml(page.parseToml(file));
+  assert.strictEqual(read.refusal, null);
+  assert.deepStrictEqual(read.unknown, ['hole']);
+  assert.deepStrictEqual(read.job.joint.plates[0].laminate, {layup: '[0/90]', material: 'carbon', ply_thickness: 0.25});
+  // Written back under the plate's name.
+  const text = page.jobToToml(page.checkJob(read.job).job);
+  assert.ok(text.includes('[laminates.skin]\nlayup = "[0/90]"') && text.includes('laminate = "skin"'), text);
+  // Plies of one material of two thicknesses: no layup holds them.
+  const uneven = file.replace('angle = 90\nthickness = 0.25', 'angle = 90\nthickness = 0.3');
+  assert.ok(/ply by ply/.test(page.jobFromToml(page.parseToml(uneven)).refusal));
+  const cases = [
+    [[{angle: 0, thickness: 0.1}, {angle: 45, thickness: 0.2, material: 'glass'}], 'carbon',
+     {layup: '[0/45:glass]', material: 'carbon', ply_thickness: {carbon: 0.1, glass: 0.2}}],
+    [[{angle: 0, thickness: 0.1, material: 'a b'}, {angle: 45, thickness: 0.1, material: 'c'}], '',
+     {layup: '[0/45:c]', material: 'a b', ply_thickness: 0.1}],
+    [[{angle: 0, thickness: 0.1}, {angle: 45, thickness: 0.1, material: 'a b'}], 'c', null],
+    [[], 'c', null],
+  ];
+  for (const [plies, fallback, want] of cases) {
+    assert.deepStrictEqual(page.layupFromPlies(plies, fallback), want, JSON.stringify(plies));
+  }
+});
+
+test("the module's messages about a joint at the joint's fields", () => {
+  const job = page.jointExampleJob();
+  const cases = [
+    ['joint.toml:30:8: joint.load: must not be 0', 'joint.load', 'must not be 0'],
+    ['joint.toml:41:9: joint.plates[1].edge_distance: must be greater than half the diameter',
+     'joint.plates.1.edge_distance', 'must be greater than half the diameter'],
+    ['joint.toml:38:1: joint.plates[0]: the stations of the hole reach beyond its strip',
+     'joint.plates.0', 'the stations of the hole reach beyond its strip'],
+    ['joint.toml:50:5: joint.rows[2].count: the fasteners do not fit', 'joint.rows.2.count',
+     'the fasteners do not fit'],
+    ['joint.toml:25:13: laminates.skin.layup: expected / or ]', 'joint.plates.0.laminate.layup',
+     'column 4: expected / or ]'],
+    ['joint.toml:27:17: laminates.skin.ply_thickness.carbon: must be greater than 0',
+     'joint.plates.0.laminate.ply_thickness.0', 'must be greater than 0'],
+    ['joint.toml:25:1: laminates.other.layup: x', 'joint.plates', 'x'],
+    ['joint.toml:0:0: joint: the members have no stiffness', 'joint', 'the members have no stiffness'],
+    ['joint.toml:20:5: materials.aluminium.nu: must be from -1 to 0.5', 'materials.1.nu', 'must be from -1 to 0.5'],
+  ];
+  for (const [line, where, message] of cases) {
+    assert.deepStrictEqual(page.fieldMessages(line + '\n', job), {[where]: message}, line);
   }
 });
 

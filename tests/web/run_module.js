@@ -4,7 +4,8 @@
 //
 // Prints one JSON array: per job, {"file", "version", "ms", "response"}, the response being the
 // text runJob answered, untouched (parsed and written again by node, 10000.0 would become 10000),
-// and for a job with a layup ([laminate] layup = "..."), "layup": what expandLayup makes of it.
+// and for a job with layups ([laminate] or a joint's [laminates.NAME], layup = "..."), "layups":
+// each layup with what expandLayup makes of it.
 // The module is the single-file Emscripten output (the WebAssembly inside it), which node loads
 // without fetching anything.
 'use strict';
@@ -26,10 +27,13 @@ async function main() {
     const response = module.runJob(text, path.basename(job));
     const ms = Number(process.hrtime.bigint() - started) / 1e6;
     const entry = {file: job, version: module.version(), ms, response};
-    // A job with a layup: the plies the module's expandLayup makes of it (as the page shows them).
-    const layup = /^\s*layup\s*=\s*"((?:[^"\\]|\\.)*)"/m.exec(text);
-    if (layup && typeof module.expandLayup === 'function') {
-      entry.layup = JSON.parse(module.expandLayup(JSON.parse('"' + layup[1] + '"')));
+    // Each layup of the job (the [laminate] of a hole, a joint's [laminates.NAME]): the plies the
+    // module's expandLayup makes of it, as the page shows them.
+    if (typeof module.expandLayup === 'function') {
+      for (const m of text.matchAll(/^\s*layup\s*=\s*"((?:[^"\\]|\\.)*)"/gm)) {
+        const layup = JSON.parse('"' + m[1] + '"');
+        (entry.layups = entry.layups || []).push({layup, plies: JSON.parse(module.expandLayup(layup))});
+      }
     }
     out.push(entry);
   }
