@@ -1,6 +1,7 @@
 #include "runner/json_text.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -194,19 +195,37 @@ bool write_json_text(const Json& doc, int indent, int threads,
     }
     return true;
   }
+  // Two rounds of pieces in turn: while the threads form one, the calling thread hands on the
+  // one before (between its own pieces), so that the writing overlaps the formatting.
   WorkerPool pool(threads);
-  const std::size_t round = 2 * static_cast<std::size_t>(pool.size());
-  std::vector<std::string> texts(round);
-  for (std::size_t first = 0; first < pieces; first += round) {
+  const std::size_t round = 4 * static_cast<std::size_t>(pool.size());
+  std::vector<std::string> texts[2] = {std::vector<std::string>(round),
+                                       std::vector<std::string>(round)};
+  std::size_t pending = 0;  // pieces of the round before, formed and not yet handed on
+  int pending_round = 1;
+  bool ok = true;
+  auto hand_on = [&] {
+    for (std::size_t i = 0; i < pending && ok; ++i) ok = write(texts[pending_round][i]);
+    pending = 0;
+  };
+  int current = 0;
+  for (std::size_t first = 0; first < pieces && ok; first += round, current ^= 1) {
     const std::size_t m = std::min(round, pieces - first);
-    pool.share(m, [&](int, std::size_t begin, std::size_t end) {
-      for (std::size_t i = begin; i < end; ++i) form(first + i, texts[i]);
-    });
-    for (std::size_t i = 0; i < m; ++i) {
-      if (!write(texts[i])) return false;
-    }
+    bool handed = false;
+    pool.share_blocks(
+        m, [&](int, std::size_t b) { form(first + b, texts[current][b]); },
+        [&] {
+          if (!handed) hand_on();
+          handed = true;
+          return true;
+        },
+        std::chrono::milliseconds(1));
+    if (!handed) hand_on();
+    pending = m;
+    pending_round = current;
   }
-  return true;
+  hand_on();
+  return ok;
 }
 
 }  // namespace hs

@@ -35,7 +35,10 @@ bool column_allowed(int column, const Plate& plate) {
 
 // Bytes asked of the input at a time; the buffer holds that and the longest line allowed.
 constexpr std::size_t kReadBytes = std::size_t{1} << 20;
-// Rows read, worked through and written at a time, and rows a thread takes at a time.
+// Rows read, worked through and written at a time, and rows a thread takes at a time. Chunks
+// grow from kFirstChunkLines to kChunkLines rows, doubling: a small file is shared in
+// pieces small enough to keep every thread busy, a large one with few waits at chunk ends.
+constexpr std::size_t kFirstChunkLines = 4096;
 constexpr std::size_t kChunkLines = 65536;
 constexpr std::size_t kBlockLines = 512;
 // How soon the calling thread turns to the input and output while the threads work.
@@ -464,24 +467,26 @@ int run_batch(const Job& job, std::istream& in, std::ostream& out, std::ostream&
           job.length_unit + "],component,error\n";
   out << head;
 
-  // The next rows that are not blank, up to kChunkLines; false when there are none.
+  // The next rows that are not blank, up to chunk_lines; false when there are none.
+  std::size_t chunk_lines = kFirstChunkLines;
   auto read_chunk = [&](Chunk& c) {
     c.text.clear();
     c.rows.clear();
     std::vector<std::size_t> begin;
     LineReader::Line line;
     for (;;) {
-      while (c.rows.size() < kChunkLines && reader.next(line)) {
+      while (c.rows.size() < chunk_lines && reader.next(line)) {
         if (!line.too_long && trim(line.text).empty()) continue;
         begin.push_back(c.text.size());
         c.text.append(line.text);
         c.rows.push_back(line);
       }
-      if (c.rows.size() == kChunkLines || !reader.refill()) break;
+      if (c.rows.size() == chunk_lines || !reader.refill()) break;
     }
     for (std::size_t i = 0; i < c.rows.size(); ++i) {
       c.rows[i].text = std::string_view(c.text.data() + begin[i], c.rows[i].text.size());
     }
+    chunk_lines = std::min(2 * chunk_lines, kChunkLines);
     return !c.rows.empty();
   };
   auto write_chunk = [&](const Chunk& c) {
