@@ -129,6 +129,22 @@ void Reader::read_failure(const toml::table& root, Job& job) {
   job.distances = {{job.grid.distance_step, job.grid.distance_step}};
   job.factor_of_safety = 1.0;
   const toml::table* failure = table(root, "", "failure", false);
+  // Without a distance of its own the job judges failure at the grid's distance step, within
+  // the same reach as a distance given (a job written back states it, and must read back).
+  const bool distance_given =
+      failure && (failure->contains("distance") || failure->contains("distance_tension") ||
+                  failure->contains("distance_compression"));
+  if (!distance_given && diameter_ok_ && grid_ok_ &&
+      job.grid.distance_step > kMaxDistanceDiameters * job.grid.diameter) {
+    const toml::node* grid = root.get("grid");
+    const toml::node* step =
+        grid && grid->is_table() ? grid->as_table()->get("distance_step") : nullptr;
+    error(step ? step->source() : root.source(), "grid.distance_step",
+          "the characteristic distance, the distance step when [failure] gives none, lies more "
+          "than " +
+              std::to_string(static_cast<int>(kMaxDistanceDiameters)) +
+              " hole diameters from the edge: give failure.distance");
+  }
   if (!failure) {
     failure_given_ = root.contains("failure");  // of the wrong type: reported, not missing
     return;

@@ -225,6 +225,12 @@ TEST(JobReader, EachMistakeWithItsPlace) {
        "distance_step = 100\nsteps = 4",
        {{14, 17, "grid.distance_step",
          "the last distance step lies more than 1000 hole diameters from the edge"}}},
+      {"a distance step past the far field, the failure judged there for want of a distance",
+       "distance_step = 0.05",
+       "distance_step = 5.05",
+       {{14, 17, "grid.distance_step",
+         "the characteristic distance, the distance step when [failure] gives none, lies more "
+         "than 10 hole diameters from the edge: give failure.distance"}}},
       {"results beyond what a job writes at once",
        "angle_step = 15\nangle_high = 90\ndistance_step = 0.05",
        "angle_step = 0.1\nangle_high = 359\ndistance_step = 0.05\nsteps = 300\n[results]\n"
