@@ -12,6 +12,7 @@
 
 #include "job/job.hpp"
 #include "job/job_writer.hpp"
+#include "same_job.hpp"
 
 namespace hs {
 namespace {
@@ -336,14 +337,19 @@ TEST(JobReader, EachMistakeWithItsPlace) {
        {{1, 1, "materials.\"c 1\".E1", missing}}},
   };
   for (const Case& c : cases) expect_errors(edit(kMinimal, c.from, c.to), c.errors, c.label);
-  expect_errors(kMinimal + std::string("[failure]\ncriteria = [\"max-stress\"]\ndistance = 1e155\n[results]\ntables = [\"stresses\"]\n"),
-                {{19, 12, "failure.distance",
-                  "must be 0 or of a magnitude from 1e-150 to 1e150"}},
-                "a distance of 1e155");
-  expect_errors(kMinimal + std::string("[failure]\ncriteria = [\"max-stress\"]\ndistance = 2.6\n[results]\ntables = [\"stresses\"]\n"),
-                {{19, 12, "failure.distance",
-                  "more than 10 hole diameters from the edge: the field there is the far field"}},
-                "a distance in the far field");
+  expect_errors(
+      kMinimal +
+          std::string(
+              "[failure]\ncriteria = [\"max-stress\"]\ndistance = 1e155\n[results]\ntables = [\"stresses\"]\n"),
+      {{19, 12, "failure.distance", "must be 0 or of a magnitude from 1e-150 to 1e150"}},
+      "a distance of 1e155");
+  expect_errors(
+      kMinimal +
+          std::string(
+              "[failure]\ncriteria = [\"max-stress\"]\ndistance = 2.6\n[results]\ntables = [\"stresses\"]\n"),
+      {{19, 12, "failure.distance",
+        "more than 10 hole diameters from the edge: the field there is the far field"}},
+      "a distance in the far field");
 }
 
 // Catches a limit on the number of plies or materials left from the dialogue, and a stack read
@@ -559,25 +565,10 @@ TEST(JobReader, FullExampleReadsToTheJob) {
   EXPECT_TRUE(job.carpet);
 }
 
-bool same_bits(double a, double b) {
-  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-}
-
 // Every field of two jobs, doubles compared bit for bit.
 void expect_same_job(const Job& a, const Job& b) {
-  auto same = [](double x, double y) { EXPECT_TRUE(same_bits(x, y)) << x << " vs " << y; };
-  EXPECT_EQ(a.title, b.title);
-  EXPECT_EQ(a.stress_unit, b.stress_unit);
-  EXPECT_EQ(a.length_unit, b.length_unit);
-  ASSERT_EQ(a.materials.count, b.materials.count);
-  for (int m = 0; m < a.materials.count; ++m) {
-    EXPECT_EQ(a.material_names[m], b.material_names[m]);
-    EXPECT_EQ(a.has_allowables[m], b.has_allowables[m]);
-    const ElasticConstants &e = a.materials.elastic[m], &f = b.materials.elastic[m];
-    same(e.E1, f.E1), same(e.E2, f.E2), same(e.G12, f.G12), same(e.NU12, f.NU12);
-    const Allowables &s = a.materials.allowables[m], &t = b.materials.allowables[m];
-    same(s.T1, t.T1), same(s.C1, t.C1), same(s.T2, t.T2), same(s.C2, t.C2), same(s.S12, t.S12);
-  }
+  const auto same = expect_same_bits;
+  expect_same_head_and_materials(a, b);
   ASSERT_EQ(a.plies.count, b.plies.count);
   for (int p = 0; p < a.plies.count; ++p) {
     same(a.plies.angle[p], b.plies.angle[p]);

@@ -14,13 +14,10 @@
 
 #include "job/job_reader.hpp"
 #include "job/job_writer.hpp"
+#include "same_job.hpp"
 
 namespace hs {
 namespace {
-
-bool same_bits(double x, double y) {
-  return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y);
-}
 
 void expect_same_plies(const PlyStack& a, const PlyStack& b) {
   ASSERT_EQ(a.count, b.count);
@@ -33,25 +30,8 @@ void expect_same_plies(const PlyStack& a, const PlyStack& b) {
 
 // Every field a joint job reads, doubles bit for bit.
 void expect_same_joint_job(const Job& a, const Job& b) {
-  auto same = [](double x, double y) { EXPECT_TRUE(same_bits(x, y)) << x << " vs " << y; };
-  EXPECT_EQ(a.title, b.title);
-  EXPECT_EQ(a.stress_unit, b.stress_unit);
-  EXPECT_EQ(a.length_unit, b.length_unit);
-  ASSERT_EQ(a.materials.count, b.materials.count);
-  for (int m = 0; m < a.materials.count; ++m) {
-    EXPECT_EQ(a.material_names[m], b.material_names[m]);
-    EXPECT_EQ(a.isotropic[m], b.isotropic[m]);
-    EXPECT_EQ(a.has_allowables[m], b.has_allowables[m]);
-    EXPECT_EQ(a.has_strain_allowables[m], b.has_strain_allowables[m]);
-    const ElasticConstants &e = a.materials.elastic[m], &f = b.materials.elastic[m];
-    same(e.E1, f.E1), same(e.E2, f.E2), same(e.G12, f.G12), same(e.NU12, f.NU12);
-    const Allowables &s = a.materials.allowables[m], &t = b.materials.allowables[m];
-    same(s.T1, t.T1), same(s.C1, t.C1), same(s.T2, t.T2), same(s.C2, t.C2), same(s.S12, t.S12);
-    const Allowables &u = a.strain_allowables[m], &v = b.strain_allowables[m];
-    if (a.has_strain_allowables[m]) {
-      same(u.T1, v.T1), same(u.C1, v.C1), same(u.T2, v.T2), same(u.C2, v.C2), same(u.S12, v.S12);
-    }
-  }
+  const auto same = expect_same_bits;
+  expect_same_head_and_materials(a, b);
   const JointInput &j = a.joint, &k = b.joint;
   EXPECT_TRUE(k.given);
   EXPECT_EQ(j.double_shear, k.double_shear);
