@@ -72,12 +72,7 @@ def plate_mesh(x0, x1, width, holes, n_theta, growth, points=False):
     dist = f.add("Distance")
     f.setNumbers(dist, "EdgesList", [c for cs in hole_curves for c in cs])
     f.setNumber(dist, "NNodesByEdge", 4 * n_theta)
-    size = f.add("MathEval")
-    f.setString(size, "F", f"Min({h0} + {growth} * F{dist}, {4.0 * h0})")
-    f.setAsBackgroundMesh(size)
-    for name in ("CharacteristicLengthExtendFromBoundary", "CharacteristicLengthFromPoints",
-                 "CharacteristicLengthFromCurvature"):
-        gmsh.option.setNumber("Mesh." + name, 0)
+    _graded_from(gmsh, dist, h0, growth)
     for k, cs in enumerate(hole_curves):
         n = max(2, round(n_theta / len(cs)))
         for c in cs:
@@ -91,6 +86,18 @@ def plate_mesh(x0, x1, width, holes, n_theta, growth, points=False):
             s.update(int(v) for v in t)
         hole_nodes.append(sorted(s))
     return nodes, elements, hole_nodes, _end_edges(gmsh, ends)
+
+
+def _graded_from(gmsh, dist, h0, growth):
+    """Element size h0 at the distance field's curves or points, growing by `growth` per unit of
+    distance up to 4 h0, and no other size source."""
+    f = gmsh.model.mesh.field
+    size = f.add("MathEval")
+    f.setString(size, "F", f"Min({h0} + {growth} * F{dist}, {4.0 * h0})")
+    f.setAsBackgroundMesh(size)
+    for name in ("CharacteristicLengthExtendFromBoundary", "CharacteristicLengthFromPoints",
+                 "CharacteristicLengthFromCurvature"):
+        gmsh.option.setNumber("Mesh." + name, 0)
 
 
 def _generate(gmsh):
@@ -135,12 +142,7 @@ def _point_mesh(gmsh, rect, x0, x1, holes, n_theta, growth):
     f = gmsh.model.mesh.field
     dist = f.add("Distance")
     f.setNumbers(dist, "NodesList", pts)
-    size = f.add("MathEval")
-    f.setString(size, "F", f"Min({h0} + {growth} * F{dist}, {4.0 * h0})")
-    f.setAsBackgroundMesh(size)
-    for name in ("CharacteristicLengthExtendFromBoundary", "CharacteristicLengthFromPoints",
-                 "CharacteristicLengthFromCurvature"):
-        gmsh.option.setNumber("Mesh." + name, 0)
+    _graded_from(gmsh, dist, h0, growth)
     nodes, elements = _generate(gmsh)
     centre = []
     for p in pts:
